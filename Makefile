@@ -1,0 +1,55 @@
+# Quick start: `make run` and `make test`. Each installs what is missing (as root,
+# with apt-get), configures and builds before it does its own work.
+BUILD   ?= build
+JOBS    ?= $(shell nproc)
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all deps build run test bench fuzz asan tsan screenshot format clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@scripts/run.sh $(BUILD)
+
+test: build
+	scripts/with-jack.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DOSTREL_BENCH=ON -DOSTREL_GUI=OFF -DOSTREL_TESTS=OFF
+	cmake --build build-bench -j $(JOBS) --target ostrel_bench
+	build-bench/bench/ostrel_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+fuzz: deps
+	@scripts/install-deps.sh clang libclang-rt-14-dev
+	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_FUZZ=ON -DOSTREL_GUI=OFF -DOSTREL_TESTS=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	scripts/run-fuzzers.sh build-fuzz/fuzz
+
+asan: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=address
+	cmake --build build-asan -j $(JOBS)
+	scripts/with-jack.sh ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+
+tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=thread
+	cmake --build build-tsan -j $(JOBS)
+	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" scripts/with-jack.sh ctest --test-dir build-tsan --output-on-failure -j $(JOBS)
+
+screenshot: build
+	QT_QPA_PLATFORM=offscreen $(BUILD)/app/ostrel-screenshot screenshots
+	@echo "PNG files written to screenshots/"
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD) build-bench build-fuzz build-asan build-tsan

@@ -1,0 +1,61 @@
+// ostrel-cli: the window's engine and MIDI services for scripts, headless
+// machines and tests.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+
+namespace ostrel::cli {
+namespace {
+
+std::vector<Command>& Commands() {
+    static std::vector<Command> commands;
+    return commands;
+}
+
+void PrintOverview(FILE* out) {
+    std::fprintf(out, "usage: ostrel-cli <command> [options]\ncommands:\n");
+    for (const Command& c : Commands()) std::fprintf(out, "  %s\n", c.usage);
+}
+
+}  // namespace
+
+Registration::Registration(const Command& c) { Commands().push_back(c); }
+
+int UsageError(const Command& c, const std::string& why) {
+    if (!why.empty()) std::fprintf(stderr, "ostrel-cli %s: %s\n", c.name, why.c_str());
+    std::fprintf(stderr, "usage: ostrel-cli %s\n", c.usage);
+    return 2;
+}
+
+int RuntimeError(const std::string& message) {
+    std::fprintf(stderr, "ostrel-cli: %s\n", message.c_str());
+    return 1;
+}
+
+bool WantsHelp(const Command& c, int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("usage: ostrel-cli %s\n", c.usage);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace ostrel::cli
+
+int main(int argc, char** argv) {
+    using namespace ostrel::cli;
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        PrintOverview(argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    for (const Command& c : Commands())
+        if (std::strcmp(c.name, argv[1]) == 0) return c.run(argc - 1, argv + 1);
+    std::fprintf(stderr, "ostrel-cli: unknown command '%s'\n", argv[1]);
+    PrintOverview(stderr);
+    return 2;
+}

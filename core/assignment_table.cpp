@@ -1,0 +1,81 @@
+#include "core/assignment_table.h"
+
+#include <cstring>
+
+namespace ostrel {
+namespace {
+
+constexpr const char* kNames[kEntryCount] = {
+    "KNOB01",   "KNOB02",   "KNOB03",   "KNOB04",   "KNOB05",   "KNOB06",    "KNOB07",
+    "KNOB08",   "VOLM",     "VOL01",    "VOL02",    "VOL03",    "VOL04",     "VOL05",
+    "VOL06",    "VOL07",    "VOL08",    "VOL09",    "VOL10",    "VOL11",     "VOL12",
+    "VOL13",    "VOL14",    "VOL15",    "VOL16",    "DRAWBARM", "DRAWBAR1",  "DRAWBAR2",
+    "DRAWBAR3", "DRAWBAR4", "DRAWBAR5", "DRAWBAR6", "DRAWBAR7", "DRAWBAR8",  "RTZ",
+    "REW",      "FF",       "REC",      "STOP",     "PLAY",     "PITCH",     "MODULATION",
+    "SUSTAIN",  "CONTROL",  "BC",       "GMON",     "XGON",     "GSON",      "ACTIVE",
+    "CHANEL",   "TOUCH",    "CURVE",
+};
+
+// Cells are stored in memory order: byte 0 is the first character.
+uint32_t Pack(const char c[4]) {
+    uint32_t v;
+    std::memcpy(&v, c, 4);
+    return v;
+}
+
+}  // namespace
+
+const char* EntryName(Entry e) { return kNames[static_cast<int>(e)]; }
+
+const char* EntryDefault(Entry e) {
+    switch (e) {
+        case Entry::RTZ: return "115";
+        case Entry::REW: return "116";
+        case Entry::FF: return "117";
+        case Entry::REC: return "114";
+        case Entry::STOP: return "118";
+        case Entry::PLAY: return "119";
+        default: return "***";
+    }
+}
+
+void AssignmentTable::ResetToDefaults() {
+    const char stars[4] = {'*', '*', '*', '*'};
+    for (auto& cell : notes_) cell.store(Pack(stars), std::memory_order_relaxed);
+    for (int i = 0; i < kEntryCount; ++i) {
+        char c[4] = {'*', '*', '*', '*'};
+        std::memcpy(c, EntryDefault(EntryAt(i)), 3);
+        entries_[i].store(Pack(c), std::memory_order_relaxed);
+    }
+}
+
+void AssignmentTable::CopyFrom(const AssignmentTable& other) {
+    for (int i = 0; i < kEntryCount; ++i)
+        entries_[i].store(other.entries_[i].load(std::memory_order_relaxed),
+                          std::memory_order_relaxed);
+    for (int i = 0; i < kNoteMapSize; ++i)
+        notes_[i].store(other.notes_[i].load(std::memory_order_relaxed),
+                        std::memory_order_relaxed);
+}
+
+AssignmentCode AssignmentTable::ItemCode(const char* itemText) {
+    return AssignmentCode::FromText(itemText);
+}
+
+AssignmentCode AssignmentTable::Decode(const std::atomic<uint32_t>& cell) {
+    const uint32_t v = cell.load(std::memory_order_relaxed);
+    AssignmentCode code;
+    std::memcpy(code.text, &v, 3);
+    code.text[3] = 0;
+    return code;
+}
+
+void AssignmentTable::Write(std::atomic<uint32_t>& cell, const AssignmentCode& code) {
+    uint32_t old = cell.load(std::memory_order_relaxed);
+    char c[4];
+    std::memcpy(c, &old, 4);
+    std::memcpy(c, code.text, 3);
+    cell.store(Pack(c), std::memory_order_relaxed);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,77 @@
+#pragma once
+// The one record of all assignments: 50 control entries, the 256-cell note map
+// and the two curve choices. Each cell is one atomic 32-bit word holding the
+// code's three characters and a fourth byte of no meaning, so the MIDI thread
+// always reads a whole code while the window writes one.
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+#include "core/assignment_code.h"
+
+namespace ostrel {
+
+// Control entries in table order, then the two curve choices. The names are also
+// the section names of configuration files.
+enum class Entry : int {
+    KNOB01, KNOB02, KNOB03, KNOB04, KNOB05, KNOB06, KNOB07, KNOB08,
+    VOLM,
+    VOL01, VOL02, VOL03, VOL04, VOL05, VOL06, VOL07, VOL08,
+    VOL09, VOL10, VOL11, VOL12, VOL13, VOL14, VOL15, VOL16,
+    DRAWBARM, DRAWBAR1, DRAWBAR2, DRAWBAR3, DRAWBAR4, DRAWBAR5, DRAWBAR6, DRAWBAR7, DRAWBAR8,
+    RTZ, REW, FF, REC, STOP, PLAY,
+    PITCH, MODULATION, SUSTAIN, CONTROL, BC,
+    GMON, XGON, GSON, ACTIVE, CHANEL,
+    TOUCH, CURVE,
+};
+
+inline constexpr int kControlEntryCount = 50;  // KNOB01 .. CHANEL
+inline constexpr int kEntryCount = 52;         // plus TOUCH and CURVE
+inline constexpr int kNoteMapSize = 256;
+
+// "KNOB01", ... "CHANEL", "TOUCH", "CURVE".
+const char* EntryName(Entry e);
+// Default code of an entry: "115".."119"/"114" for the transport buttons, else "***".
+const char* EntryDefault(Entry e);
+inline constexpr Entry EntryAt(int i) { return static_cast<Entry>(i); }
+
+class AssignmentTable {
+public:
+    AssignmentTable() { ResetToDefaults(); }
+    AssignmentTable(const AssignmentTable&) = delete;
+    AssignmentTable& operator=(const AssignmentTable&) = delete;
+
+    // Transport buttons get their numbers, everything else "***"; the note map is
+    // filled with '*' in all four bytes of every cell.
+    void ResetToDefaults();
+
+    AssignmentCode Get(Entry e) const { return Decode(entries_[Index(e)]); }
+    void Set(Entry e, const AssignmentCode& code) { Write(entries_[Index(e)], code); }
+    void Set(Entry e, const char* three) { Set(e, AssignmentCode::FromText(three)); }
+    // The first three characters of a list item's text become the code.
+    void SetFromItemText(Entry e, const char* itemText) { Set(e, ItemCode(itemText)); }
+
+    AssignmentCode GetNote(int index) const { return Decode(notes_[index & 0xFF]); }
+    void SetNote(int index, const AssignmentCode& code) { Write(notes_[index & 0xFF], code); }
+    void SetNote(int index, const char* three) { SetNote(index, AssignmentCode::FromText(three)); }
+    void SetNoteFromItemText(int index, const char* itemText) { SetNote(index, ItemCode(itemText)); }
+
+    // Publishes a whole table read elsewhere (configuration file loading), cell by cell.
+    void CopyFrom(const AssignmentTable& other);
+
+    // Raw cell, for tests of the fourth byte.
+    uint32_t RawEntryCell(Entry e) const { return entries_[Index(e)].load(std::memory_order_relaxed); }
+    uint32_t RawNoteCell(int index) const { return notes_[index & 0xFF].load(std::memory_order_relaxed); }
+
+private:
+    static int Index(Entry e) { return static_cast<int>(e); }
+    static AssignmentCode ItemCode(const char* itemText);
+    static AssignmentCode Decode(const std::atomic<uint32_t>& cell);
+    // Writes exactly three characters and keeps the cell's fourth byte.
+    static void Write(std::atomic<uint32_t>& cell, const AssignmentCode& code);
+
+    std::array<std::atomic<uint32_t>, kEntryCount> entries_;
+    std::array<std::atomic<uint32_t>, kNoteMapSize> notes_;
+};
+
+}  // namespace ostrel

@@ -1,0 +1,40 @@
+#pragma once
+// Turns one incoming MIDI message into the message that the pass-through sends,
+// according to the assignment table and the current curves. Runs on the MIDI
+// thread for every message: no allocation, no lock.
+#include <cstdint>
+
+#include "core/assignment_table.h"
+#include "curves/current_curve.h"
+
+namespace ostrel {
+
+inline constexpr int kMessageBufferSize = 256;
+
+struct TranslateResult {
+    int outLength = 0;     // length of the outgoing message in work; 0 = suppressed
+    int changedCount = 0;  // steps that recognised the message; 0 = send it unchanged
+};
+
+class TranslationEngine {
+public:
+    TranslationEngine(const AssignmentTable& table, const CurrentCurves& curves)
+        : table_(table), curves_(curves) {}
+
+    // message: 256-byte buffer, zero beyond the message, used as scratch. A short
+    // message is given with length 4 (status, data 1, data 2, 0). length is at
+    // most 256. work: 256-byte buffer that receives the outgoing message.
+    TranslateResult TranslateMessage(uint8_t* message, int length, uint8_t* work);
+
+    // Transport state, kept between messages for the life of the engine.
+    bool RecPending() const { return recPending_; }
+    int LastSongPosition() const { return lastSongPosition_; }
+
+private:
+    const AssignmentTable& table_;
+    const CurrentCurves& curves_;
+    bool recPending_ = false;
+    int lastSongPosition_ = 0;
+};
+
+}  // namespace ostrel

@@ -1,0 +1,84 @@
+#include "curves/current_curve.h"
+
+namespace ostrel {
+
+CurvePoints CurrentCurve::Load() const {
+    CurvePoints p;
+    p.firstX = firstX.load(std::memory_order_relaxed);
+    p.firstY = firstY.load(std::memory_order_relaxed);
+    p.secondX = secondX.load(std::memory_order_relaxed);
+    p.secondY = secondY.load(std::memory_order_relaxed);
+    p.width = width.load(std::memory_order_relaxed);
+    p.height = height.load(std::memory_order_relaxed);
+    return p;
+}
+
+void CurrentCurve::SetPoints(int32_t fx, int32_t fy, int32_t sx, int32_t sy) {
+    firstX.store(fx, std::memory_order_relaxed);
+    firstY.store(fy, std::memory_order_relaxed);
+    secondX.store(sx, std::memory_order_relaxed);
+    secondY.store(sy, std::memory_order_relaxed);
+}
+
+void CurrentCurve::SetArea(int32_t w, int32_t h) {
+    width.store(w, std::memory_order_relaxed);
+    height.store(h, std::memory_order_relaxed);
+}
+
+void CurrentCurve::SetAll(const CurvePoints& p) {
+    SetArea(p.width, p.height);
+    SetPoints(p.firstX, p.firstY, p.secondX, p.secondY);
+}
+
+void CurrentCurve::SetDefault() {
+    const int32_t x = width.load(std::memory_order_relaxed) / 2;
+    const int32_t y = height.load(std::memory_order_relaxed) / 2;
+    SetPoints(x, y, x, y);
+}
+
+namespace {
+
+// Truncation toward zero. Coordinates far outside any area (a hand-edited settings
+// file) are held to a range where the integer arithmetic below cannot overflow.
+int Trunc(double d) {
+    if (d > 1e6) return 1000000;
+    if (d < -1e6) return -1000000;
+    return static_cast<int>(d);
+}
+
+}  // namespace
+
+int MapValue(const CurvePoints& c, int v) {
+    if (v <= 0) return 0;
+    if (v >= 127) return 127;  // 127 maps to itself; larger bytes are not MIDI data
+    // Scaled coordinates: divide first, multiply second, truncate toward zero.
+    const double w = c.width, h = c.height;
+    const int x1 = c.width ? Trunc(c.firstX / w * 127.0) : 0;
+    const int x2 = c.width ? Trunc(c.secondX / w * 127.0) : 0;
+    const int y1 = c.height ? Trunc(127.0 - c.firstY / h * 127.0) : 0;
+    const int y2 = c.height ? Trunc(127.0 - c.secondY / h * 127.0) : 0;
+
+    double f;
+    if (v <= x1) {
+        f = static_cast<double>(y1) / x1 * v;
+    } else if (v < x2) {
+        f = static_cast<double>(y2 - y1) / static_cast<double>(x2 - x1) * (v - x1) + y1;
+    } else {
+        f = static_cast<double>(127 - y2) / static_cast<double>(127 - x2) * (v - x2) + y2;
+    }
+    // Out-of-range coordinates can give huge values; clamp in double before the cast.
+    if (f >= 127.0) return 127;
+    if (f <= 0.0) return 0;
+    const int r = static_cast<int>(f);
+    return r >= 127 ? 127 : (r <= 0 ? 0 : r);
+}
+
+int CurrentCurves::MapValue(CurveKind kind, int value) const {
+    return ostrel::MapValue(Of(kind).Load(), value);
+}
+
+void CurrentCurves::Reset() {
+    for (auto& c : curves_) c.SetAll(CurvePoints{});
+}
+
+}  // namespace ostrel

@@ -1,0 +1,48 @@
+#pragma once
+// The two response curves in force: two control points in pixels of the kind's
+// drawing area, with that area's size. The fields are atomics because the MIDI
+// thread maps values while the window drags a point.
+#include <atomic>
+#include <cstdint>
+
+namespace ostrel {
+
+enum class CurveKind : int { Velocity = 0, Touch = 1 };
+
+// Plain copy of one curve's six fields.
+struct CurvePoints {
+    int32_t firstX = 0, firstY = 0, secondX = 0, secondY = 0;
+    int32_t width = 0, height = 0;  // W and H of the drawing area
+    bool operator==(const CurvePoints&) const = default;
+};
+
+class CurrentCurve {
+public:
+    CurvePoints Load() const;
+    void SetPoints(int32_t firstX, int32_t firstY, int32_t secondX, int32_t secondY);
+    void SetArea(int32_t width, int32_t height);
+    void SetAll(const CurvePoints& p);
+    // Both points at the centre of the area (integer division); all 0 while W and H are 0.
+    void SetDefault();
+
+    std::atomic<int32_t> firstX{0}, firstY{0}, secondX{0}, secondY{0};
+    std::atomic<int32_t> width{0}, height{0};
+};
+
+// Maps 0..127 to 0..127 through a curve, with the exact double arithmetic of the
+// editor: divide first, then multiply, truncate toward zero.
+int MapValue(const CurvePoints& curve, int value);
+
+class CurrentCurves {
+public:
+    CurrentCurve& Of(CurveKind kind) { return curves_[static_cast<int>(kind)]; }
+    const CurrentCurve& Of(CurveKind kind) const { return curves_[static_cast<int>(kind)]; }
+    // Reads the kind's six fields once, then maps. Safe on the MIDI thread.
+    int MapValue(CurveKind kind, int value) const;
+    void Reset();
+
+private:
+    CurrentCurve curves_[2];
+};
+
+}  // namespace ostrel

@@ -1,0 +1,152 @@
+#include "res/dialog_builder.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace ostrel::res {
+namespace {
+
+// Height of a closed combo box: the template gives the height of the open list.
+constexpr int kComboHeightDlu = 12;
+
+QRect PixelRect(const DialogItem& it) {
+    return QRect(DluToPixelsX(it.x), DluToPixelsY(it.y), DluToPixelsX(it.width),
+                 DluToPixelsY(it.height));
+}
+
+QWidget* MakeItem(QWidget* parent, const DialogItem& it) {
+    const QString text = QString::fromLatin1(it.text ? it.text : "");
+    switch (it.kind) {
+        case ItemKind::PushButton:
+        case ItemKind::DefaultPushButton: {
+            auto* b = new QPushButton(text, parent);
+            b->setAutoDefault(false);
+            b->setDefault(it.kind == ItemKind::DefaultPushButton);
+            return b;
+        }
+        case ItemKind::StaticLeft:
+        case ItemKind::StaticCenter:
+        case ItemKind::StaticRight: {
+            auto* l = new QLabel(text, parent);
+            l->setAlignment(it.kind == ItemKind::StaticCenter  ? Qt::AlignHCenter | Qt::AlignTop
+                            : it.kind == ItemKind::StaticRight ? Qt::AlignRight | Qt::AlignTop
+                                                               : Qt::AlignLeft | Qt::AlignTop);
+            return l;
+        }
+        case ItemKind::GroupBox: {
+            auto* g = new QGroupBox(text, parent);
+            // Group boxes are drawn behind the items that lie inside them.
+            g->lower();
+            return g;
+        }
+        case ItemKind::ComboBox: {
+            auto* c = new QComboBox(parent);
+            c->setEditable(!(it.flags & kDropDownList));
+            c->setInsertPolicy(QComboBox::NoInsert);
+            c->setMaxVisibleItems(qMax(4, it.height / 8));
+            c->setProperty("sorted", bool(it.flags & kSorted));
+            return c;
+        }
+        case ItemKind::ListBox: {
+            auto* l = new QListWidget(parent);
+            l->setSortingEnabled(it.flags & kSorted);
+            return l;
+        }
+        case ItemKind::Edit: {
+            if (it.flags & kMultiline) {
+                auto* e = new QPlainTextEdit(parent);
+                e->setLineWrapMode((it.flags & kHScroll) ? QPlainTextEdit::NoWrap
+                                                         : QPlainTextEdit::WidgetWidth);
+                e->setReadOnly(it.flags & kReadOnly);
+                e->setPlainText(text);
+                return e;
+            }
+            auto* e = new QLineEdit(text, parent);
+            e->setReadOnly(it.flags & kReadOnly);
+            return e;
+        }
+        case ItemKind::Picture: {
+            auto* l = new QLabel(parent);
+            l->setFrameStyle(QFrame::Box | QFrame::Plain);
+            l->setAlignment(Qt::AlignCenter);
+            return l;
+        }
+        case ItemKind::CustomArea: {
+            auto* f = new QFrame(parent);
+            if (it.flags & kBorder) f->setFrameStyle(QFrame::Box | QFrame::Plain);
+            return f;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+QFont TemplateFont(const DialogFont& font) {
+    const QString face = QString::fromLatin1(font.face);
+    QFont f;
+    if (face.contains("Courier", Qt::CaseInsensitive)) {
+        f = QFont("DejaVu Sans Mono");
+        f.setStyleHint(QFont::Monospace);
+        f.setPixelSize(font.points + 2);
+    } else {
+        f = QFont("DejaVu Sans");
+        f.setStyleHint(QFont::SansSerif);
+        // "MS Sans Serif" 8 has base units of 6 x 13 pixels; this size fits them.
+        f.setPixelSize(font.points + 2);
+    }
+    return f;
+}
+
+void BuildDialog(QWidget* target, const DialogTemplate& tmpl) {
+    target->setObjectName(QString::fromLatin1(tmpl.className));
+    target->setWindowTitle(QString::fromLatin1(tmpl.caption ? tmpl.caption : ""));
+    target->setFont(TemplateFont(tmpl.font));
+    target->setFixedSize(DluToPixelsX(tmpl.width), DluToPixelsY(tmpl.height));
+    QList<QWidget*> groups;
+    for (const DialogItem& it : tmpl.items) {
+        QWidget* w = MakeItem(target, it);
+        if (!w) continue;
+        if (it.id > 0) w->setObjectName(QString::number(it.id));
+        QRect r = PixelRect(it);
+        if (it.kind == ItemKind::ComboBox) r.setHeight(DluToPixelsY(kComboHeightDlu) + 2);
+        w->setGeometry(r);
+        w->setEnabled(!(it.flags & kDisabled));
+        if (it.kind == ItemKind::GroupBox) groups.append(w);
+    }
+    for (QWidget* g : groups) g->lower();
+}
+
+void AddComboItems(QComboBox* combo, const QStringList& items) {
+    const QSignalBlocker block(combo);
+    combo->addItems(items);
+    if (combo->property("sorted").toBool()) combo->model()->sort(0);
+}
+
+int FindItemWithPrefix(const QComboBox* combo, const QString& prefix) {
+    for (int i = 0; i < combo->count(); ++i)
+        if (combo->itemText(i).startsWith(prefix, Qt::CaseInsensitive)) return i;
+    return -1;
+}
+
+int FindItemWithPrefix(const QListWidget* list, const QString& prefix) {
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->text().startsWith(prefix, Qt::CaseInsensitive)) return i;
+    return -1;
+}
+
+void LoadComboText(QComboBox* combo, const QString& text) {
+    const QSignalBlocker block(combo);
+    const int i = FindItemWithPrefix(combo, text);
+    combo->setCurrentIndex(i);
+    if (i < 0 && combo->isEditable()) combo->setEditText(text);
+}
+
+}  // namespace ostrel::res

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Runs a command beside a private JACK dummy server: its own server name, so that
+# parallel runs never meet, no sound card, stopped whatever the command's outcome.
+set -uo pipefail
+
+name="ostrel-$$-$RANDOM"
+log=$(mktemp /tmp/ostrel-jackd-XXXXXX.log)
+export JACK_DEFAULT_SERVER="$name"
+export JACK_NO_AUDIO_RESERVATION=1
+export JACK_NO_START_SERVER=1
+export OSTREL_MIDI_API=jack
+
+jackd --no-realtime -n "$name" -d dummy -r 48000 -p 128 >"$log" 2>&1 &
+jack_pid=$!
+
+stop_jack() {
+    kill "$jack_pid" 2>/dev/null
+    wait "$jack_pid" 2>/dev/null
+    rm -f "$log"
+}
+trap stop_jack EXIT
+
+# Wait (at most 20 s) until the server answers.
+for _ in $(seq 1 200); do
+    if jack_lsp >/dev/null 2>&1; then break; fi
+    if ! kill -0 "$jack_pid" 2>/dev/null; then
+        echo "with-jack.sh: jackd did not start:" >&2
+        cat "$log" >&2
+        exit 1
+    fi
+    sleep 0.1
+done
+if ! jack_lsp >/dev/null 2>&1; then
+    echo "with-jack.sh: jackd did not answer in time:" >&2
+    cat "$log" >&2
+    exit 1
+fi
+
+"$@"

@@ -1,0 +1,43 @@
+#pragma once
+// The settings file Ostrel.ini in the directory that was current at start-up.
+// Every read and write goes to the file at once; nothing is cached.
+#include <string>
+
+namespace ostrel {
+
+inline constexpr int kTextBufferSize = 256;  // values: at most 255 characters
+
+// Outcome of reading or writing a value.
+enum class StoreResult {
+    Ok,
+    TooLong,    // the text does not fit the 256-byte buffers: refused, nothing written
+    IoFailure,  // the file could not be written
+};
+
+class CIniSettings {
+public:
+    virtual ~CIniSettings() = default;
+
+    // Fixes the path: the current directory followed by "/Ostrel.ini". Returns
+    // false (and leaves the path empty) when it would not fit 255 characters.
+    bool InitPath();
+    // For tests and the command line: use this file instead.
+    bool SetPath(const std::string& path);
+    const char* Path() const { return path_; }
+
+    // Reads the value into buffer (at least 256 bytes): at most 255 characters and
+    // a NUL. Absent file, section or key give the empty text. Returns the count.
+    int ReadValue(const char* section, const char* key, char* buffer) const;
+    // Convenience: the value, or the atoi of it.
+    std::string ReadString(const char* section, const char* key) const;
+    int ReadInt(const char* section, const char* key) const;
+
+    // Stores value under key in section, creating what is missing, replacing in place.
+    StoreResult WriteValue(const char* section, const char* key, const char* value);
+    StoreResult WriteInt(const char* section, const char* key, int value);
+
+private:
+    char path_[kTextBufferSize] = {};
+};
+
+}  // namespace ostrel
