@@ -2,20 +2,17 @@
 // The settings file Ostrel.ini in the directory that was current at start-up.
 // Every read and write goes to the file at once; nothing is cached.
 #include <string>
+#include <vector>
+
+#include "store/ini_file.h"
+#include "store/store_result.h"  // StoreResult: Ok, TooLong, IoFailure, InvalidText
 
 namespace ostrel {
 
 inline constexpr int kTextBufferSize = 256;  // values: at most 255 characters
 
-// Outcome of reading or writing a value.
-enum class StoreResult {
-    Ok,
-    TooLong,    // the text does not fit the 256-byte buffers: refused, nothing written
-    IoFailure,  // the file could not be written
-};
-
 class CIniSettings {
-public:
+  public:
     virtual ~CIniSettings() = default;
 
     // Fixes the path: the current directory followed by "/Ostrel.ini". Returns
@@ -36,7 +33,19 @@ public:
     StoreResult WriteValue(const char* section, const char* key, const char* value);
     StoreResult WriteInt(const char* section, const char* key, int value);
 
-private:
+    // Several values written in the given order as one crash-safe write; the file
+    // ends exactly as the single writes would leave it. Every value is checked
+    // first: when one is refused, nothing is written.
+    struct ValueWrite {
+        std::string section, key, value;
+    };
+    StoreResult WriteValues(const std::vector<ValueWrite>& writes);
+
+    // The file read once, for callers that read many values in a row (start-up).
+    // Its Get follows the rules of ReadValue.
+    IniFile Snapshot() const;
+
+  private:
     char path_[kTextBufferSize] = {};
 };
 

@@ -1,0 +1,104 @@
+#include "store/config_file.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "core/assignment_table.h"
+#include "store/ini_file.h"
+
+namespace ostrel {
+namespace {
+
+constexpr int kNoteKeyCount = 255;  // cells 0..254; cell 255 is neither written nor read
+
+// The order of the sections in a configuration file. It differs from the table's
+// own order around BC/CONTROL and GSON/XGON, and files depend on it.
+constexpr Entry kWriteOrder[kEntryCount] = {
+    Entry::KNOB01,   Entry::KNOB02,     Entry::KNOB03,   Entry::KNOB04,   Entry::KNOB05,
+    Entry::KNOB06,   Entry::KNOB07,     Entry::KNOB08,   Entry::VOLM,     Entry::VOL01,
+    Entry::VOL02,    Entry::VOL03,      Entry::VOL04,    Entry::VOL05,    Entry::VOL06,
+    Entry::VOL07,    Entry::VOL08,      Entry::VOL09,    Entry::VOL10,    Entry::VOL11,
+    Entry::VOL12,    Entry::VOL13,      Entry::VOL14,    Entry::VOL15,    Entry::VOL16,
+    Entry::DRAWBARM, Entry::DRAWBAR1,   Entry::DRAWBAR2, Entry::DRAWBAR3, Entry::DRAWBAR4,
+    Entry::DRAWBAR5, Entry::DRAWBAR6,   Entry::DRAWBAR7, Entry::DRAWBAR8, Entry::RTZ,
+    Entry::REW,      Entry::FF,         Entry::REC,      Entry::STOP,     Entry::PLAY,
+    Entry::PITCH,    Entry::MODULATION, Entry::SUSTAIN,  Entry::BC,       Entry::CONTROL,
+    Entry::GMON,     Entry::GSON,       Entry::XGON,     Entry::ACTIVE,   Entry::CHANEL,
+    Entry::TOUCH,    Entry::CURVE,
+};
+
+std::string NoteKey(int n) {
+    char key[8];
+    std::snprintf(key, sizeof key, "DATA%02X", n);
+    return key;
+}
+
+// A value as a cell takes it: the default when empty, then the first three bytes of
+// a cleared buffer (shorter values leave NULs, longer ones are cut).
+AssignmentCode CodeFromValue(const std::string& value, const char* fallback) {
+    char buffer[kTextBufferSize] = {};
+    const std::string& text = value.empty() ? std::string(fallback) : value;
+    std::memcpy(buffer, text.data(), text.size() < 255 ? text.size() : 255);
+    AssignmentCode code;
+    std::memcpy(code.text, buffer, 3);
+    return code;
+}
+
+// The cell's characters up to three, stopping at a NUL.
+std::string ValueOf(const AssignmentCode& code) {
+    return std::string(code.text, strnlen(code.text, 3));
+}
+
+}  // namespace
+
+int ReadCfgValue(const char* section, const char* key, char* buffer, const char* path) {
+    if (!buffer) return 0;
+    buffer[0] = '\0';
+    if (!section || !key || !path) return 0;
+    IniFile file;
+    file.Load(path);  // missing or unreadable: empty
+    const std::string value = file.Get(section, key);
+    std::memcpy(buffer, value.data(), value.size());
+    buffer[value.size()] = '\0';
+    return static_cast<int>(value.size());
+}
+
+StoreResult WriteCfgValue(const char* section, const char* key, const char* value,
+                          const char* path) {
+    if (!path || !*path) return StoreResult::IoFailure;
+    if (!section || !key || !value) return StoreResult::InvalidText;
+    if (std::strlen(section) > kMaxValueLength || std::strlen(key) > kMaxValueLength)
+        return StoreResult::TooLong;
+    IniFile file;
+    if (file.Load(path) != StoreResult::Ok) return StoreResult::IoFailure;
+    const StoreResult r = file.Set(section, key, value);
+    return r == StoreResult::Ok ? file.Save(path) : r;
+}
+
+StoreResult WriteConfig(const char* path, const AssignmentTable& table) {
+    if (!path || !*path) return StoreResult::IoFailure;
+    IniFile file;
+    // Values are replaced in place, so an existing file must be readable first.
+    if (file.Load(path) != StoreResult::Ok) return StoreResult::IoFailure;
+    for (int n = 0; n < kNoteKeyCount; ++n) {
+        const StoreResult r = file.Set("NOTE", NoteKey(n), ValueOf(table.GetNote(n)));
+        if (r != StoreResult::Ok) return r;
+    }
+    for (Entry e : kWriteOrder) {
+        const StoreResult r = file.Set(EntryName(e), "DATA", ValueOf(table.Get(e)));
+        if (r != StoreResult::Ok) return r;
+    }
+    return file.Save(path);
+}
+
+void ReadConfig(const char* path, AssignmentTable& table) {
+    IniFile file;
+    if (path) file.Load(path);  // missing or unreadable: every value takes its default
+    for (int n = 0; n < kNoteKeyCount; ++n)
+        table.SetNote(n, CodeFromValue(file.Get("NOTE", NoteKey(n)), "***"));
+    for (Entry e : kWriteOrder)
+        table.Set(e, CodeFromValue(file.Get(EntryName(e), "DATA"), EntryDefault(e)));
+}
+
+}  // namespace ostrel

@@ -1,0 +1,257 @@
+// Configuration files: the file a reset table gives, reading values into cells
+// (defaults, cutting, short codes, case), and writes into existing files.
+#include "store/config_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "core/assignment_table.h"
+#include "support/temp_dir.h"
+
+namespace ostrel {
+namespace {
+
+using test::TempDir;
+
+// The sections after NOTE, in the order a configuration file lists them.
+const char* const kSectionOrder[] = {
+    "KNOB01",   "KNOB02",   "KNOB03",   "KNOB04",   "KNOB05",   "KNOB06",   "KNOB07",
+    "KNOB08",   "VOLM",     "VOL01",    "VOL02",    "VOL03",    "VOL04",    "VOL05",
+    "VOL06",    "VOL07",    "VOL08",    "VOL09",    "VOL10",    "VOL11",    "VOL12",
+    "VOL13",    "VOL14",    "VOL15",    "VOL16",    "DRAWBARM", "DRAWBAR1", "DRAWBAR2",
+    "DRAWBAR3", "DRAWBAR4", "DRAWBAR5", "DRAWBAR6", "DRAWBAR7", "DRAWBAR8", "RTZ",
+    "REW",      "FF",       "REC",      "STOP",     "PLAY",     "PITCH",    "MODULATION",
+    "SUSTAIN",  "BC",       "CONTROL",  "GMON",     "GSON",     "XGON",     "ACTIVE",
+    "CHANEL",   "TOUCH",    "CURVE",
+};
+
+std::string DefaultOf(const std::string& section) {
+    if (section == "RTZ") return "115";
+    if (section == "REW") return "116";
+    if (section == "FF") return "117";
+    if (section == "REC") return "114";
+    if (section == "STOP") return "118";
+    if (section == "PLAY") return "119";
+    return "***";
+}
+
+// The whole file that File New with knob 1 set to 007 saves, built line by line.
+std::string ExpectedResetFileWithKnob1() {
+    std::string text = "[NOTE]\n";
+    for (int n = 0; n < 255; ++n) {
+        char line[32];
+        std::snprintf(line, sizeof line, "DATA%02X=***\n", n);
+        text += line;
+    }
+    for (const char* s : kSectionOrder)
+        text += std::string("[") + s +
+                "]\nDATA=" + (std::string(s) == "KNOB01" ? "007" : DefaultOf(s)) + "\n";
+    return text;
+}
+
+class ConfigFileTest : public ::testing::Test {
+  protected:
+    std::string Path() const { return dir.file("midi.cfg"); }
+    TempDir dir;
+};
+
+TEST_F(ConfigFileTest, ResetTableWithKnob1SavesTheExactFile) {
+    AssignmentTable table;
+    table.ResetToDefaults();
+    table.Set(Entry::KNOB01, "007");
+    ASSERT_EQ(WriteConfig(Path().c_str(), table), StoreResult::Ok);
+    const std::string text = TempDir::Read(Path());
+    EXPECT_EQ(text, ExpectedResetFileWithKnob1());
+    // Spot checks of what the comparison above covers: upper-case hex keys, 255 of them.
+    EXPECT_NE(text.find("DATA0A=***\nDATA0B=***\n"), std::string::npos);
+    EXPECT_EQ(text.find("DATA0a"), std::string::npos);
+    EXPECT_EQ(text.find("DATAFF"), std::string::npos);
+    EXPECT_NE(text.find("[SUSTAIN]\nDATA=***\n[BC]\nDATA=***\n[CONTROL]"), std::string::npos);
+    EXPECT_NE(text.find("[GMON]\nDATA=***\n[GSON]\nDATA=***\n[XGON]"), std::string::npos);
+}
+
+TEST_F(ConfigFileTest, SaveThenReadGivesTheSameTable) {
+    AssignmentTable table;
+    table.Set(Entry::CHANEL, "005");
+    table.Set(Entry::CURVE, "003");
+    table.Set(Entry::TOUCH, "###");
+    table.Set(Entry::BC, "002");
+    table.Set(Entry::CONTROL, "004");
+    table.SetNote(0, "###");
+    table.SetNote(60, "012");
+    table.SetNote(254, "127");
+    ASSERT_EQ(WriteConfig(Path().c_str(), table), StoreResult::Ok);
+
+    AssignmentTable read;
+    read.Set(Entry::KNOB05, "099");  // overwritten by the file's "***"
+    ReadConfig(Path().c_str(), read);
+    for (int i = 0; i < kEntryCount; ++i)
+        EXPECT_EQ(read.Get(EntryAt(i)), table.Get(EntryAt(i))) << EntryName(EntryAt(i));
+    for (int n = 0; n < 255; ++n) EXPECT_EQ(read.GetNote(n), table.GetNote(n)) << n;
+}
+
+TEST_F(ConfigFileTest, MissingFileAndMissingSectionsGiveTheDefaults) {
+    AssignmentTable table;
+    table.Set(Entry::RTZ, "001");
+    table.Set(Entry::KNOB01, "007");
+    table.SetNote(3, "010");
+    ReadConfig(dir.file("absent.cfg").c_str(), table);
+    EXPECT_TRUE(table.Get(Entry::RTZ).Is("115"));
+    EXPECT_TRUE(table.Get(Entry::KNOB01).Is("***"));
+    EXPECT_TRUE(table.GetNote(3).Is("***"));
+
+    TempDir::Write(Path(), "[KNOB02]\nDATA=010\n[RTZ]\nDATA=\n[PLAY]\n");
+    ReadConfig(Path().c_str(), table);
+    EXPECT_TRUE(table.Get(Entry::KNOB02).Is("010"));
+    EXPECT_TRUE(table.Get(Entry::KNOB01).Is("***"));
+    EXPECT_TRUE(table.Get(Entry::RTZ).Is("115"));   // empty value
+    EXPECT_TRUE(table.Get(Entry::PLAY).Is("119"));  // section without the key
+    EXPECT_TRUE(table.Get(Entry::REC).Is("114"));
+
+    // An unreadable "file" (a folder) reads as all defaults too.
+    std::filesystem::create_directory(dir.file("folder.cfg"));
+    ReadConfig(dir.file("folder.cfg").c_str(), table);
+    EXPECT_TRUE(table.Get(Entry::KNOB02).Is("***"));
+}
+
+TEST_F(ConfigFileTest, ValuesAreCutToThreeAndShortOnesKeepNuls) {
+    TempDir::Write(Path(),
+                   "[KNOB01]\nDATA=0070\n[KNOB02]\nDATA=1\n[KNOB03]\nDATA=12\n"
+                   "[CHANEL]\nDATA=" +
+                       std::string(300, '9') + "\n");
+    AssignmentTable table;
+    ReadConfig(Path().c_str(), table);
+    EXPECT_TRUE(table.Get(Entry::KNOB01).Is("007"));
+    const AssignmentCode one = table.Get(Entry::KNOB02);
+    EXPECT_EQ(one.text[0], '1');
+    EXPECT_EQ(one.text[1], '\0');
+    EXPECT_EQ(one.text[2], '\0');
+    EXPECT_EQ(std::memcmp(table.Get(Entry::KNOB03).text, "12\0", 3), 0);
+    EXPECT_TRUE(table.Get(Entry::CHANEL).Is("999"));
+
+    // The one-character code is written back as "1".
+    ASSERT_EQ(WriteConfig(Path().c_str(), table), StoreResult::Ok);
+    char buffer[256];
+    EXPECT_EQ(ReadCfgValue("KNOB02", "DATA", buffer, Path().c_str()), 1);
+    EXPECT_STREQ(buffer, "1");
+    EXPECT_EQ(ReadCfgValue("KNOB01", "DATA", buffer, Path().c_str()), 3);
+    EXPECT_STREQ(buffer, "007");
+}
+
+TEST_F(ConfigFileTest, LookupsIgnoreCaseOfSectionsAndKeys) {
+    TempDir::Write(Path(),
+                   "[note]\r\ndata0a=012\r\nDaTa0B=013\r\n[Knob01]\r\nData=007\r\n"
+                   "[chanel]\r\ndata=016\r\n");
+    AssignmentTable table;
+    ReadConfig(Path().c_str(), table);
+    EXPECT_TRUE(table.GetNote(10).Is("012"));
+    EXPECT_TRUE(table.GetNote(11).Is("013"));
+    EXPECT_TRUE(table.Get(Entry::KNOB01).Is("007"));
+    EXPECT_TRUE(table.Get(Entry::CHANEL).Is("016"));
+}
+
+TEST_F(ConfigFileTest, CellPast254IsNeitherReadNorWritten) {
+    TempDir::Write(Path(), "[NOTE]\nDATAFF=001\n");
+    AssignmentTable table;
+    table.SetNote(255, "042");
+    ReadConfig(Path().c_str(), table);
+    EXPECT_TRUE(table.GetNote(255).Is("042"));
+    ASSERT_EQ(WriteConfig(Path().c_str(), table), StoreResult::Ok);
+    char buffer[256];
+    EXPECT_EQ(ReadCfgValue("NOTE", "DATAFF", buffer, Path().c_str()), 3);
+    EXPECT_STREQ(buffer, "001");  // the foreign key stays as it was
+}
+
+TEST_F(ConfigFileTest, SavingOverAFileReplacesValuesInPlaceAndKeepsTheRest) {
+    const std::string before =
+        "; my set-up for the stage\r\n"
+        "[KNOB01]\r\n"
+        "DATA=005\r\n"
+        "Comment=filter\r\n"
+        "\r\n"
+        "[Stage]\r\n"
+        "Song=Intro\r\n";
+    TempDir::Write(Path(), before);
+    AssignmentTable table;
+    table.Set(Entry::KNOB01, "074");
+    ASSERT_EQ(WriteConfig(Path().c_str(), table), StoreResult::Ok);
+    const std::string after = TempDir::Read(Path());
+    const std::string head =
+        "; my set-up for the stage\r\n[KNOB01]\r\nDATA=074\r\nComment=filter\r\n\r\n"
+        "[Stage]\r\nSong=Intro\r\n[NOTE]\r\nDATA00=***\r\n";
+    EXPECT_EQ(after.substr(0, head.size()), head);
+    EXPECT_NE(after.find("DATAFE=***\r\n[KNOB02]\r\nDATA=***\r\n"), std::string::npos);
+    EXPECT_EQ(after.find("[KNOB01]", head.size()), std::string::npos);  // not added twice
+    const std::string tail = "[CURVE]\r\nDATA=***\r\n";
+    EXPECT_EQ(after.substr(after.size() - tail.size()), tail);
+
+    // A second save of the same table changes nothing.
+    ASSERT_EQ(WriteConfig(Path().c_str(), table), StoreResult::Ok);
+    EXPECT_EQ(TempDir::Read(Path()), after);
+}
+
+TEST_F(ConfigFileTest, OneWriteEqualsTheSingleValueWrites) {
+    AssignmentTable table;
+    table.Set(Entry::XGON, "010");
+    table.SetNote(17, "###");
+    const std::string start = "[GSON]\nDATA=001\n[Other]\nX=1\n";
+    TempDir::Write(Path(), start);
+    ASSERT_EQ(WriteConfig(Path().c_str(), table), StoreResult::Ok);
+    const std::string batched = TempDir::Read(Path());
+
+    const std::string single = dir.file("single.cfg");
+    TempDir::Write(single, start);
+    for (int n = 0; n < 255; ++n) {
+        char key[8];
+        std::snprintf(key, sizeof key, "DATA%02X", n);
+        ASSERT_EQ(WriteCfgValue("NOTE", key, table.GetNote(n).text, single.c_str()),
+                  StoreResult::Ok);
+    }
+    for (const char* s : kSectionOrder) {
+        int index = 0;  // the entry of that name
+        while (std::string(EntryName(EntryAt(index))) != s) ++index;
+        ASSERT_EQ(WriteCfgValue(s, "DATA", table.Get(EntryAt(index)).text, single.c_str()),
+                  StoreResult::Ok);
+    }
+    EXPECT_EQ(TempDir::Read(single), batched);
+}
+
+TEST_F(ConfigFileTest, ReadCfgValueAndWriteCfgValueFollowTheBufferRules) {
+    char buffer[300];
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(ReadCfgValue("KNOB01", "DATA", buffer, Path().c_str()), 0);
+    EXPECT_EQ(buffer[0], '\0');
+    ASSERT_EQ(WriteCfgValue("KNOB01", "DATA", "007", Path().c_str()), StoreResult::Ok);
+    EXPECT_EQ(TempDir::Read(Path()), "[KNOB01]\nDATA=007\n");
+    EXPECT_EQ(WriteCfgValue("KNOB01", "DATA", std::string(256, '1').c_str(), Path().c_str()),
+              StoreResult::TooLong);
+    EXPECT_EQ(WriteCfgValue("KNOB01", "DATA", "0\n07", Path().c_str()), StoreResult::InvalidText);
+    EXPECT_EQ(TempDir::Read(Path()), "[KNOB01]\nDATA=007\n");
+
+    TempDir::Write(Path(), "[KNOB01]\nDATA=" + std::string(280, '3') + "\n");
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(ReadCfgValue("KNOB01", "DATA", buffer, Path().c_str()), 255);
+    EXPECT_EQ(buffer[255], '\0');
+    EXPECT_EQ(buffer[256], 'x');
+}
+
+TEST_F(ConfigFileTest, FailedSaveKeepsTheOldFile) {
+    AssignmentTable table;
+    // The path names a folder: the file cannot be read, so nothing is written.
+    std::filesystem::create_directory(dir.file("taken.cfg"));
+    EXPECT_EQ(WriteConfig(dir.file("taken.cfg").c_str(), table), StoreResult::IoFailure);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("taken.cfg")));
+    EXPECT_EQ(WriteConfig(dir.file("no/folder.cfg").c_str(), table), StoreResult::IoFailure);
+    // A code holding a line break cannot be stored: refused, the old file stays.
+    TempDir::Write(Path(), "[KNOB01]\nDATA=005\n");
+    table.Set(Entry::KNOB03, "1\n2");
+    EXPECT_EQ(WriteConfig(Path().c_str(), table), StoreResult::InvalidText);
+    EXPECT_EQ(TempDir::Read(Path()), "[KNOB01]\nDATA=005\n");
+}
+
+}  // namespace
+}  // namespace ostrel

@@ -1,0 +1,259 @@
+// The INI reader and writer: lookups, in-place replacement, what a write keeps,
+// line ends, limits, and the crash-safe replacement of the file.
+#include "store/ini_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <string>
+
+#include "store/atomic_file.h"
+#include "support/temp_dir.h"
+
+namespace ostrel {
+namespace {
+
+using test::TempDir;
+
+// Files in the folder other than the ones named: leftovers of a write.
+int StrayFiles(const TempDir& dir, int expected) {
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+        (void)e;
+        ++n;
+    }
+    return n - expected;
+}
+
+TEST(IniFileTest, LookupsIgnoreCaseAndBlanksAroundNamesAndValues) {
+    const IniFile f = IniFile::FromText(
+        "[Devname]\nMidiIn = 3 \n[ system ]\nfilename=a.cfg\n  FullName\t=\t/x/a.cfg\n");
+    EXPECT_EQ(f.Get("DEVNAME", "MIDIIN"), "3");
+    EXPECT_EQ(f.Get("devname", "midiin"), "3");
+    EXPECT_EQ(f.Get("SYSTEM", "FILENAME"), "a.cfg");
+    EXPECT_EQ(f.Get("SYSTEM", "FULLNAME"), "/x/a.cfg");
+    EXPECT_TRUE(f.Has("system", "FULLNAME"));
+}
+
+TEST(IniFileTest, AbsentSectionsKeysAndCommentsReadEmpty) {
+    const IniFile f =
+        IniFile::FromText("TOP=1\n[A]\n;B=2\n# C=3\nnot a key line\n[B]\nX=\n[C\nY=5\n");
+    EXPECT_EQ(f.Get("A", "TOP"), "");  // before any section: in no section
+    EXPECT_EQ(f.Get("A", ";B"), "");
+    EXPECT_EQ(f.Get("A", "B"), "");
+    EXPECT_EQ(f.Get("Z", "X"), "");
+    EXPECT_EQ(f.Get("B", "X"), "");
+    EXPECT_TRUE(f.Has("B", "X"));
+    EXPECT_FALSE(f.Has("B", "Q"));
+    EXPECT_EQ(f.Get("B", "Y"), "5");  // "[C" is no header: Y stays in B
+    EXPECT_EQ(IniFile().Get("A", "B"), "");
+}
+
+TEST(IniFileTest, ValueKeepsEqualsSignsAfterTheFirst) {
+    const IniFile f = IniFile::FromText("[S]\nK=a=b\n");
+    EXPECT_EQ(f.Get("S", "K"), "a=b");
+}
+
+TEST(IniFileTest, CrlfFileIsReadAndKeepsCrlfWhenChanged) {
+    IniFile f = IniFile::FromText("[NOTE]\r\nDATA0A=001\r\n\r\n[KNOB01]\r\nDATA=007\r\n");
+    EXPECT_EQ(f.Get("note", "data0a"), "001");
+    EXPECT_EQ(f.Get("KNOB01", "DATA"), "007");
+    ASSERT_EQ(f.Set("KNOB01", "DATA", "###"), StoreResult::Ok);
+    ASSERT_EQ(f.Set("NOTE", "DATA0B", "***"), StoreResult::Ok);
+    ASSERT_EQ(f.Set("RTZ", "DATA", "115"), StoreResult::Ok);
+    EXPECT_EQ(f.Text(),
+              "[NOTE]\r\nDATA0A=001\r\nDATA0B=***\r\n\r\n[KNOB01]\r\nDATA=###\r\n"
+              "[RTZ]\r\nDATA=115\r\n");
+}
+
+TEST(IniFileTest, WriteReplacesInPlaceAndKeepsEveryOtherLine) {
+    const std::string before =
+        "; written by hand\n"
+        "[Foreign]\n"
+        "  odd line without equals\n"
+        "Key = keep me  \n"
+        "\n"
+        "[knob01]\n"
+        "  data = 005 ; old\n"
+        "Extra=1\n"
+        "\n"
+        "# trailing comment\n"
+        "[Other]\r\n"
+        "Z=9";
+    IniFile f = IniFile::FromText(before);
+    ASSERT_EQ(f.Set("KNOB01", "DATA", "007"), StoreResult::Ok);
+    // The key keeps its spelling and spacing; only what follows '=' changes.
+    std::string expected = before;
+    expected.replace(expected.find("  data = 005 ; old"), 18, "  data =007");
+    EXPECT_EQ(f.Text(), expected);
+}
+
+TEST(IniFileTest, NewKeyGoesAfterLastKeyOfItsSectionNewSectionAtTheEnd) {
+    IniFile f = IniFile::FromText("[A]\nX=1\n; note\n\n[B]\nY=2\n");
+    ASSERT_EQ(f.Set("a", "Z", "3"), StoreResult::Ok);
+    ASSERT_EQ(f.Set("C", "K1", "4"), StoreResult::Ok);
+    ASSERT_EQ(f.Set("C", "K2", "5"), StoreResult::Ok);
+    ASSERT_EQ(f.Set("A", "W", "6"), StoreResult::Ok);
+    EXPECT_EQ(f.Text(), "[A]\nX=1\nZ=3\nW=6\n; note\n\n[B]\nY=2\n[C]\nK1=4\nK2=5\n");
+}
+
+TEST(IniFileTest, KeyIntoSectionWithoutKeysFollowsItsHeader) {
+    IniFile f = IniFile::FromText("[A]\n; nothing yet\n[B]\n");
+    ASSERT_EQ(f.Set("A", "K", "1"), StoreResult::Ok);
+    EXPECT_EQ(f.Text(), "[A]\nK=1\n; nothing yet\n[B]\n");
+}
+
+TEST(IniFileTest, LastLineWithoutLineEndGetsOneBeforeAnAppend) {
+    IniFile f = IniFile::FromText("[A]\nX=1");
+    ASSERT_EQ(f.Set("A", "Y", "2"), StoreResult::Ok);
+    EXPECT_EQ(f.Text(), "[A]\nX=1\nY=2\n");
+    IniFile g = IniFile::FromText("[A]\nX=1");
+    ASSERT_EQ(g.Set("B", "Y", "2"), StoreResult::Ok);
+    EXPECT_EQ(g.Text(), "[A]\nX=1\n[B]\nY=2\n");
+}
+
+TEST(IniFileTest, DuplicateSectionsReadAndWriteTheFirstMatch) {
+    IniFile f = IniFile::FromText("[A]\nX=1\n[B]\n[a]\nX=2\nY=3\n");
+    EXPECT_EQ(f.Get("A", "X"), "1");
+    EXPECT_EQ(f.Get("A", "Y"), "3");  // found in the second part
+    ASSERT_EQ(f.Set("A", "Y", "4"), StoreResult::Ok);
+    ASSERT_EQ(f.Set("A", "Z", "5"), StoreResult::Ok);
+    EXPECT_EQ(f.Text(), "[A]\nX=1\nZ=5\n[B]\n[a]\nX=2\nY=4\n");
+}
+
+TEST(IniFileTest, ByteOrderMarkIsSkippedForReadingAndKept) {
+    IniFile f = IniFile::FromText("\xEF\xBB\xBF[A]\nX=1\n");
+    EXPECT_EQ(f.Get("A", "X"), "1");
+    ASSERT_EQ(f.Set("A", "X", "2"), StoreResult::Ok);
+    EXPECT_EQ(f.Text(), "\xEF\xBB\xBF[A]\nX=2\n");
+}
+
+TEST(IniFileTest, LongValuesReadAsTheirFirst255Characters) {
+    const std::string longValue(300, 'v');
+    const IniFile f = IniFile::FromText("[A]\nX=" + longValue + "\n");
+    EXPECT_EQ(f.Get("A", "X"), std::string(255, 'v'));
+}
+
+TEST(IniFileTest, RefusedWritesLeaveTheDocumentUnchanged) {
+    const std::string text = "[A]\nX=1\n";
+    IniFile f = IniFile::FromText(text);
+    EXPECT_EQ(f.Set("A", "X", std::string(256, 'v')), StoreResult::TooLong);
+    EXPECT_EQ(f.Set("A", "X", "two\nlines"), StoreResult::InvalidText);
+    EXPECT_EQ(f.Set("A", "X", "cr\r"), StoreResult::InvalidText);
+    EXPECT_EQ(f.Set("A", "X", std::string("nul\0x", 5)), StoreResult::InvalidText);
+    EXPECT_EQ(f.Set("A]", "X", "1"), StoreResult::InvalidText);
+    EXPECT_EQ(f.Set("A", "K=", "1"), StoreResult::InvalidText);
+    EXPECT_EQ(f.Set("A", ";K", "1"), StoreResult::InvalidText);
+    EXPECT_EQ(f.Set("", "X", "1"), StoreResult::InvalidText);
+    EXPECT_EQ(f.Set("A", " ", "1"), StoreResult::InvalidText);
+    EXPECT_EQ(f.Set("A\n[B", "X", "1"), StoreResult::InvalidText);
+    EXPECT_EQ(f.Text(), text);
+    EXPECT_EQ(f.Set("A", "X", std::string(255, 'v')), StoreResult::Ok);
+    EXPECT_EQ(f.Get("A", "X"), std::string(255, 'v'));
+}
+
+TEST(IniFileTest, ParseIntFollowsTheAtoiRule) {
+    EXPECT_EQ(ParseIntLikeAtoi(""), 0);
+    EXPECT_EQ(ParseIntLikeAtoi("-1"), -1);
+    EXPECT_EQ(ParseIntLikeAtoi("  +42abc"), 42);
+    EXPECT_EQ(ParseIntLikeAtoi("\t-007"), -7);
+    EXPECT_EQ(ParseIntLikeAtoi("x12"), 0);
+    EXPECT_EQ(ParseIntLikeAtoi("- 3"), 0);
+    EXPECT_EQ(ParseIntLikeAtoi("99999999999999999999"), 2147483647);
+    EXPECT_EQ(ParseIntLikeAtoi("-99999999999999999999"), -2147483647 - 1);
+}
+
+TEST(IniFileTest, LoadSaveRoundTripOfRealFiles) {
+    TempDir dir;
+    const std::string path = dir.file("x.ini");
+    IniFile f;
+    ASSERT_EQ(f.Load(path), StoreResult::Ok);  // missing: empty document
+    EXPECT_EQ(f.Text(), "");
+    ASSERT_EQ(f.Set("S", "K", "v"), StoreResult::Ok);
+    ASSERT_EQ(f.Save(path), StoreResult::Ok);
+    EXPECT_EQ(TempDir::Read(path), "[S]\nK=v\n");
+    IniFile g;
+    ASSERT_EQ(g.Load(path), StoreResult::Ok);
+    EXPECT_EQ(g.Get("s", "k"), "v");
+    EXPECT_EQ(StrayFiles(dir, 1), 0);
+}
+
+TEST(IniFileTest, UnreadableExistingFileIsReportedNotTakenAsEmpty) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("is_a_folder"));
+    IniFile f;
+    EXPECT_EQ(f.Load(dir.file("is_a_folder")), StoreResult::IoFailure);
+    EXPECT_EQ(f.Text(), "");
+}
+
+TEST(AtomicFileTest, FailedRenameKeepsTheOldTargetAndLeavesNoTemporaryFile) {
+    TempDir dir;
+    // A non-empty folder cannot be replaced by a file: the rename fails at the end.
+    const std::string target = dir.file("Ostrel.ini");
+    std::filesystem::create_directory(target);
+    TempDir::Write(target + "/inside", "old");
+    EXPECT_FALSE(WriteFileAtomically(target, "new content"));
+    EXPECT_EQ(TempDir::Read(target + "/inside"), "old");
+    EXPECT_EQ(StrayFiles(dir, 1), 0);
+}
+
+TEST(AtomicFileTest, WriteThatFailsHalfwayKeepsTheOldFile) {
+    TempDir dir;
+    const std::string path = dir.file("Ostrel.ini");
+    TempDir::Write(path, "[A]\nX=old\n");
+    // A file size limit makes the write of the new content fail part way, as a full
+    // disk would. The limit is the process's, so it is lifted again at once.
+    struct rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 16;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = WriteFileAtomically(path, std::string(1000, 'n'));
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(TempDir::Read(path), "[A]\nX=old\n");
+    EXPECT_EQ(StrayFiles(dir, 1), 0);
+}
+
+TEST(AtomicFileTest, MissingFolderFailsAndKeepsPermissionsOfReplacedFile) {
+    TempDir dir;
+    EXPECT_FALSE(WriteFileAtomically(dir.file("no/such/folder.ini"), "x"));
+    const std::string path = dir.file("perm.ini");
+    TempDir::Write(path, "a");
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+    ASSERT_TRUE(WriteFileAtomically(path, "b"));
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(TempDir::Read(path), "b");
+}
+
+TEST(AtomicFileTest, ReadOnlyFileIsNotReplaced) {
+    if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
+    TempDir dir;
+    const std::string path = dir.file("locked.cfg");
+    TempDir::Write(path, "old");
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    EXPECT_FALSE(WriteFileAtomically(path, "new"));
+    EXPECT_EQ(TempDir::Read(path), "old");
+    EXPECT_EQ(StrayFiles(dir, 1), 0);
+}
+
+TEST(AtomicFileTest, SymbolicLinkStaysAndItsTargetIsReplaced) {
+    TempDir dir;
+    const std::string real = dir.file("real.ini"), link = dir.file("link.ini");
+    TempDir::Write(real, "old");
+    std::filesystem::create_symlink(real, link);
+    ASSERT_TRUE(WriteFileAtomically(link, "new"));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(TempDir::Read(real), "new");
+}
+
+}  // namespace
+}  // namespace ostrel
