@@ -10,7 +10,7 @@ namespace ostrel {
 namespace {
 
 std::string IndexedKey(const char* stem, int index) {
-    char key[16];
+    char key[32];  // "SECONDY" and up to ten digits
     std::snprintf(key, sizeof key, "%s%02d", stem, index);
     return key;
 }
@@ -98,7 +98,7 @@ void LoadCurveLibraries(const CIniSettings& settings, CurveLibraries& libraries,
         CurveLibrary& library = libraries.Of(kind);
         library.count = ClampCount(ReadFileInt(file, section, "NUMS"));
         for (int i = 0; i < library.count; ++i) {
-            CurveRecord& r = library.slots[i];
+            CurveRecord& r = library.entries[i];
             SetName(r, file.Get(section, IndexedKey("NAME", i)));
             r.firstX = ReadFileInt(file, section, IndexedKey("FIRSTX", i));
             r.firstY = ReadFileInt(file, section, IndexedKey("FIRSTY", i));
@@ -130,7 +130,7 @@ void SelectCurve(CurveKind kind, const CurveId& id, const CurveLibraries& librar
         current.SetPoints(0, 0, 0, 0);
         return;
     }
-    const CurveRecord& r = libraries.Of(kind).slots[i];
+    const CurveRecord& r = libraries.Of(kind).entries[i];
     current.SetPoints(r.firstX, r.firstY, r.secondX, r.secondY);
 }
 
@@ -170,7 +170,7 @@ AddCurveOutcome AddCurve(CurveKind kind, const char* name, int32_t firstX, int32
     if (r != StoreResult::Ok) return {FromStore(r), -1};
 
     CurveLibrary& library = libraries.Of(kind);
-    library.slots[n] = record;
+    library.entries[n] = record;
     library.count = n + 1;
     return {CurveStoreResult::Ok, n};
 }
@@ -180,7 +180,7 @@ CurveStoreResult OverwriteCurve(CurveKind kind, int index, int32_t firstX, int32
                                 CurveLibraries& libraries) {
     CurveLibrary& library = libraries.Of(kind);
     if (index < 0 || index >= library.count) return CurveStoreResult::NoSuchEntry;
-    CurveRecord record = library.slots[index];
+    CurveRecord record = library.entries[index];
     record.firstX = firstX;
     record.firstY = firstY;
     record.secondX = secondX;
@@ -190,7 +190,7 @@ CurveStoreResult OverwriteCurve(CurveKind kind, int index, int32_t firstX, int32
     AddPointWrites(writes, CurveSection(kind), index, record);
     const StoreResult r = settings.WriteValues(writes);
     if (r != StoreResult::Ok) return FromStore(r);
-    library.slots[index] = record;
+    library.entries[index] = record;
     return CurveStoreResult::Ok;
 }
 
@@ -205,9 +205,9 @@ CurveStoreResult DeleteCurve(CurveKind kind, int index, CIniSettings& settings,
     std::vector<CIniSettings::ValueWrite> writes;
     writes.push_back({section, "NUMS", std::to_string(c)});
     for (int j = index; j < c; ++j) {
-        moved.slots[j] = moved.slots[j + 1];
-        writes.push_back({section, IndexedKey("NAME", j), moved.slots[j].name});
-        AddPointWrites(writes, section, j, moved.slots[j]);
+        moved.entries[j] = moved.entries[j + 1];
+        writes.push_back({section, IndexedKey("NAME", j), moved.entries[j].name});
+        AddPointWrites(writes, section, j, moved.entries[j]);
     }
     const StoreResult r = settings.WriteValues(writes);
     if (r != StoreResult::Ok) return FromStore(r);

@@ -32,7 +32,7 @@ struct CurveRecord {
 
 struct CurveLibrary {
     int32_t count = 0;  // slots 0..count-1 are in use, in the order of the file
-    std::array<CurveRecord, kCurveSlots> slots{};
+    std::array<CurveRecord, kCurveSlots> entries{};
 };
 
 class CurveLibraries {

@@ -60,16 +60,16 @@ TEST_F(CurveLibraryTest, LoadReadsBothLibrariesAndTheStartPoints) {
     LoadCurveLibraries(settings, libraries, curves);
     const CurveLibrary& v = libraries.Of(CurveKind::Velocity);
     ASSERT_EQ(v.count, 2);
-    EXPECT_STREQ(v.slots[0].name, "Soft");
-    EXPECT_EQ(v.slots[0].firstX, 10);
-    EXPECT_EQ(v.slots[0].secondY, 40);
-    EXPECT_STREQ(v.slots[1].name, "Hard");
-    EXPECT_EQ(v.slots[1].firstX, -5);
-    EXPECT_EQ(v.slots[1].secondY, 0);  // absent key
+    EXPECT_STREQ(v.entries[0].name, "Soft");
+    EXPECT_EQ(v.entries[0].firstX, 10);
+    EXPECT_EQ(v.entries[0].secondY, 40);
+    EXPECT_STREQ(v.entries[1].name, "Hard");
+    EXPECT_EQ(v.entries[1].firstX, -5);
+    EXPECT_EQ(v.entries[1].secondY, 0);  // absent key
     const CurveLibrary& t = libraries.Of(CurveKind::Touch);
     ASSERT_EQ(t.count, 1);
-    EXPECT_STREQ(t.slots[0].name, "Light");
-    EXPECT_EQ(t.slots[0].secondY, 7);
+    EXPECT_STREQ(t.entries[0].name, "Light");
+    EXPECT_EQ(t.entries[0].secondY, 7);
     EXPECT_EQ(curves.Of(CurveKind::Velocity).Load(), (CurvePoints{11, 12, 13, 14, 0, 0}));
     EXPECT_EQ(curves.Of(CurveKind::Touch).Load(), (CurvePoints{1, 2, 3, 4, 0, 0}));
 }
@@ -86,15 +86,15 @@ TEST_F(CurveLibraryTest, AtMost99EntriesAreLoadedAndNamesKeep255Characters) {
     LoadCurveLibraries(settings, libraries, curves);
     const CurveLibrary& v = libraries.Of(CurveKind::Velocity);
     EXPECT_EQ(v.count, 99);
-    EXPECT_STREQ(v.slots[98].name, "n98");
-    EXPECT_EQ(v.slots[98].firstX, 98);
+    EXPECT_STREQ(v.entries[98].name, "n98");
+    EXPECT_EQ(v.entries[98].firstX, 98);
     EXPECT_EQ(libraries.Of(CurveKind::Touch).count, 0);
     EXPECT_EQ(ReadCurveCount(settings, CurveKind::Velocity), 99);
     EXPECT_EQ(ReadCurveNames(settings, CurveKind::Velocity).size(), 99u);
 
     WriteFile("[TOUCH]\nNUMS=1\nNAME00=" + std::string(300, 'x') + "\n");
     LoadCurveLibraries(settings, libraries, curves);
-    EXPECT_EQ(std::string(libraries.Of(CurveKind::Touch).slots[0].name), std::string(255, 'x'));
+    EXPECT_EQ(std::string(libraries.Of(CurveKind::Touch).entries[0].name), std::string(255, 'x'));
 }
 
 TEST_F(CurveLibraryTest, CurveIdsNameTheDefaultOrAnIndex) {
@@ -172,8 +172,8 @@ TEST_F(CurveLibraryTest, AddWritesItsKeysInOrderAndTakesTheIndexFromTheFile) {
               "SECONDY02=-3\n");
     const CurveLibrary& v = libraries.Of(CurveKind::Velocity);
     EXPECT_EQ(v.count, 3);
-    EXPECT_STREQ(v.slots[2].name, "Soft");
-    EXPECT_EQ(v.slots[2].secondY, -3);
+    EXPECT_STREQ(v.entries[2].name, "Soft");
+    EXPECT_EQ(v.entries[2].secondY, -3);
 
     // Touch entries go to TOUCH, beside its start points.
     WriteFile("[TOUCH]\nX0=1\n");
@@ -189,7 +189,7 @@ TEST_F(CurveLibraryTest, AddKeeps255CharactersOfALongNameAndRefusesLineBreaks) {
         AddCurve(CurveKind::Velocity, longName.c_str(), 1, 2, 3, 4, settings, libraries).result,
         CurveStoreResult::Ok);
     EXPECT_EQ(Read("CURVE", "NAME00"), std::string(255, 'n'));
-    EXPECT_EQ(std::string(libraries.Of(CurveKind::Velocity).slots[0].name), std::string(255, 'n'));
+    EXPECT_EQ(std::string(libraries.Of(CurveKind::Velocity).entries[0].name), std::string(255, 'n'));
 
     const std::string before = FileText();
     const AddCurveOutcome bad =
@@ -230,7 +230,7 @@ TEST_F(CurveLibraryTest, OverwriteWritesOnlyTheFourCoordinates) {
                             {"SECONDY01=14", "SECONDY01=103"}})
         expected.replace(expected.find(from), std::string(from).size(), to);
     EXPECT_EQ(FileText(), expected);  // NAME01 and NUMS as they were
-    const CurveRecord& r = libraries.Of(CurveKind::Velocity).slots[1];
+    const CurveRecord& r = libraries.Of(CurveKind::Velocity).entries[1];
     EXPECT_STREQ(r.name, "c1");
     EXPECT_EQ(r.firstX, 100);
     EXPECT_EQ(r.secondY, 103);
@@ -255,9 +255,9 @@ TEST_F(CurveLibraryTest, DeletingEntry2Of5RenumbersTheRest) {
     EXPECT_EQ(Read("CURVE", "NAME01"), "c1");
     const CurveLibrary& v = libraries.Of(CurveKind::Velocity);
     EXPECT_EQ(v.count, 4);
-    EXPECT_STREQ(v.slots[2].name, "c3");
-    EXPECT_STREQ(v.slots[3].name, "c4");
-    EXPECT_EQ(v.slots[3].firstX, 41);
+    EXPECT_STREQ(v.entries[2].name, "c3");
+    EXPECT_STREQ(v.entries[3].name, "c4");
+    EXPECT_EQ(v.entries[3].firstX, 41);
 
     // The id 003 now names the former entry 4.
     SelectCurve(CurveKind::Velocity, CurveId::FromText("003"), libraries, curves);
@@ -268,8 +268,8 @@ TEST_F(CurveLibraryTest, DeletingEntry2Of5RenumbersTheRest) {
     LoadCurveLibraries(settings, reloaded, curves);
     ASSERT_EQ(reloaded.Of(CurveKind::Velocity).count, 4);
     for (int i = 0; i < 4; ++i) {
-        EXPECT_STREQ(reloaded.Of(CurveKind::Velocity).slots[i].name, v.slots[i].name);
-        EXPECT_EQ(reloaded.Of(CurveKind::Velocity).slots[i].secondX, v.slots[i].secondX);
+        EXPECT_STREQ(reloaded.Of(CurveKind::Velocity).entries[i].name, v.entries[i].name);
+        EXPECT_EQ(reloaded.Of(CurveKind::Velocity).entries[i].secondX, v.entries[i].secondX);
     }
 }
 
@@ -307,7 +307,7 @@ TEST_F(CurveLibraryTest, FailedWriteLeavesTheLibraryAsItWas) {
               CurveStoreResult::WriteFailure);
     const CurveLibrary& v = libraries.Of(CurveKind::Velocity);
     EXPECT_EQ(v.count, 2);
-    EXPECT_STREQ(v.slots[0].name, "c0");
+    EXPECT_STREQ(v.entries[0].name, "c0");
 }
 
 }  // namespace

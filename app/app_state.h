@@ -1,0 +1,56 @@
+#pragma once
+// The process-wide objects that the window works on: built once at start-up and
+// alive until exit. No widgets here, so the model can be driven without a window.
+#include <memory>
+#include <string>
+
+#include "core/assignment_table.h"
+#include "curves/current_curve.h"
+#include "curves/curve_library.h"
+#include "midi/pass_through_state.h"
+#include "store/ini_settings.h"
+
+namespace ostrel {
+
+class PassThrough;
+class MidiServices;
+class EventPump;
+
+inline constexpr int kCfgNameSize = 256;
+
+struct AppState {
+    // services: the MIDI system the pass-through uses (RtMidi, or a fake in tests).
+    // Null builds the platform's own services.
+    explicit AppState(std::unique_ptr<MidiServices> services = nullptr);
+    ~AppState();
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
+
+    CIniSettings settings;
+    AssignmentTable table;
+    CurrentCurves curves;
+    CurveLibraries curveLibraries;  // velocity and touch libraries of named curves
+    DeviceIndices devices;
+
+    std::unique_ptr<MidiServices> midi;
+    // Owns both ports; built on `table`, `curves` and `midi`. Never null after construction.
+    std::unique_ptr<PassThrough> passThrough;
+    // The one reader of the pass-through's queue of monitor entries and received
+    // dumps (the monitor window and the dump receive dialog register with it).
+    std::unique_ptr<EventPump> events;
+
+    // The configuration file in use: full path and bare file name, both empty when none.
+    std::string currentCfgPath;
+    char currentCfgName[kCfgNameSize] = {};
+
+    // The directory that was current at start-up (the help page lives there).
+    std::string programDirectory;
+};
+
+// The one AppState of the running program. Start-up installs it; code that is
+// handed an AppState& should use that instead.
+AppState& App();
+bool HasApp();
+void InstallApp(AppState* state);
+
+}  // namespace ostrel

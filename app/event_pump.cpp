@@ -1,0 +1,67 @@
+#include "app/event_pump.h"
+
+#include "midi/monitor_line.h"
+
+namespace ostrel {
+
+EventPump::EventPump(PassThrough& passThrough, QObject* parent)
+    : EventPump([&passThrough](MonitorEvent& e) { return passThrough.PopEvent(e); },
+                [&passThrough] { return uint64_t(passThrough.DroppedEvents()); }, parent) {}
+
+EventPump::EventPump(Source source, LossCounter lost, QObject* parent)
+    : QObject(parent), source_(std::move(source)), lost_(std::move(lost)) {
+    timer_.setInterval(kIntervalMs);
+    connect(&timer_, &QTimer::timeout, this, [this] { Drain(); });
+    if (lost_) lostSeen_ = lost_();
+}
+
+void EventPump::SetMonitorSink(LineSink sink) {
+    monitorSink_ = std::move(sink);
+    UpdateTimer();
+}
+
+void EventPump::SetDumpSink(DumpSink sink) {
+    dumpSink_ = std::move(sink);
+    UpdateTimer();
+}
+
+void EventPump::UpdateTimer() {
+    if (monitorSink_ || dumpSink_) {
+        if (!timer_.isActive()) timer_.start();
+    } else {
+        timer_.stop();
+    }
+}
+
+int EventPump::Drain() {
+    if (!source_) return 0;
+    QStringList lines;
+    MonitorEvent event;
+    int taken = 0;
+    while (taken < kMaxPerDrain && source_(event)) {
+        ++taken;
+        if (event.kind == MonitorEvent::Kind::ReceivedDump) {
+            if (dumpSink_) dumpSink_(event);
+        } else if (monitorSink_) {
+            lines.append(QString::fromStdString(FormatMonitorLine(event)));
+        }
+    }
+    if (lost_) {
+        const uint64_t lost = lost_();
+        if (lost != lostSeen_) {
+            if (monitorSink_) lines.append(LostEntriesLine(lost - lostSeen_));
+            lostSeen_ = lost;
+        }
+    }
+    if (!lines.isEmpty() && monitorSink_) monitorSink_(lines);
+    return taken;
+}
+
+QString LostEntriesLine(uint64_t count) {
+    return QStringLiteral(
+               "-- %1 entries not shown: they came faster than the window could "
+               "take them --\n")
+        .arg(count);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,62 @@
+#pragma once
+// The one place where the window takes records off the pass-through's queue. A
+// timer on the window's thread drains the queue in batches and hands monitor
+// entries to the monitor window and received dumps to the dump receive dialog,
+// so the two never take each other's records. The MIDI thread only pushes and
+// never waits for the window.
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+
+#include "midi/pass_through.h"
+
+namespace ostrel {
+
+class EventPump : public QObject {
+    Q_OBJECT
+  public:
+    // Takes one record off the queue; false when it is empty.
+    using Source = std::function<bool(MonitorEvent&)>;
+    // How many records the queue has lost so far because it was full.
+    using LossCounter = std::function<uint64_t()>;
+    // Receives the lines of one batch, each ending with a line feed.
+    using LineSink = std::function<void(const QStringList& lines)>;
+    using DumpSink = std::function<void(const MonitorEvent& dump)>;
+
+    // Reads the pass-through's queue.
+    explicit EventPump(PassThrough& passThrough, QObject* parent = nullptr);
+    // Reads any source (tests).
+    EventPump(Source source, LossCounter lost, QObject* parent = nullptr);
+
+    // The monitor window while it is open; an empty function unregisters. While
+    // no one listens the timer sleeps; records that arrive for no one are dropped.
+    void SetMonitorSink(LineSink sink);
+    void SetDumpSink(DumpSink sink);
+    bool HasMonitorSink() const { return bool(monitorSink_); }
+    bool HasDumpSink() const { return bool(dumpSink_); }
+
+    // Takes what the queue holds now (at most kMaxPerDrain records) and hands it on.
+    // Returns the number of records taken.
+    int Drain();
+
+    static constexpr int kIntervalMs = 30;
+    // A bound per tick, so that a dense stream never keeps the window from painting.
+    static constexpr int kMaxPerDrain = 4096;
+
+  private:
+    void UpdateTimer();
+
+    Source source_;
+    LossCounter lost_;
+    uint64_t lostSeen_ = 0;
+    LineSink monitorSink_;
+    DumpSink dumpSink_;
+    QTimer timer_;
+};
+
+// The line the monitor shows when the queue has lost records since the last batch.
+QString LostEntriesLine(uint64_t count);
+
+}  // namespace ostrel

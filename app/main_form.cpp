@@ -1,0 +1,197 @@
+#include "app/main_form.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QComboBox>
+#include <QPushButton>
+#include <QShowEvent>
+#include <cstring>
+
+#include "app/app_state.h"
+#include "app/event_pump.h"
+#include "app/main_frame.h"
+#include "app/midi_driver_command.h"
+#include "app/monitor_dlg.h"
+#include "curves/gui/run_curve_dialog.h"
+#include "midi/pass_through.h"
+#include "res/dialog_builder.h"
+#include "res/template_main_form.h"
+#include "sysex/gui/dump_receive_dlg.h"
+#include "sysex/gui/dump_send_dlg.h"
+#include "sysex/gui/sysex_send_report.h"
+
+namespace ostrel {
+namespace {
+
+// Width of every combo's opened list, wide enough for the longest controller name.
+constexpr int kOpenedListWidth = 300;
+
+}  // namespace
+
+COstrelView::COstrelView(AppState& state, CMainFrame* frame, QWidget* parent)
+    : QWidget(parent), state_(state), frame_(frame) {
+    res::BuildDialog(this, res::MainFormTemplate());
+    const auto table = FormCombos();
+    for (int i = 0; i < kFormComboCount; ++i) {
+        QComboBox* combo = res::Item<QComboBox>(this, table[i].id);
+        combos_[i] = combo;
+        res::AddComboItems(combo, InitialItems(table[i]));
+        ConnectCombo(i);
+    }
+
+    start_ = res::Item<QPushButton>(this, res::kIdStart);
+    stop_ = res::Item<QPushButton>(this, res::kIdStop);
+    connect(start_, &QPushButton::clicked, this, &COstrelView::OnStart);
+    connect(stop_, &QPushButton::clicked, this, &COstrelView::OnStop);
+    connect(res::Item<QPushButton>(this, res::kIdMonitor), &QPushButton::clicked, this,
+            &COstrelView::OnMonitor);
+
+    // V.Curve and A.Touch open the velocity and touch curve dialogs.
+    connect(res::Item<QPushButton>(this, res::kIdVelocityCurveButton), &QPushButton::clicked, this,
+            &COstrelView::OnVelocityCurve);
+    connect(res::Item<QPushButton>(this, res::kIdTouchCurveButton), &QPushButton::clicked, this,
+            &COstrelView::OnTouchCurve);
+
+    // The bulk dump dialogs live as long as the form; each click runs the same
+    // one again. The send dialog hands its message to the form.
+    dumpSendDlg_ = new CDumpSendDlg(this);
+    dumpSendDlg_->SetSendHandler([this](const std::string& hexDigits) { SendSysEx(hexDigits); });
+    dumpReceiveDlg_ = new CDumpReceiveDlg(this);
+    connect(res::Item<QPushButton>(this, res::kIdBulkSend), &QPushButton::clicked, this,
+            &COstrelView::OnBulkSend);
+    connect(res::Item<QPushButton>(this, res::kIdBulkReceive), &QPushButton::clicked, this,
+            &COstrelView::OnBulkReceive);
+
+    if (frame_) {
+        const std::pair<int, void (COstrelView::*)()> commands[] = {
+            {kCmdFileNew, &COstrelView::OnFileNew},
+            {kCmdFileOpen, &COstrelView::OnFileOpen},
+            {kCmdFileSave, &COstrelView::OnFileSave},
+            {kCmdFileSaveAs, &COstrelView::OnFileSaveAs},
+            {kCmdMidiDriver, &COstrelView::OnMidiDriver},
+        };
+        for (const auto& [id, slot] : commands)
+            if (QAction* action = frame_->Command(id))
+                connect(action, &QAction::triggered, this, slot);
+        connect(frame_, &CMainFrame::ExitConfirmed, this, &COstrelView::ShutDown);
+    }
+}
+
+COstrelView::~COstrelView() { ShutDown(); }
+
+void COstrelView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    InitialUpdate();
+}
+
+void COstrelView::InitialUpdate() {
+    if (initialised_) return;
+    initialised_ = true;
+
+    // The pass-through never runs before the user presses Start.
+    OnStop();
+    for (QComboBox* combo : combos_) combo->view()->setMinimumWidth(kOpenedListWidth);
+    FillCurveCombos();
+
+    char name[kCfgNameSize] = {};
+    state_.settings.ReadValue("SYSTEM", "FILENAME", name);
+    char path[kTextBufferSize] = {};
+    if (name[0]) state_.settings.ReadValue("SYSTEM", "FULLNAME", path);
+    if (name[0] && path[0]) {
+        // The remembered file is the file in use even when it cannot be read now,
+        // so that the next Save creates it there.
+        std::memcpy(state_.currentCfgName, name, sizeof name);
+        state_.currentCfgPath = path;
+        LoadConfig(state_.currentCfgPath);
+    } else {
+        // No file remembered, or a name without its path: nothing to reopen.
+        OnFileNew();
+    }
+    UpdateTitle();
+    state_.passThrough->ReopenBoth(state_.devices.input.load(), state_.devices.output.load());
+}
+
+void COstrelView::ShutDown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    state_.passThrough->SetState(PassThroughState::Stopped);
+    state_.passThrough->CloseInput();
+    state_.passThrough->CloseOutput();
+}
+
+void COstrelView::OnStart() {
+    start_->setEnabled(false);
+    stop_->setEnabled(true);
+    state_.passThrough->SetState(PassThroughState::Running);
+}
+
+void COstrelView::OnStop() {
+    stop_->setEnabled(false);
+    start_->setEnabled(true);
+    state_.passThrough->SetState(PassThroughState::Stopped);
+}
+
+void COstrelView::OnMonitor() { RunMonitorDialog(this, state_); }
+
+void COstrelView::OnMidiDriver() { RunMidiDriverDialog(this, state_); }
+
+// The box's curve id goes into the dialog; afterwards the box lists the library
+// again and shows the id the dialog ended with. The current curve is already the
+// one the dialog left, and CURVE / TOUCH change only when the user picks an item.
+void COstrelView::OnVelocityCurve() {
+    SaveDisplay();
+    const int i = IndexOf(kIdVelocityCurves);
+    display_[i] = RunCurveDialog(this, CurveKind::Velocity, display_[i],
+                                 {state_.settings, state_.curves, state_.curveLibraries});
+    FillCurveCombo(CurveKind::Velocity);
+    LoadDisplay();
+}
+
+void COstrelView::OnTouchCurve() {
+    SaveDisplay();
+    const int i = IndexOf(kIdTouchCurves);
+    display_[i] = RunCurveDialog(this, CurveKind::Touch, display_[i],
+                                 {state_.settings, state_.curves, state_.curveLibraries});
+    FillCurveCombo(CurveKind::Touch);
+    LoadDisplay();
+}
+
+void COstrelView::OnBulkSend() { dumpSendDlg_->exec(); }
+
+void COstrelView::OnBulkReceive() {
+    // While the dialog is open the pass-through queues the dumps it receives, and
+    // the event pump hands them to the dialog on this thread: the MIDI thread
+    // never waits for the window. Records left over from an earlier opening are
+    // dropped first, so that every opening starts empty.
+    EventPump& events = *state_.events;
+    PassThrough& passThrough = *state_.passThrough;
+    events.Drain();
+    events.SetDumpSink(
+        [this](const MonitorEvent& dump) { dumpReceiveDlg_->ShowReceivedDump(dump); });
+    passThrough.SetReceiveHook(true);
+    dumpReceiveDlg_->exec();
+    passThrough.SetReceiveHook(false);
+    events.SetDumpSink({});
+}
+
+void COstrelView::SendSysEx(const std::string& hexDigits) {
+    SendSysExText(this, *state_.passThrough, hexDigits);
+}
+
+void COstrelView::UpdateTitle() {
+    if (frame_) frame_->UpdateTitle();
+}
+
+QComboBox* COstrelView::ComboById(int id) const {
+    const int i = IndexOf(id);
+    return i < 0 ? nullptr : combos_[i];
+}
+
+int COstrelView::IndexOf(int id) const {
+    const auto table = FormCombos();
+    for (int i = 0; i < kFormComboCount; ++i)
+        if (table[i].id == id) return i;
+    return -1;
+}
+
+}  // namespace ostrel

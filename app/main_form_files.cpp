@@ -1,0 +1,173 @@
+// The File commands: New, Open, Save and Save As of configuration files, and
+// showing a whole table on the form.
+#include <QComboBox>
+#include <QFile>
+#include <QSignalBlocker>
+#include <algorithm>
+#include <cstring>
+
+#include "app/app_state.h"
+#include "app/main_form.h"
+#include "midi/pass_through.h"
+#include "res/dialog_builder.h"
+#include "res/ui_seam.h"
+#include "store/config_file.h"
+
+namespace ostrel {
+namespace {
+
+const char* const kCfgFilter = "config file (*.cfg)|*.cfg||";
+const char* const kCfgExtension = "cfg";
+
+res::FileDialogSpec OpenDialog() { return {false, kCfgFilter, kCfgExtension, "*.cfg"}; }
+res::FileDialogSpec SaveDialog() { return {true, kCfgFilter, kCfgExtension, "midi.cfg"}; }
+
+void ShowError(QWidget* owner, const QString& text) {
+    res::Ui().Message(owner, text, QString::fromLatin1(res::kAppCaption), res::MsgButtons::Ok,
+                      res::MsgIcon::Error);
+}
+
+// What the combo shows for the table: its entry's code, or for a key the cell of
+// octave 0, the octave shown after a table is loaded.
+AssignmentCode ShownCode(const FormCombo& combo, const AssignmentTable& table) {
+    return combo.role == ComboRole::Key ? table.GetNote(NoteIndex(0, combo.key))
+                                        : table.Get(combo.entry);
+}
+
+}  // namespace
+
+void COstrelView::OnFileNew() {
+    SelectNewDefaults();
+    // Single edits and New are not fenced off from the pass-through: every cell is
+    // written whole, so the MIDI thread sees either the old or the new code.
+    state_.table.ResetToDefaults();
+    SelectCurvesInForce();
+    std::memset(state_.currentCfgName, 0, sizeof state_.currentCfgName);
+    state_.currentCfgPath.clear();
+    UpdateTitle();
+}
+
+void COstrelView::SelectNewDefaults() {
+    const auto table = FormCombos();
+    for (int i = 0; i < kFormComboCount; ++i) {
+        const QSignalBlocker block(combos_[i]);
+        combos_[i]->setCurrentIndex(NewDefaultIndex(table[i]));
+    }
+    // Octave 0 has all twelve keys.
+    EnableUpperKeys(true);
+    ShowTextStarts();
+}
+
+void COstrelView::LoadConfig(const std::string& path) {
+    AssignmentTable staging;
+    ReadConfig(path.c_str(), staging);
+    PublishTable(staging);
+    ShowTable();
+    SelectCurvesInForce();
+    UpdateTitle();
+}
+
+void COstrelView::PublishTable(const AssignmentTable& staging) {
+    // The file has been read completely before this point; the pass-through is
+    // held only while the cells are replaced, so it never waits for a dialog or
+    // the disk and never translates with a half-replaced table.
+    const PassThroughState before = state_.passThrough->State();
+    state_.passThrough->SetState(PassThroughState::Loading);
+    state_.table.CopyFrom(staging);
+    state_.passThrough->SetState(before);
+}
+
+void COstrelView::ShowTable() {
+    SaveDisplay();
+    const auto table = FormCombos();
+    for (int i = 0; i < kFormComboCount; ++i)
+        if (table[i].role != ComboRole::KeyOctave)
+            display_[i] = QString::fromLatin1(ShownCode(table[i], state_.table).text);
+    LoadDisplay();
+    QComboBox* octave = ComboById(kIdKeyOctave);
+    const QSignalBlocker block(octave);
+    octave->setCurrentIndex(0);
+    EnableUpperKeys(true);
+    ShowTextStarts();
+}
+
+void COstrelView::OnFileOpen() {
+    SaveDisplay();
+    const res::FileChoice choice = res::Ui().ChooseFile(this, OpenDialog());
+    if (!choice.ok) return;
+    // The dialog only offers existing files; one that cannot be read now would
+    // silently replace the table with the defaults, so it is refused instead.
+    QFile probe(choice.fullPath);
+    if (!probe.open(QIODevice::ReadOnly)) {
+        ShowError(this,
+                  QStringLiteral("Cannot open the configuration file\n%1").arg(choice.fullPath));
+        return;
+    }
+    probe.close();
+
+    AssignmentTable staging;
+    ReadConfig(choice.fullPath.toLocal8Bit().constData(), staging);
+    UseFile(choice.fullPath, choice.fileName);
+    PublishTable(staging);
+    ShowTable();
+    SelectCurvesInForce();
+    RememberFileInUse();
+    UpdateTitle();
+}
+
+void COstrelView::OnFileSave() {
+    QString path = QString::fromLocal8Bit(state_.currentCfgPath.c_str());
+    QString name = QString::fromLocal8Bit(state_.currentCfgName);
+    if (state_.currentCfgName[0] == '\0' || path.isEmpty()) {
+        const res::FileChoice choice = res::Ui().ChooseFile(this, SaveDialog());
+        if (!choice.ok) return;
+        path = choice.fullPath;
+        name = choice.fileName;
+    }
+    // A file that could not be written does not become the file in use.
+    if (!SaveTo(path)) return;
+    UseFile(path, name);
+    RememberFileInUse();
+    UpdateTitle();
+}
+
+void COstrelView::OnFileSaveAs() {
+    const res::FileChoice choice = res::Ui().ChooseFile(this, SaveDialog());
+    if (!choice.ok) return;
+    if (!SaveTo(choice.fullPath)) return;
+    // Without a file in use the copy becomes it; otherwise the file in use stays
+    // what the title, the next Save and the next start work with.
+    if (state_.currentCfgName[0] == '\0') {
+        UseFile(choice.fullPath, choice.fileName);
+        RememberFileInUse();
+    }
+    UpdateTitle();
+}
+
+bool COstrelView::SaveTo(const QString& fullPath) {
+    const StoreResult result = WriteConfig(fullPath.toLocal8Bit().constData(), state_.table);
+    if (result == StoreResult::Ok) return true;
+    ShowError(this, QStringLiteral("Cannot save the configuration file\n%1").arg(fullPath));
+    return false;
+}
+
+void COstrelView::UseFile(const QString& fullPath, const QString& fileName) {
+    state_.currentCfgPath = fullPath.toLocal8Bit().toStdString();
+    std::memset(state_.currentCfgName, 0, sizeof state_.currentCfgName);
+    const QByteArray name = fileName.toLocal8Bit();
+    std::memcpy(state_.currentCfgName, name.constData(),
+                std::min<size_t>(name.size(), sizeof state_.currentCfgName - 1));
+}
+
+void COstrelView::RememberFileInUse() {
+    // FULLNAME first: a start that finds FILENAME always finds its path. When the
+    // path cannot be stored the name is cleared, so that the next start does not
+    // pair the new name with an old path.
+    if (state_.settings.WriteValue("SYSTEM", "FULLNAME", state_.currentCfgPath.c_str()) ==
+        StoreResult::Ok)
+        state_.settings.WriteValue("SYSTEM", "FILENAME", state_.currentCfgName);
+    else
+        state_.settings.WriteValue("SYSTEM", "FILENAME", "");
+}
+
+}  // namespace ostrel

@@ -1,0 +1,179 @@
+// The combos' behaviour: a pick in a list writes the table, Key Octave chooses the
+// twelve notes that the key combos show, and typed text is completed to a list
+// item without ever reaching the table.
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+#include "app/app_state.h"
+#include "app/main_form.h"
+#include "res/dialog_builder.h"
+#include "res/item_lists.h"
+
+namespace ostrel {
+namespace {
+
+QString CodeText(const AssignmentCode& code) { return QString::fromLatin1(code.text); }
+
+// The popup is open while its list view is visible.
+bool ListIsOpen(const QComboBox* combo) { return combo->view()->isVisible(); }
+
+}  // namespace
+
+void COstrelView::ConnectCombo(int index) {
+    QComboBox* combo = combos_[index];
+    // The form completes typed text itself (step by step, as the user types), so
+    // Qt's own inline completer stays out of the way.
+    combo->setCompleter(nullptr);
+    connect(combo, &QComboBox::activated, this, [this, index](int item) {
+        if (item < 0) return;
+        OnComboPicked(index, item);
+        ShowTextStarts();
+    });
+    connect(combo->lineEdit(), &QLineEdit::textEdited, this,
+            [this, index](const QString& text) { OnComboTextEdited(index, text); });
+    // Return in the edit field would turn a typed text into a pick; typed text
+    // must never reach the table, so the key is taken here (the combo passes its
+    // keys on to the edit field).
+    combo->installEventFilter(this);
+    combo->lineEdit()->installEventFilter(this);
+    // Typing while the list is open goes to the edit field, as in a drop-down
+    // combo whose list never takes the keyboard; opening the list selects the
+    // whole text so that the first key replaces it.
+    combo->view()->installEventFilter(this);
+    combo->view()->parentWidget()->installEventFilter(this);
+}
+
+bool COstrelView::eventFilter(QObject* watched, QEvent* event) {
+    for (QComboBox* combo : combos_) {
+        QLineEdit* edit = combo->lineEdit();
+        if ((watched == edit || watched == combo) && event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
+            return false;
+        }
+        if (watched == combo->view()->parentWidget() && event->type() == QEvent::Show) {
+            edit->setSelection(edit->text().size(), -edit->text().size());
+            return false;
+        }
+        if (watched == combo->view() && event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            const bool typing = key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
+                                (!key->text().isEmpty() && key->text().at(0).isPrint());
+            if (!typing) return false;
+            QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text());
+            QCoreApplication::sendEvent(edit, &copy);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void COstrelView::SaveDisplay() {
+    for (int i = 0; i < kFormComboCount; ++i) display_[i] = combos_[i]->currentText();
+}
+
+void COstrelView::LoadDisplay() {
+    for (int i = 0; i < kFormComboCount; ++i) res::LoadComboText(combos_[i], display_[i]);
+    ShowTextStarts();
+}
+
+void COstrelView::ShowTextStarts() {
+    for (QComboBox* combo : combos_) combo->lineEdit()->setCursorPosition(0);
+}
+
+int COstrelView::ShownOctave() const { return combos_[IndexOf(kIdKeyOctave)]->currentIndex(); }
+
+void COstrelView::OnComboPicked(int index, int item) {
+    const FormCombo& combo = FormCombos()[index];
+    if (combo.role == ComboRole::KeyOctave) {
+        OnOctavePicked();
+        return;
+    }
+    SaveDisplay();
+    const QString text = combos_[index]->itemText(item);
+    const QByteArray bytes = text.toLatin1();
+    switch (combo.role) {
+        case ComboRole::Entry:
+            state_.table.SetFromItemText(combo.entry, bytes.constData());
+            break;
+        case ComboRole::MasterFader: {
+            // Both master fader combos edit VOLM and always show the same item.
+            const int other =
+                combo.id == kIdMasterFaderUpper ? kIdMasterFaderLower : kIdMasterFaderUpper;
+            QComboBox* mirror = ComboById(other);
+            const QSignalBlocker block(mirror);
+            mirror->setCurrentIndex(item);
+            state_.table.SetFromItemText(Entry::VOLM, bytes.constData());
+            break;
+        }
+        case ComboRole::Key: {
+            // With no octave chosen (text typed into Key Octave) there is no cell
+            // to write: the pick leaves the table as it is.
+            const int octave = ShownOctave();
+            const int note = NoteIndex(octave, combo.key);
+            if (octave >= 0 && note <= 127)
+                state_.table.SetNoteFromItemText(note, bytes.constData());
+            break;
+        }
+        case ComboRole::Curve:
+            OnCurvePicked(combo, text);
+            break;
+        case ComboRole::KeyOctave:
+            break;
+    }
+}
+
+void COstrelView::OnOctavePicked() {
+    SaveDisplay();
+    const int octave = ShownOctave();
+    if (octave < 0) return;
+    EnableUpperKeys(true);
+    const int keys = octave == res::kTopOctave ? 8 : kKeyCount;  // C10..G10: notes 120..127
+    for (int k = 0; k < keys; ++k)
+        ShowCodeByIndex(ComboById(KeyComboId(k)), state_.table.GetNote(NoteIndex(octave, k)));
+    if (octave == res::kTopOctave) EnableUpperKeys(false);
+}
+
+void COstrelView::EnableUpperKeys(bool on) {
+    for (int k = 8; k < kKeyCount; ++k) ComboById(KeyComboId(k))->setEnabled(on);
+}
+
+void COstrelView::ShowCodeByIndex(QComboBox* combo, const AssignmentCode& code) {
+    const int position = CodeToListPosition(code);
+    if (position >= 0 && position < combo->count()) {
+        const QSignalBlocker block(combo);
+        combo->setCurrentIndex(position);
+    } else {
+        // A code that is no list item (from a hand-edited file) is shown as it is,
+        // exactly as opening the file showed it.
+        res::LoadComboText(combo, CodeText(code));
+    }
+}
+
+void COstrelView::OnComboTextEdited(int index, const QString& text) {
+    SaveDisplay();
+    QComboBox* combo = combos_[index];
+    // While the list is open it follows the typed text to the first item that
+    // begins with it; while it is closed typing selects nothing.
+    const int item =
+        ListIsOpen(combo) && !text.isEmpty() ? res::FindItemWithPrefix(combo, text) : -1;
+    if (item < 0) {
+        display_[index] = lastItemText_;
+    } else {
+        display_[index] = combo->itemText(item);
+        lastItemText_ = display_[index];
+    }
+    LoadDisplay();
+    if (ListIsOpen(combo) && combo->currentIndex() >= 0)
+        combo->view()->setCurrentIndex(combo->model()->index(combo->currentIndex(), 0));
+    // The completed text is selected, so the next key replaces it; the caret
+    // stays at its start, so the text shows from its beginning.
+    const int length = combo->lineEdit()->text().size();
+    combo->lineEdit()->setSelection(length, -length);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,172 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QMenuBar>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QUrl>
+#include <span>
+
+#include "app/about_dlg.h"
+#include "app/app_state.h"
+#include "app/menu_text_style.h"
+#include "res/app_resources.h"
+#include "res/ui_seam.h"
+
+namespace ostrel {
+namespace {
+
+struct MenuItem {
+    int id;  // 0: separator
+    const char* text;
+    QKeyCombination keys;
+};
+
+constexpr QKeyCombination kNoKeys{};
+
+const MenuItem kFileMenu[] = {
+    {kCmdFileNew, "&New                Ctrl+N", Qt::CTRL | Qt::Key_N},
+    {kCmdFileOpen, "&Open              Ctrl+O", Qt::CTRL | Qt::Key_O},
+    {kCmdFileSave, "&Save               Ctrl+S", Qt::CTRL | Qt::Key_S},
+    {kCmdFileSaveAs, "Save &As          Ctrl+A", Qt::CTRL | Qt::Key_A},
+    {0, nullptr, kNoKeys},
+    {kCmdExit, "E&xit                  Alt+X", Qt::ALT | Qt::Key_X},
+};
+const MenuItem kSetupMenu[] = {
+    {kCmdMidiDriver, "&Midi driver                Ctrl+M", Qt::CTRL | Qt::Key_M},
+};
+const MenuItem kHelpMenu[] = {
+    {kCmdReadMe, "&ReadMe                 Ctrl+R", Qt::CTRL | Qt::Key_R},
+    {kCmdWebSite, "&WebSite                 Ctrl+W", Qt::CTRL | Qt::Key_W},
+    {kCmdAbout, "A&bout                     Ctrl+B", Qt::CTRL | Qt::Key_B},
+};
+
+const char* const kExitQuestion = "Do you want to exit the program ?";
+const char* const kExitCaption = "DO Darivu v1.0 beta ";  // with its trailing blank
+const char* const kTrayTip = "DO Darivu";
+
+}  // namespace
+
+CMainFrame::CMainFrame(AppState& state, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      state_(state) {
+    setObjectName("CMainFrame");
+    setWindowIcon(res::AppIcon());
+    BuildMenu();
+    BuildTrayIcon();
+    UpdateTitle();
+}
+
+CMainFrame::~CMainFrame() {
+    if (tray_) tray_->hide();
+}
+
+void CMainFrame::BuildMenu() {
+    auto* style = new MenuTextStyle();
+    style->setParent(this);
+    menuBar()->setStyle(style);
+    auto addMenu = [&](const char* title, std::span<const MenuItem> items) {
+        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(title));
+        menu->setStyle(style);
+        for (const MenuItem& item : items) {
+            if (item.id == 0) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(QString::fromLatin1(item.text));
+            action->setObjectName(QString::number(item.id));
+            action->setShortcut(QKeySequence(item.keys));
+            // Keys work wherever the frame has the focus, as the accelerator table did.
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
+    };
+    addMenu("&File", kFileMenu);
+    addMenu("S&etup", kSetupMenu);
+    addMenu("&Help", kHelpMenu);
+
+    connect(Command(kCmdExit), &QAction::triggered, this, &CMainFrame::OnExit);
+    connect(Command(kCmdReadMe), &QAction::triggered, this, &CMainFrame::OnReadMe);
+    connect(Command(kCmdWebSite), &QAction::triggered, this, &CMainFrame::OnWebSite);
+    connect(Command(kCmdAbout), &QAction::triggered, this, &CMainFrame::OnAbout);
+}
+
+void CMainFrame::BuildTrayIcon() {
+    tray_ = new QSystemTrayIcon(res::AppIcon(), this);
+    tray_->setToolTip(QString::fromLatin1(kTrayTip));
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                // Only a double click brings the window back; other clicks do nothing.
+                if (reason == QSystemTrayIcon::DoubleClick) RestoreFromTray();
+            });
+    if (QSystemTrayIcon::isSystemTrayAvailable()) tray_->show();
+}
+
+void CMainFrame::SetMainForm(QWidget* form) { setCentralWidget(form); }
+
+QWidget* CMainFrame::MainForm() const { return centralWidget(); }
+
+QAction* CMainFrame::Command(int id) const { return findChild<QAction*>(QString::number(id)); }
+
+QString CMainFrame::TitleFor(const char* cfgName) {
+    const QString name = QString::fromLocal8Bit(cfgName ? cfgName : "");
+    return QStringLiteral("%1   [%2]")
+        .arg(QString::fromLatin1(kFrameTitle), name.isEmpty() ? QStringLiteral("default") : name);
+}
+
+void CMainFrame::UpdateTitle() { setWindowTitle(TitleFor(state_.currentCfgName)); }
+
+void CMainFrame::OnReadMe() {
+    // The help page lives in the start directory, whatever the current directory is now.
+    const QString page = QString::fromStdString(state_.programDirectory) + "/Readme.htm";
+    QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+}
+
+void CMainFrame::OnWebSite() {
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebSiteAddress)));
+}
+
+void CMainFrame::OnAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CMainFrame::OnExit() { close(); }
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    const res::MsgResult answer = res::Ui().Message(
+        this, QString::fromLatin1(kExitQuestion), QString::fromLatin1(kExitCaption),
+        res::MsgButtons::YesNo, res::MsgIcon::Information);
+    if (answer != res::MsgResult::Yes) {
+        event->ignore();
+        return;
+    }
+    emit ExitConfirmed();
+    if (tray_) tray_->hide();
+    event->accept();
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !isMinimized()) return;
+    // Minimised, the program lives on as its tray icon; without a tray the window
+    // stays minimised in the task bar, so it never becomes unreachable.
+    if (tray_ && QSystemTrayIcon::isSystemTrayAvailable()) {
+        tray_->show();
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized()) hide();
+        });
+    }
+}
+
+void CMainFrame::RestoreFromTray() {
+    show();
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+}  // namespace ostrel

@@ -1,0 +1,82 @@
+// ostrel-screenshot DIR: renders the main window, its File menu and every
+// registered dialog offscreen into DIR/<name>.png. The settings live in a
+// scratch folder and the MIDI devices are fake, so nothing of the user's is touched.
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/app_state.h"
+#include "app/main_form.h"
+#include "app/main_frame.h"
+#include "app/screenshot/shot_registry.h"
+#include "midi/fake_midi_services.h"
+#include "res/app_resources.h"
+
+namespace {
+
+bool Save(QWidget* w, const QDir& dir, const char* name) {
+    w->show();
+    QApplication::processEvents();
+    const QString file = dir.filePath(QString::fromLatin1(name) + ".png");
+    const bool ok = w->grab().save(file);
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(file));
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication qt(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: ostrel-screenshot OUTPUT_DIR\n");
+        return 2;
+    }
+    QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!out.mkpath(".")) {
+        std::fprintf(stderr, "ostrel-screenshot: cannot create %s\n", argv[1]);
+        return 1;
+    }
+    QTemporaryDir scratch;
+    if (!scratch.isValid() || !QDir::setCurrent(scratch.path())) {
+        std::fprintf(stderr, "ostrel-screenshot: no scratch folder\n");
+        return 1;
+    }
+    ostrel::res::InitAppResources();
+
+    auto fake = std::make_unique<ostrel::FakeMidiServices>(
+        std::vector<std::string>{"VQ Keyboard MIDI 1", "USB MIDI Interface", "Virtual Raw MIDI"},
+        std::vector<std::string>{"FluidSynth", "USB MIDI Interface", "Virtual Raw MIDI"});
+    ostrel::FakeMidiServices& midi = *fake;
+    ostrel::AppState state(std::move(fake));
+    state.settings.InitPath();
+    state.programDirectory = scratch.path().toStdString();
+    state.devices.input = 0;
+    state.devices.output = 1;
+    std::strcpy(state.currentCfgName, "midi.cfg");
+
+    bool ok = true;
+    ostrel::CMainFrame frame(state);
+    frame.SetMainForm(new ostrel::COstrelView(state, &frame));
+    frame.resize(790, 570);
+    ok &= Save(&frame, out, "main_window");
+
+    // The File menu, open, to show the item texts as the menu bar offers them.
+    if (QMenu* file = frame.menuBar()->findChild<QMenu*>()) {
+        file->popup(frame.mapToGlobal(QPoint(0, 0)));
+        ok &= Save(file, out, "menu_file");
+        file->hide();
+    }
+
+    ostrel::shots::ShotContext context{state, midi, &frame};
+    for (const ostrel::shots::Shot& shot : ostrel::shots::Registry()) {
+        std::unique_ptr<QWidget> w = shot.make(context);
+        ok &= w && Save(w.get(), out, shot.name);
+    }
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,53 @@
+// The shell's dialogs: About, MIDI driver setting, monitor with a few entries.
+#include <QStringList>
+
+#include "app/about_dlg.h"
+#include "app/app_state.h"
+#include "app/main_frame.h"
+#include "app/monitor_dlg.h"
+#include "app/screenshot/shot_registry.h"
+#include "midi/gui/midi_driver_dlg.h"
+#include "midi/midi_services.h"
+#include "midi/monitor_line.h"
+#include "midi/pass_through.h"
+
+namespace ostrel::shots {
+namespace {
+
+std::unique_ptr<QWidget> MonitorWithEntries(ShotContext& c) {
+    auto dlg = std::make_unique<CMonitorDlg>(c.state.settings, nullptr, c.frame);
+    dlg->OnStart();
+    QStringList lines;
+    MonitorEvent e;
+    e.time = 1700000000;
+    e.kind = MonitorEvent::Kind::ShortMessage;
+    e.packedIn = 0x404AB0;   // knob 1 to 64 ...
+    e.packedOut = 0x4007B0;  // ... sent as controller 7
+    lines << QString::fromStdString(FormatMonitorLine(e));
+    e.packedIn = 0x7F3C90;  // a note passes unchanged
+    e.packedOut = 0x7F3C90;
+    lines << QString::fromStdString(FormatMonitorLine(e));
+    e.packedIn = 0x0040E0;  // pitch bend, switched off
+    e.packedOut = 0;
+    lines << QString::fromStdString(FormatMonitorLine(e));
+    const uint8_t gmOn[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+    e = MonitorEvent{};
+    e.time = 1700000001;
+    e.kind = MonitorEvent::Kind::LongMessage;
+    e.receivedLength = sizeof gmOn;
+    std::copy(std::begin(gmOn), std::end(gmOn), e.received);
+    lines << QString::fromStdString(FormatMonitorLine(e));
+    dlg->AppendLines(lines);
+    return dlg;
+}
+
+const RegisterShot kAbout("about",
+                          [](ShotContext& c) { return std::make_unique<CAboutDlg>(c.frame); });
+const RegisterShot kMidiDriver("midi_driver", [](ShotContext& c) {
+    return std::make_unique<CMidiDriverDlg>(c.midi.InputDeviceNames(), c.midi.OutputDeviceNames(),
+                                            c.state.devices, c.state.settings, c.frame);
+});
+const RegisterShot kMonitor("monitor", MonitorWithEntries);
+
+}  // namespace
+}  // namespace ostrel::shots

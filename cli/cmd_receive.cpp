@@ -1,0 +1,129 @@
+// ostrel-cli receive-syx: waits for one bulk dump from the MIDI input, stores it
+// in a .syx file and prints its nineteen fields, as the receive dialog shows them.
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "cli/command.h"
+#include "core/assignment_table.h"
+#include "curves/current_curve.h"
+#include "midi/device_list.h"
+#include "midi/midi_services.h"
+#include "midi/pass_through.h"
+#include "store/ini_settings.h"
+#include "sysex/bulk_dump.h"
+
+namespace ostrel::cli {
+namespace {
+
+int RunReceiveSyx(int argc, char** argv);
+const Command kReceiveSyx = {"receive-syx",
+                             "receive-syx FILE.syx [--in N] [--timeout SECONDS]  (default 60 s)",
+                             &RunReceiveSyx};
+const Registration kRegistration(kReceiveSyx);
+
+constexpr double kDefaultTimeout = 60.0;
+
+struct ReceiveOptions {
+    const char* path = nullptr;
+    int input = 0;
+    bool inputGiven = false;
+    double timeout = kDefaultTimeout;
+};
+
+std::string ParseOptions(int argc, char** argv, ReceiveOptions& options) {
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(argv[i], "--in") == 0 && hasValue) {
+            if (!ParseDeviceIndex(argv[++i], options.input))
+                return std::string("bad input device index '") + argv[i] + "'";
+            options.inputGiven = true;
+        } else if (std::strcmp(argv[i], "--timeout") == 0 && hasValue) {
+            char* end = nullptr;
+            options.timeout = std::strtod(argv[++i], &end);
+            if (*end != '\0' || !(options.timeout > 0.0) || options.timeout > 1e6)
+                return std::string("bad timeout '") + argv[i] + "'";
+        } else if (options.path == nullptr && argv[i][0] != '-') {
+            options.path = argv[i];
+        } else {
+            return std::string("unexpected argument '") + argv[i] + "'";
+        }
+    }
+    return options.path == nullptr ? "missing file name" : "";
+}
+
+// Waits for the first received dump. False on timeout or a stop signal.
+bool WaitForDump(PassThrough& passThrough, double timeout, MonitorEvent& dump,
+                 const sigset_t& stopSignals, bool& interrupted) {
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                              std::chrono::duration<double>(timeout));
+    const timespec tick = {0, 10 * 1000 * 1000};
+    while (std::chrono::steady_clock::now() < deadline) {
+        while (passThrough.PopEvent(dump))
+            if (dump.kind == MonitorEvent::Kind::ReceivedDump) return true;
+        const int signal = sigtimedwait(&stopSignals, nullptr, &tick);
+        if (signal == SIGINT || signal == SIGTERM) {
+            interrupted = true;
+            return false;
+        }
+    }
+    return false;
+}
+
+int RunReceiveSyx(int argc, char** argv) {
+    if (WantsHelp(kReceiveSyx, argc, argv)) return 0;
+    ReceiveOptions options;
+    const std::string bad = ParseOptions(argc, argv, options);
+    if (!bad.empty()) return UsageError(kReceiveSyx, bad);
+    if (!options.inputGiven) {
+        CIniSettings settings;
+        if (settings.InitPath()) options.input = settings.ReadInt("DEVNAME", "MIDIIN");
+    }
+
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    AssignmentTable table;
+    CurrentCurves curves;
+    std::unique_ptr<MidiServices> services = CreateSystemMidiServices();
+    PassThrough passThrough(table, curves, *services);
+    std::string why;
+    if (!passThrough.OpenInput(options.input, &why))
+        return RuntimeError("MIDI input " + std::to_string(options.input) + " not opened: " + why);
+    // Dumps are handed over only while the pass-through runs, as with the window.
+    passThrough.SetReceiveHook(true);
+    passThrough.Start();
+    std::fprintf(stderr, "ready\n");
+
+    MonitorEvent dump;
+    bool interrupted = false;
+    const bool received = WaitForDump(passThrough, options.timeout, dump, stopSignals, interrupted);
+    passThrough.Stop();
+    passThrough.CloseInput();
+    if (interrupted) return RuntimeError("interrupted before a dump arrived");
+    if (!received)
+        return RuntimeError("no dump received within " + std::to_string(options.timeout) +
+                            " seconds");
+
+    const size_t length = dump.receivedLength;
+    if (length > sizeof dump.received)
+        return RuntimeError("received dump of " + std::to_string(length) +
+                            " bytes is longer than 256 bytes; not written");
+    if (WriteSyxBytes(options.path, dump.received, length) != SyxWriteResult::Ok)
+        return RuntimeError(std::string("cannot write ") + options.path);
+    // Fields past the end of a short dump show 000, as in the receive dialog.
+    for (const DumpField& field : kDumpFields)
+        std::printf("%s: %03d\n", field.label,
+                    ReadDumpField(dump.received, length, field).value_or(0));
+    return 0;
+}
+
+}  // namespace
+}  // namespace ostrel::cli

@@ -1,0 +1,260 @@
+// ostrel-cli translate: runs messages given as hex text through the engine and
+// prints what the live pass-through would send for each, one line per message.
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "core/assignment_table.h"
+#include "core/translation_engine.h"
+#include "curves/current_curve.h"
+#include "store/config_file.h"
+#include "store/hex_text.h"
+
+namespace ostrel::cli {
+namespace {
+
+int RunTranslate(int argc, char** argv);
+
+const Command kTranslate{
+    "translate",
+    "translate [--config FILE.cfg] [--velocity X1,Y1,X2,Y2,W,H] [--touch X1,Y1,X2,Y2,W,H]",
+    RunTranslate};
+const Registration kRegistration(kTranslate);
+
+using Bytes = std::vector<uint8_t>;
+
+// Six comma-separated whole numbers: the two points and the area of a curve.
+bool ParseCurve(const char* text, CurvePoints& curve) {
+    int32_t* fields[] = {&curve.firstX,  &curve.firstY, &curve.secondX,
+                         &curve.secondY, &curve.width,  &curve.height};
+    const char* p = text;
+    for (int i = 0; i < 6; ++i) {
+        char* end = nullptr;
+        errno = 0;
+        const long v = std::strtol(p, &end, 10);
+        if (end == p || errno != 0 || v < INT32_MIN || v > INT32_MAX) return false;
+        *fields[i] = static_cast<int32_t>(v);
+        if (i < 5 && *end != ',') return false;
+        if (i == 5 && *end != '\0') return false;
+        p = end + 1;
+    }
+    return true;
+}
+
+// The bytes of a short message with this status, as the output port sends it.
+int ShortMessageLength(uint8_t status) {
+    switch (status & 0xF0) {
+        case 0x80:
+        case 0x90:
+        case 0xA0:
+        case 0xB0:
+        case 0xE0:
+            return 3;
+        case 0xC0:
+        case 0xD0:
+            return 2;
+        default:
+            break;
+    }
+    if (status == 0xF2) return 3;
+    if (status == 0xF1 || status == 0xF3) return 2;
+    return 1;
+}
+
+std::string HexLine(const uint8_t* bytes, size_t count) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string line;
+    line.reserve(count * 3);
+    for (size_t i = 0; i < count; ++i) {
+        if (i) line += ' ';
+        line += kDigits[bytes[i] >> 4];
+        line += kDigits[bytes[i] & 0x0F];
+    }
+    return line;
+}
+
+const char* const kNothingSent = "--";
+
+// A short message goes out as a packed value; the value 0 sends nothing.
+std::string ShortOutput(const uint8_t* packed) {
+    if (packed[0] == 0 && packed[1] == 0 && packed[2] == 0 && packed[3] == 0) return kNothingSent;
+    return HexLine(packed, ShortMessageLength(packed[0]));
+}
+
+// What the pass-through sends for a System Exclusive message. Recognition sees at
+// most the first 256 bytes; a longer message still goes out whole.
+std::string TranslateLong(TranslationEngine& engine, const Bytes& received) {
+    uint8_t message[kMessageBufferSize] = {};
+    uint8_t work[kMessageBufferSize] = {};
+    const int n = received.size() < kMessageBufferSize ? static_cast<int>(received.size())
+                                                       : kMessageBufferSize;
+    std::memcpy(message, received.data(), n);
+    const TranslateResult r = engine.TranslateMessage(message, n, work);
+    if (r.changedCount == 0) return HexLine(received.data(), received.size());
+    if (r.outLength == 0) return kNothingSent;
+    if (work[0] != 0xF0) return ShortOutput(work);
+    // An output that starts with F0 is the message passed on as it came: send the
+    // part that recognition did not look at too.
+    std::string line = HexLine(work, r.outLength);
+    if (received.size() > static_cast<size_t>(n)) {
+        line += ' ';
+        line += HexLine(received.data() + n, received.size() - n);
+    }
+    return line;
+}
+
+// What the pass-through sends for a short message of 1 to 3 bytes.
+std::string TranslateShort(TranslationEngine& engine, const Bytes& received) {
+    uint8_t message[kMessageBufferSize] = {};
+    uint8_t work[kMessageBufferSize] = {};
+    uint8_t packed[4] = {};
+    std::memcpy(packed, received.data(), received.size());
+    std::memcpy(message, packed, 4);
+    const TranslateResult r = engine.TranslateMessage(message, 4, work);
+    if (r.changedCount == 0) return ShortOutput(packed);
+    if (r.outLength == 0) return kNothingSent;
+    return ShortOutput(work);
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// Reads one line of hex bytes. Returns false with a reason when it is not a message.
+bool ParseMessage(const std::string& line, Bytes& bytes, std::string& error) {
+    bytes.clear();
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && IsBlank(line[i])) ++i;
+        if (i == line.size()) break;
+        size_t end = i;
+        while (end < line.size() && !IsBlank(line[end])) ++end;
+        const std::string token = line.substr(i, end - i);
+        const int value = token.size() == 2 ? HexPairToByte(token[0], token[1]) : -1;
+        if (value < 0) {
+            error = "'" + token + "' is not a hex byte (two hex digits)";
+            return false;
+        }
+        bytes.push_back(static_cast<uint8_t>(value));
+        i = end;
+    }
+    if (bytes[0] < 0x80) {
+        error = "a message starts with a status byte (80 to FF), not " + HexLine(bytes.data(), 1);
+        return false;
+    }
+    if (bytes[0] == 0xF0) return true;
+    if (bytes.size() > 3) {
+        error = "a message of more than 3 bytes must be System Exclusive (start with F0)";
+        return false;
+    }
+    for (size_t k = 1; k < bytes.size(); ++k) {
+        if (bytes[k] >= 0x80) {
+            error = "data byte " + HexLine(&bytes[k], 1) + " is not below 80";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsSkipped(const std::string& line) {
+    size_t i = 0;
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    return i == line.size() || line[i] == '#';
+}
+
+// Reads one whole line of any length; false at the end of the input.
+bool ReadLine(FILE* in, std::string& line) {
+    line.clear();
+    int c;
+    while ((c = std::fgetc(in)) != EOF) {
+        if (c == '\n') return true;
+        line += static_cast<char>(c);
+    }
+    return !line.empty();
+}
+
+// ReadConfig takes a missing file for a table of defaults; here that would hide
+// a mistyped name, so the file must open and read.
+bool IsReadable(const char* path) {
+    FILE* f = std::fopen(path, "rb");
+    if (!f) return false;
+    std::fgetc(f);
+    const bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+// The value of option argv[i] ("--name VALUE" or "--name=VALUE"), or nullptr when
+// argv[i] is not that option. Moves i past a separate value.
+const char* OptionValue(const char* name, int argc, char** argv, int& i, bool& missing) {
+    const size_t n = std::strlen(name);
+    if (std::strncmp(argv[i], name, n) != 0) return nullptr;
+    if (argv[i][n] == '=') return argv[i] + n + 1;
+    if (argv[i][n] != '\0') return nullptr;
+    if (i + 1 >= argc) {
+        missing = true;
+        return nullptr;
+    }
+    return argv[++i];
+}
+
+int RunTranslate(int argc, char** argv) {
+    if (WantsHelp(kTranslate, argc, argv)) return 0;
+    const char* configPath = nullptr;
+    CurvePoints velocity, touch;
+    for (int i = 1; i < argc; ++i) {
+        bool missing = false;
+        if (const char* v = OptionValue("--config", argc, argv, i, missing)) {
+            configPath = v;
+        } else if (const char* v = OptionValue("--velocity", argc, argv, i, missing)) {
+            if (!ParseCurve(v, velocity))
+                return UsageError(kTranslate, "--velocity needs six whole numbers X1,Y1,X2,Y2,W,H");
+        } else if (const char* v = OptionValue("--touch", argc, argv, i, missing)) {
+            if (!ParseCurve(v, touch))
+                return UsageError(kTranslate, "--touch needs six whole numbers X1,Y1,X2,Y2,W,H");
+        } else if (missing) {
+            return UsageError(kTranslate, std::string(argv[i]) + " needs a value");
+        } else {
+            return UsageError(kTranslate, std::string("unknown argument '") + argv[i] + "'");
+        }
+    }
+
+    AssignmentTable table;
+    if (configPath) {
+        if (!IsReadable(configPath))
+            return RuntimeError(std::string("cannot read configuration file '") + configPath + "'");
+        ReadConfig(configPath, table);
+    }
+    CurrentCurves curves;
+    curves.Of(CurveKind::Velocity).SetAll(velocity);
+    curves.Of(CurveKind::Touch).SetAll(touch);
+    TranslationEngine engine(table, curves);
+
+    bool anyBadLine = false;
+    std::string line;
+    Bytes bytes;
+    std::string error;
+    for (long number = 1; ReadLine(stdin, line); ++number) {
+        if (IsSkipped(line)) continue;
+        if (!ParseMessage(line, bytes, error)) {
+            std::fflush(stdout);  // keep stdout and stderr in input order on a terminal
+            std::fprintf(stderr, "ostrel-cli: line %ld: %s\n", number, error.c_str());
+            anyBadLine = true;
+            continue;
+        }
+        const std::string out =
+            bytes[0] == 0xF0 ? TranslateLong(engine, bytes) : TranslateShort(engine, bytes);
+        std::fputs(out.c_str(), stdout);
+        std::fputc('\n', stdout);
+    }
+    if (std::ferror(stdin)) return RuntimeError("cannot read the standard input");
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return RuntimeError("cannot write the standard output");
+    return anyBadLine ? 1 : 0;
+}
+
+}  // namespace
+}  // namespace ostrel::cli

@@ -1,0 +1,45 @@
+#pragma once
+// How the engine reads an assignment code: off, no change, a controller number,
+// or something no list offers (a hand-edited configuration file can hold one).
+#include <cstdint>
+
+#include "core/assignment_code.h"
+
+namespace ostrel {
+
+enum class CodeAction : uint8_t {
+    Suppress,  // "###"
+    Pass,      // "***"
+    Replace,   // "000".."127": controller number in `number`
+    Unknown,   // anything else
+};
+
+struct CodeDecision {
+    CodeAction action = CodeAction::Unknown;
+    uint8_t number = 0;
+};
+
+// Three decimal digits of value 0..127 give Replace; "###" and "***" give Suppress
+// and Pass. Everything else (letters, blanks, NULs, values above 127, which would
+// put a status byte into a data position) is Unknown; the engine passes such a
+// message on unchanged rather than sending a malformed one.
+inline CodeDecision DecideCode(const AssignmentCode& code) {
+    const char a = code.text[0], b = code.text[1], c = code.text[2];
+    if (a == '#' && b == '#' && c == '#') return {CodeAction::Suppress, 0};
+    if (a == '*' && b == '*' && c == '*') return {CodeAction::Pass, 0};
+    const auto digit = [](char ch) { return ch >= '0' && ch <= '9'; };
+    if (digit(a) && digit(b) && digit(c)) {
+        const int n = (a - '0') * 100 + (b - '0') * 10 + (c - '0');
+        if (n <= 127) return {CodeAction::Replace, static_cast<uint8_t>(n)};
+    }
+    return {CodeAction::Unknown, 0};
+}
+
+// The output channel of a CHANEL code: "001".."016" give 0..15; "***" and every
+// other code give -1 (the channel stays as it is).
+inline int ChannelOfCode(const AssignmentCode& code) {
+    const CodeDecision d = DecideCode(code);
+    return d.action == CodeAction::Replace && d.number >= 1 && d.number <= 16 ? d.number - 1 : -1;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,177 @@
+#include "core/translation_engine.h"
+
+#include <cstring>
+
+#include "core/code_rule.h"
+#include "core/control_steps.h"
+
+namespace ostrel {
+namespace {
+
+// Adjusted: the message with one byte changed in place (curves, channel).
+enum class Result : uint8_t { NotRecognised, Suppressed, Passed, Replaced, Adjusted };
+
+// What a step made of the message; for Replaced, the three bytes of the control
+// change (the fourth is 0).
+struct Outcome {
+    Result result = Result::NotRecognised;
+    uint8_t status = 0xB0;
+    uint8_t number = 0;
+    uint8_t value = 0x7F;
+};
+
+// The code rule: "###" suppresses, "***" passes, a controller number replaces the
+// message by B0 n 7F unless the control says otherwise. A code that no list offers
+// passes the message on unchanged.
+Outcome ByCode(const AssignmentCode& code, uint8_t status = 0xB0, uint8_t value = 0x7F) {
+    const CodeDecision d = DecideCode(code);
+    switch (d.action) {
+        case CodeAction::Suppress:
+            return {Result::Suppressed};
+        case CodeAction::Replace:
+            return {Result::Replaced, status, d.number, value};
+        case CodeAction::Pass:
+        case CodeAction::Unknown:
+            break;
+    }
+    return {Result::Passed};
+}
+
+// The status of the control change that replaces the message: the input's channel
+// for knobs, faders, drawbars, wheels and pedals; channel 1 for everything else.
+uint8_t ReplyStatus(const ControlStep& step, const uint8_t* m) {
+    switch (step.sends) {
+        case Sends::ControlChange:
+        case Sends::ControlChangeOn:
+        case Sends::PitchBend:
+            return static_cast<uint8_t>(0xB0 | (m[0] & 0x0F));
+        default:
+            return 0xB0;
+    }
+}
+
+// The value of the replacing control change: the control's own value where it has
+// one (byte 6 of the master volume System Exclusive form), else 127.
+uint8_t ReplyValue(const ControlStep& step, const uint8_t* m) {
+    switch (step.sends) {
+        case Sends::ControlChange:
+        case Sends::ControlChangeOn:
+        case Sends::PitchBend:
+            return m[2];
+        case Sends::MasterVolume:
+            return m[0] == 0xF0 ? m[6] : m[2];
+        default:
+            return 0x7F;
+    }
+}
+
+// Runs the stage 1 step that recognised the message's bytes: the transport rules
+// for song position and record, the code rule for everything else.
+Outcome RunControlStep(int index, const uint8_t* m, const AssignmentTable& table, bool& recPending,
+                       int& lastSongPosition) {
+    const ControlStep& step = kControlSteps[index];
+    switch (step.sends) {
+        case Sends::SongPositionZero:
+            // The keyboard follows a record strobe with a song position of its own.
+            if (recPending) {
+                recPending = false;
+                return {Result::Suppressed};
+            }
+            lastSongPosition = 0;
+            return ByCode(table.Get(Entry::RTZ));
+        case Sends::SongPositionMoved: {
+            if (recPending) {
+                recPending = false;
+                return {Result::Suppressed};
+            }
+            const int position = m[2] * 256 + m[1];
+            const Entry e = position < lastSongPosition ? Entry::REW : Entry::FF;
+            const Outcome o = ByCode(table.Get(e));
+            if (o.result == Result::Replaced) lastSongPosition = position;
+            return o;
+        }
+        case Sends::RecordStrobe:
+            recPending = true;
+            return ByCode(table.Get(Entry::REC));
+        default:
+            break;
+    }
+    const AssignmentCode code = table.Get(step.entry);
+    if (step.offOrNoChangeOnly && !code.IsOff() && !code.IsNoChange()) return {};
+    return ByCode(code, ReplyStatus(step, m), ReplyValue(step, m));
+}
+
+}  // namespace
+
+TranslateResult TranslationEngine::TranslateMessage(uint8_t* message, int length, uint8_t* work) {
+    if (length < 0) length = 0;
+    if (length > kMessageBufferSize) length = kMessageBufferSize;
+    // Patterns are compared over their whole length: the bytes just past a shorter
+    // message take part as zeros, whatever the caller left there.
+    for (int i = length; i < kPatternWindow; ++i) message[i] = 0;
+
+    // The current message lives in the message buffer: each recognising step's
+    // output is written over its start. Once suppressed it stays suppressed, and
+    // the buffer keeps the bytes that later steps still recognise.
+    int current = length;
+    bool suppressed = false;
+    int changed = 0;
+    const auto apply = [&](const Outcome& o) {
+        ++changed;
+        if (o.result == Result::Suppressed) suppressed = true;
+        if (o.result != Result::Replaced || suppressed) return;
+        message[0] = o.status;
+        message[1] = o.number;
+        message[2] = o.value;
+        message[3] = 0;
+        current = 4;
+    };
+
+    // Stage 1: the control that sent the message, if any.
+    const uint8_t stepIndex = FindControlStep(message);
+    if (stepIndex != kNoStep) {
+        const Outcome o =
+            RunControlStep(stepIndex, message, table_, recPending_, lastSongPosition_);
+        if (o.result != Result::NotRecognised) apply(o);
+    }
+
+    // Stage 2: note map, touch curve, velocity curve, channel, each on the
+    // message as the steps before left it.
+    if (message[0] == 0x80 || message[0] == 0x90) {
+        const CodeDecision d = DecideCode(table_.GetNote(message[1]));
+        if (d.action == CodeAction::Suppress ||
+            (d.action == CodeAction::Replace && message[0] == 0x80))
+            apply({Result::Suppressed});
+        else if (d.action == CodeAction::Replace)
+            apply({Result::Replaced, 0xB0, d.number, 0x7F});
+        else
+            apply({Result::Passed});
+    }
+    if ((message[0] & 0xF0) == 0xD0) {
+        if (!suppressed)
+            message[1] = static_cast<uint8_t>(curves_.MapValue(CurveKind::Touch, message[1]));
+        apply({Result::Adjusted});
+    }
+    if (message[0] == 0x80 || message[0] == 0x90) {
+        if (!suppressed)
+            message[2] = static_cast<uint8_t>(curves_.MapValue(CurveKind::Velocity, message[2]));
+        apply({Result::Adjusted});
+    }
+    if (message[0] < 0xF0) {
+        const int channel = ChannelOfCode(table_.Get(Entry::CHANEL));
+        if (channel >= 0 && !suppressed)
+            message[0] = static_cast<uint8_t>((message[0] & 0xF0) | channel);
+        apply({Result::Adjusted});
+    }
+
+    if (changed == 0) return {0, 0};
+    const int outLength = suppressed ? 0 : current;
+    // Replacements and short messages are four bytes: a fixed copy is cheaper.
+    if (outLength == 4)
+        std::memcpy(work, message, 4);
+    else
+        std::memcpy(work, message, outLength);
+    return {outLength, changed};
+}
+
+}  // namespace ostrel

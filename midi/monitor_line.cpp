@@ -1,0 +1,74 @@
+#include "midi/monitor_line.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "midi/short_message.h"
+
+namespace ostrel {
+namespace {
+
+constexpr size_t kShownBytes = sizeof(MonitorEvent{}.received);
+
+void AppendTime(std::string& line, std::time_t time) {
+    std::tm local{};
+    localtime_r(&time, &local);
+    char text[32] = {};
+    std::strftime(text, sizeof text, "%y-%m-%d %H:%M:%S", &local);
+    line += text;
+}
+
+// Each byte with format, at most the first 256, then " ..." when there were more.
+void AppendBytes(std::string& line, const uint8_t* bytes, size_t length, const char* format) {
+    char text[8];
+    for (size_t i = 0; i < std::min(length, kShownBytes); ++i) {
+        std::snprintf(text, sizeof text, format, bytes[i]);
+        line += text;
+    }
+    if (length > kShownBytes) line += " ...";
+}
+
+}  // namespace
+
+std::string FormatMonitorLine(const MonitorEvent& event) {
+    std::string line;
+    switch (event.kind) {
+        case MonitorEvent::Kind::ReceivedDump:
+            return line;
+        case MonitorEvent::Kind::ShortMessage: {
+            AppendTime(line, event.time);
+            char text[64] = {};
+            std::snprintf(text, sizeof text,
+                          "    %02X %02X %02X       =>   %02X %02X %02X       \n",
+                          PackedByte(event.packedIn, 0), PackedByte(event.packedIn, 1),
+                          PackedByte(event.packedIn, 2), PackedByte(event.packedOut, 0),
+                          PackedByte(event.packedOut, 1), PackedByte(event.packedOut, 2));
+            line += text;
+            return line;
+        }
+        case MonitorEvent::Kind::LongMessage:
+            break;
+    }
+    AppendTime(line, event.time);
+    line += "   ";
+    AppendBytes(line, event.received, event.receivedLength, "%02x ");
+    if (event.changedCount == 0) {
+        line += "    => No Change \r\n";
+        return line;
+    }
+    line += "=> :";
+    if (event.outLength <= 0)
+        line += "MASK ";
+    else
+        AppendBytes(line, event.sent, static_cast<size_t>(event.outLength), "%02x ");
+    line += "\n";
+    return line;
+}
+
+std::string FormatDumpText(const MonitorEvent& event) {
+    std::string text;
+    AppendBytes(text, event.received, std::min<size_t>(event.receivedLength, kShownBytes), "%02X ");
+    return text;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,25 @@
+#pragma once
+// The texts that the monitor window and the receive dialog show for the records
+// of the pass-through's event queue. Built by the consumer (window or command
+// line), never on the MIDI thread.
+#include <string>
+
+#include "midi/pass_through.h"
+
+namespace ostrel {
+
+// One monitor line: the local time of arrival ("%y-%m-%d %H:%M:%S") followed by
+// - a short message: "    %02X %02X %02X       =>   %02X %02X %02X       \n" of the
+//   three received and the three sent bytes (00 00 00 when suppressed);
+// - a long message: three blanks, each received byte "%02x ", then
+//   "    => No Change \r\n" when nothing changed it, else "=> :", "MASK " when it
+//   was suppressed or each sent byte "%02x ", and a line feed.
+// A message longer than 256 bytes shows its first 256 bytes followed by " ...".
+// A received dump record is no monitor entry: the empty text.
+std::string FormatMonitorLine(const MonitorEvent& event);
+
+// The received bytes as the receive dialog shows them: "%02X " for each byte,
+// upper case, the last one followed by a blank too (at most the first 256).
+std::string FormatDumpText(const MonitorEvent& event);
+
+}  // namespace ostrel

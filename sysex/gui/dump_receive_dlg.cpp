@@ -1,0 +1,122 @@
+#include "sysex/gui/dump_receive_dlg.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <algorithm>
+#include <vector>
+
+#include "midi/monitor_line.h"
+#include "res/dialog_builder.h"
+#include "res/template_dump_receive.h"
+#include "sysex/gui/dump_dialog_common.h"
+
+namespace ostrel {
+namespace {
+
+// The receive records carry the first 256 bytes of a message.
+constexpr size_t kRecordBytes = sizeof(MonitorEvent::received);
+
+}  // namespace
+
+CDumpReceiveDlg::CDumpReceiveDlg(QWidget* parent) : QDialog(parent) {
+    res::BuildDialog(this, res::kDumpReceiveTemplate);
+    SetDumpDialogFrame(this);
+    textBox_ = res::Item<QPlainTextEdit>(this, res::kDumpReceiveText);
+    for (int i = 0; i < kDumpFieldCount; ++i) {
+        fields_[i] = res::Item<QLineEdit>(this, kDumpFields[i].receiveFieldId);
+        fields_[i]->setAlignment(Qt::AlignCenter);
+    }
+    connect(res::Item<QPushButton>(this, res::kDumpReceiveNew), &QPushButton::clicked, this,
+            &CDumpReceiveDlg::OnNew);
+    connect(res::Item<QPushButton>(this, res::kDumpReceiveOpen), &QPushButton::clicked, this,
+            &CDumpReceiveDlg::OnOpen);
+    connect(res::Item<QPushButton>(this, res::kDumpReceiveSaveAs), &QPushButton::clicked, this,
+            &CDumpReceiveDlg::OnSaveAs);
+    connect(res::Item<QPushButton>(this, res::kDumpReceiveClose), &QPushButton::clicked, this,
+            &QDialog::accept);
+}
+
+CDumpReceiveDlg::~CDumpReceiveDlg() = default;
+
+void CDumpReceiveDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // A spontaneous show is the window coming back from being minimised.
+    if (!event->spontaneous()) OnInitDialog();
+}
+
+void CDumpReceiveDlg::OnInitDialog() { OnNew(); }
+
+void CDumpReceiveDlg::ShowText() { textBox_->setPlainText(QString::fromLatin1(text_)); }
+
+void CDumpReceiveDlg::ClearFields() {
+    for (QLineEdit* field : fields_) field->clear();
+}
+
+void CDumpReceiveDlg::ShowFieldsOf(const uint8_t* bytes, size_t length) {
+    for (int i = 0; i < kDumpFieldCount; ++i) {
+        const int value = ReadDumpField(bytes, length, kDumpFields[i]).value_or(0);
+        fields_[i]->setText(QString::asprintf("%03d", value));
+    }
+}
+
+void CDumpReceiveDlg::ShowReceivedDump(const MonitorEvent& dump) {
+    if (!isVisible() || dump.kind != MonitorEvent::Kind::ReceivedDump) return;
+    const size_t shown = std::min<size_t>(dump.receivedLength, kRecordBytes);
+    text_ = FormatDumpText(dump);
+    // A message longer than a record shows where it was cut; such text never
+    // fits the buffers of Save As, which refuses it.
+    if (dump.receivedLength > kRecordBytes) text_ += "...";
+    ShowText();
+    ShowFieldsOf(dump.received, shown);
+}
+
+void CDumpReceiveDlg::OnNew() {
+    text_.clear();
+    ShowText();
+    ClearFields();
+}
+
+void CDumpReceiveDlg::OnOpen() {
+    const res::FileChoice choice = ChooseSyxFile(this, false);
+    if (!choice.ok) return;
+    std::vector<uint8_t> bytes;
+    switch (ReadSyxFile(choice.fullPath.toStdString(), bytes)) {
+        case SyxReadResult::Ok:
+            text_ = FormatHexText(bytes.data(), bytes.size());
+            ShowText();
+            ShowFieldsOf(bytes.data(), bytes.size());
+            break;
+        case SyxReadResult::ReadFailure:
+            ShowDumpError(this, kReceiveReadFailureText);
+            break;
+        case SyxReadResult::BadHeader:
+            // A refused file leaves the shown dump in place: a received dump
+            // that is not saved yet must not be lost to a wrong file.
+            ShowDumpError(this, kFileCommentInvalidText);
+            break;
+        case SyxReadResult::TooLong:
+            ShowDumpError(this, kDumpFileTooLongText);
+            break;
+    }
+}
+
+void CDumpReceiveDlg::OnSaveAs() {
+    const res::FileChoice choice = ChooseSyxFile(this, true);
+    if (!choice.ok) return;
+    // The old file stays intact until the new content is completely written.
+    switch (WriteSyxFile(choice.fullPath.toStdString(), text_)) {
+        case SyxWriteResult::Ok:
+            break;
+        case SyxWriteResult::TooLong:
+            ShowDumpError(this, kDumpTooLongToSaveText);
+            break;
+        case SyxWriteResult::WriteFailure:
+        case SyxWriteResult::BadText:
+            ShowDumpError(this, kReceiveWriteFailureText);
+            break;
+    }
+}
+
+}  // namespace ostrel

@@ -1,0 +1,70 @@
+// The form's buttons and the frame's menu commands reach the form's handlers.
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+#include <functional>
+
+#include "main_form_fixture.h"
+
+namespace ostrel::test {
+namespace {
+
+class MainFormCommands : public MainFormTest {
+  protected:
+    void SetUp() override { StartForm(); }
+
+    // Runs `open`, which is to show a modal dialog; the dialog is ended with
+    // accept (true) or reject (false) as soon as it runs. Returns its objectName.
+    QString EndNextDialog(const std::function<void()>& open, bool accept) {
+        QString seen;
+        QTimer::singleShot(0, [&] {
+            auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dlg) return;
+            seen = dlg->objectName();
+            accept ? dlg->accept() : dlg->reject();
+        });
+        open();
+        return seen;
+    }
+};
+
+TEST_F(MainFormCommands, MonitorButtonRunsTheMonitorWindow) {
+    const QString seen =
+        EndNextDialog([&] { QTest::mouseClick(Button(1006), Qt::LeftButton); }, false);
+    EXPECT_EQ(seen, "CMonitorDlg");
+}
+
+TEST_F(MainFormCommands, MidiDriverCommandReopensThePortsOnlyAfterOk) {
+    const int opens = midi->InputOpenCount();
+    QAction* command = frame->Command(kCmdMidiDriver);
+    ASSERT_NE(command, nullptr);
+    EXPECT_EQ(EndNextDialog([&] { command->trigger(); }, false), "CMidiDriverDlg");
+    EXPECT_EQ(midi->InputOpenCount(), opens);
+    EXPECT_EQ(EndNextDialog([&] { command->trigger(); }, true), "CMidiDriverDlg");
+    EXPECT_EQ(midi->InputOpenCount(), opens + 1);
+    EXPECT_TRUE(state->passThrough->IsInputOpen());
+}
+
+TEST_F(MainFormCommands, FileMenuCommandsRunTheFileOperations) {
+    PickText(1046, "007");
+    ui.ChooseNext(Path("menu.cfg"));
+    frame->Command(kCmdFileSave)->trigger();
+    EXPECT_EQ(Title(), "DO Darivu v1.0 beta   [menu.cfg]");
+
+    frame->Command(kCmdFileNew)->trigger();
+    EXPECT_EQ(Code(Entry::KNOB01), "***");
+    EXPECT_EQ(Title(), "DO Darivu v1.0 beta   [default]");
+
+    ui.ChooseNext(Path("menu.cfg"));
+    frame->Command(kCmdFileOpen)->trigger();
+    EXPECT_EQ(Code(Entry::KNOB01), "007");
+
+    ui.ChooseNext(Path("other.cfg"));
+    frame->Command(kCmdFileSaveAs)->trigger();
+    EXPECT_EQ(ui.fileSpecs.size(), 3u);
+    EXPECT_EQ(Title(), "DO Darivu v1.0 beta   [menu.cfg]");
+}
+
+}  // namespace
+}  // namespace ostrel::test

@@ -1,0 +1,343 @@
+// File New, Open, Save and Save As on the main form, the title, the remembered
+// file at start-up and the curve boxes after a table is shown.
+#include <QString>
+#include <cstdlib>
+
+#include "core/assignment_code.h"
+#include "main_form_fixture.h"
+#include "store/config_file.h"
+
+namespace ostrel::test {
+namespace {
+
+constexpr int kKnob1 = 1046, kKnob2 = 1077, kVelocityBox = 1069, kTouchBox = 1070;
+const char* const kDefaultTitle = "DO Darivu v1.0 beta   [default]";
+
+QString TitleWith(const char* name) { return QString("DO Darivu v1.0 beta   [%1]").arg(name); }
+
+std::string CfgValue(const std::string& path, const char* section, const char* key = "DATA") {
+    char buffer[256] = {};
+    ReadCfgValue(section, key, buffer, path.c_str());
+    return buffer;
+}
+
+class MainFormFiles : public MainFormTest {
+  protected:
+    void SetUp() override { StartForm(); }
+};
+
+TEST_F(MainFormFiles, SaveWithoutAFileInUseAsksForOneThenWritesToItWithoutAsking) {
+    PickText(kKnob1, "007");
+    ui.ChooseNext(Path("first.cfg"));
+    form->OnFileSave();
+    ASSERT_EQ(ui.fileSpecs.size(), 1u);
+    EXPECT_TRUE(ui.fileSpecs[0].save);
+    EXPECT_EQ(ui.fileSpecs[0].initialName, "midi.cfg");
+    EXPECT_EQ(ui.fileSpecs[0].filter, "config file (*.cfg)|*.cfg||");
+    EXPECT_EQ(CfgValue(dir.file("first.cfg"), "KNOB01"), "007");
+    EXPECT_EQ(CfgValue(dir.file("first.cfg"), "RTZ"), "115");
+    EXPECT_EQ(Title(), TitleWith("first.cfg"));
+    EXPECT_EQ(Setting("SYSTEM", "FULLNAME"), dir.file("first.cfg"));
+    EXPECT_EQ(Setting("SYSTEM", "FILENAME"), "first.cfg");
+
+    PickText(kKnob1, "###");
+    form->OnFileSave();
+    EXPECT_EQ(ui.fileSpecs.size(), 1u);  // no second dialog
+    EXPECT_EQ(CfgValue(dir.file("first.cfg"), "KNOB01"), "###");
+    EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(MainFormFiles, CancelledDialogsChangeNothing) {
+    PickText(kKnob1, "007");
+    ui.ChooseNext("");
+    form->OnFileSave();
+    ui.ChooseNext("");
+    form->OnFileSaveAs();
+    ui.ChooseNext("");
+    form->OnFileOpen();
+    EXPECT_EQ(ui.fileSpecs.size(), 3u);
+    EXPECT_EQ(Code(Entry::KNOB01), "007");
+    EXPECT_EQ(Title(), kDefaultTitle);
+    EXPECT_EQ(Setting("SYSTEM", "FILENAME"), "");
+    EXPECT_EQ(state->passThrough->State(), PassThroughState::Stopped);
+}
+
+TEST_F(MainFormFiles, SaveThenOpenRestoresEveryBox) {
+    // A different item in every combo; keys in octave 0, which Open shows.
+    for (const FormCombo& c : FormCombos()) {
+        if (c.role == ComboRole::KeyOctave || c.role == ComboRole::Curve) continue;
+        const int count = Combo(c.id)->count();
+        Pick(c.id, (c.id * 7) % count);
+    }
+    QStringList before;
+    for (const FormCombo& c : FormCombos()) before << Shown(c.id);
+    SaveAs("round.cfg");
+    Pick(kIdKeyOctave, 4);
+
+    form->OnFileNew();
+    EXPECT_EQ(Code(Entry::KNOB01), "***");
+    EXPECT_EQ(Shown(kKnob1), "***     --Default No Change");
+
+    Open("round.cfg");
+    ASSERT_EQ(ui.fileSpecs.back().initialName, "*.cfg");
+    EXPECT_FALSE(ui.fileSpecs.back().save);
+    int i = 0;
+    for (const FormCombo& c : FormCombos()) EXPECT_EQ(Shown(c.id), before[i++]) << c.id;
+    // The table holds what each box shows.
+    for (const FormCombo& c : FormCombos()) {
+        if (c.role != ComboRole::Entry && c.role != ComboRole::MasterFader) continue;
+        EXPECT_EQ(Shown(c.id).left(3).toStdString(), Code(c.entry)) << c.id;
+    }
+    for (int k = 0; k < kKeyCount; ++k)
+        EXPECT_EQ(Shown(KeyComboId(k)).left(3).toStdString(), Note(k)) << k;
+    EXPECT_EQ(Title(), TitleWith("round.cfg"));
+    EXPECT_EQ(Setting("SYSTEM", "FULLNAME"), dir.file("round.cfg"));
+    EXPECT_EQ(Setting("SYSTEM", "FILENAME"), "round.cfg");
+}
+
+TEST_F(MainFormFiles, NewShowsTheDefaultsAndEndsTheUseOfTheFile) {
+    PickText(1088, "***");  // REC
+    PickText(1060, "003");
+    SaveAs("kept.cfg");
+    ASSERT_EQ(Title(), TitleWith("kept.cfg"));
+    Pick(kIdKeyOctave, 10);
+    ASSERT_FALSE(Combo(1067)->isEnabled());
+
+    form->OnFileNew();
+    EXPECT_EQ(Code(Entry::REC), "114");
+    EXPECT_EQ(Code(Entry::CHANEL), "***");
+    EXPECT_EQ(Shown(1088), "114     -Undefined");
+    EXPECT_EQ(Shown(1060), "***      --Default No Change");
+    EXPECT_EQ(Combo(kIdKeyOctave)->currentIndex(), 0);
+    // Octave 0 is shown with all twelve keys.
+    EXPECT_TRUE(Combo(1067)->isEnabled());
+    EXPECT_EQ(Title(), kDefaultTitle);
+    EXPECT_EQ(state->currentCfgPath, "");
+    // New does not touch the settings: the next start reopens the file.
+    EXPECT_EQ(Setting("SYSTEM", "FILENAME"), "kept.cfg");
+}
+
+TEST_F(MainFormFiles, SaveAsWhileAFileIsInUseWritesACopyAndKeepsTheFile) {
+    PickText(kKnob1, "001");
+    SaveAs("main.cfg");
+    ASSERT_EQ(Title(), TitleWith("main.cfg"));
+
+    PickText(kKnob1, "002");
+    SaveAs("copy.cfg");
+    EXPECT_EQ(CfgValue(dir.file("copy.cfg"), "KNOB01"), "002");
+    EXPECT_EQ(CfgValue(dir.file("main.cfg"), "KNOB01"), "001");
+    EXPECT_EQ(Title(), TitleWith("main.cfg"));
+    EXPECT_EQ(Setting("SYSTEM", "FILENAME"), "main.cfg");
+
+    PickText(kKnob1, "003");
+    form->OnFileSave();
+    EXPECT_EQ(CfgValue(dir.file("main.cfg"), "KNOB01"), "003");
+    EXPECT_EQ(CfgValue(dir.file("copy.cfg"), "KNOB01"), "002");
+}
+
+TEST_F(MainFormFiles, FailedWritesAreReportedAndDoNotBecomeTheFileInUse) {
+    const QString unwritable = Path("no-such-folder/x.cfg");
+    ui.ChooseNext(unwritable);
+    form->OnFileSave();
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].icon, res::MsgIcon::Error);
+    EXPECT_EQ(ui.shown[0].caption, "DO Darivu v1.0 beta");
+    EXPECT_TRUE(ui.shown[0].text.contains(unwritable));
+    EXPECT_EQ(Title(), kDefaultTitle);
+    EXPECT_EQ(Setting("SYSTEM", "FILENAME"), "");
+
+    SaveAs("good.cfg");
+    ui.ChooseNext(unwritable);
+    form->OnFileSaveAs();
+    EXPECT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(Title(), TitleWith("good.cfg"));
+    EXPECT_EQ(Setting("SYSTEM", "FILENAME"), "good.cfg");
+}
+
+TEST_F(MainFormFiles, OpenRefusesAFileThatCannotBeReadAndKeepsTheTable) {
+    PickText(kKnob1, "009");
+    Open("missing.cfg");
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].icon, res::MsgIcon::Error);
+    EXPECT_EQ(Code(Entry::KNOB01), "009");
+    EXPECT_EQ(Title(), kDefaultTitle);
+}
+
+TEST_F(MainFormFiles, OpenKeepsThePassThroughRunningAndShowsOctaveZero) {
+    AssignmentTable t;
+    t.Set(Entry::KNOB02, "064");
+    t.SetNote(0, "###");
+    WriteTable("run.cfg", t);
+    QTest::mouseClick(Button(1004), Qt::LeftButton);
+    Pick(kIdKeyOctave, 10);
+
+    Open("run.cfg");
+    EXPECT_EQ(state->passThrough->State(), PassThroughState::Running);
+    EXPECT_EQ(Code(Entry::KNOB02), "064");
+    EXPECT_EQ(Shown(kKnob2), "064     --Damper pedal on/off (Sustain)");
+    EXPECT_EQ(Combo(kIdKeyOctave)->currentIndex(), 0);
+    EXPECT_EQ(Shown(1045), "###     --Off");
+    EXPECT_TRUE(Combo(1067)->isEnabled());
+}
+
+TEST_F(MainFormFiles, CodesThatAreNoItemAreShownAndKeptAsTheFileHasThem) {
+    TempDir::Write(dir.file("odd.cfg"), "[KNOB01]\nDATA=1\n[KNOB02]\nDATA=5x\n");
+    Open("odd.cfg");
+    EXPECT_EQ(Code(Entry::KNOB01), "1");
+    EXPECT_EQ(Shown(kKnob1), "100     -Registered Parameter Number LSB* ");
+    EXPECT_EQ(Code(Entry::KNOB02), "5x");
+    EXPECT_EQ(Shown(kKnob2), "5x");
+    form->OnFileSave();
+    EXPECT_EQ(CfgValue(dir.file("odd.cfg"), "KNOB01"), "1");
+}
+
+// Answers the open dialog after feeding the keyboard's message to the running
+// pass-through, as happens when a knob moves while the dialog is open.
+class DialogWhileRunning final : public res::UiSeam {
+  public:
+    DialogWhileRunning(FakeMidiServices& midi, PassThrough& passThrough, QString path)
+        : midi_(midi), passThrough_(passThrough), path_(std::move(path)) {}
+    res::MsgResult Message(QWidget*, const QString&, const QString&, res::MsgButtons,
+                           res::MsgIcon) override {
+        return res::MsgResult::Ok;
+    }
+    res::FileChoice ChooseFile(QWidget*, const res::FileDialogSpec&) override {
+        stateDuringDialog = passThrough_.State();
+        midi_.Deliver({0xB0, 0x4A, 0x40});
+        return {true, path_, path_.section('/', -1)};
+    }
+    PassThroughState stateDuringDialog = PassThroughState::Loading;
+
+  private:
+    FakeMidiServices& midi_;
+    PassThrough& passThrough_;
+    QString path_;
+};
+
+TEST_F(MainFormFiles, MessagesKeepFlowingWhileTheOpenDialogIsShown) {
+    AssignmentTable t;
+    t.Set(Entry::KNOB01, "010");
+    WriteTable("flow.cfg", t);
+    PickText(kKnob1, "007");
+    QTest::mouseClick(Button(1004), Qt::LeftButton);
+    midi->ClearSent();
+
+    DialogWhileRunning seam(*midi, *state->passThrough, Path("flow.cfg"));
+    res::SetUi(&seam);
+    form->OnFileOpen();
+    res::SetUi(&ui);
+
+    EXPECT_EQ(seam.stateDuringDialog, PassThroughState::Running);
+    // Translated with the table in force while the dialog was open.
+    ASSERT_EQ(midi->Sent().size(), 1u);
+    EXPECT_EQ(midi->Sent()[0].bytes, (std::vector<uint8_t>{0xB0, 0x07, 0x40}));
+    // And with the new table afterwards.
+    midi->Deliver({0xB0, 0x4A, 0x41});
+    ASSERT_EQ(midi->Sent().size(), 2u);
+    EXPECT_EQ(midi->Sent()[1].bytes, (std::vector<uint8_t>{0xB0, 0x0A, 0x41}));
+    EXPECT_EQ(state->passThrough->State(), PassThroughState::Running);
+}
+
+// Curve libraries in the settings file, loaded as start-up does before the form exists.
+class MainFormCurves : public MainFormTest {
+  protected:
+    void SetUp() override {
+        TempDir::Write(dir.file("Ostrel.ini"),
+                       "[CURVE]\nNUMS=4\n"
+                       "NAME00=flat\nFIRSTX00=1\nFIRSTY00=2\nSECONDX00=3\nSECONDY00=4\n"
+                       "NAME01=soft\nFIRSTX01=10\nFIRSTY01=20\nSECONDX01=30\nSECONDY01=40\n"
+                       "NAME02=hard\nFIRSTX02=11\nFIRSTY02=21\nSECONDX02=31\nSECONDY02=41\n"
+                       "NAME03=Late Bloom\nFIRSTX03=50\nFIRSTY03=60\nSECONDX03=70\n"
+                       "SECONDY03=80\n"
+                       "[TOUCH]\nNUMS=2\n"
+                       "NAME00=t0\nFIRSTX00=5\nFIRSTY00=6\nSECONDX00=7\nSECONDY00=8\n"
+                       "NAME01=t1\nFIRSTX01=15\nFIRSTY01=16\nSECONDX01=17\nSECONDY01=18\n");
+        LoadCurveLibraries(state->settings, state->curveLibraries, state->curves);
+        state->curves.Of(CurveKind::Velocity).SetArea(200, 100);
+        state->curves.Of(CurveKind::Touch).SetArea(200, 100);
+        StartForm();
+    }
+    CurvePoints Velocity() const { return state->curves.Of(CurveKind::Velocity).Load(); }
+    CurvePoints Touch() const { return state->curves.Of(CurveKind::Touch).Load(); }
+};
+
+TEST_F(MainFormCurves, CurveBoxesListTheLibrariesInIndexOrder) {
+    QComboBox* box = Combo(kVelocityBox);
+    ASSERT_EQ(box->count(), 5);
+    EXPECT_EQ(box->itemText(0), "***     -- Default");
+    EXPECT_EQ(box->itemText(1), "000     -- flat");
+    EXPECT_EQ(box->itemText(4), "003     -- Late Bloom");
+    EXPECT_EQ(Combo(kTouchBox)->count(), 3);
+    EXPECT_EQ(Combo(kTouchBox)->itemText(2), "001     -- t1");
+}
+
+TEST_F(MainFormCurves, PickingACurveWritesTheTableAndMakesItCurrent) {
+    PickText(kVelocityBox, "001");
+    EXPECT_EQ(Code(Entry::CURVE), "001");
+    EXPECT_EQ(Velocity(), (CurvePoints{10, 20, 30, 40, 200, 100}));
+    PickText(kTouchBox, "***");
+    EXPECT_EQ(Code(Entry::TOUCH), "***");
+    EXPECT_EQ(Touch(), (CurvePoints{100, 50, 100, 50, 200, 100}));
+    EXPECT_EQ(Code(Entry::CURVE), "001");
+}
+
+TEST_F(MainFormCurves, AfterOpenAndNewTheCurveBoxesShowTheCurvesInForce) {
+    AssignmentTable t;
+    t.Set(Entry::CURVE, "003");
+    t.Set(Entry::TOUCH, "001");
+    WriteTable("curves.cfg", t);
+    Open("curves.cfg");
+    EXPECT_EQ(Shown(kVelocityBox), "003     -- Late Bloom");
+    EXPECT_EQ(Velocity(), (CurvePoints{50, 60, 70, 80, 200, 100}));
+    EXPECT_EQ(Shown(kTouchBox), "001     -- t1");
+    EXPECT_EQ(Touch(), (CurvePoints{15, 16, 17, 18, 200, 100}));
+
+    form->OnFileNew();
+    EXPECT_EQ(Shown(kVelocityBox), "***     -- Default");
+    EXPECT_EQ(Velocity(), (CurvePoints{100, 50, 100, 50, 200, 100}));
+    EXPECT_EQ(Touch(), (CurvePoints{100, 50, 100, 50, 200, 100}));
+}
+
+// The form's first showing with a remembered file.
+class MainFormStart : public MainFormTest {};
+
+TEST_F(MainFormStart, TheRememberedFileIsReopenedWithItsCurves) {
+    AssignmentTable t;
+    t.Set(Entry::KNOB01, "007");
+    ASSERT_EQ(WriteConfig(dir.file("last.cfg").c_str(), t), StoreResult::Ok);
+    state->settings.WriteValue("SYSTEM", "FULLNAME", dir.file("last.cfg").c_str());
+    state->settings.WriteValue("SYSTEM", "FILENAME", "last.cfg");
+    state->curves.Of(CurveKind::Velocity).SetArea(40, 20);
+    state->curves.Of(CurveKind::Velocity).SetPoints(1, 2, 3, 4);
+    StartForm();
+    EXPECT_EQ(Code(Entry::KNOB01), "007");
+    EXPECT_EQ(Shown(kKnob1), "007     --Channel Volume");
+    EXPECT_EQ(Title(), TitleWith("last.cfg"));
+    // CURVE "***": the default curve is the one in force.
+    EXPECT_EQ(state->curves.Of(CurveKind::Velocity).Load(), (CurvePoints{20, 10, 20, 10, 40, 20}));
+    EXPECT_EQ(state->passThrough->State(), PassThroughState::Stopped);
+    EXPECT_EQ(midi->OpenInputIndex(), 0);
+    EXPECT_EQ(midi->OpenOutputIndex(), 0);
+}
+
+TEST_F(MainFormStart, AMissingRememberedFileGivesTheDefaultsAndStaysInUse) {
+    state->settings.WriteValue("SYSTEM", "FULLNAME", dir.file("gone.cfg").c_str());
+    state->settings.WriteValue("SYSTEM", "FILENAME", "gone.cfg");
+    StartForm();
+    EXPECT_EQ(Code(Entry::RTZ), "115");
+    EXPECT_EQ(Title(), TitleWith("gone.cfg"));
+    EXPECT_TRUE(ui.shown.empty());
+    form->OnFileSave();  // creates it there, without a dialog
+    EXPECT_TRUE(ui.fileSpecs.empty());
+    EXPECT_EQ(CfgValue(dir.file("gone.cfg"), "RTZ"), "115");
+}
+
+TEST_F(MainFormStart, ANameWithoutItsPathStartsWithTheDefaults) {
+    state->settings.WriteValue("SYSTEM", "FILENAME", "orphan.cfg");
+    StartForm();
+    EXPECT_EQ(Title(), kDefaultTitle);
+    EXPECT_EQ(state->currentCfgName[0], '\0');
+}
+
+}  // namespace
+}  // namespace ostrel::test

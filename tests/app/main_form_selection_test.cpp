@@ -1,0 +1,206 @@
+// Picking items writes the assignment table at once; typed text never does.
+#include <cstdlib>
+
+#include "main_form_fixture.h"
+#include "res/item_lists.h"
+
+namespace ostrel::test {
+namespace {
+
+constexpr int kKnob1 = 1046, kFader1 = 1019, kKeyC = 1045, kKeyCSharp = 1074, kKeyG = 1065;
+constexpr int kUpperKeys[] = {1072, 1066, 1073, 1067};  // G#, A, A#, B
+
+class MainFormSelection : public MainFormTest {
+  protected:
+    void SetUp() override { StartForm(); }
+};
+
+TEST_F(MainFormSelection, AfterStartTheFormShowsTheDefaultsStoppedWithPortsOpen) {
+    for (const FormCombo& c : FormCombos()) {
+        QString expected;
+        switch (c.list) {
+            case ComboList::Controller:
+            case ComboList::OffDefault:
+                expected = "***     --Default No Change";
+                break;
+            case ComboList::Channel:
+                expected = "***      --Default No Change";
+                break;
+            case ComboList::Transport:
+                expected = res::ControllerItem(std::atoi(EntryDefault(c.entry)));
+                break;
+            case ComboList::Octave:
+                expected = "C0-B0\t   (0-11)";
+                break;
+            case ComboList::Curves:
+                expected = "***     -- Default";
+                break;
+        }
+        EXPECT_EQ(Shown(c.id), expected) << c.id;
+        EXPECT_TRUE(Combo(c.id)->isEnabled()) << c.id;
+    }
+    EXPECT_EQ(Shown(1085), "115     -Undefined");  // RTZ
+    // A closed combo shows its text from the beginning.
+    EXPECT_EQ(Combo(kKnob1)->lineEdit()->cursorPosition(), 0);
+    EXPECT_EQ(Title(), "DO Darivu v1.0 beta   [default]");
+    EXPECT_TRUE(Button(1004)->isEnabled());
+    EXPECT_FALSE(Button(1005)->isEnabled());
+    EXPECT_EQ(state->passThrough->State(), PassThroughState::Stopped);
+    EXPECT_TRUE(state->passThrough->IsInputOpen());
+    EXPECT_TRUE(state->passThrough->IsOutputOpen());
+}
+
+TEST_F(MainFormSelection, StartAndStopSwapTheButtonsAndTheState) {
+    QTest::mouseClick(Button(1004), Qt::LeftButton);
+    EXPECT_FALSE(Button(1004)->isEnabled());
+    EXPECT_TRUE(Button(1005)->isEnabled());
+    EXPECT_EQ(state->passThrough->State(), PassThroughState::Running);
+    // Forwarding now runs: knob 1 on "007" becomes control change 7.
+    PickText(kKnob1, "007");
+    midi->ClearSent();
+    ASSERT_TRUE(midi->Deliver({0xB0, 0x4A, 0x40}));
+    ASSERT_EQ(midi->Sent().size(), 1u);
+    EXPECT_EQ(midi->Sent()[0].bytes, (std::vector<uint8_t>{0xB0, 0x07, 0x40}));
+
+    QTest::mouseClick(Button(1005), Qt::LeftButton);
+    EXPECT_TRUE(Button(1004)->isEnabled());
+    EXPECT_FALSE(Button(1005)->isEnabled());
+    EXPECT_EQ(state->passThrough->State(), PassThroughState::Stopped);
+    midi->ClearSent();
+    midi->Deliver({0xB0, 0x4A, 0x40});
+    EXPECT_TRUE(midi->Sent().empty());
+    // Neither button touches the ports.
+    EXPECT_TRUE(state->passThrough->IsInputOpen());
+}
+
+TEST_F(MainFormSelection, PicksWriteTheirEntries) {
+    PickText(kKnob1, "###");
+    EXPECT_EQ(Code(Entry::KNOB01), "###");
+    PickText(kKnob1, "007");
+    EXPECT_EQ(Code(Entry::KNOB01), "007");
+    EXPECT_EQ(Shown(kKnob1), "007     --Channel Volume");
+    PickText(kFader1, "007");
+    EXPECT_EQ(Code(Entry::VOL01), "007");
+    PickText(1060, "016");
+    EXPECT_EQ(Code(Entry::CHANEL), "016");
+    PickText(1085, "***");
+    EXPECT_EQ(Code(Entry::RTZ), "***");
+    PickText(1057, "###");
+    EXPECT_EQ(Code(Entry::GMON), "###");
+    // Nothing else moved.
+    EXPECT_EQ(Code(Entry::KNOB02), "***");
+    EXPECT_EQ(Code(Entry::REW), "116");
+}
+
+TEST_F(MainFormSelection, BothMasterFaderCombosShowAndWriteTheOneEntry) {
+    PickText(1043, "011");
+    EXPECT_EQ(Code(Entry::VOLM), "011");
+    EXPECT_EQ(Shown(1084), "011     --Expression Controller");
+    EXPECT_EQ(Shown(1043), "011     --Expression Controller");
+    PickText(1084, "###");
+    EXPECT_EQ(Code(Entry::VOLM), "###");
+    EXPECT_EQ(Shown(1043), "###     --Off");
+}
+
+TEST_F(MainFormSelection, KeyCombosEditTheNotesOfTheChosenOctave) {
+    Pick(kIdKeyOctave, 3);
+    PickText(kKeyCSharp, "064");
+    EXPECT_EQ(Note(37), "064");
+    EXPECT_EQ(Note(1), "***");
+    Pick(kIdKeyOctave, 5);
+    PickText(kKeyC, "###");
+    PickText(1067, "001");  // B
+    EXPECT_EQ(Note(60), "###");
+    EXPECT_EQ(Note(71), "001");
+
+    // Back in octave 3 the key combos show its cells, item by code.
+    Pick(kIdKeyOctave, 3);
+    EXPECT_EQ(Combo(kKeyCSharp)->currentIndex(), 66);  // "064"
+    EXPECT_EQ(Combo(kKeyC)->currentIndex(), 1);        // "***"
+    Pick(kIdKeyOctave, 5);
+    EXPECT_EQ(Combo(kKeyC)->currentIndex(), 0);  // "###"
+    EXPECT_EQ(Shown(1067), "001     --Modulation wheel");
+}
+
+TEST_F(MainFormSelection, TopOctaveHasOnlyCToGAndTheNextOctaveEnablesAllAgain) {
+    state->table.SetNote(127, "005");
+    state->table.SetNote(119, "010");
+    Pick(kIdKeyOctave, 10);
+    EXPECT_EQ(Shown(kKeyG), "005     --Portamento time");
+    for (int id : kUpperKeys) EXPECT_FALSE(Combo(id)->isEnabled()) << id;
+    PickText(kKeyG, "###");
+    EXPECT_EQ(Note(127), "###");
+
+    Pick(kIdKeyOctave, 9);
+    for (int id : kUpperKeys) EXPECT_TRUE(Combo(id)->isEnabled()) << id;
+    EXPECT_EQ(Shown(1067), "010     --Pan");  // B9 is note 119
+    EXPECT_EQ(Note(127), "###");
+}
+
+TEST_F(MainFormSelection, AKeyCodeThatIsNoListItemIsShownAsItIs) {
+    state->table.SetNote(12, "1");  // a file may hold short codes
+    state->table.SetNote(13, "200");
+    Pick(kIdKeyOctave, 1);
+    EXPECT_EQ(Shown(kKeyC), "100     -Registered Parameter Number LSB* ");
+    EXPECT_EQ(Combo(kKeyCSharp)->currentIndex(), -1);
+    EXPECT_EQ(Shown(kKeyCSharp), "200");
+    // Showing never writes.
+    EXPECT_EQ(Note(12), "1");
+}
+
+TEST_F(MainFormSelection, TypingCompletesWhileTheListIsOpenButNeverWritesTheTable) {
+    QComboBox* knob = Combo(kKnob1);
+    knob->showPopup();
+    QTest::keyClick(knob->view(), '0');
+    EXPECT_EQ(knob->currentText(), "000     --Bank Select");
+    EXPECT_EQ(form->LastItemText(), "000     --Bank Select");
+    EXPECT_EQ(knob->view()->currentIndex().row(), 2);  // the open list follows
+    // The completed text is selected: the next key starts a new text.
+    QTest::keyClick(knob->view(), '1');
+    EXPECT_EQ(knob->currentText(), "100     -Registered Parameter Number LSB* ");
+    EXPECT_EQ(Code(Entry::KNOB01), "***");
+    knob->hidePopup();
+
+    // Return after typing does not turn the text into a pick.
+    QTest::keyClick(knob, Qt::Key_Return);
+    EXPECT_EQ(Code(Entry::KNOB01), "***");
+
+    // With the list closed, typing selects nothing: the combo brings back the last
+    // completed text, even one from another combo, and its entry stays as it was.
+    QComboBox* fader = Combo(kFader1);
+    QTest::keyClicks(fader, "0");
+    EXPECT_EQ(fader->currentText(), "100     -Registered Parameter Number LSB* ");
+    EXPECT_EQ(Code(Entry::VOL01), "***");
+    EXPECT_EQ(form->LastItemText(), "100     -Registered Parameter Number LSB* ");
+
+    // In a list where the last text begins no item, it is shown as plain text.
+    QComboBox* channel = Combo(1060);
+    QTest::keyClicks(channel, "0");
+    EXPECT_EQ(channel->currentText(), "100     -Registered Parameter Number LSB* ");
+    EXPECT_EQ(channel->currentIndex(), -1);
+    EXPECT_EQ(Code(Entry::CHANEL), "***");
+    EXPECT_EQ(Code(Entry::KNOB01), "***");
+}
+
+TEST_F(MainFormSelection, TypedTextInKeyOctaveLeavesKeyPicksWithoutACell) {
+    QComboBox* knob = Combo(kKnob1);
+    knob->showPopup();
+    QTest::keyClick(knob->view(), '1');  // completes to "100     -Registered..."
+    knob->hidePopup();
+    // No octave item begins with the last completed text.
+    QTest::keyClicks(Combo(kIdKeyOctave), "z");
+    ASSERT_EQ(Combo(kIdKeyOctave)->currentIndex(), -1);
+    PickText(kKeyC, "###");
+    for (int n = 0; n < 128; ++n) ASSERT_EQ(Note(n), "***") << n;
+}
+
+TEST_F(MainFormSelection, DestroyingTheFormStopsAndClosesBothPorts) {
+    QTest::mouseClick(Button(1004), Qt::LeftButton);
+    frame.reset();
+    EXPECT_EQ(state->passThrough->State(), PassThroughState::Stopped);
+    EXPECT_FALSE(state->passThrough->IsInputOpen());
+    EXPECT_FALSE(state->passThrough->IsOutputOpen());
+}
+
+}  // namespace
+}  // namespace ostrel::test

@@ -1,0 +1,118 @@
+// The whole program over a private JACK server: the window starts on ports
+// chosen in its settings file, the user sets knob 1 to controller 7, presses
+// Start and opens the monitor; a knob message from a JACK client arrives
+// translated at the client's input, and its line appears in the monitor.
+// Runs under scripts/with-jack.sh (make test); skipped without JACK_DEFAULT_SERVER.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+
+#include "app/app_state.h"
+#include "app/main_frame.h"
+#include "app/ostrel_app.h"
+#include "midi/pass_through.h"
+#include "midi/rtmidi_services.h"
+#include "res/dialog_builder.h"
+#include "support/jack_test_client.h"
+#include "support/scripted_ui.h"
+#include "support/temp_dir.h"
+#include "tests/app/shell_print.h"
+
+namespace ostrel {
+namespace {
+
+// Generous: two cores shared with other test programs.
+constexpr int kWaitMs = 30000;
+
+int IndexOf(const std::vector<std::string>& names, const std::string& name) {
+    for (size_t i = 0; i < names.size(); ++i)
+        if (names[i] == name) return int(i);
+    return -1;
+}
+
+TEST(WindowOverJack, KnobMessageIsTranslatedAndShownInTheMonitor) {
+    if (!std::getenv("JACK_DEFAULT_SERVER"))
+        GTEST_SKIP() << "JACK_DEFAULT_SERVER is not set: run under scripts/with-jack.sh";
+    const std::string tag = std::to_string(getpid());
+    test::JackTestClient keys("shell-e2e-" + tag);
+    ASSERT_TRUE(keys.ok()) << "cannot join the JACK server";
+
+    test::TempDir dir;
+    test::ScopedCwd cwd(dir.path());
+    test::ScriptedUi ui;
+    auto services = std::make_unique<RtMidiServices>(MidiApi::Jack, "OstrelShell-" + tag);
+    RtMidiServices& midi = *services;
+    // The window's input listens to the client's "out", its output goes to the client's "in".
+    const int in = IndexOf(services->InputDeviceNames(), keys.OutPort());
+    const int out = IndexOf(services->OutputDeviceNames(), keys.InPort());
+    ASSERT_GE(in, 0);
+    ASSERT_GE(out, 0);
+    test::TempDir::Write(dir.file("Ostrel.ini"), "[DEVNAME]\nMIDIIN=" + std::to_string(in) +
+                                                     "\nMIDIOUT=" + std::to_string(out) + "\n");
+
+    COstrelApp::Options options;
+    options.lockPath = dir.file("MutexRunning");
+    options.services = std::move(services);
+    COstrelApp app(std::move(options));
+    ASSERT_TRUE(app.InitInstance());
+    AppState& state = *app.State();
+    CMainFrame* frame = app.Frame();
+    // Other test programs add and remove ports on the same server, which can move
+    // a device index between listing and opening: then open again on fresh indices.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const int inNow = IndexOf(midi.InputDeviceNames(), keys.OutPort());
+        const int outNow = IndexOf(midi.OutputDeviceNames(), keys.InPort());
+        if (inNow == state.devices.input && outNow == state.devices.output) break;
+        state.devices.input = inNow;
+        state.devices.output = outNow;
+        state.passThrough->ReopenBoth(inNow, outNow);
+    }
+    ASSERT_TRUE(state.passThrough->IsInputOpen());
+    ASSERT_TRUE(state.passThrough->IsOutputOpen());
+    EXPECT_EQ(state.passThrough->State(), PassThroughState::Stopped);
+
+    // Knob 1 becomes controller 7; Start.
+    auto* knob1 = res::Item<QComboBox>(frame, 1046);
+    ASSERT_NE(knob1, nullptr);
+    const int item = res::FindItemWithPrefix(knob1, "007");
+    ASSERT_GE(item, 0);
+    knob1->setCurrentIndex(item);
+    emit knob1->activated(item);  // as a pick in the opened list reports it
+    EXPECT_TRUE(state.table.Get(Entry::KNOB01).Is("007"));
+    res::Item<QPushButton>(frame, 1004)->click();
+    ASSERT_EQ(state.passThrough->State(), PassThroughState::Running);
+
+    QString shown;
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* monitor = QApplication::activeModalWidget();
+        ASSERT_NE(monitor, nullptr);
+        ran = true;
+        EXPECT_EQ(monitor->objectName(), "CMonitorDlg");
+        res::Item<QPushButton>(monitor, 1106)->click();  // Start logging
+        ASSERT_TRUE(keys.Send({0xB0, 0x4A, 0x40}));
+        EXPECT_TRUE(keys.WaitForCount(1, std::chrono::milliseconds(kWaitMs)));
+        auto* log = res::Item<QPlainTextEdit>(monitor, 1004);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !log->toPlainText().isEmpty(); }, kWaitMs));
+        shown = log->toPlainText();
+        res::Item<QPushButton>(monitor, 1109)->click();  // Exit
+    });
+    res::Item<QPushButton>(frame, 1006)->click();  // Monitor, modal
+    ASSERT_TRUE(ran);
+
+    const auto received = keys.Received();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0], (test::Bytes{0xB0, 0x07, 0x40}));
+    EXPECT_TRUE(shown.endsWith("    B0 4A 40       =>   B0 07 40       \n")) << shown.toStdString();
+    EXPECT_EQ(state.settings.ReadString("MONITOR", "STATE"), "1");
+}
+
+}  // namespace
+}  // namespace ostrel

@@ -1,0 +1,26 @@
+#pragma once
+// A program state for shell tests: settings in a fresh folder, fake MIDI devices.
+#include <memory>
+
+#include "app/app_state.h"
+#include "midi/fake_midi_services.h"
+#include "support/temp_dir.h"
+
+namespace ostrel::test {
+
+struct ShellState {
+    ShellState(std::vector<std::string> inputs = {"Fake Keyboard", "Second In"},
+               std::vector<std::string> outputs = {"Fake Synth", "Second Out"}) {
+        auto services = std::make_unique<FakeMidiServices>(std::move(inputs), std::move(outputs));
+        midi = services.get();
+        state = std::make_unique<AppState>(std::move(services));
+        state->settings.SetPath(dir.file("Ostrel.ini"));
+        state->programDirectory = dir.path();
+    }
+
+    TempDir dir;
+    FakeMidiServices* midi = nullptr;  // owned by the state
+    std::unique_ptr<AppState> state;
+};
+
+}  // namespace ostrel::test

@@ -1,0 +1,141 @@
+// Start-up: one copy only (the lock, across processes), what is read from the
+// settings file before the check, and the frame that comes out of it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QTest>
+#include <cstdlib>
+
+#include "app/app_state.h"
+#include "app/main_frame.h"
+#include "app/ostrel_app.h"
+#include "app/single_instance.h"
+#include "midi/fake_midi_services.h"
+#include "support/scripted_ui.h"
+#include "support/temp_dir.h"
+
+namespace ostrel {
+namespace {
+
+// Runs Acquire in a child process: 0 First, 1 AlreadyRunning, 2 Failed.
+int AcquireInChild(const std::string& path) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        SingleInstanceLock lock;
+        const InstanceCheck r = lock.Acquire(path);
+        _exit(r == InstanceCheck::First ? 0 : r == InstanceCheck::AlreadyRunning ? 1 : 2);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(SingleInstanceLock, SecondAttemptIsRefusedUntilTheFirstIsReleased) {
+    test::TempDir dir;
+    const std::string path = dir.file("MutexRunning");
+    SingleInstanceLock first, second;
+    EXPECT_EQ(first.Acquire(path), InstanceCheck::First);
+    EXPECT_EQ(second.Acquire(path), InstanceCheck::AlreadyRunning);
+    EXPECT_FALSE(second.Held());
+    EXPECT_EQ(AcquireInChild(path), 1);  // another process sees the running copy
+    first.Release();
+    EXPECT_EQ(second.Acquire(path), InstanceCheck::First);
+}
+
+TEST(SingleInstanceLock, TheMarkDisappearsWithTheProcess) {
+    test::TempDir dir;
+    const std::string path = dir.file("MutexRunning");
+    EXPECT_EQ(AcquireInChild(path), 0);  // the child ends without releasing
+    SingleInstanceLock lock;
+    EXPECT_EQ(lock.Acquire(path), InstanceCheck::First);
+    EXPECT_EQ(AcquireInChild(path), 1);
+}
+
+TEST(SingleInstanceLock, AFolderThatCannotHoldTheFileFails) {
+    SingleInstanceLock lock;
+    EXPECT_EQ(lock.Acquire("/nonexistent-folder/MutexRunning"), InstanceCheck::Failed);
+}
+
+TEST(SingleInstanceLock, PathUsesTheRuntimeDirectory) {
+    const char* old = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = old ? old : "";
+    setenv("XDG_RUNTIME_DIR", "/run/user/4242", 1);
+    EXPECT_EQ(SingleInstanceLockPath(), "/run/user/4242/MutexRunning");
+    unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(SingleInstanceLockPath(), "/tmp/MutexRunning-" + std::to_string(getuid()));
+    if (old) setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+}
+
+class StartUpTest : public ::testing::Test {
+  protected:
+    COstrelApp::Options Options() {
+        COstrelApp::Options o;
+        o.lockPath = dir.file("MutexRunning");
+        o.services =
+            std::make_unique<FakeMidiServices>(std::vector<std::string>{"In A", "In B", "In C"},
+                                               std::vector<std::string>{"Out A", "Out B"});
+        return o;
+    }
+
+    test::TempDir dir;
+    test::ScopedCwd cwd{dir.path()};
+    test::ScriptedUi ui;
+};
+
+TEST_F(StartUpTest, ReadsTheSettingsAndShowsTheTitledFrame) {
+    test::TempDir::Write(dir.file("Ostrel.ini"),
+                         "[DEVNAME]\nMIDIIN=2\n"
+                         "[CURVE]\nNUMS=1\nNAME00=soft\nFIRSTX00=10\nFIRSTY00=20\n"
+                         "SECONDX00=30\nSECONDY00=40\n"
+                         "[CURSE]\nX0=11\nY0=12\nX1=13\nY1=14\n");
+    COstrelApp app(Options());
+    ASSERT_TRUE(app.InitInstance());
+    AppState& state = *app.State();
+    EXPECT_EQ(&App(), &state);
+    EXPECT_EQ(std::string(state.settings.Path()), dir.file("Ostrel.ini"));
+    EXPECT_EQ(state.programDirectory, dir.path());
+    EXPECT_EQ(state.devices.input.load(), 2);
+    EXPECT_EQ(state.devices.output.load(), 0);  // absent key: the first device
+    EXPECT_EQ(state.curveLibraries.Of(CurveKind::Velocity).count, 1);
+    EXPECT_STREQ(state.curveLibraries.Of(CurveKind::Velocity).entries[0].name, "soft");
+
+    CMainFrame* frame = app.Frame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->isVisible());
+    // 790 by 570, or taller where the main form needs it: the whole form is seen.
+    EXPECT_EQ(frame->width(), 790);
+    EXPECT_GE(frame->height(), 570);
+    if (QWidget* form = frame->MainForm()) {
+        EXPECT_TRUE(frame->rect().contains(form->geometry())) << "the main form is cut off";
+    }
+    EXPECT_EQ(frame->windowTitle(), "DO Darivu v1.0 beta   [default]");
+    EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(StartUpTest, ASecondCopyIsToldAndEndsLeavingTheFirstUntouched) {
+    COstrelApp first(Options());
+    ASSERT_TRUE(first.InitInstance());
+
+    COstrelApp second(Options());
+    EXPECT_FALSE(second.InitInstance());
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, "System Has Excuted This Program  !");
+    EXPECT_EQ(ui.shown[0].caption, "Ostrel");
+    EXPECT_EQ(ui.shown[0].icon, res::MsgIcon::Stop);
+    EXPECT_EQ(second.Frame(), nullptr);
+    EXPECT_TRUE(first.Frame()->isVisible());
+    EXPECT_EQ(&App(), first.State());
+}
+
+TEST_F(StartUpTest, WithoutASettingsFileEverythingReadsAsZero) {
+    COstrelApp app(Options());
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.State()->devices.input.load(), 0);
+    EXPECT_EQ(app.State()->devices.output.load(), 0);
+    EXPECT_EQ(app.State()->curveLibraries.Of(CurveKind::Touch).count, 0);
+}
+
+}  // namespace
+}  // namespace ostrel

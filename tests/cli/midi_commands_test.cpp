@@ -1,0 +1,138 @@
+// ostrel-cli ports, run, send-syx, send-hex and receive-syx: help, usage errors
+// and the refusals that need no MIDI system. Their work over a real MIDI system
+// is tested in tests/midi/cli_end_to_end_test.cpp.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "midi/child_process.h"
+#include "support/temp_dir.h"
+
+namespace ostrel {
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+Outcome RunCli(std::vector<std::string> args) {
+    args.insert(args.begin(), OSTREL_CLI_PATH);
+    miditest::ChildProcess child(args);
+    const int status = child.Wait(std::chrono::seconds(60));
+    return {status, child.Out(), child.Err()};
+}
+
+TEST(MidiCommands, EveryCommandExplainsItself) {
+    const std::pair<const char*, const char*> commands[] = {
+        {"ports", "usage: ostrel-cli ports\n"},
+        {"run", "usage: ostrel-cli run [--config FILE.cfg] [--in N] [--out N] [--monitor]\n"},
+        {"send-syx", "usage: ostrel-cli send-syx FILE.syx [--out N]\n"},
+        {"send-hex", "usage: ostrel-cli send-hex \"F0 .. F7\" [--out N]\n"},
+        {"receive-syx", "usage: ostrel-cli receive-syx FILE.syx [--in N] [--timeout SECONDS]"},
+    };
+    for (const auto& [name, usage] : commands) {
+        SCOPED_TRACE(name);
+        const Outcome help = RunCli({name, "--help"});
+        EXPECT_EQ(help.status, 0);
+        EXPECT_EQ(help.out.rfind(usage, 0), 0u) << help.out;
+    }
+}
+
+TEST(MidiCommands, BadArgumentsExitWithStatus2) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"ports", "extra"},
+        {"run", "--in", "x"},
+        {"run", "--out", "-2"},
+        {"run", "--bogus"},
+        {"run", "--config"},
+        {"send-hex"},
+        {"send-hex", "F0F7", "--out"},
+        {"send-syx", "a.syx", "b.syx"},
+        {"receive-syx"},
+        {"receive-syx", "a.syx", "--timeout", "0"},
+        {"receive-syx", "a.syx", "--timeout", "soon"},
+    };
+    for (const auto& args : cases) {
+        SCOPED_TRACE(args[0] + " " + (args.size() > 1 ? args[1] : ""));
+        const Outcome o = RunCli(args);
+        EXPECT_EQ(o.status, 2);
+        EXPECT_NE(o.err.find("usage: ostrel-cli " + args[0]), std::string::npos) << o.err;
+        EXPECT_TRUE(o.out.empty());
+    }
+}
+
+// The text is checked before any port is opened: the transmission's messages,
+// one line each, status 1, nothing sent.
+TEST(MidiCommands, SendHexRefusesBadTextsWithTheTransmissionMessages) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "ostrel-cli: No data will be send ! \n"},
+        {"7E 01 F7", "ostrel-cli: Send Data Is Invalidate,First Data Must be F0 ! \n"},
+        {"F0 01 0", "ostrel-cli: Send Data Is Invalidate,First Data Must be F0 ! \n"},
+        {"F0 01 02", "ostrel-cli: Send Data Is Invalidate , No F7 ! \n"},
+        {"F0" + std::string(254, '0') + "F7",
+         "ostrel-cli: Send Data Is Too Long: at most 256 hex digits (128 bytes) can be sent ! \n"},
+    };
+    for (const auto& [text, message] : cases) {
+        SCOPED_TRACE(text);
+        const Outcome o = RunCli({"send-hex", text, "--out", "9999"});
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.err, message);
+    }
+}
+
+TEST(MidiCommands, SendSyxChecksTheFileLikeTypedText) {
+    test::TempDir dir;
+    EXPECT_EQ(RunCli({"send-syx", dir.file("missing.syx")}).err,
+              "ostrel-cli: cannot read " + dir.file("missing.syx") + "\n");
+    test::TempDir::Write(dir.file("big.syx"), "\xF0" + std::string(198, '\x01') + "\xF7");
+    const Outcome big = RunCli({"send-syx", dir.file("big.syx"), "--out", "9999"});
+    EXPECT_EQ(big.status, 1);
+    EXPECT_NE(big.err.find("Too Long"), std::string::npos) << big.err;
+    test::TempDir::Write(dir.file("noend.syx"), std::string("\xF0\x01\x02", 3));
+    EXPECT_EQ(RunCli({"send-syx", dir.file("noend.syx"), "--out", "9999"}).err,
+              "ostrel-cli: Send Data Is Invalidate , No F7 ! \n");
+}
+
+TEST(MidiCommands, UnusablePortsAndFilesAreRuntimeErrors) {
+    const Outcome send = RunCli({"send-hex", "F0 7E 7F 09 01 F7", "--out", "9999"});
+    EXPECT_EQ(send.status, 1);
+    EXPECT_NE(send.err.find("ostrel-cli: MIDI output 9999 not opened: "), std::string::npos)
+        << send.err;
+
+    test::TempDir dir;
+    const Outcome receive = RunCli({"receive-syx", dir.file("x.syx"), "--in", "9999"});
+    EXPECT_EQ(receive.status, 1);
+    EXPECT_NE(receive.err.find("ostrel-cli: MIDI input 9999 not opened: "), std::string::npos)
+        << receive.err;
+
+    const Outcome run = RunCli({"run", "--config", dir.file("missing.cfg")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("ostrel-cli: cannot read configuration file ", 0), 0u) << run.err;
+}
+
+TEST(MidiCommands, PortsListsBothDirectionsUnderTheirHeadings) {
+    const Outcome o = RunCli({"ports"});
+    EXPECT_EQ(o.status, 0);
+    const size_t in = o.out.find("MIDI IN DEVICE\n");
+    const size_t out = o.out.find("MIDI OUT DEVICE\n");
+    EXPECT_EQ(in, 0u) << o.out;
+    ASSERT_NE(out, std::string::npos) << o.out;
+    // Every other line is an entry "NN:name", numbered from 00 in each list.
+    std::istringstream lines(o.out);
+    std::string line;
+    int expected = 0;
+    while (std::getline(lines, line)) {
+        if (line == "MIDI IN DEVICE" || line == "MIDI OUT DEVICE") {
+            expected = 0;
+            continue;
+        }
+        char prefix[16];
+        std::snprintf(prefix, sizeof prefix, "%02d:", expected++);
+        EXPECT_EQ(line.rfind(prefix, 0), 0u) << line;
+    }
+}
+
+}  // namespace
+}  // namespace ostrel

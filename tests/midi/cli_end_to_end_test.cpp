@@ -1,0 +1,138 @@
+// ostrel-cli run and receive-syx as a user runs them: the real binary beside a
+// private JACK server, fed and read by a test client of our own.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "midi/child_process.h"
+#include "midi/paced_jack_client.h"
+#include "midi/rtmidi_services.h"
+#include "support/temp_dir.h"
+
+namespace ostrel {
+namespace {
+
+using miditest::Bytes;
+constexpr std::chrono::milliseconds kWait{60000};
+
+class CliOverJack : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!miditest::JackServerGiven())
+            GTEST_SKIP() << "JACK_DEFAULT_SERVER is not set: run under scripts/with-jack.sh";
+        client = std::make_unique<miditest::PacedJackClient>(miditest::UniqueName("otest"));
+        ASSERT_TRUE(client->Ok()) << "cannot join the JACK server";
+    }
+
+    // Starts ostrel-cli with the test client's ports as devices and waits until
+    // it said "ready" and its ports are connected to ours. Other test processes
+    // add and remove ports meanwhile, which can move an index: then start again.
+    std::unique_ptr<miditest::ChildProcess> Start(std::vector<std::string> args, bool withOutput) {
+        RtMidiServices lister(MidiApi::Jack, miditest::UniqueName("Ostrel-lister"));
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            const int in = miditest::IndexOf(lister.InputDeviceNames(), client->SourceName());
+            const int out = miditest::IndexOf(lister.OutputDeviceNames(), client->SinkName());
+            std::vector<std::string> argv = {OSTREL_CLI_PATH};
+            argv.insert(argv.end(), args.begin(), args.end());
+            argv.insert(argv.end(), {"--in", std::to_string(in)});
+            if (withOutput) argv.insert(argv.end(), {"--out", std::to_string(out)});
+            auto child = std::make_unique<miditest::ChildProcess>(argv);
+            if (!child->WaitForErr("ready\n", kWait)) {
+                ADD_FAILURE() << "no \"ready\": " << child->Err();
+                return child;
+            }
+            if (miditest::ConnectedOnlyTo(*client, client->Source(), "Ostrel in", ":in") &&
+                (!withOutput ||
+                 miditest::ConnectedOnlyTo(*client, client->Sink(), "Ostrel out", ":out")))
+                return child;
+            child->Signal(SIGKILL);
+            child->Wait(kWait);
+        }
+        ADD_FAILURE() << "ostrel-cli could not be connected to the test client";
+        return nullptr;
+    }
+
+    std::unique_ptr<miditest::PacedJackClient> client;
+    test::TempDir dir;
+};
+
+TEST_F(CliOverJack, RunTranslatesShowsMonitorLinesAndStopsOnSigterm) {
+    dir.Write(dir.file("knob.cfg"), "[KNOB01]\nDATA=007\n");
+    auto cli = Start({"run", "--config", dir.file("knob.cfg"), "--monitor"}, true);
+    ASSERT_TRUE(cli);
+    client->Send({0xB0, 0x4A, 0x40});
+    client->Send({0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0xF7});
+    ASSERT_TRUE(client->WaitForReceived(2, kWait));
+    EXPECT_EQ(client->Received(),
+              (std::vector<Bytes>{{0xB0, 0x07, 0x40}, {0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0xF7}}));
+    ASSERT_TRUE(cli->WaitForOutLines(2, kWait)) << cli->Out();
+
+    cli->Signal(SIGTERM);
+    EXPECT_EQ(cli->Wait(kWait), 0) << cli->Err();
+    const std::string& out = cli->Out();
+    const size_t first = out.find('\n');
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(out.substr(17, first + 1 - 17), "    B0 4A 40       =>   B0 07 40       \n");
+    EXPECT_EQ(out.substr(first + 1 + 17), "   f0 00 5a 52 4b 0b f7     => No Change \r\n");
+    EXPECT_EQ(cli->Err().find("dropped"), std::string::npos);
+}
+
+TEST_F(CliOverJack, RunGoesOnWhenTheOutputCannotBeOpened) {
+    auto cli = Start({"run", "--monitor", "--out", "9999"}, false);
+    ASSERT_TRUE(cli);
+    EXPECT_NE(cli->Err().find("ostrel-cli: MIDI output 9999 not opened"), std::string::npos)
+        << cli->Err();
+    client->Send({0x90, 0x3C, 0x64});
+    EXPECT_TRUE(cli->WaitForOutLines(1, kWait));
+    cli->Signal(SIGINT);
+    EXPECT_EQ(cli->Wait(kWait), 0);
+    EXPECT_NE(cli->Out().find("    90 3C 64       =>   90 3C 64       \n"), std::string::npos);
+}
+
+TEST_F(CliOverJack, ReceiveSyxStoresTheFirstDumpAndPrintsItsFields) {
+    const std::string path = dir.file("got.syx");
+    auto cli = Start({"receive-syx", path, "--timeout", "120"}, false);
+    ASSERT_TRUE(cli);
+    client->Send({0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7});  // not a dump: ignored
+    // A short dump: the fader fields lie past its end.
+    const Bytes dump = {0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0x02, 0x90, 0x02, 0x00,
+                        0x20, 0x0B, 0x0B, 0x0B, 0x0B, 0x01, 0x02, 0x03, 0x04, 0xF7};
+    client->Send(dump);
+    ASSERT_EQ(cli->Wait(kWait), 0) << cli->Err();
+    EXPECT_EQ(test::TempDir::Read(path), std::string(dump.begin(), dump.end()));
+    const std::string& out = cli->Out();
+    EXPECT_EQ(out.substr(0, out.find("Knob2")), "Sustain: 011\nB.C.: 002\nKnob1: 144\n");
+    EXPECT_NE(out.find("Fader.M: 000\nFader1: 000\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Fader8: 000\n"), std::string::npos);
+}
+
+TEST_F(CliOverJack, ReceiveSyxGivesUpAfterItsTimeout) {
+    const std::string path = dir.file("none.syx");
+    auto cli = Start({"receive-syx", path, "--timeout", "0.5"}, false);
+    ASSERT_TRUE(cli);
+    EXPECT_EQ(cli->Wait(kWait), 1);
+    EXPECT_NE(cli->Err().find("ostrel-cli: no dump received within"), std::string::npos);
+    EXPECT_FALSE(std::ifstream(path).good());
+}
+
+TEST_F(CliOverJack, SendHexAndSendSyxReachTheOutput) {
+    RtMidiServices lister(MidiApi::Jack, miditest::UniqueName("Ostrel-lister"));
+    const int out = miditest::IndexOf(lister.OutputDeviceNames(), client->SinkName());
+    ASSERT_GE(out, 0);
+    miditest::ChildProcess hex(
+        {OSTREL_CLI_PATH, "send-hex", "F0 7E 7F 09 01 F7 00", "--out", std::to_string(out)});
+    EXPECT_EQ(hex.Wait(kWait), 0) << hex.Err();
+    EXPECT_EQ(hex.Out(), "sent 6 bytes\n");
+
+    const std::string path = dir.file("dump.syx");
+    const Bytes dump = {0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0x02, 0xF7};
+    test::TempDir::Write(path, std::string(dump.begin(), dump.end()));
+    miditest::ChildProcess syx({OSTREL_CLI_PATH, "send-syx", path, "--out", std::to_string(out)});
+    EXPECT_EQ(syx.Wait(kWait), 0) << syx.Err();
+
+    ASSERT_TRUE(client->WaitForReceived(2, kWait)) << client->Received().size();
+    EXPECT_EQ(client->Received(), (std::vector<Bytes>{{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, dump}));
+}
+
+}  // namespace
+}  // namespace ostrel

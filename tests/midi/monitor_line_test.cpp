@@ -1,0 +1,89 @@
+#include "midi/monitor_line.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+namespace ostrel {
+namespace {
+
+// 2005-03-14 09:26:53 in UTC; the tests format it in UTC.
+constexpr std::time_t kTime = 1110792413;
+
+class MonitorLineTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* tz = std::getenv("TZ");
+        if (tz != nullptr) oldTz_ = tz;
+        hadTz_ = tz != nullptr;
+        setenv("TZ", "UTC", 1);
+        tzset();
+    }
+    void TearDown() override {
+        if (hadTz_)
+            setenv("TZ", oldTz_.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    static MonitorEvent Long(std::initializer_list<uint8_t> in, int changed,
+                             std::initializer_list<uint8_t> out) {
+        MonitorEvent e;
+        e.kind = MonitorEvent::Kind::LongMessage;
+        e.time = kTime;
+        e.receivedLength = static_cast<uint32_t>(in.size());
+        std::copy(in.begin(), in.end(), e.received);
+        e.changedCount = changed;
+        e.outLength = static_cast<int>(out.size());
+        std::copy(out.begin(), out.end(), e.sent);
+        return e;
+    }
+
+  private:
+    std::string oldTz_;
+    bool hadTz_ = false;
+};
+
+TEST_F(MonitorLineTest, ShortMessageLines) {
+    MonitorEvent e;
+    e.kind = MonitorEvent::Kind::ShortMessage;
+    e.time = kTime;
+    e.packedIn = 0x404AB0;   // knob 1 moved to 64
+    e.packedOut = 0x4007B0;  // became control change 7
+    EXPECT_EQ(FormatMonitorLine(e), "05-03-14 09:26:53    B0 4A 40       =>   B0 07 40       \n");
+    e.packedOut = 0;  // suppressed
+    EXPECT_EQ(FormatMonitorLine(e), "05-03-14 09:26:53    B0 4A 40       =>   00 00 00       \n");
+}
+
+TEST_F(MonitorLineTest, LongMessageLines) {
+    EXPECT_EQ(FormatMonitorLine(Long({0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0xF7}, 0, {})),
+              "05-03-14 09:26:53   f0 00 5a 52 4b 0b f7     => No Change \r\n");
+    EXPECT_EQ(FormatMonitorLine(Long({0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, 1,
+                                     {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7})),
+              "05-03-14 09:26:53   f0 7e 7f 09 01 f7 => :f0 7e 7f 09 01 f7 \n");
+    EXPECT_EQ(FormatMonitorLine(Long({0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, 1, {})),
+              "05-03-14 09:26:53   f0 7e 7f 09 01 f7 => :MASK \n");
+}
+
+TEST_F(MonitorLineTest, LongerThan256BytesShowsTheFirst256AndAMark) {
+    MonitorEvent e = Long({}, 0, {});
+    e.receivedLength = 300;
+    for (int i = 0; i < 256; ++i) e.received[i] = static_cast<uint8_t>(i);
+    const std::string line = FormatMonitorLine(e);
+    EXPECT_EQ(line.substr(0, 26), "05-03-14 09:26:53   00 01 ");
+    EXPECT_EQ(line.substr(20 + 255 * 3), "ff  ...    => No Change \r\n");
+
+    e.receivedLength = 256;  // exactly 256: no mark
+    EXPECT_EQ(FormatMonitorLine(e).substr(20 + 255 * 3), "ff     => No Change \r\n");
+}
+
+TEST_F(MonitorLineTest, DumpTextIsUpperCaseWithABlankAfterEveryByte) {
+    MonitorEvent e = Long({0xF0, 0x00, 0x5a, 0x52, 0x4b, 0x90, 0xF7}, 0, {});
+    e.kind = MonitorEvent::Kind::ReceivedDump;
+    EXPECT_EQ(FormatDumpText(e), "F0 00 5A 52 4B 90 F7 ");
+    EXPECT_EQ(FormatMonitorLine(e), "");
+}
+
+}  // namespace
+}  // namespace ostrel

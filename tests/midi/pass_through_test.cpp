@@ -1,0 +1,253 @@
+// The input callback's forwarding, monitor entries and receive hook, driven
+// through the in-process fake MIDI system.
+#include "midi/pass_through.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "midi/fake_midi_services.h"
+#include "midi/monitor_line.h"
+#include "midi/short_message.h"
+
+namespace ostrel {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Sent = FakeMidiServices::SentMessage;
+
+Sent Short(Bytes b) { return Sent{true, std::move(b)}; }
+Sent Long(Bytes b) { return Sent{false, std::move(b)}; }
+
+// The monitor line without its 17 characters of time.
+std::string LineText(const MonitorEvent& event) { return FormatMonitorLine(event).substr(17); }
+
+class PassThroughTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(passThrough.OpenInput(0));
+        ASSERT_TRUE(passThrough.OpenOutput(0));
+        passThrough.SetMonitorLogging(true);
+        passThrough.Start();
+    }
+    void Deliver(const Bytes& message) { ASSERT_TRUE(midi.Deliver(message)); }
+    std::vector<MonitorEvent> Events() {
+        std::vector<MonitorEvent> events;
+        MonitorEvent event;
+        while (passThrough.PopEvent(event)) events.push_back(event);
+        return events;
+    }
+    std::vector<std::string> Lines() {
+        std::vector<std::string> lines;
+        for (const MonitorEvent& e : Events())
+            if (e.kind != MonitorEvent::Kind::ReceivedDump) lines.push_back(LineText(e));
+        return lines;
+    }
+
+    AssignmentTable table;
+    CurrentCurves curves;
+    FakeMidiServices midi;
+    PassThrough passThrough{table, curves, midi};
+};
+
+TEST_F(PassThroughTest, StoppedAndLoadingIgnoreEverything) {
+    for (PassThroughState state : {PassThroughState::Stopped, PassThroughState::Loading}) {
+        passThrough.SetState(state);
+        passThrough.SetReceiveHook(true);
+        table.Set(Entry::KNOB01, "007");
+        Deliver({0xB0, 0x4A, 0x40});
+        Deliver({0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0xF7});
+        EXPECT_TRUE(midi.Sent().empty());
+        EXPECT_TRUE(Events().empty());
+    }
+}
+
+TEST_F(PassThroughTest, ShortMessagesAreTranslatedSentAndShown) {
+    table.Set(Entry::KNOB01, "007");
+    table.Set(Entry::KNOB08, "***");
+    Deliver({0xB0, 0x4A, 0x40});  // knob 1 → control change 7
+    Deliver({0xF8});              // timing clock passes as one byte
+    Deliver({0xC3, 0x05});        // program change: two bytes out
+    table.Set(Entry::KNOB01, "###");
+    Deliver({0xB0, 0x4A, 0x41});  // suppressed
+
+    EXPECT_EQ(midi.Sent(),
+              (std::vector<Sent>{Short({0xB0, 0x07, 0x40}), Short({0xF8}), Short({0xC3, 0x05})}));
+    EXPECT_EQ(Lines(), (std::vector<std::string>{
+                           "    B0 4A 40       =>   B0 07 40       \n",
+                           "    F8 00 00       =>   F8 00 00       \n",
+                           "    C3 05 00       =>   C3 05 00       \n",
+                           "    B0 4A 41       =>   00 00 00       \n",
+                       }));
+}
+
+TEST_F(PassThroughTest, NoteMapAndOutputChannelApply) {
+    table.SetNote(60, "064");
+    table.Set(Entry::CHANEL, "010");
+    Deliver({0x90, 0x3C, 0x64});  // note on → control change 64, value 127, channel 10
+    Deliver({0x80, 0x3C, 0x40});  // matching note off suppressed
+    Deliver({0x91, 0x3C, 0x64});  // channel 2: only moved to channel 10
+    EXPECT_EQ(midi.Sent(),
+              (std::vector<Sent>{Short({0xB9, 0x40, 0x7F}), Short({0x99, 0x3C, 0x64})}));
+}
+
+TEST_F(PassThroughTest, ClosedOutputStillTranslatesAndShows) {
+    passThrough.CloseOutput();
+    EXPECT_FALSE(passThrough.IsOutputOpen());
+    table.Set(Entry::KNOB01, "007");
+    Deliver({0xB2, 0x4A, 0x40});
+    EXPECT_TRUE(midi.Sent().empty());
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"    B2 4A 40       =>   B2 07 40       \n"}));
+}
+
+TEST_F(PassThroughTest, SystemExclusivePassedSuppressedOrTurnedIntoControlChange) {
+    const Bytes gmOn = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+    Deliver(gmOn);  // GMON "***"
+    table.Set(Entry::GMON, "###");
+    Deliver(gmOn);
+    table.Set(Entry::VOLM, "007");
+    Deliver({0xF0, 0x7F, 0x7F, 0x04, 0x01, 0x7F, 0x64, 0xF7});  // master volume
+    const Bytes dump = {0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0xF7};
+    Deliver(dump);  // not recognised: unchanged
+
+    EXPECT_EQ(midi.Sent(), (std::vector<Sent>{Long(gmOn), Short({0xB0, 0x07, 0x64}), Long(dump)}));
+    EXPECT_EQ(Lines(), (std::vector<std::string>{
+                           "   f0 7e 7f 09 01 f7 => :f0 7e 7f 09 01 f7 \n",
+                           "   f0 7e 7f 09 01 f7 => :MASK \n",
+                           "   f0 7f 7f 04 01 7f 64 f7 => :b0 07 64 00 \n",
+                           "   f0 00 5a 52 4b 0b f7     => No Change \r\n",
+                       }));
+}
+
+TEST_F(PassThroughTest, LongSystemExclusiveIsForwardedWhole) {
+    Bytes message(1000);
+    for (size_t i = 0; i < message.size(); ++i) message[i] = static_cast<uint8_t>(i % 0x80);
+    message.front() = 0xF0;
+    message.back() = 0xF7;
+    Deliver(message);
+    // Its first bytes match GM System On, which "***" passes: still sent whole.
+    Bytes gmLike = message;
+    const uint8_t gmOn[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+    std::copy(std::begin(gmOn), std::end(gmOn), gmLike.begin());
+    Deliver(gmLike);
+
+    EXPECT_EQ(midi.Sent(), (std::vector<Sent>{Long(message), Long(gmLike)}));
+    const std::vector<std::string> lines = Lines();
+    ASSERT_EQ(lines.size(), 2u);
+    // 3 blanks, 256 bytes of 3 characters, " ...", then the verdict.
+    EXPECT_EQ(lines[0].size(), 3 + 256 * 3 + 4 + std::string("    => No Change \r\n").size());
+    EXPECT_EQ(lines[0].substr(3 + 256 * 3), " ...    => No Change \r\n");
+    EXPECT_EQ(lines[1].substr(3 + 256 * 3, 8), " ...=> :");
+}
+
+TEST_F(PassThroughTest, DumpsReachTheReceiveHookOnlyWhileItIsOn) {
+    const Bytes dump = {0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0x02, 0xAB, 0xF7};
+    Deliver(dump);  // hook off: forwarded and shown only
+    passThrough.SetReceiveHook(true);
+    Deliver(dump);
+    Deliver({0xF0, 0x00, 0x5A, 0x52, 0x4C, 0xF7});  // not the dump header
+    passThrough.SetMonitorLogging(false);
+    Deliver(dump);
+
+    std::vector<MonitorEvent> dumps;
+    for (const MonitorEvent& e : Events())
+        if (e.kind == MonitorEvent::Kind::ReceivedDump) dumps.push_back(e);
+    ASSERT_EQ(dumps.size(), 2u);
+    EXPECT_EQ(FormatDumpText(dumps[0]), "F0 00 5A 52 4B 0B 02 AB F7 ");
+    EXPECT_EQ(FormatMonitorLine(dumps[0]), "");
+    EXPECT_EQ(midi.Sent().size(), 4u);  // every one forwarded unchanged
+}
+
+// A message ignored while stopped must not stop System Exclusive input later.
+TEST_F(PassThroughTest, SystemExclusiveIgnoredWhileStoppedDoesNotBlockLaterInput) {
+    const Bytes dump = {0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0xF7};
+    passThrough.Stop();
+    Deliver(dump);
+    passThrough.Start();
+    Deliver(dump);
+    EXPECT_EQ(midi.Sent(), (std::vector<Sent>{Long(dump)}));
+}
+
+TEST_F(PassThroughTest, AFullEventQueueCountsDropsAndForwardingGoesOn) {
+    PassThrough small(table, curves, midi, 4);
+    passThrough.CloseInput();
+    ASSERT_TRUE(small.OpenInput(0));
+    passThrough.CloseOutput();
+    ASSERT_TRUE(small.OpenOutput(0));
+    small.SetMonitorLogging(true);
+    small.Start();
+    for (int i = 0; i < 10; ++i) Deliver({0x90, 0x3C, static_cast<uint8_t>(i + 1)});
+    EXPECT_EQ(midi.Sent().size(), 10u);
+    EXPECT_EQ(small.DroppedEvents(), 6u);
+    MonitorEvent event;
+    int shown = 0;
+    while (small.PopEvent(event)) EXPECT_EQ(PackedByte(event.packedIn, 2), ++shown);
+    EXPECT_EQ(shown, 4);
+}
+
+TEST_F(PassThroughTest, PortsOpenCloseAndReopenWithDeviceIndices) {
+    FakeMidiServices twoDevices({"A", "B"}, {"X", "Y"});
+    PassThrough other(table, curves, twoDevices);
+    EXPECT_FALSE(other.IsInputOpen());
+    other.ReopenBoth(1, 0);
+    EXPECT_EQ(twoDevices.OpenInputIndex(), 1);
+    EXPECT_EQ(twoDevices.OpenOutputIndex(), 0);
+    std::string why;
+    EXPECT_FALSE(other.OpenOutput(5, &why));  // closes the old one, the new one fails
+    EXPECT_FALSE(why.empty());
+    EXPECT_FALSE(other.IsOutputOpen());
+    other.ReopenBoth(-1, 1);  // no input device chosen
+    EXPECT_FALSE(other.IsInputOpen());
+    EXPECT_EQ(twoDevices.OpenOutputIndex(), 1);
+    EXPECT_EQ(twoDevices.InputOpenCount(), 1);
+}
+
+TEST_F(PassThroughTest, WindowSendsGoOutOnlyWhileTheOutputIsOpen) {
+    const uint8_t sysex[] = {0xF0, 0x01, 0xF7};
+    passThrough.SendLong(sysex, sizeof sysex);
+    passThrough.CloseOutput();
+    passThrough.SendLong(sysex, sizeof sysex);
+    EXPECT_EQ(midi.Sent(), (std::vector<Sent>{Long({0xF0, 0x01, 0xF7})}));
+}
+
+// The MIDI thread forwards while the window transmits System Exclusive and
+// drains the monitor: no overlap on the port, nothing lost, order kept.
+TEST_F(PassThroughTest, MidiThreadAndWindowWorkConcurrently) {
+    constexpr int kMessages = 16000;  // numbered in two data bytes
+    std::thread midiThread([&] {
+        for (int i = 0; i < kMessages; ++i)
+            midi.Deliver({0xB1, static_cast<uint8_t>(i & 0x7F), static_cast<uint8_t>(i >> 7)});
+    });
+    const uint8_t sysex[] = {0xF0, 0x7D, 0x01, 0xF7};
+    int drained = 0;
+    for (int i = 0; i < 200; ++i) {
+        passThrough.SendLong(sysex, sizeof sysex);
+        MonitorEvent event;
+        while (passThrough.PopEvent(event)) ++drained;
+    }
+    midiThread.join();
+    MonitorEvent event;
+    while (passThrough.PopEvent(event)) ++drained;
+
+    EXPECT_EQ(midi.OverlappingSends(), 0);
+    EXPECT_EQ(drained + static_cast<int>(passThrough.DroppedEvents()), kMessages);
+    // Sends are lost (and counted) only if the window is descheduled while it
+    // holds the port and the MIDI thread fills the waiting queue meanwhile.
+    int shorts = 0, longs = 0, previous = -1;
+    for (const Sent& s : midi.Sent()) {
+        if (!s.isShort) {
+            ++longs;
+            continue;
+        }
+        ASSERT_EQ(s.bytes[0], 0xB1);
+        const int index = s.bytes[1] | (s.bytes[2] << 7);
+        ASSERT_GT(index, previous) << "out of order";
+        previous = index;
+        ++shorts;
+    }
+    EXPECT_EQ(shorts + static_cast<int>(passThrough.DroppedSends()), kMessages);
+    EXPECT_EQ(longs, 200);
+}
+
+}  // namespace
+}  // namespace ostrel

@@ -1,0 +1,157 @@
+// The dump dialogs over the real MIDI system: a private JACK server, RtMidi's
+// JACK backend, the pass-through, and a test client playing the keyboard and the
+// synth. Skipped unless run beside the server (scripts/with-jack.sh).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <chrono>
+#include <thread>
+
+#include "dump_dialog_fixture.h"
+#include "midi/paced_jack_client.h"
+#include "midi/pass_through.h"
+#include "midi/rtmidi_services.h"
+#include "res/template_dump_receive.h"
+#include "res/template_dump_send.h"
+#include "support/scripted_ui.h"
+#include "sysex/gui/dump_receive_dlg.h"
+#include "sysex/gui/dump_send_dlg.h"
+#include "sysex/gui/sysex_send_report.h"
+
+namespace ostrel {
+namespace {
+
+using miditest::Bytes;
+
+// Generous: two cores shared with other test processes.
+constexpr std::chrono::milliseconds kWait{60000};
+
+class DumpOverJack : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!miditest::JackServerGiven())
+            GTEST_SKIP() << "JACK_DEFAULT_SERVER is not set: run under scripts/with-jack.sh";
+        client = std::make_unique<miditest::PacedJackClient>(miditest::UniqueName("dumptest"));
+        ASSERT_TRUE(client->Ok()) << "cannot join the JACK server";
+        prefix = miditest::UniqueName("Ostrel");
+        services = std::make_unique<RtMidiServices>(MidiApi::Jack, prefix);
+        passThrough = std::make_unique<PassThrough>(table, curves, *services);
+        Connect();
+    }
+    void TearDown() override {
+        passThrough.reset();
+        client.reset();
+    }
+
+    // Input from the client's source, output to its sink. Other test processes
+    // add and remove ports meanwhile, which can move a device index between
+    // listing and opening: then try again.
+    void Connect() {
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            const int in = miditest::IndexOf(services->InputDeviceNames(), client->SourceName());
+            const int out = miditest::IndexOf(services->OutputDeviceNames(), client->SinkName());
+            ASSERT_GE(in, 0);
+            ASSERT_GE(out, 0);
+            passThrough->OpenInput(in);
+            passThrough->OpenOutput(out);
+            if (miditest::ConnectedOnlyTo(*client, client->Source(), prefix + " in:", ":in") &&
+                miditest::ConnectedOnlyTo(*client, client->Sink(), prefix + " out:", ":out"))
+                return;
+            passThrough->CloseInput();
+            passThrough->CloseOutput();
+        }
+        FAIL() << "the pass-through could not be connected to the test client";
+    }
+
+    // What the window's event pump does for the receive dialog: takes the
+    // pass-through's records on this thread and hands received dumps over.
+    void Pump(CDumpReceiveDlg& dlg) {
+        MonitorEvent event;
+        while (passThrough->PopEvent(event))
+            if (event.kind == MonitorEvent::Kind::ReceivedDump) dlg.ShowReceivedDump(event);
+        QApplication::processEvents();
+    }
+
+    test::ScriptedUi ui;
+    AssignmentTable table;
+    CurrentCurves curves;
+    std::unique_ptr<miditest::PacedJackClient> client;
+    std::string prefix;
+    std::unique_ptr<RtMidiServices> services;
+    std::unique_ptr<PassThrough> passThrough;
+};
+
+TEST_F(DumpOverJack, SendDeliversTheDumpIntactAfterTheBoxIsAnswered) {
+    CDumpSendDlg dlg;
+    dlg.SetSendHandler(
+        [&](const std::string& digits) { SendSysExText(&dlg, *passThrough, digits); });
+    dlg.show();
+    test::ChooseEntry(res::Item<QComboBox>(&dlg, kDumpFields[10].sendListId), 7);  // Fader.M
+    res::Item<QPushButton>(&dlg, res::kDumpSendSend)->click();
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, "Press VQ [A.TOUCH] + [DUAL] BUTTON ! ");
+
+    ASSERT_TRUE(client->WaitForReceived(1, kWait)) << "the dump did not arrive";
+    Bytes expected = test::TemplateBytes();
+    expected[31] = 0x07;
+    ASSERT_EQ(client->Received().size(), 1u);
+    EXPECT_EQ(client->Received()[0], expected);
+    EXPECT_EQ(client->Received()[0].size(), 59u);
+}
+
+TEST_F(DumpOverJack, ReceivedDumpIsShownAndForwardedUnchanged) {
+    CDumpReceiveDlg dlg;
+    dlg.show();
+    passThrough->SetReceiveHook(true);
+    passThrough->Start();
+
+    Bytes dump = test::TemplateBytes();
+    dump[5] = 0x40;   // Sustain
+    dump[14] = 0x4A;  // Knob8
+    dump[39] = 0x01;  // Fader8
+    client->Send(dump);
+    ASSERT_TRUE(client->WaitForReceived(1, kWait)) << "the dump was not forwarded";
+    EXPECT_EQ(client->Received()[0], dump);
+
+    const auto deadline = std::chrono::steady_clock::now() + kWait;
+    while (dlg.MessageText().empty() && std::chrono::steady_clock::now() < deadline) {
+        Pump(dlg);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(test::ShownText(&dlg, res::kDumpReceiveText).toStdString(),
+              FormatHexText(dump.data(), dump.size()));
+    std::vector<std::string> fields;
+    for (const DumpField& f : kDumpFields)
+        fields.push_back(res::Item<QLineEdit>(&dlg, f.receiveFieldId)->text().toStdString());
+    const std::vector<std::string> expected = {"064", "002", "011", "002", "000", "032", "011",
+                                               "011", "011", "074", "011", "011", "011", "011",
+                                               "011", "011", "011", "011", "001"};
+    EXPECT_EQ(fields, expected);
+    passThrough->SetReceiveHook(false);
+}
+
+TEST_F(DumpOverJack, NothingAppearsWhileThePassThroughIsStopped) {
+    CDumpReceiveDlg dlg;
+    dlg.show();
+    passThrough->SetReceiveHook(true);
+    passThrough->Stop();
+    client->Send(test::TemplateBytes());
+    ASSERT_TRUE(client->WaitUntilPlayed(kWait));
+    Pump(dlg);
+    EXPECT_TRUE(dlg.MessageText().empty());
+    EXPECT_TRUE(client->Received().empty());
+
+    // Started, the same dump goes through: the set-up itself was sound.
+    passThrough->Start();
+    client->Send(test::TemplateBytes());
+    ASSERT_TRUE(client->WaitForReceived(1, kWait));
+    ASSERT_TRUE(client->WaitUntilPlayed(kWait));
+    Pump(dlg);
+    EXPECT_EQ(test::ShownText(&dlg, res::kDumpReceiveText).toStdString(),
+              FormatHexText(test::TemplateBytes().data(), 59));
+    passThrough->SetReceiveHook(false);
+}
+
+}  // namespace
+}  // namespace ostrel
