@@ -63,10 +63,14 @@ AssignmentCode AssignmentTable::ItemCode(const char* itemText) {
 }
 
 AssignmentCode AssignmentTable::Decode(const std::atomic<uint32_t>& cell) {
+    // One 4-byte copy with the fourth byte cleared: the code's three characters
+    // and its terminator, without a partial store that stalls the next load.
+    char bytes[4];
     const uint32_t v = cell.load(std::memory_order_relaxed);
+    std::memcpy(bytes, &v, 4);
+    bytes[3] = 0;
     AssignmentCode code;
-    std::memcpy(code.text, &v, 3);
-    code.text[3] = 0;
+    std::memcpy(code.text, bytes, 4);
     return code;
 }
 

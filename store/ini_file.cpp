@@ -145,6 +145,8 @@ std::string IniFile::Get(std::string_view section, std::string_view key) const {
     std::string_view k, value;
     ParseKey(lines_[i].text, k, value);
     value = Trim(value);
+    // A value is text: it ends at a NUL byte that a damaged file may hold.
+    value = value.substr(0, value.find('\0'));
     return std::string(value.substr(0, kMaxValueLength));
 }
 
@@ -179,7 +181,8 @@ StoreResult IniFile::Set(std::string_view section, std::string_view key, std::st
     }
 
     const std::string end = NewLineEnd();
-    const std::string keyLine = std::string(trimmedKey) + "=" + std::string(value);
+    std::string keyLine(trimmedKey);
+    keyLine.append("=").append(value);
     // After the last key line of the section (or its header when it has no keys).
     int insertAfter = -1;
     bool inSection = false, seenSection = false;
@@ -202,7 +205,9 @@ StoreResult IniFile::Set(std::string_view section, std::string_view key, std::st
         lines_.insert(lines_.begin() + insertAfter + 1, Line{keyLine, end});
     } else {
         if (!lines_.empty() && lines_.back().end.empty()) lines_.back().end = end;
-        lines_.push_back(Line{"[" + std::string(trimmedSection) + "]", end});
+        std::string header("[");
+        header.append(trimmedSection).append("]");
+        lines_.push_back(Line{header, end});
         lines_.push_back(Line{keyLine, end});
     }
     return StoreResult::Ok;

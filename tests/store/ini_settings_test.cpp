@@ -74,6 +74,15 @@ TEST_F(IniSettingsTest, ReadValueCopiesAtMost255CharactersAndANul) {
     EXPECT_EQ(buffer[256], 'x');  // nothing past the 256 bytes
 }
 
+TEST_F(IniSettingsTest, AValueEndsAtANulByteAndItsCountSaysSo) {
+    TempDir::Write(dir.file("Ostrel.ini"), std::string("[CURVE]\nNAME00=ab\0cd\n", 21));
+    char buffer[kTextBufferSize];
+    const int count = settings.ReadValue("CURVE", "NAME00", buffer);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(count, static_cast<int>(std::strlen(buffer)));
+    EXPECT_STREQ(buffer, "ab");
+}
+
 TEST_F(IniSettingsTest, NumbersAndFlagsRoundTrip) {
     ASSERT_EQ(settings.WriteInt("DEVNAME", "MIDIIN", -1), StoreResult::Ok);
     ASSERT_EQ(settings.WriteInt("DEVNAME", "MIDIOUT", 12), StoreResult::Ok);
