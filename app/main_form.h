@@ -105,6 +105,9 @@ class COstrelView : public QWidget {
     std::array<QComboBox*, kFormComboCount> combos_{};
     std::array<QString, kFormComboCount> display_;
     QString lastItemText_;
+    // Row of the open list that typed text highlighted, -1 when the user has
+    // moved in the list since (or nothing was typed): Return picks only the latter.
+    int listRowFromTyping_ = -1;
     QPushButton* start_ = nullptr;
     QPushButton* stop_ = nullptr;
     bool initialised_ = false;

@@ -50,20 +50,46 @@ void COstrelView::ConnectCombo(int index) {
 bool COstrelView::eventFilter(QObject* watched, QEvent* event) {
     for (QComboBox* combo : combos_) {
         QLineEdit* edit = combo->lineEdit();
+        if ((watched == edit || watched == combo) && event->type() == QEvent::ShortcutOverride) {
+            // The frame's keys come before the edit field's own, as its accelerators
+            // did: Ctrl+A is Save As here too, not "select all".
+            const auto* key = static_cast<QKeyEvent*>(event);
+            return key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_A);
+        }
         if ((watched == edit || watched == combo) && event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
             return false;
         }
         if (watched == combo->view()->parentWidget() && event->type() == QEvent::Show) {
+            listRowFromTyping_ = -1;
             edit->setSelection(edit->text().size(), -edit->text().size());
             return false;
         }
-        if (watched == combo->view() && event->type() == QEvent::KeyPress) {
+        const bool keyPress = event->type() == QEvent::KeyPress;
+        if (watched == combo->view() && (keyPress || event->type() == QEvent::ShortcutOverride)) {
             auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                // The row that typing highlighted is no pick: Return only closes
+                // the list, so typed text never reaches the table. A row the user
+                // moved to is picked as usual. (The list acts on the key's
+                // shortcut check, which comes before the key press itself.)
+                if (!ListIsOpen(combo)) return true;
+                if (listRowFromTyping_ < 0 ||
+                    combo->view()->currentIndex().row() != listRowFromTyping_)
+                    return false;
+                listRowFromTyping_ = -1;
+                combo->hidePopup();
+                key->accept();
+                return true;
+            }
+            if (!keyPress) return false;
             const bool typing = key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
                                 (!key->text().isEmpty() && key->text().at(0).isPrint());
-            if (!typing) return false;
+            if (!typing) {
+                listRowFromTyping_ = -1;  // the user moves in the list
+                return false;
+            }
             QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text());
             QCoreApplication::sendEvent(edit, &copy);
             return true;
@@ -77,7 +103,17 @@ void COstrelView::SaveDisplay() {
 }
 
 void COstrelView::LoadDisplay() {
-    for (int i = 0; i < kFormComboCount; ++i) res::LoadComboText(combos_[i], display_[i]);
+    for (int i = 0; i < kFormComboCount; ++i) {
+        if (display_[i].isEmpty()) {
+            // An empty text begins no item: the combo shows nothing rather than
+            // its first item, which would claim a choice the table does not hold.
+            const QSignalBlocker block(combos_[i]);
+            combos_[i]->setCurrentIndex(-1);
+            combos_[i]->setEditText(QString());
+        } else {
+            res::LoadComboText(combos_[i], display_[i]);
+        }
+    }
     ShowTextStarts();
 }
 
@@ -168,8 +204,11 @@ void COstrelView::OnComboTextEdited(int index, const QString& text) {
         lastItemText_ = display_[index];
     }
     LoadDisplay();
-    if (ListIsOpen(combo) && combo->currentIndex() >= 0)
+    listRowFromTyping_ = -1;
+    if (ListIsOpen(combo) && combo->currentIndex() >= 0) {
         combo->view()->setCurrentIndex(combo->model()->index(combo->currentIndex(), 0));
+        listRowFromTyping_ = combo->currentIndex();
+    }
     // The completed text is selected, so the next key replaces it; the caret
     // stays at its start, so the text shows from its beginning.
     const int length = combo->lineEdit()->text().size();

@@ -116,6 +116,9 @@ void CMonitorDlg::AppendLines(const QStringList& lines) {
 
 void RunMonitorDialog(QWidget* parent, AppState& state) {
     PassThrough& passThrough = *state.passThrough;
+    // Entries still queued when the window last closed belong to that opening:
+    // dropped, so that every opening starts with an empty log.
+    state.events->Drain();
     CMonitorDlg dlg(
         state.settings, [&passThrough](bool on) { passThrough.SetMonitorLogging(on); }, parent);
     state.events->SetMonitorSink([&dlg](const QStringList& lines) { dlg.AppendLines(lines); });

@@ -38,13 +38,10 @@ void CurrentCurve::SetDefault() {
 
 namespace {
 
-// Truncation toward zero. Coordinates far outside any area (a hand-edited settings
-// file) are held to a range where the integer arithmetic below cannot overflow.
-int Trunc(double d) {
-    if (d > 1e6) return 1000000;
-    if (d < -1e6) return -1000000;
-    return static_cast<int>(d);
-}
+// Truncation toward zero. A scaled coordinate of 32-bit fields stays within about
+// 2^31 * 127 even for a hand-edited settings file: exact in 64 bits and in a
+// double, so the mapping follows its formula for every coordinate.
+int64_t Trunc(double d) { return static_cast<int64_t>(d); }
 
 }  // namespace
 
@@ -53,10 +50,10 @@ int MapValue(const CurvePoints& c, int v) {
     if (v >= 127) return 127;  // 127 maps to itself; larger bytes are not MIDI data
     // Scaled coordinates: divide first, multiply second, truncate toward zero.
     const double w = c.width, h = c.height;
-    const int x1 = c.width ? Trunc(c.firstX / w * 127.0) : 0;
-    const int x2 = c.width ? Trunc(c.secondX / w * 127.0) : 0;
-    const int y1 = c.height ? Trunc(127.0 - c.firstY / h * 127.0) : 0;
-    const int y2 = c.height ? Trunc(127.0 - c.secondY / h * 127.0) : 0;
+    const int64_t x1 = c.width ? Trunc(c.firstX / w * 127.0) : 0;
+    const int64_t x2 = c.width ? Trunc(c.secondX / w * 127.0) : 0;
+    const int64_t y1 = c.height ? Trunc(127.0 - c.firstY / h * 127.0) : 0;
+    const int64_t y2 = c.height ? Trunc(127.0 - c.secondY / h * 127.0) : 0;
 
     double f;
     if (v <= x1) {

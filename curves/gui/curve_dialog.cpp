@@ -30,6 +30,9 @@ CCurveDlg::CCurveDlg(const CurveDialogTraits& traits, const CurveDialogServices&
                      QWidget* parent)
     : QDialog(parent), traits_(traits), services_(services) {
     res::BuildDialog(this, traits_.tmpl);
+    // Modal frame with caption, system menu and minimize box.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     // The editor takes the place of the template's drawing item: same id, same rectangle.
     QWidget* placeholder = res::Item<QWidget>(this, traits_.drawingId);

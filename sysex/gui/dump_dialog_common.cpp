@@ -1,16 +1,13 @@
 #include "sysex/gui/dump_dialog_common.h"
 
-#include <QDialog>
+#include <QPlainTextEdit>
+#include <QShowEvent>
 
 #include "res/app_resources.h"
+#include "res/dialog_builder.h"
+#include "sysex/bulk_dump.h"
 
 namespace ostrel {
-
-void SetDumpDialogFrame(QDialog* dialog) {
-    dialog->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    dialog->setWindowIcon(res::AppIcon());
-}
 
 res::FileChoice ChooseSyxFile(QWidget* parent, bool save) {
     res::FileDialogSpec spec;
@@ -24,6 +21,57 @@ res::FileChoice ChooseSyxFile(QWidget* parent, bool save) {
 void ShowDumpError(QWidget* parent, const char* text) {
     res::Ui().Message(parent, QString::fromLatin1(text), QString::fromLatin1(res::kAppCaption),
                       res::MsgButtons::Ok, res::MsgIcon::Stop);
+}
+
+CDumpDialog::CDumpDialog(const res::DialogTemplate& tmpl, int textBoxId,
+                         const DumpFileMessages& messages, QWidget* parent)
+    : QDialog(parent), messages_(messages) {
+    res::BuildDialog(this, tmpl);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(res::AppIcon());
+    textBox_ = res::Item<QPlainTextEdit>(this, textBoxId);
+}
+
+void CDumpDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // A spontaneous show is the window coming back from being minimised.
+    if (!event->spontaneous()) OnInitDialog();
+}
+
+void CDumpDialog::ShowText() { textBox_->setPlainText(QString::fromLatin1(text_)); }
+
+bool CDumpDialog::OpenDumpFile(res::FileChoice& choice, std::vector<uint8_t>& bytes) {
+    choice = ChooseSyxFile(this, false);
+    if (!choice.ok) return false;
+    switch (ReadSyxFile(choice.fullPath.toStdString(), bytes)) {
+        case SyxReadResult::Ok:
+            return true;
+        case SyxReadResult::ReadFailure:
+            ShowDumpError(this, messages_.readFailure);
+            return false;
+        case SyxReadResult::BadHeader:
+            ShowDumpError(this, kFileCommentInvalidText);
+            return false;
+        case SyxReadResult::TooLong:
+            ShowDumpError(this, kDumpFileTooLongText);
+            return false;
+    }
+    return false;
+}
+
+void CDumpDialog::WriteDumpFile(const QString& path) {
+    switch (WriteSyxFile(path.toStdString(), text_)) {
+        case SyxWriteResult::Ok:
+            break;
+        case SyxWriteResult::TooLong:
+            ShowDumpError(this, kDumpTooLongToSaveText);
+            break;
+        case SyxWriteResult::WriteFailure:
+        case SyxWriteResult::BadText:
+            ShowDumpError(this, messages_.writeFailure);
+            break;
+    }
 }
 
 }  // namespace ostrel

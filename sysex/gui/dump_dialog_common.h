@@ -1,12 +1,17 @@
 #pragma once
-// What the two bulk dump dialogs share: their window frame, the .syx file
-// dialogs and the message boxes they show.
+// What the two bulk dump dialogs share: their window frame, the message text
+// with its display box, the start of each opening, and the .syx file handling
+// with the messages it shows.
+#include <QDialog>
 #include <QString>
+#include <cstdint>
+#include <string>
+#include <vector>
 
+#include "res/dialog_template.h"
 #include "res/ui_seam.h"
 
-class QDialog;
-class QWidget;
+class QPlainTextEdit;
 
 namespace ostrel {
 
@@ -27,8 +32,14 @@ inline constexpr const char* kDumpTooLongToSaveText =
 
 inline constexpr const char* kSyxFilter = "SysData file (*.syx)|*.syx||";
 
-// Modal frame with caption, system menu and minimize box, and the program's icon.
-void SetDumpDialogFrame(QDialog* dialog);
+// The two dialogs word their file failures differently.
+struct DumpFileMessages {
+    const char* readFailure;
+    const char* writeFailure;
+};
+inline constexpr DumpFileMessages kSendFileMessages{kSendReadFailureText, kSendWriteFailureText};
+inline constexpr DumpFileMessages kReceiveFileMessages{kReceiveReadFailureText,
+                                                       kReceiveWriteFailureText};
 
 // The save dialog proposes "midi.syx" and asks before replacing a file; the open
 // dialog lists "*.syx". Either completes a name typed without extension with "syx".
@@ -36,5 +47,39 @@ res::FileChoice ChooseSyxFile(QWidget* parent, bool save);
 
 // A message box with the program's caption and the stop icon.
 void ShowDumpError(QWidget* parent, const char* text);
+
+// Base of the send and receive dialogs: built from its template, a modal frame
+// with caption, system menu and minimize box and the program's icon, and the
+// message text shown in a display-only box.
+class CDumpDialog : public QDialog {
+    Q_OBJECT
+  public:
+    // The message as shown: two hex digits and a blank per byte.
+    const std::string& MessageText() const { return text_; }
+
+  protected:
+    CDumpDialog(const res::DialogTemplate& tmpl, int textBoxId, const DumpFileMessages& messages,
+                QWidget* parent);
+
+    // Runs at every opening; not when the window comes back from being minimised.
+    virtual void OnInitDialog() = 0;
+    void showEvent(QShowEvent* event) override;
+
+    void ShowText();
+
+    // Asks for a .syx file and reads it. True with the chosen file and its bytes
+    // when it holds a dump that fits the 256-byte buffers; a file that cannot be
+    // read, lacks the dump header or is too long is refused with its message.
+    bool OpenDumpFile(res::FileChoice& choice, std::vector<uint8_t>& bytes);
+    // Writes the bytes of the message text to path; the old file stays intact
+    // until the new content is completely written. A failure is reported.
+    void WriteDumpFile(const QString& path);
+
+    std::string text_;
+
+  private:
+    QPlainTextEdit* textBox_ = nullptr;
+    const DumpFileMessages& messages_;
+};
 
 }  // namespace ostrel

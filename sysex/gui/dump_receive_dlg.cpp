@@ -1,16 +1,13 @@
 #include "sysex/gui/dump_receive_dlg.h"
 
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <algorithm>
 #include <vector>
 
 #include "midi/monitor_line.h"
 #include "res/dialog_builder.h"
 #include "res/template_dump_receive.h"
-#include "sysex/gui/dump_dialog_common.h"
 
 namespace ostrel {
 namespace {
@@ -20,10 +17,8 @@ constexpr size_t kRecordBytes = sizeof(MonitorEvent::received);
 
 }  // namespace
 
-CDumpReceiveDlg::CDumpReceiveDlg(QWidget* parent) : QDialog(parent) {
-    res::BuildDialog(this, res::kDumpReceiveTemplate);
-    SetDumpDialogFrame(this);
-    textBox_ = res::Item<QPlainTextEdit>(this, res::kDumpReceiveText);
+CDumpReceiveDlg::CDumpReceiveDlg(QWidget* parent)
+    : CDumpDialog(res::kDumpReceiveTemplate, res::kDumpReceiveText, kReceiveFileMessages, parent) {
     for (int i = 0; i < kDumpFieldCount; ++i) {
         fields_[i] = res::Item<QLineEdit>(this, kDumpFields[i].receiveFieldId);
         fields_[i]->setAlignment(Qt::AlignCenter);
@@ -40,15 +35,7 @@ CDumpReceiveDlg::CDumpReceiveDlg(QWidget* parent) : QDialog(parent) {
 
 CDumpReceiveDlg::~CDumpReceiveDlg() = default;
 
-void CDumpReceiveDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    // A spontaneous show is the window coming back from being minimised.
-    if (!event->spontaneous()) OnInitDialog();
-}
-
 void CDumpReceiveDlg::OnInitDialog() { OnNew(); }
-
-void CDumpReceiveDlg::ShowText() { textBox_->setPlainText(QString::fromLatin1(text_)); }
 
 void CDumpReceiveDlg::ClearFields() {
     for (QLineEdit* field : fields_) field->clear();
@@ -79,44 +66,20 @@ void CDumpReceiveDlg::OnNew() {
 }
 
 void CDumpReceiveDlg::OnOpen() {
-    const res::FileChoice choice = ChooseSyxFile(this, false);
-    if (!choice.ok) return;
+    res::FileChoice choice;
     std::vector<uint8_t> bytes;
-    switch (ReadSyxFile(choice.fullPath.toStdString(), bytes)) {
-        case SyxReadResult::Ok:
-            text_ = FormatHexText(bytes.data(), bytes.size());
-            ShowText();
-            ShowFieldsOf(bytes.data(), bytes.size());
-            break;
-        case SyxReadResult::ReadFailure:
-            ShowDumpError(this, kReceiveReadFailureText);
-            break;
-        case SyxReadResult::BadHeader:
-            // A refused file leaves the shown dump in place: a received dump
-            // that is not saved yet must not be lost to a wrong file.
-            ShowDumpError(this, kFileCommentInvalidText);
-            break;
-        case SyxReadResult::TooLong:
-            ShowDumpError(this, kDumpFileTooLongText);
-            break;
-    }
+    // A refused file leaves the shown dump in place: a received dump that is
+    // not saved yet must not be lost to a wrong file.
+    if (!OpenDumpFile(choice, bytes)) return;
+    text_ = FormatHexText(bytes.data(), bytes.size());
+    ShowText();
+    ShowFieldsOf(bytes.data(), bytes.size());
 }
 
 void CDumpReceiveDlg::OnSaveAs() {
+    // There is no current file: every Save As asks for a name.
     const res::FileChoice choice = ChooseSyxFile(this, true);
-    if (!choice.ok) return;
-    // The old file stays intact until the new content is completely written.
-    switch (WriteSyxFile(choice.fullPath.toStdString(), text_)) {
-        case SyxWriteResult::Ok:
-            break;
-        case SyxWriteResult::TooLong:
-            ShowDumpError(this, kDumpTooLongToSaveText);
-            break;
-        case SyxWriteResult::WriteFailure:
-        case SyxWriteResult::BadText:
-            ShowDumpError(this, kReceiveWriteFailureText);
-            break;
-    }
+    if (choice.ok) WriteDumpFile(choice.fullPath);
 }
 
 }  // namespace ostrel

@@ -2,7 +2,6 @@
 // The bulk dump receive dialog (template 135): shows a dump that the keyboard
 // sent while the dialog is open, or one loaded from a .syx file, as hex text and
 // as the nineteen controller numbers, and stores the shown message in a file.
-#include <QDialog>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -10,13 +9,13 @@
 
 #include "midi/pass_through.h"
 #include "sysex/bulk_dump.h"
+#include "sysex/gui/dump_dialog_common.h"
 
 class QLineEdit;
-class QPlainTextEdit;
 
 namespace ostrel {
 
-class CDumpReceiveDlg : public QDialog {
+class CDumpReceiveDlg : public CDumpDialog {
     Q_OBJECT
   public:
     explicit CDumpReceiveDlg(QWidget* parent = nullptr);
@@ -27,29 +26,20 @@ class CDumpReceiveDlg : public QDialog {
     // the dialog is closed.
     void ShowReceivedDump(const MonitorEvent& dump);
 
-    // The message as shown: two hex digits and a blank per byte.
-    const std::string& MessageText() const { return text_; }
-
   public slots:
     void OnNew();
     void OnOpen();
     void OnSaveAs();
 
-  protected:
-    void showEvent(QShowEvent* event) override;
-
   private:
     // Every opening starts empty.
-    void OnInitDialog();
-    void ShowText();
+    void OnInitDialog() override;
     void ClearFields();
     // Each field as "%03d" of its byte, 0 to 255; fields past the end of the
     // data show 000.
     void ShowFieldsOf(const uint8_t* bytes, size_t length);
 
     std::array<QLineEdit*, kDumpFieldCount> fields_{};
-    QPlainTextEdit* textBox_ = nullptr;
-    std::string text_;
 };
 
 }  // namespace ostrel

@@ -3,14 +3,11 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QSignalBlocker>
 
 #include "res/dialog_builder.h"
 #include "res/template_dump_send.h"
-#include "sysex/gui/dump_dialog_common.h"
 
 namespace ostrel {
 namespace {
@@ -25,10 +22,8 @@ void Select(QComboBox* list, int position) {
 
 }  // namespace
 
-CDumpSendDlg::CDumpSendDlg(QWidget* parent) : QDialog(parent) {
-    res::BuildDialog(this, res::kDumpSendTemplate);
-    SetDumpDialogFrame(this);
-    textBox_ = res::Item<QPlainTextEdit>(this, res::kDumpSendText);
+CDumpSendDlg::CDumpSendDlg(QWidget* parent)
+    : CDumpDialog(res::kDumpSendTemplate, res::kDumpSendText, kSendFileMessages, parent) {
     fileNameBox_ = res::Item<QLineEdit>(this, res::kDumpSendFileName);
 
     const QStringList entries = res::DumpControllerItems();
@@ -58,12 +53,6 @@ CDumpSendDlg::CDumpSendDlg(QWidget* parent) : QDialog(parent) {
 
 CDumpSendDlg::~CDumpSendDlg() = default;
 
-void CDumpSendDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    // A spontaneous show is the window coming back from being minimised.
-    if (!event->spontaneous()) OnInitDialog();
-}
-
 void CDumpSendDlg::OnInitDialog() {
     text_ = kDumpTemplateText;
     ShowText();
@@ -71,8 +60,6 @@ void CDumpSendDlg::OnInitDialog() {
     fileNameBox_->clear();
     SelectTemplateValues();
 }
-
-void CDumpSendDlg::ShowText() { textBox_->setPlainText(QString::fromLatin1(text_)); }
 
 void CDumpSendDlg::SelectTemplateValues() {
     for (int i = 0; i < kDumpFieldCount; ++i) Select(lists_[i], kDumpFields[i].templateValue);
@@ -118,37 +105,13 @@ void CDumpSendDlg::OnSave() {
         currentFile_ = choice.fullPath;
         fileNameBox_->setText(choice.fileName);
     }
-    // The old file stays intact until the new content is completely written.
-    switch (WriteSyxFile(currentFile_.toStdString(), text_)) {
-        case SyxWriteResult::Ok:
-            break;
-        case SyxWriteResult::TooLong:
-            ShowDumpError(this, kDumpTooLongToSaveText);
-            break;
-        case SyxWriteResult::WriteFailure:
-        case SyxWriteResult::BadText:
-            ShowDumpError(this, kSendWriteFailureText);
-            break;
-    }
+    WriteDumpFile(currentFile_);
 }
 
 void CDumpSendDlg::OnOpen() {
-    const res::FileChoice choice = ChooseSyxFile(this, false);
-    if (!choice.ok) return;
+    res::FileChoice choice;
     std::vector<uint8_t> bytes;
-    switch (ReadSyxFile(choice.fullPath.toStdString(), bytes)) {
-        case SyxReadResult::Ok:
-            break;
-        case SyxReadResult::ReadFailure:
-            ShowDumpError(this, kSendReadFailureText);
-            return;
-        case SyxReadResult::BadHeader:
-            ShowDumpError(this, kFileCommentInvalidText);
-            return;
-        case SyxReadResult::TooLong:
-            ShowDumpError(this, kDumpFileTooLongText);
-            return;
-    }
+    if (!OpenDumpFile(choice, bytes)) return;
     // Only a file that was shown becomes the file that Save writes to, so a
     // refused file is never overwritten by a Save that follows.
     currentFile_ = choice.fullPath;

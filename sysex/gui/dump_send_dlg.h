@@ -2,21 +2,20 @@
 // The bulk dump send dialog (template 134): composes a dump from nineteen lists
 // of controller numbers, shows it as hex text, keeps it in .syx files and hands
 // it to the transmission, which checks and sends it.
-#include <QDialog>
 #include <QString>
 #include <array>
 #include <functional>
 #include <string>
 
 #include "sysex/bulk_dump.h"
+#include "sysex/gui/dump_dialog_common.h"
 
 class QComboBox;
 class QLineEdit;
-class QPlainTextEdit;
 
 namespace ostrel {
 
-class CDumpSendDlg : public QDialog {
+class CDumpSendDlg : public CDumpDialog {
     Q_OBJECT
   public:
     // Sends blank-free hex text as one System Exclusive message, checking it and
@@ -29,8 +28,6 @@ class CDumpSendDlg : public QDialog {
     // Set once by the main form at its start: where Send hands the message.
     void SetSendHandler(SendHandler handler) { send_ = std::move(handler); }
 
-    // The message as shown: two hex digits and a blank per byte.
-    const std::string& MessageText() const { return text_; }
     // The .syx file that Save writes to; empty when none.
     const QString& CurrentFile() const { return currentFile_; }
 
@@ -40,24 +37,18 @@ class CDumpSendDlg : public QDialog {
     void OnOpen();
     void OnSend();
 
-  protected:
-    void showEvent(QShowEvent* event) override;
-
   private:
     // Every opening starts from the template with no current file.
-    void OnInitDialog();
+    void OnInitDialog() override;
     // The user chose an entry in the list of field i: store its number in the dump.
     void OnFieldChosen(int field);
-    void ShowText();
     void SelectTemplateValues();
     // Selects in each list the number its field holds in bytes; a field past the
     // end of the data, or a byte of 128 or more, leaves its list without a selection.
     void SelectValuesOf(const std::vector<uint8_t>& bytes);
 
     std::array<QComboBox*, kDumpFieldCount> lists_{};
-    QPlainTextEdit* textBox_ = nullptr;
     QLineEdit* fileNameBox_ = nullptr;
-    std::string text_;
     QString currentFile_;
     SendHandler send_;
 };

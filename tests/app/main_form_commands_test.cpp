@@ -66,5 +66,22 @@ TEST_F(MainFormCommands, FileMenuCommandsRunTheFileOperations) {
     EXPECT_EQ(Title(), "DO Darivu v1.0 beta   [menu.cfg]");
 }
 
+TEST_F(MainFormCommands, FrameKeysWorkWhileAComboHasTheFocus) {
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    Combo(1046)->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), Combo(1046));
+    // Ctrl+A is Save As, although the edit field knows it as "select all".
+    ui.ChooseNext("");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    ASSERT_EQ(ui.fileSpecs.size(), 1u);
+    EXPECT_TRUE(ui.fileSpecs[0].save);
+    ui.ChooseNext("");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(ui.fileSpecs.size(), 2u);
+    EXPECT_FALSE(ui.fileSpecs[1].save);
+    EXPECT_EQ(Code(Entry::KNOB01), "***");
+}
+
 }  // namespace
 }  // namespace ostrel::test

@@ -182,6 +182,48 @@ TEST_F(MainFormSelection, TypingCompletesWhileTheListIsOpenButNeverWritesTheTabl
     EXPECT_EQ(Code(Entry::KNOB01), "***");
 }
 
+TEST_F(MainFormSelection, TypingBeforeAnyCompletionLeavesTheComboEmpty) {
+    // Nothing has been completed yet: the last completed text is empty, and an
+    // empty text names no item, so the combo shows no choice at all.
+    QComboBox* knob = Combo(kKnob1);
+    QTest::keyClicks(knob, "x");
+    EXPECT_EQ(knob->currentText(), "");
+    EXPECT_EQ(knob->currentIndex(), -1);
+    EXPECT_EQ(Code(Entry::KNOB01), "***");
+    // A pick elsewhere leaves it so; a pick in it shows the item again.
+    PickText(kFader1, "005");
+    EXPECT_EQ(knob->currentText(), "");
+    PickText(kKnob1, "###");
+    EXPECT_EQ(knob->currentText(), "###     --Off");
+    EXPECT_EQ(Code(Entry::KNOB01), "###");
+}
+
+TEST_F(MainFormSelection, ReturnAfterTypingInAnOpenListOnlyClosesIt) {
+    QComboBox* knob = Combo(kKnob1);
+    knob->showPopup();
+    QTest::keyClick(knob->view(), '0');
+    QTest::keyClick(knob->view(), Qt::Key_Return);
+    EXPECT_FALSE(knob->view()->isVisible());
+    EXPECT_EQ(knob->currentText(), "000     --Bank Select");
+    EXPECT_EQ(Code(Entry::KNOB01), "***");
+
+    // Typing in Key Octave's open list does not change the octave shown either.
+    state->table.SetNote(36, "064");
+    QComboBox* octave = Combo(kIdKeyOctave);
+    octave->showPopup();
+    QTest::keyClicks(octave->view(), "c3");
+    QTest::keyClick(octave->view(), Qt::Key_Enter);
+    EXPECT_EQ(Combo(kKeyC)->currentIndex(), 1);  // still cell 0, "***"
+
+    // A row the user moved to after typing is a pick.
+    knob->showPopup();
+    QTest::keyClick(knob->view(), '0');
+    QTest::keyClick(knob->view(), Qt::Key_Down);
+    QTest::keyClick(knob->view(), Qt::Key_Return);
+    EXPECT_EQ(Code(Entry::KNOB01), "001");
+    EXPECT_EQ(knob->currentText(), "001     --Modulation wheel");
+}
+
 TEST_F(MainFormSelection, TypedTextInKeyOctaveLeavesKeyPicksWithoutACell) {
     QComboBox* knob = Combo(kKnob1);
     knob->showPopup();

@@ -193,5 +193,32 @@ TEST(MonitorWindow, StoppedLoggingShowsNothing) {
     EXPECT_EQ(shell.midi->Sent().size(), 1u);  // forwarding does not depend on the monitor
 }
 
+TEST(MonitorWindow, EntriesLeftAtClosingDoNotAppearAtTheNextOpening) {
+    test::ShellState shell;
+    AppState& state = *shell.state;
+    state.passThrough->ReopenBoth(0, 0);
+    state.passThrough->Start();
+    state.settings.WriteValue("MONITOR", "STATE", "1");
+    // Closed in the same turn as the message came, before the window took it.
+    QTimer::singleShot(0, [&] {
+        QWidget* dlg = QApplication::activeModalWidget();
+        ASSERT_NE(dlg, nullptr);
+        shell.midi->Deliver({0x90, 0x3C, 0x40});
+        dlg->close();
+    });
+    RunMonitorDialog(nullptr, state);
+
+    QString shown = "unset";
+    QTimer::singleShot(0, [&] {
+        QWidget* dlg = QApplication::activeModalWidget();
+        ASSERT_NE(dlg, nullptr);
+        QTest::qWait(5 * EventPump::kIntervalMs);
+        shown = res::Item<QPlainTextEdit>(dlg, 1004)->toPlainText();
+        dlg->close();
+    });
+    RunMonitorDialog(nullptr, state);
+    EXPECT_EQ(shown, "");
+}
+
 }  // namespace
 }  // namespace ostrel

@@ -107,6 +107,12 @@ TEST(MapValueTest, AbsurdCoordinatesStayInRange) {
         }
     }
     EXPECT_GT(checked, 0);
+    // Far outside the area the formula still holds exactly: X1 = 4960937 and
+    // Y1 = 248173, so f = Y1 / X1 * v stays below 1 for 10 and is 5.0 for 100.
+    const CurvePoints far{10000000, -500000, 0, 0, 256, 256};
+    EXPECT_EQ(MapValue(far, 10), 0);
+    EXPECT_EQ(MapValue(far, 100), 5);
+    EXPECT_EQ(MapValue(far, 126), 6);
     // Bytes above 127 are not MIDI data; they still map into range.
     EXPECT_EQ(MapValue(kWorkedExample, 200), 127);
     EXPECT_EQ(MapValue(kWorkedExample, -5), 0);

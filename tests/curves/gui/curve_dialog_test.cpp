@@ -51,6 +51,8 @@ TEST_F(CurveDialogTest, OpeningMeasuresTheAreaAndShowsTheDefaultCurve) {
     auto dlg = Open("***");
     EXPECT_EQ(dlg->objectName(), "CVelocityCurveDlg");
     EXPECT_EQ(dlg->windowTitle(), "DO Darivu v1.0 beta   -- Velocity Curve Modify");
+    EXPECT_TRUE(dlg->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(dlg->windowFlags() & Qt::WindowSystemMenuHint);
     QWidget* editor = EditorOf(*dlg);
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->size(), QSize(kW, kH));

@@ -60,6 +60,7 @@ class DumpReceiveDlgTest : public ::testing::Test {
 TEST_F(DumpReceiveDlgTest, OpensEmpty) {
     EXPECT_EQ(dlg.objectName(), "CDumpReceiveDlg");
     EXPECT_EQ(dlg.windowTitle(), "DO Darivu v1.0 beta   -- System Exclusive Receive");
+    EXPECT_TRUE(dlg.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(res::Item<QWidget>(&dlg, res::kDumpReceiveText)->isEnabled());
     for (const DumpField& f : kDumpFields) {
         const QLineEdit* field = res::Item<QLineEdit>(&dlg, f.receiveFieldId);

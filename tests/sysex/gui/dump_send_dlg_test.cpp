@@ -58,6 +58,7 @@ class DumpSendDlgTest : public ::testing::Test {
 TEST_F(DumpSendDlgTest, OpensWithTheTemplateAndItsValuesSelected) {
     EXPECT_EQ(dlg.objectName(), "CDumpSendDlg");
     EXPECT_EQ(dlg.windowTitle(), "DO Darivu v1.0 beta   -- System Exclusive Send ");
+    EXPECT_TRUE(dlg.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_EQ(Shown().toStdString(), kDumpTemplateText);
     EXPECT_TRUE(FileNameBox().isEmpty());
     EXPECT_TRUE(dlg.CurrentFile().isEmpty());
