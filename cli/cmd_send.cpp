@@ -1,9 +1,11 @@
 // ostrel-cli send-syx / send-hex: one System Exclusive message to the MIDI
 // output, checked exactly as the window's transmission checks it.
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "cli/command.h"
 #include "core/assignment_table.h"
@@ -24,6 +26,8 @@ const Command kSendSyx = {"send-syx", "send-syx FILE.syx [--out N]", &RunSendSyx
 const Command kSendHex = {"send-hex", "send-hex \"F0 .. F7\" [--out N]", &RunSendHex};
 const Registration kSyxRegistration(kSendSyx);
 const Registration kHexRegistration(kSendHex);
+
+constexpr std::chrono::milliseconds kSettleTime{200};
 
 // One positional argument and --out N. Empty when fine, else what is wrong.
 std::string ParseArguments(int argc, char** argv, const char*& positional, int& output,
@@ -60,6 +64,10 @@ int Transmit(const std::string& hexText, int output, bool outputGiven) {
     std::string why;
     if (!passThrough.OpenOutput(output, &why))
         return RuntimeError("MIDI output " + std::to_string(output) + " not opened: " + why);
+    // A port that has just been connected takes a few cycles of the MIDI system
+    // (JACK applies new connections at a cycle boundary) before what it sends
+    // arrives; a one-shot send waits for that.
+    std::this_thread::sleep_for(kSettleTime);
     const TransmitResult sent =
         TransmitSysEx(passThrough, hexText.c_str(), static_cast<int>(hexText.size()));
     // Closing the port sends what the MIDI system still holds.

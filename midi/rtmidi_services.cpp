@@ -4,8 +4,11 @@
 #include <rtmidi/RtMidi.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "midi/short_message.h"
 
@@ -89,10 +92,15 @@ class RtMidiInputPort final : public MidiInputPort {
 
 class RtMidiOutputPort final : public MidiOutputPort {
   public:
-    explicit RtMidiOutputPort(std::unique_ptr<RtMidiOut> out) : out_(std::move(out)) {}
+    RtMidiOutputPort(std::unique_ptr<RtMidiOut> out, bool jack)
+        : out_(std::move(out)), jack_(jack) {}
     ~RtMidiOutputPort() override {
-        // With JACK, closing waits (at most a second) for one cycle that sends
-        // what is still buffered.
+        // With JACK, RtMidi's close waits (at most a second) for one cycle that
+        // takes the buffered messages, but then unregisters the port at once,
+        // possibly before the receiving client has read that cycle. A short
+        // grace period lets the last messages arrive.
+        if (jack_ && used_.load(std::memory_order_acquire))
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         try {
             out_->closePort();
             out_.reset();
@@ -112,6 +120,7 @@ class RtMidiOutputPort final : public MidiOutputPort {
 
   private:
     void Send(const unsigned char* bytes, size_t length) {
+        if (!used_.load(std::memory_order_relaxed)) used_.store(true, std::memory_order_release);
         try {
             out_->sendMessage(bytes, length);
         } catch (const RtMidiError&) {
@@ -119,6 +128,8 @@ class RtMidiOutputPort final : public MidiOutputPort {
         }
     }
     std::unique_ptr<RtMidiOut> out_;
+    const bool jack_;
+    std::atomic<bool> used_{false};
 };
 
 }  // namespace
@@ -192,7 +203,7 @@ std::unique_ptr<MidiOutputPort> RtMidiServices::OpenOutput(int index, std::strin
                                       : error);
             return nullptr;
         }
-        return std::make_unique<RtMidiOutputPort>(std::move(out));
+        return std::make_unique<RtMidiOutputPort>(std::move(out), api_ == MidiApi::Jack);
     } catch (const RtMidiError& e) {
         SetWhy(why, e.getMessage());
         return nullptr;

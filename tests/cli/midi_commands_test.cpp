@@ -112,6 +112,18 @@ TEST(MidiCommands, UnusablePortsAndFilesAreRuntimeErrors) {
     EXPECT_EQ(run.err.rfind("ostrel-cli: cannot read configuration file ", 0), 0u) << run.err;
 }
 
+// Without --in and --out the devices remembered in Ostrel.ini of the current
+// directory are used.
+TEST(MidiCommands, DevicesDefaultToTheSettingsFile) {
+    test::TempDir dir;
+    test::TempDir::Write(dir.file("Ostrel.ini"), "[DEVNAME]\nMIDIIN=9998\nMIDIOUT=9997\n");
+    test::ScopedCwd cwd(dir.path());
+    EXPECT_NE(RunCli({"send-hex", "F0 F7"}).err.find("MIDI output 9997 not opened"),
+              std::string::npos);
+    EXPECT_NE(RunCli({"receive-syx", "x.syx"}).err.find("MIDI input 9998 not opened"),
+              std::string::npos);
+}
+
 TEST(MidiCommands, PortsListsBothDirectionsUnderTheirHeadings) {
     const Outcome o = RunCli({"ports"});
     EXPECT_EQ(o.status, 0);

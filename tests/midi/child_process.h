@@ -65,11 +65,11 @@ class ChildProcess {
         if (pid_ > 0 && status_ < 0) kill(pid_, signal);
     }
 
-    // Reads everything until the child ends; its exit code, or -1 after the
-    // timeout (the child is then killed), or 128 + signal when a signal ended it.
-    int Wait(std::chrono::milliseconds timeout) {
+    // Reads what the child prints until it ends or the timeout passes; true
+    // when it has ended (it is left running otherwise).
+    bool WaitExit(std::chrono::milliseconds timeout) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
-        WaitFor([] { return false; }, timeout);
+        WaitFor([] { return false; }, timeout);  // returns early once both pipes close
         while (status_ < 0 && pid_ > 0) {
             int raw = 0;
             if (waitpid(pid_, &raw, WNOHANG) == pid_) {
@@ -79,13 +79,19 @@ class ChildProcess {
             if (std::chrono::steady_clock::now() >= deadline) break;
             usleep(1000);
         }
-        if (status_ < 0) {
+        return status_ >= 0;
+    }
+
+    // The child's exit code, 128 + signal when a signal ended it, or -1 when it
+    // did not end within the timeout (it is then killed).
+    int Wait(std::chrono::milliseconds timeout) {
+        if (WaitExit(timeout)) return status_;
+        if (pid_ > 0) {
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
             status_ = 1000;
-            return -1;
         }
-        return status_;
+        return -1;
     }
 
   private:
