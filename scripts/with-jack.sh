@@ -3,6 +3,14 @@
 # parallel runs never meet, no sound card, stopped whatever the command's outcome.
 set -uo pipefail
 
+# Frames per period: OSTREL_JACK_PERIOD, 128 unless set. A longer period gives
+# slow (instrumented) clients more time per cycle.
+period="${OSTREL_JACK_PERIOD:-128}"
+if ! [[ "$period" =~ ^[0-9]+$ ]]; then
+    echo "with-jack.sh: OSTREL_JACK_PERIOD must be a number of frames, not '$period'" >&2
+    exit 2
+fi
+
 name="ostrel-$$-$RANDOM"
 log=$(mktemp /tmp/ostrel-jackd-XXXXXX.log)
 export JACK_DEFAULT_SERVER="$name"
@@ -10,7 +18,7 @@ export JACK_NO_AUDIO_RESERVATION=1
 export JACK_NO_START_SERVER=1
 export OSTREL_MIDI_API=jack
 
-jackd --no-realtime -n "$name" -d dummy -r 48000 -p 128 >"$log" 2>&1 &
+jackd --no-realtime -n "$name" -d dummy -r 48000 -p "$period" >"$log" 2>&1 &
 jack_pid=$!
 
 stop_jack() {

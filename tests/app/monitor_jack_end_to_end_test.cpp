@@ -4,7 +4,6 @@
 // translated at the client's input, and its line appears in the monitor.
 // Runs under scripts/with-jack.sh (make test); skipped without JACK_DEFAULT_SERVER.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -12,7 +11,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <cstdlib>
 
 #include "app/app_state.h"
 #include "app/main_frame.h"
@@ -28,26 +26,18 @@
 namespace ostrel {
 namespace {
 
-// Generous: two cores shared with other test programs.
-constexpr int kWaitMs = 30000;
-
-int IndexOf(const std::vector<std::string>& names, const std::string& name) {
-    for (size_t i = 0; i < names.size(); ++i)
-        if (names[i] == name) return int(i);
-    return -1;
-}
+using test::IndexOf;
 
 TEST(WindowOverJack, KnobMessageIsTranslatedAndShownInTheMonitor) {
-    if (!std::getenv("JACK_DEFAULT_SERVER"))
-        GTEST_SKIP() << "JACK_DEFAULT_SERVER is not set: run under scripts/with-jack.sh";
-    const std::string tag = std::to_string(getpid());
-    test::JackTestClient keys("shell-e2e-" + tag);
+    if (!test::JackServerGiven()) GTEST_SKIP() << test::kNoJackServer;
+    test::JackTestClient keys(test::UniqueName("shell-e2e"));
     ASSERT_TRUE(keys.ok()) << "cannot join the JACK server";
 
     test::TempDir dir;
     test::ScopedCwd cwd(dir.path());
     test::ScriptedUi ui;
-    auto services = std::make_unique<RtMidiServices>(MidiApi::Jack, "OstrelShell-" + tag);
+    auto services =
+        std::make_unique<RtMidiServices>(MidiApi::Jack, test::UniqueName("OstrelShell"));
     RtMidiServices& midi = *services;
     // The window's input listens to the client's "out", its output goes to the client's "in".
     const int in = IndexOf(services->InputDeviceNames(), keys.OutPort());
@@ -98,9 +88,10 @@ TEST(WindowOverJack, KnobMessageIsTranslatedAndShownInTheMonitor) {
         EXPECT_EQ(monitor->objectName(), "CMonitorDlg");
         res::Item<QPushButton>(monitor, 1106)->click();  // Start logging
         ASSERT_TRUE(keys.Send({0xB0, 0x4A, 0x40}));
-        EXPECT_TRUE(keys.WaitForCount(1, std::chrono::milliseconds(kWaitMs)));
+        EXPECT_TRUE(keys.WaitForCount(1, test::kJackWait));
         auto* log = res::Item<QPlainTextEdit>(monitor, 1004);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !log->toPlainText().isEmpty(); }, kWaitMs));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !log->toPlainText().isEmpty(); },
+                                    static_cast<int>(test::kJackWait.count())));
         shown = log->toPlainText();
         res::Item<QPushButton>(monitor, 1109)->click();  // Exit
     });

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "midi/child_process.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 namespace ostrel {
@@ -19,7 +19,7 @@ struct Outcome {
 
 Outcome RunCli(std::vector<std::string> args) {
     args.insert(args.begin(), OSTREL_CLI_PATH);
-    miditest::ChildProcess child(args);
+    test::ChildProcess child(args);
     const int status = child.Wait(std::chrono::seconds(60));
     return {status, child.Out(), child.Err()};
 }

@@ -5,49 +5,49 @@
 #include <algorithm>
 #include <fstream>
 
-#include "midi/child_process.h"
-#include "midi/paced_jack_client.h"
 #include "midi/rtmidi_services.h"
+#include "support/child_process.h"
+#include "support/jack_test_client.h"
 #include "support/temp_dir.h"
 
 namespace ostrel {
 namespace {
 
-using miditest::Bytes;
-constexpr std::chrono::milliseconds kWait{60000};
+using test::Bytes;
+using test::ChildProcess;
+using test::kJackWait;
 
 class CliOverJack : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!miditest::JackServerGiven())
-            GTEST_SKIP() << "JACK_DEFAULT_SERVER is not set: run under scripts/with-jack.sh";
-        client = std::make_unique<miditest::PacedJackClient>(miditest::UniqueName("otest"));
-        ASSERT_TRUE(client->Ok()) << "cannot join the JACK server";
+        if (!test::JackServerGiven()) GTEST_SKIP() << test::kNoJackServer;
+        client = std::make_unique<test::JackTestClient>(test::UniqueName("otest"));
+        ASSERT_TRUE(client->ok()) << "cannot join the JACK server";
     }
 
     // Starts ostrel-cli with the test client's ports as devices and waits until
     // it said "ready" and its ports are connected to ours. Other test processes
     // add and remove ports meanwhile, which can move an index: then start again.
-    std::unique_ptr<miditest::ChildProcess> Start(std::vector<std::string> args, bool withOutput) {
-        RtMidiServices lister(MidiApi::Jack, miditest::UniqueName("Ostrel-lister"));
+    std::unique_ptr<ChildProcess> Start(std::vector<std::string> args, bool withOutput) {
+        RtMidiServices lister(MidiApi::Jack, test::UniqueName("Ostrel-lister"));
         for (int attempt = 0; attempt < 10; ++attempt) {
-            const int in = miditest::IndexOf(lister.InputDeviceNames(), client->SourceName());
-            const int out = miditest::IndexOf(lister.OutputDeviceNames(), client->SinkName());
+            const int in = test::IndexOf(lister.InputDeviceNames(), client->OutPort());
+            const int out = test::IndexOf(lister.OutputDeviceNames(), client->InPort());
             std::vector<std::string> argv = {OSTREL_CLI_PATH};
             argv.insert(argv.end(), args.begin(), args.end());
             argv.insert(argv.end(), {"--in", std::to_string(in)});
             if (withOutput) argv.insert(argv.end(), {"--out", std::to_string(out)});
-            auto child = std::make_unique<miditest::ChildProcess>(argv);
-            if (!child->WaitForErr("ready\n", kWait)) {
+            auto child = std::make_unique<ChildProcess>(argv);
+            if (!child->WaitForErr("ready\n", kJackWait)) {
                 ADD_FAILURE() << "no \"ready\": " << child->Err();
                 return child;
             }
-            if (miditest::ConnectedOnlyTo(*client, client->Source(), "Ostrel in", ":in") &&
+            if (test::ConnectedOnlyTo(client->OutConnections(), "Ostrel in", ":in") &&
                 (!withOutput ||
-                 miditest::ConnectedOnlyTo(*client, client->Sink(), "Ostrel out", ":out")))
+                 test::ConnectedOnlyTo(client->InConnections(), "Ostrel out", ":out")))
                 return child;
             child->Signal(SIGKILL);
-            child->Wait(kWait);
+            child->Wait(kJackWait);
         }
         ADD_FAILURE() << "ostrel-cli could not be connected to the test client";
         return nullptr;
@@ -57,11 +57,11 @@ class CliOverJack : public ::testing::Test {
     // a loaded machine: send tune requests (passed unchanged, shown by the
     // monitor) until one comes through, then forget them. Returns how much of
     // stdout they took.
-    size_t WaitUntilLive(miditest::ChildProcess& cli, bool viaOutput) {
-        const auto deadline = std::chrono::steady_clock::now() + kWait;
+    size_t WaitUntilLive(ChildProcess& cli, bool viaOutput) {
+        const auto deadline = std::chrono::steady_clock::now() + kJackWait;
         for (;;) {
             client->Send({0xF6});
-            const bool live = viaOutput ? client->WaitForReceived(1, std::chrono::milliseconds(100))
+            const bool live = viaOutput ? client->WaitForCount(1, std::chrono::milliseconds(100))
                                         : cli.WaitForOutLines(1, std::chrono::milliseconds(100));
             if (live) break;
             if (std::chrono::steady_clock::now() > deadline) {
@@ -69,16 +69,16 @@ class CliOverJack : public ::testing::Test {
                 break;
             }
         }
-        client->WaitUntilPlayed(kWait);
+        client->WaitUntilPlayed(kJackWait);
         if (viaOutput) {
             // Every probe that went out has its monitor line.
-            cli.WaitForOutLines(client->Received().size(), kWait);
+            cli.WaitForOutLines(client->Received().size(), kJackWait);
         }
         client->ClearReceived();
         return cli.Out().size();
     }
 
-    std::unique_ptr<miditest::PacedJackClient> client;
+    std::unique_ptr<test::JackTestClient> client;
     test::TempDir dir;
 };
 
@@ -88,10 +88,10 @@ TEST_F(CliOverJack, RunTranslatesShowsMonitorLinesAndStopsOnSigterm) {
     ASSERT_TRUE(cli);
     const size_t probes = WaitUntilLive(*cli, true);
     const size_t probeLines = std::count(cli->Out().begin(), cli->Out().end(), '\n');
-    client->Send({0xB0, 0x4A, 0x40});
-    client->Send({0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0xF7});
-    const bool arrived = client->WaitForReceived(2, kWait);
-    const bool shown = cli->WaitForOutLines(probeLines + 2, kWait);
+    ASSERT_TRUE(client->Send({0xB0, 0x4A, 0x40}));
+    ASSERT_TRUE(client->Send({0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0xF7}));
+    const bool arrived = client->WaitForCount(2, kJackWait);
+    const bool shown = cli->WaitForOutLines(probeLines + 2, kJackWait);
     ASSERT_TRUE(arrived && shown) << "received " << client->Received().size() << " cycles "
                                   << client->Cycles() << " written " << client->Written()
                                   << "\nstdout:\n"
@@ -101,7 +101,7 @@ TEST_F(CliOverJack, RunTranslatesShowsMonitorLinesAndStopsOnSigterm) {
               (std::vector<Bytes>{{0xB0, 0x07, 0x40}, {0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0xF7}}));
 
     cli->Signal(SIGTERM);
-    EXPECT_EQ(cli->Wait(kWait), 0) << cli->Err();
+    EXPECT_EQ(cli->Wait(kJackWait), 0) << cli->Err();
     const std::string out = cli->Out().substr(probes);
     const size_t first = out.find('\n');
     ASSERT_NE(first, std::string::npos);
@@ -116,11 +116,11 @@ TEST_F(CliOverJack, RunGoesOnWhenTheOutputCannotBeOpened) {
     EXPECT_NE(cli->Err().find("ostrel-cli: MIDI output 9999 not opened"), std::string::npos)
         << cli->Err();
     const size_t probes = WaitUntilLive(*cli, false);
-    client->Send({0x90, 0x3C, 0x64});
-    EXPECT_TRUE(
-        cli->WaitForOutLines(std::count(cli->Out().begin(), cli->Out().end(), '\n') + 1, kWait));
+    ASSERT_TRUE(client->Send({0x90, 0x3C, 0x64}));
+    EXPECT_TRUE(cli->WaitForOutLines(std::count(cli->Out().begin(), cli->Out().end(), '\n') + 1,
+                                     kJackWait));
     cli->Signal(SIGINT);
-    EXPECT_EQ(cli->Wait(kWait), 0);
+    EXPECT_EQ(cli->Wait(kJackWait), 0);
     EXPECT_NE(cli->Out().find("    90 3C 64       =>   90 3C 64       \n", probes),
               std::string::npos);
 }
@@ -129,18 +129,18 @@ TEST_F(CliOverJack, ReceiveSyxStoresTheFirstDumpAndPrintsItsFields) {
     const std::string path = dir.file("got.syx");
     auto cli = Start({"receive-syx", path, "--timeout", "120"}, false);
     ASSERT_TRUE(cli);
-    client->Send({0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7});  // not a dump: ignored
+    ASSERT_TRUE(client->Send({0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));  // not a dump: ignored
     // A short dump: the fader fields lie past its end.
     const Bytes dump = {0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0x02, 0x90, 0x02, 0x00,
                         0x20, 0x0B, 0x0B, 0x0B, 0x0B, 0x01, 0x02, 0x03, 0x04, 0xF7};
     // Sent until ostrel-cli has one: a client that has just joined the graph may
     // miss its first cycles on a loaded machine.
-    const auto deadline = std::chrono::steady_clock::now() + kWait;
+    const auto deadline = std::chrono::steady_clock::now() + kJackWait;
     do {
-        client->Send(dump);
+        ASSERT_TRUE(client->Send(dump));
     } while (!cli->WaitExit(std::chrono::milliseconds(200)) &&
              std::chrono::steady_clock::now() < deadline);
-    ASSERT_EQ(cli->Wait(kWait), 0) << cli->Err();
+    ASSERT_EQ(cli->Wait(kJackWait), 0) << cli->Err();
     EXPECT_EQ(test::TempDir::Read(path), std::string(dump.begin(), dump.end()));
     const std::string& out = cli->Out();
     EXPECT_EQ(out.substr(0, out.find("Knob2")), "Sustain: 011\nB.C.: 002\nKnob1: 144\n");
@@ -152,29 +152,29 @@ TEST_F(CliOverJack, ReceiveSyxGivesUpAfterItsTimeout) {
     const std::string path = dir.file("none.syx");
     auto cli = Start({"receive-syx", path, "--timeout", "0.5"}, false);
     ASSERT_TRUE(cli);
-    EXPECT_EQ(cli->Wait(kWait), 1);
+    EXPECT_EQ(cli->Wait(kJackWait), 1);
     EXPECT_NE(cli->Err().find("ostrel-cli: no dump received within"), std::string::npos);
     EXPECT_FALSE(std::ifstream(path).good());
 }
 
 TEST_F(CliOverJack, SendHexAndSendSyxReachTheOutput) {
-    if (miditest::kSlowedBySanitizer)
+    if (test::kSlowedBySanitizer)
         GTEST_SKIP() << "ThreadSanitizer makes a just-started JACK client miss its cycles";
-    RtMidiServices lister(MidiApi::Jack, miditest::UniqueName("Ostrel-lister"));
-    const int out = miditest::IndexOf(lister.OutputDeviceNames(), client->SinkName());
+    RtMidiServices lister(MidiApi::Jack, test::UniqueName("Ostrel-lister"));
+    const int out = test::IndexOf(lister.OutputDeviceNames(), client->InPort());
     ASSERT_GE(out, 0);
-    miditest::ChildProcess hex(
+    ChildProcess hex(
         {OSTREL_CLI_PATH, "send-hex", "F0 7E 7F 09 01 F7 00", "--out", std::to_string(out)});
-    EXPECT_EQ(hex.Wait(kWait), 0) << hex.Err();
+    EXPECT_EQ(hex.Wait(kJackWait), 0) << hex.Err();
     EXPECT_EQ(hex.Out(), "sent 6 bytes\n");
 
     const std::string path = dir.file("dump.syx");
     const Bytes dump = {0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0x02, 0xF7};
     test::TempDir::Write(path, std::string(dump.begin(), dump.end()));
-    miditest::ChildProcess syx({OSTREL_CLI_PATH, "send-syx", path, "--out", std::to_string(out)});
-    EXPECT_EQ(syx.Wait(kWait), 0) << syx.Err();
+    ChildProcess syx({OSTREL_CLI_PATH, "send-syx", path, "--out", std::to_string(out)});
+    EXPECT_EQ(syx.Wait(kJackWait), 0) << syx.Err();
 
-    ASSERT_TRUE(client->WaitForReceived(2, kWait)) << client->Received().size();
+    ASSERT_TRUE(client->WaitForCount(2, kJackWait)) << client->Received().size();
     EXPECT_EQ(client->Received(), (std::vector<Bytes>{{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, dump}));
 }
 

@@ -1,8 +1,10 @@
 #include "support/jack_test_client.h"
 
 #include <jack/midiport.h>
+#include <unistd.h>
 
-#include <cstring>
+#include <algorithm>
+#include <cstdlib>
 #include <thread>
 
 namespace ostrel::test {
@@ -11,18 +13,51 @@ namespace {
 constexpr size_t kRingSize = 1 << 22;
 constexpr size_t kMaxMessage = 1 << 16;
 
+using Clock = std::chrono::steady_clock;
+
+// One short sleep of a bounded wait; false once the deadline has passed.
+bool Pause(Clock::time_point deadline) {
+    if (Clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return true;
+}
+
 }  // namespace
 
+bool JackServerGiven() {
+    const char* server = std::getenv("JACK_DEFAULT_SERVER");
+    return server != nullptr && *server != '\0';
+}
+
+std::string UniqueName(const std::string& stem) {
+    static std::atomic<int> counter{0};
+    return stem + "-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+}
+
+int IndexOf(const std::vector<std::string>& names, const std::string& name) {
+    for (size_t i = 0; i < names.size(); ++i)
+        if (names[i] == name) return static_cast<int>(i);
+    return -1;
+}
+
+bool ConnectedOnlyTo(const std::vector<std::string>& connections, const std::string& prefix,
+                     const std::string& suffix) {
+    if (connections.size() != 1) return false;
+    const std::string& n = connections[0];
+    return n.rfind(prefix, 0) == 0 && n.size() >= suffix.size() &&
+           n.compare(n.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
 JackTestClient::JackTestClient(const std::string& name) {
-    jack_status_t status;
-    client_ = jack_client_open(name.c_str(), JackNoStartServer, &status);
+    client_ = jack_client_open(name.c_str(), JackNoStartServer, nullptr);
     if (!client_) return;
     in_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     out_ = jack_port_register(client_, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     toSend_ = jack_ringbuffer_create(kRingSize);
     received_ = jack_ringbuffer_create(kRingSize);
     jack_set_process_callback(client_, &JackTestClient::Process, this);
-    if (!in_ || !out_ || jack_activate(client_) != 0) {
+    jack_set_xrun_callback(client_, &JackTestClient::Xrun, this);
+    if (!in_ || !out_ || !toSend_ || !received_ || jack_activate(client_) != 0) {
         jack_client_close(client_);
         client_ = nullptr;
     }
@@ -30,7 +65,7 @@ JackTestClient::JackTestClient(const std::string& name) {
 
 JackTestClient::~JackTestClient() {
     if (client_) {
-        jack_deactivate(client_);
+        jack_deactivate(client_);  // waits for the process thread
         jack_client_close(client_);
     }
     if (toSend_) jack_ringbuffer_free(toSend_);
@@ -40,77 +75,108 @@ JackTestClient::~JackTestClient() {
 std::string JackTestClient::InPort() const { return client_ ? jack_port_name(in_) : ""; }
 std::string JackTestClient::OutPort() const { return client_ ? jack_port_name(out_) : ""; }
 
-bool JackTestClient::Connect(const std::string& source, const std::string& destination) {
-    if (!client_) return false;
-    const int r = jack_connect(client_, source.c_str(), destination.c_str());
-    return r == 0 || r == EEXIST;
-}
+std::vector<std::string> JackTestClient::InConnections() const { return Connections(in_); }
+std::vector<std::string> JackTestClient::OutConnections() const { return Connections(out_); }
 
-std::vector<std::string> JackTestClient::MidiPorts(unsigned long flags) const {
+std::vector<std::string> JackTestClient::Connections(jack_port_t* port) const {
     std::vector<std::string> names;
     if (!client_) return names;
-    const char** ports = jack_get_ports(client_, nullptr, JACK_DEFAULT_MIDI_TYPE, flags);
-    for (const char** p = ports; p && *p; ++p) names.emplace_back(*p);
-    if (ports) jack_free(ports);
+    if (const char** list = jack_port_get_all_connections(client_, port)) {
+        for (const char** p = list; *p != nullptr; ++p) names.emplace_back(*p);
+        jack_free(list);
+    }
     return names;
 }
 
-bool JackTestClient::Send(const Bytes& message) {
+bool JackTestClient::Send(const Bytes& message, std::chrono::milliseconds timeout) {
     if (!client_ || message.empty() || message.size() > kMaxMessage) return false;
+    const auto deadline = Clock::now() + timeout;
     const uint32_t n = static_cast<uint32_t>(message.size());
-    if (jack_ringbuffer_write_space(toSend_) < n + sizeof n) return false;
+    while (jack_ringbuffer_write_space(toSend_) < sizeof n + n)
+        if (!Pause(deadline)) return false;
     jack_ringbuffer_write(toSend_, reinterpret_cast<const char*>(&n), sizeof n);
     jack_ringbuffer_write(toSend_, reinterpret_cast<const char*>(message.data()), n);
+    queued_.fetch_add(1);
     return true;
 }
 
-bool JackTestClient::SendAll(const std::vector<Bytes>& messages, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+bool JackTestClient::SendAll(const std::vector<Bytes>& messages,
+                             std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
     for (const Bytes& m : messages) {
-        while (!Send(m)) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (!Send(m, std::max(left, std::chrono::milliseconds(0)))) return false;
     }
+    return true;
+}
+
+bool JackTestClient::WaitUntilPlayed(std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (written_.load() < queued_.load())
+        if (!Pause(deadline)) return false;
+    const uint64_t cycle = cycles_.load();
+    while (cycles_.load() < cycle + 3)
+        if (!Pause(deadline)) return false;
     return true;
 }
 
 int JackTestClient::Process(jack_nframes_t frames, void* arg) {
     auto* self = static_cast<JackTestClient*>(arg);
-    // Incoming events go into the ring buffer as length and bytes.
-    void* inBuf = jack_port_get_buffer(self->in_, frames);
-    const uint32_t count = jack_midi_get_event_count(inBuf);
+    self->Record(frames);
+    self->Play(frames);
+    self->cycles_.fetch_add(1);
+    return 0;
+}
+
+int JackTestClient::Xrun(void* arg) {
+    static_cast<JackTestClient*>(arg)->xruns_.fetch_add(1);
+    return 0;
+}
+
+// Incoming events go into the receive ring as length and bytes.
+void JackTestClient::Record(jack_nframes_t frames) {
+    void* buffer = jack_port_get_buffer(in_, frames);
+    const uint32_t count = jack_midi_get_event_count(buffer);
     for (uint32_t i = 0; i < count; ++i) {
-        jack_midi_event_t ev;
-        if (jack_midi_event_get(&ev, inBuf, i) != 0) continue;
-        const uint32_t n = static_cast<uint32_t>(ev.size);
-        if (jack_ringbuffer_write_space(self->received_) < n + sizeof n) continue;
-        jack_ringbuffer_write(self->received_, reinterpret_cast<const char*>(&n), sizeof n);
-        jack_ringbuffer_write(self->received_, reinterpret_cast<const char*>(ev.buffer), n);
+        jack_midi_event_t event;
+        if (jack_midi_event_get(&event, buffer, i) != 0) continue;
+        const uint32_t n = static_cast<uint32_t>(event.size);
+        if (jack_ringbuffer_write_space(received_) < sizeof n + n) {
+            lost_.fetch_add(1);
+            continue;
+        }
+        jack_ringbuffer_write(received_, reinterpret_cast<const char*>(&n), sizeof n);
+        jack_ringbuffer_write(received_, reinterpret_cast<const char*>(event.buffer), n);
     }
-    // Outgoing: as many queued messages as fit into this cycle's buffer, in order.
-    void* outBuf = jack_port_get_buffer(self->out_, frames);
-    jack_midi_clear_buffer(outBuf);
+}
+
+// Outgoing: queued messages in order, at most perCycle_ and as many as fit into
+// this cycle's buffer; the rest waits for the next cycle.
+void JackTestClient::Play(jack_nframes_t frames) {
+    void* buffer = jack_port_get_buffer(out_, frames);
+    jack_midi_clear_buffer(buffer);
+    const int perCycle = perCycle_.load();
     jack_nframes_t time = 0;
-    while (jack_ringbuffer_read_space(self->toSend_) >= sizeof(uint32_t)) {
-        uint32_t n;
-        jack_ringbuffer_peek(self->toSend_, reinterpret_cast<char*>(&n), sizeof n);
-        if (n > jack_midi_max_event_size(outBuf)) break;
-        jack_midi_data_t* dst = jack_midi_event_reserve(outBuf, time, n);
-        if (!dst) break;
-        jack_ringbuffer_read_advance(self->toSend_, sizeof n);
-        jack_ringbuffer_read(self->toSend_, reinterpret_cast<char*>(dst), n);
+    for (int played = 0; played < perCycle; ++played) {
+        uint32_t n = 0;
+        if (jack_ringbuffer_peek(toSend_, reinterpret_cast<char*>(&n), sizeof n) != sizeof n ||
+            jack_ringbuffer_read_space(toSend_) < sizeof n + n)
+            break;
+        jack_midi_data_t* data = jack_midi_event_reserve(buffer, time, n);
+        if (!data) break;
+        jack_ringbuffer_read_advance(toSend_, sizeof n);
+        jack_ringbuffer_read(toSend_, reinterpret_cast<char*>(data), n);
+        written_.fetch_add(1);
         if (time + 1 < frames) ++time;
     }
-    return 0;
 }
 
 void JackTestClient::Drain() {
     std::lock_guard<std::mutex> lock(mutex_);
-    while (jack_ringbuffer_read_space(received_) >= sizeof(uint32_t)) {
-        uint32_t n;
-        jack_ringbuffer_peek(received_, reinterpret_cast<char*>(&n), sizeof n);
-        if (jack_ringbuffer_read_space(received_) < sizeof n + n) break;
+    uint32_t n = 0;
+    while (jack_ringbuffer_peek(received_, reinterpret_cast<char*>(&n), sizeof n) == sizeof n &&
+           jack_ringbuffer_read_space(received_) >= sizeof n + n) {
         jack_ringbuffer_read_advance(received_, sizeof n);
         Bytes m(n);
         jack_ringbuffer_read(received_, reinterpret_cast<char*>(m.data()), n);
@@ -125,15 +191,14 @@ std::vector<Bytes> JackTestClient::Received() {
 }
 
 bool JackTestClient::WaitForCount(size_t count, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto deadline = Clock::now() + timeout;
     for (;;) {
         Drain();
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (inbox_.size() >= count) return true;
         }
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (!Pause(deadline)) return false;
     }
 }
 

@@ -1,10 +1,13 @@
 #pragma once
-// A JACK client for end-to-end tests: one MIDI input port "in" and one MIDI
-// output port "out". Messages to send are handed to the process callback through
-// a ring buffer; received messages come back the same way, in arrival order.
+// A JACK client for end-to-end tests, written with libjack directly: one MIDI
+// input port "in" that records what arrives and one MIDI output port "out" that
+// plays queued messages, a limited number per cycle, as a cable or a keyboard
+// would deliver them. Both directions pass through lock-free ring buffers, so the
+// process callback neither allocates nor waits.
 #include <jack/jack.h>
 #include <jack/ringbuffer.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <mutex>
@@ -15,8 +18,40 @@ namespace ostrel::test {
 
 using Bytes = std::vector<uint8_t>;
 
+// Generous bound of every wait on the JACK graph: two cores shared with other
+// test processes.
+inline constexpr std::chrono::milliseconds kJackWait{60000};
+
+// ThreadSanitizer slows every JACK client of an instrumented process so much
+// that it misses its cycles (the server reports xruns) and JACK drops what it
+// carried: tests that need every message of a burst or of a one-shot process
+// cannot hold then.
+#if defined(__SANITIZE_THREAD__)
+inline constexpr bool kSlowedBySanitizer = true;
+#else
+inline constexpr bool kSlowedBySanitizer = false;
+#endif
+
+// Why a JACK test skips when JackServerGiven() is false.
+inline constexpr const char* kNoJackServer =
+    "JACK_DEFAULT_SERVER is not set: run under scripts/with-jack.sh";
+
+// True when the tests run beside a private JACK server (scripts/with-jack.sh).
+bool JackServerGiven();
+
+// A name no other test process, and no other call in this one, uses.
+std::string UniqueName(const std::string& stem);
+
+// Position of name in a device list, or -1.
+int IndexOf(const std::vector<std::string>& names, const std::string& name);
+
+// True when there is exactly one connection and its port name starts with
+// prefix and ends with suffix.
+bool ConnectedOnlyTo(const std::vector<std::string>& connections, const std::string& prefix,
+                     const std::string& suffix);
+
 class JackTestClient {
-public:
+  public:
     explicit JackTestClient(const std::string& name);
     ~JackTestClient();
     JackTestClient(const JackTestClient&) = delete;
@@ -26,33 +61,53 @@ public:
     bool ok() const { return client_ != nullptr; }
     std::string InPort() const;   // "name:in"
     std::string OutPort() const;  // "name:out"
+    // Full names of the ports connected to our "in" / "out".
+    std::vector<std::string> InConnections() const;
+    std::vector<std::string> OutConnections() const;
 
-    // Connects two ports by full name; true when connected (or already were).
-    bool Connect(const std::string& source, const std::string& destination);
-    // Full names of the MIDI ports with the given JackPortFlags (JackPortIsInput...).
-    std::vector<std::string> MidiPorts(unsigned long flags) const;
+    // Messages written to "out" per cycle, at most (64 unless set).
+    void SetMessagesPerCycle(int count) { perCycle_.store(count); }
 
-    // Queues one message; false when the ring buffer is full (wait and retry).
-    bool Send(const Bytes& message);
-    // Sends every message, waiting while the ring buffer is full (bounded by timeout).
-    bool SendAll(const std::vector<Bytes>& messages,
-                 std::chrono::milliseconds timeout = std::chrono::seconds(30));
+    // Queues one message for "out", waiting while the queue is full; false when
+    // the client is not connected, the message cannot be sent or the timeout
+    // passed. One sending thread at a time.
+    bool Send(const Bytes& message, std::chrono::milliseconds timeout = kJackWait);
+    // Queues every message in order, all within the timeout.
+    bool SendAll(const std::vector<Bytes>& messages, std::chrono::milliseconds timeout = kJackWait);
+    // Waits until every queued message has been written to "out" and three more
+    // cycles have begun, so that everything downstream in the graph has handled
+    // them.
+    bool WaitUntilPlayed(std::chrono::milliseconds timeout = kJackWait);
 
-    // Everything received so far.
+    // Everything received at "in" so far, in arrival order.
     std::vector<Bytes> Received();
     // Waits until at least count messages were received, or the timeout passes.
-    bool WaitForCount(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    bool WaitForCount(size_t count, std::chrono::milliseconds timeout = kJackWait);
     void ClearReceived();
 
-private:
+    // Messages that arrived while the receive queue was full.
+    uint64_t Lost() const { return lost_.load(); }
+    uint64_t Cycles() const { return cycles_.load(); }
+    // Cycles the server reported missed by some client (xruns): what those
+    // cycles carried between clients is gone, whoever sent it.
+    uint64_t Xruns() const { return xruns_.load(); }
+    uint64_t Written() const { return written_.load(); }
+
+  private:
     static int Process(jack_nframes_t frames, void* self);
+    static int Xrun(void* self);
+    void Play(jack_nframes_t frames);
+    void Record(jack_nframes_t frames);
     void Drain();
+    std::vector<std::string> Connections(jack_port_t* port) const;
 
     jack_client_t* client_ = nullptr;
     jack_port_t* in_ = nullptr;
     jack_port_t* out_ = nullptr;
     jack_ringbuffer_t* toSend_ = nullptr;
     jack_ringbuffer_t* received_ = nullptr;
+    std::atomic<int> perCycle_{64};
+    std::atomic<uint64_t> queued_{0}, written_{0}, cycles_{0}, lost_{0}, xruns_{0};
     std::mutex mutex_;
     std::vector<Bytes> inbox_;
 };

@@ -3,65 +3,36 @@
 // through a private JACK server come out with their velocities mapped by the
 // curve that the editor and its preview column show.
 // Runs under scripts/with-jack.sh (make test); skipped without JACK_DEFAULT_SERVER.
-#include <unistd.h>
-
-#include <cstdlib>
-
 #include "core/assignment_table.h"
 #include "curve_gui_fixture.h"
-#include "midi/pass_through.h"
-#include "midi/rtmidi_services.h"
-#include "support/jack_test_client.h"
+#include "support/pass_through_over_jack.h"
 
 namespace ostrel {
 namespace {
 
-constexpr std::chrono::milliseconds kWait{30000};  // two cores shared with other tests
-
-int IndexOf(const std::vector<std::string>& names, const std::string& name) {
-    for (size_t i = 0; i < names.size(); ++i)
-        if (names[i] == name) return static_cast<int>(i);
-    return -1;
-}
-
-class CurveOverJack : public test::CurveGuiTest {
+class CurveOverJack : public test::CurveGuiTest, protected test::PassThroughOverJack {
   protected:
     void SetUp() override {
-        if (!std::getenv("JACK_DEFAULT_SERVER"))
-            GTEST_SKIP() << "JACK_DEFAULT_SERVER is not set: run under scripts/with-jack.sh";
-        test::CurveGuiTest::SetUp();
-        const std::string tag = std::to_string(getpid());
-        keys = std::make_unique<test::JackTestClient>("curves-e2e-" + tag);
-        ASSERT_TRUE(keys->ok()) << "cannot join the JACK server";
-        services = std::make_unique<RtMidiServices>(MidiApi::Jack, "OstrelCurves-" + tag);
-        passThrough = std::make_unique<PassThrough>(table, curves, *services);
-        // Our input listens to the client's "out"; our output goes to its "in".
-        const int in = IndexOf(services->InputDeviceNames(), keys->OutPort());
-        const int out = IndexOf(services->OutputDeviceNames(), keys->InPort());
-        ASSERT_GE(in, 0);
-        ASSERT_GE(out, 0);
-        ASSERT_TRUE(passThrough->OpenInput(in));
-        ASSERT_TRUE(passThrough->OpenOutput(out));
+        if (!test::JackServerGiven()) GTEST_SKIP() << test::kNoJackServer;
+        ASSERT_NO_FATAL_FAILURE(test::CurveGuiTest::SetUp());
+        ASSERT_NO_FATAL_FAILURE(JoinJack(table, curves, "curves-e2e"));
+        ASSERT_NO_FATAL_FAILURE(Connect());
         passThrough->Start();
     }
-    void TearDown() override {
-        passThrough.reset();
-        services.reset();
-        keys.reset();
-    }
+    void TearDown() override { LeaveJack(); }
 
     // Plays a note-on (channel 1) for each preview input and returns the
     // velocities that came out, in order.
     std::vector<int> PlayPreviewInputs() {
-        keys->ClearReceived();
+        client->ClearReceived();
         std::vector<test::Bytes> notes;
         for (int r = 0; r < res::kPreviewRows; ++r)
             notes.push_back(
                 {0x90, static_cast<uint8_t>(40 + r), static_cast<uint8_t>(res::kPreviewInputs[r])});
-        EXPECT_TRUE(keys->SendAll(notes));
-        EXPECT_TRUE(keys->WaitForCount(notes.size(), kWait));
+        EXPECT_TRUE(client->SendAll(notes));
+        EXPECT_TRUE(client->WaitForCount(notes.size(), test::kJackWait));
         std::vector<int> velocities;
-        for (const test::Bytes& m : keys->Received()) {
+        for (const test::Bytes& m : client->Received()) {
             EXPECT_EQ(m.size(), 3u);
             EXPECT_EQ(m[0], 0x90);
             velocities.push_back(m.size() == 3 ? m[2] : -1);
@@ -75,9 +46,6 @@ class CurveOverJack : public test::CurveGuiTest {
     }
 
     AssignmentTable table;
-    std::unique_ptr<test::JackTestClient> keys;
-    std::unique_ptr<RtMidiServices> services;
-    std::unique_ptr<PassThrough> passThrough;
 };
 
 TEST_F(CurveOverJack, NotesFollowTheCurveWhileAPointIsDragged) {

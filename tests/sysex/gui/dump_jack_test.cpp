@@ -9,11 +9,9 @@
 #include <thread>
 
 #include "dump_dialog_fixture.h"
-#include "midi/paced_jack_client.h"
-#include "midi/pass_through.h"
-#include "midi/rtmidi_services.h"
 #include "res/template_dump_receive.h"
 #include "res/template_dump_send.h"
+#include "support/pass_through_over_jack.h"
 #include "support/scripted_ui.h"
 #include "sysex/gui/dump_receive_dlg.h"
 #include "sysex/gui/dump_send_dlg.h"
@@ -22,47 +20,17 @@
 namespace ostrel {
 namespace {
 
-using miditest::Bytes;
+using test::Bytes;
+using test::kJackWait;
 
-// Generous: two cores shared with other test processes.
-constexpr std::chrono::milliseconds kWait{60000};
-
-class DumpOverJack : public ::testing::Test {
+class DumpOverJack : public ::testing::Test, protected test::PassThroughOverJack {
   protected:
     void SetUp() override {
-        if (!miditest::JackServerGiven())
-            GTEST_SKIP() << "JACK_DEFAULT_SERVER is not set: run under scripts/with-jack.sh";
-        client = std::make_unique<miditest::PacedJackClient>(miditest::UniqueName("dumptest"));
-        ASSERT_TRUE(client->Ok()) << "cannot join the JACK server";
-        prefix = miditest::UniqueName("Ostrel");
-        services = std::make_unique<RtMidiServices>(MidiApi::Jack, prefix);
-        passThrough = std::make_unique<PassThrough>(table, curves, *services);
-        Connect();
+        if (!test::JackServerGiven()) GTEST_SKIP() << test::kNoJackServer;
+        ASSERT_NO_FATAL_FAILURE(JoinJack(table, curves, "dumptest"));
+        ASSERT_NO_FATAL_FAILURE(Connect());
     }
-    void TearDown() override {
-        passThrough.reset();
-        client.reset();
-    }
-
-    // Input from the client's source, output to its sink. Other test processes
-    // add and remove ports meanwhile, which can move a device index between
-    // listing and opening: then try again.
-    void Connect() {
-        for (int attempt = 0; attempt < 20; ++attempt) {
-            const int in = miditest::IndexOf(services->InputDeviceNames(), client->SourceName());
-            const int out = miditest::IndexOf(services->OutputDeviceNames(), client->SinkName());
-            ASSERT_GE(in, 0);
-            ASSERT_GE(out, 0);
-            passThrough->OpenInput(in);
-            passThrough->OpenOutput(out);
-            if (miditest::ConnectedOnlyTo(*client, client->Source(), prefix + " in:", ":in") &&
-                miditest::ConnectedOnlyTo(*client, client->Sink(), prefix + " out:", ":out"))
-                return;
-            passThrough->CloseInput();
-            passThrough->CloseOutput();
-        }
-        FAIL() << "the pass-through could not be connected to the test client";
-    }
+    void TearDown() override { LeaveJack(); }
 
     // What the window's event pump does for the receive dialog: takes the
     // pass-through's records on this thread and hands received dumps over.
@@ -76,10 +44,6 @@ class DumpOverJack : public ::testing::Test {
     test::ScriptedUi ui;
     AssignmentTable table;
     CurrentCurves curves;
-    std::unique_ptr<miditest::PacedJackClient> client;
-    std::string prefix;
-    std::unique_ptr<RtMidiServices> services;
-    std::unique_ptr<PassThrough> passThrough;
 };
 
 TEST_F(DumpOverJack, SendDeliversTheDumpIntactAfterTheBoxIsAnswered) {
@@ -92,7 +56,7 @@ TEST_F(DumpOverJack, SendDeliversTheDumpIntactAfterTheBoxIsAnswered) {
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, "Press VQ [A.TOUCH] + [DUAL] BUTTON ! ");
 
-    ASSERT_TRUE(client->WaitForReceived(1, kWait)) << "the dump did not arrive";
+    ASSERT_TRUE(client->WaitForCount(1, kJackWait)) << "the dump did not arrive";
     Bytes expected = test::TemplateBytes();
     expected[31] = 0x07;
     ASSERT_EQ(client->Received().size(), 1u);
@@ -110,11 +74,11 @@ TEST_F(DumpOverJack, ReceivedDumpIsShownAndForwardedUnchanged) {
     dump[5] = 0x40;   // Sustain
     dump[14] = 0x4A;  // Knob8
     dump[39] = 0x01;  // Fader8
-    client->Send(dump);
-    ASSERT_TRUE(client->WaitForReceived(1, kWait)) << "the dump was not forwarded";
+    ASSERT_TRUE(client->Send(dump));
+    ASSERT_TRUE(client->WaitForCount(1, kJackWait)) << "the dump was not forwarded";
     EXPECT_EQ(client->Received()[0], dump);
 
-    const auto deadline = std::chrono::steady_clock::now() + kWait;
+    const auto deadline = std::chrono::steady_clock::now() + kJackWait;
     while (dlg.MessageText().empty() && std::chrono::steady_clock::now() < deadline) {
         Pump(dlg);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -136,17 +100,17 @@ TEST_F(DumpOverJack, NothingAppearsWhileThePassThroughIsStopped) {
     dlg.show();
     passThrough->SetReceiveHook(true);
     passThrough->Stop();
-    client->Send(test::TemplateBytes());
-    ASSERT_TRUE(client->WaitUntilPlayed(kWait));
+    ASSERT_TRUE(client->Send(test::TemplateBytes()));
+    ASSERT_TRUE(client->WaitUntilPlayed(kJackWait));
     Pump(dlg);
     EXPECT_TRUE(dlg.MessageText().empty());
     EXPECT_TRUE(client->Received().empty());
 
     // Started, the same dump goes through: the set-up itself was sound.
     passThrough->Start();
-    client->Send(test::TemplateBytes());
-    ASSERT_TRUE(client->WaitForReceived(1, kWait));
-    ASSERT_TRUE(client->WaitUntilPlayed(kWait));
+    ASSERT_TRUE(client->Send(test::TemplateBytes()));
+    ASSERT_TRUE(client->WaitForCount(1, kJackWait));
+    ASSERT_TRUE(client->WaitUntilPlayed(kJackWait));
     Pump(dlg);
     EXPECT_EQ(test::ShownText(&dlg, res::kDumpReceiveText).toStdString(),
               FormatHexText(test::TemplateBytes().data(), 59));

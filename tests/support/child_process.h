@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace ostrel::miditest {
+namespace ostrel::test {
 
 class ChildProcess {
   public:
@@ -139,4 +139,4 @@ class ChildProcess {
     std::string outText_, errText_;
 };
 
-}  // namespace ostrel::miditest
+}  // namespace ostrel::test
