@@ -12,7 +12,9 @@
 namespace ostrel {
 namespace {
 
-const char* CurveName(const CurveLibrary& library, int index) { return library.entries[index].name; }
+const char* CurveName(const CurveLibrary& library, int index) {
+    return library.entries[index].name;
+}
 
 }  // namespace
 

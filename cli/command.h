@@ -7,7 +7,7 @@ namespace ostrel::cli {
 
 struct Command {
     const char* name;
-    const char* usage;  // one line, printed on bad arguments and with --help
+    const char* usage;                  // one line, printed on bad arguments and with --help
     int (*run)(int argc, char** argv);  // argv[0] is the sub-command name
 };
 

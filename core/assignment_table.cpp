@@ -6,13 +6,13 @@ namespace ostrel {
 namespace {
 
 constexpr const char* kNames[kEntryCount] = {
-    "KNOB01",   "KNOB02",   "KNOB03",   "KNOB04",   "KNOB05",   "KNOB06",    "KNOB07",
-    "KNOB08",   "VOLM",     "VOL01",    "VOL02",    "VOL03",    "VOL04",     "VOL05",
-    "VOL06",    "VOL07",    "VOL08",    "VOL09",    "VOL10",    "VOL11",     "VOL12",
-    "VOL13",    "VOL14",    "VOL15",    "VOL16",    "DRAWBARM", "DRAWBAR1",  "DRAWBAR2",
-    "DRAWBAR3", "DRAWBAR4", "DRAWBAR5", "DRAWBAR6", "DRAWBAR7", "DRAWBAR8",  "RTZ",
-    "REW",      "FF",       "REC",      "STOP",     "PLAY",     "PITCH",     "MODULATION",
-    "SUSTAIN",  "CONTROL",  "BC",       "GMON",     "XGON",     "GSON",      "ACTIVE",
+    "KNOB01",   "KNOB02",   "KNOB03",   "KNOB04",   "KNOB05",   "KNOB06",   "KNOB07",
+    "KNOB08",   "VOLM",     "VOL01",    "VOL02",    "VOL03",    "VOL04",    "VOL05",
+    "VOL06",    "VOL07",    "VOL08",    "VOL09",    "VOL10",    "VOL11",    "VOL12",
+    "VOL13",    "VOL14",    "VOL15",    "VOL16",    "DRAWBARM", "DRAWBAR1", "DRAWBAR2",
+    "DRAWBAR3", "DRAWBAR4", "DRAWBAR5", "DRAWBAR6", "DRAWBAR7", "DRAWBAR8", "RTZ",
+    "REW",      "FF",       "REC",      "STOP",     "PLAY",     "PITCH",    "MODULATION",
+    "SUSTAIN",  "CONTROL",  "BC",       "GMON",     "XGON",     "GSON",     "ACTIVE",
     "CHANEL",   "TOUCH",    "CURVE",
 };
 
@@ -29,13 +29,20 @@ const char* EntryName(Entry e) { return kNames[static_cast<int>(e)]; }
 
 const char* EntryDefault(Entry e) {
     switch (e) {
-        case Entry::RTZ: return "115";
-        case Entry::REW: return "116";
-        case Entry::FF: return "117";
-        case Entry::REC: return "114";
-        case Entry::STOP: return "118";
-        case Entry::PLAY: return "119";
-        default: return "***";
+        case Entry::RTZ:
+            return "115";
+        case Entry::REW:
+            return "116";
+        case Entry::FF:
+            return "117";
+        case Entry::REC:
+            return "114";
+        case Entry::STOP:
+            return "118";
+        case Entry::PLAY:
+            return "119";
+        default:
+            return "***";
     }
 }
 
@@ -54,8 +61,7 @@ void AssignmentTable::CopyFrom(const AssignmentTable& other) {
         entries_[i].store(other.entries_[i].load(std::memory_order_relaxed),
                           std::memory_order_relaxed);
     for (int i = 0; i < kNoteMapSize; ++i)
-        notes_[i].store(other.notes_[i].load(std::memory_order_relaxed),
-                        std::memory_order_relaxed);
+        notes_[i].store(other.notes_[i].load(std::memory_order_relaxed), std::memory_order_relaxed);
 }
 
 AssignmentCode AssignmentTable::ItemCode(const char* itemText) {

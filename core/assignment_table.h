@@ -13,6 +13,7 @@ namespace ostrel {
 
 // Control entries in table order, then the two curve choices. The names are also
 // the section names of configuration files.
+// clang-format off
 enum class Entry : int {
     KNOB01, KNOB02, KNOB03, KNOB04, KNOB05, KNOB06, KNOB07, KNOB08,
     VOLM,
@@ -24,6 +25,7 @@ enum class Entry : int {
     GMON, XGON, GSON, ACTIVE, CHANEL,
     TOUCH, CURVE,
 };
+// clang-format on
 
 inline constexpr int kControlEntryCount = 50;  // KNOB01 .. CHANEL
 inline constexpr int kEntryCount = 52;         // plus TOUCH and CURVE
@@ -36,7 +38,7 @@ const char* EntryDefault(Entry e);
 inline constexpr Entry EntryAt(int i) { return static_cast<Entry>(i); }
 
 class AssignmentTable {
-public:
+  public:
     AssignmentTable() { ResetToDefaults(); }
     AssignmentTable(const AssignmentTable&) = delete;
     AssignmentTable& operator=(const AssignmentTable&) = delete;
@@ -54,16 +56,22 @@ public:
     AssignmentCode GetNote(int index) const { return Decode(notes_[index & 0xFF]); }
     void SetNote(int index, const AssignmentCode& code) { Write(notes_[index & 0xFF], code); }
     void SetNote(int index, const char* three) { SetNote(index, AssignmentCode::FromText(three)); }
-    void SetNoteFromItemText(int index, const char* itemText) { SetNote(index, ItemCode(itemText)); }
+    void SetNoteFromItemText(int index, const char* itemText) {
+        SetNote(index, ItemCode(itemText));
+    }
 
     // Publishes a whole table read elsewhere (configuration file loading), cell by cell.
     void CopyFrom(const AssignmentTable& other);
 
     // Raw cell, for tests of the fourth byte.
-    uint32_t RawEntryCell(Entry e) const { return entries_[Index(e)].load(std::memory_order_relaxed); }
-    uint32_t RawNoteCell(int index) const { return notes_[index & 0xFF].load(std::memory_order_relaxed); }
+    uint32_t RawEntryCell(Entry e) const {
+        return entries_[Index(e)].load(std::memory_order_relaxed);
+    }
+    uint32_t RawNoteCell(int index) const {
+        return notes_[index & 0xFF].load(std::memory_order_relaxed);
+    }
 
-private:
+  private:
     static int Index(Entry e) { return static_cast<int>(e); }
     static AssignmentCode ItemCode(const char* itemText);
     static AssignmentCode Decode(const std::atomic<uint32_t>& cell);

@@ -17,7 +17,7 @@ struct TranslateResult {
 };
 
 class TranslationEngine {
-public:
+  public:
     TranslationEngine(const AssignmentTable& table, const CurrentCurves& curves)
         : table_(table), curves_(curves) {}
 
@@ -30,7 +30,7 @@ public:
     bool RecPending() const { return recPending_; }
     int LastSongPosition() const { return lastSongPosition_; }
 
-private:
+  private:
     const AssignmentTable& table_;
     const CurrentCurves& curves_;
     bool recPending_ = false;

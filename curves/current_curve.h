@@ -17,7 +17,7 @@ struct CurvePoints {
 };
 
 class CurrentCurve {
-public:
+  public:
     CurvePoints Load() const;
     void SetPoints(int32_t firstX, int32_t firstY, int32_t secondX, int32_t secondY);
     void SetArea(int32_t width, int32_t height);
@@ -34,14 +34,14 @@ public:
 int MapValue(const CurvePoints& curve, int value);
 
 class CurrentCurves {
-public:
+  public:
     CurrentCurve& Of(CurveKind kind) { return curves_[static_cast<int>(kind)]; }
     const CurrentCurve& Of(CurveKind kind) const { return curves_[static_cast<int>(kind)]; }
     // Reads the kind's six fields once, then maps. Safe on the MIDI thread.
     int MapValue(CurveKind kind, int value) const;
     void Reset();
 
-private:
+  private:
     CurrentCurve curves_[2];
 };
 

@@ -8,29 +8,29 @@ namespace ostrel::res {
 enum class ItemKind {
     PushButton,
     DefaultPushButton,
-    StaticLeft,     // static text, left aligned
-    StaticCenter,   // static text, centred
-    StaticRight,    // static text, right aligned
+    StaticLeft,    // static text, left aligned
+    StaticCenter,  // static text, centred
+    StaticRight,   // static text, right aligned
     GroupBox,
-    ComboBox,       // drop-down with an edit field
+    ComboBox,  // drop-down with an edit field
     ListBox,
     Edit,
-    Picture,        // bordered static picture (bitmap)
-    CustomArea,     // an empty placeholder that the dialog replaces (curve editor, banner)
+    Picture,     // bordered static picture (bitmap)
+    CustomArea,  // an empty placeholder that the dialog replaces (curve editor, banner)
 };
 
 // Flags of an item.
 enum ItemFlag : unsigned {
     kNone = 0,
-    kSorted = 1u << 0,       // combo or list keeps its items in text order
+    kSorted = 1u << 0,  // combo or list keeps its items in text order
     kVScroll = 1u << 1,
-    kHScroll = 1u << 2,      // automatic horizontal scrolling (edit)
+    kHScroll = 1u << 2,  // automatic horizontal scrolling (edit)
     kMultiline = 1u << 3,
     kBorder = 1u << 4,
     kDisabled = 1u << 5,
     kReadOnly = 1u << 6,
     kNotify = 1u << 7,
-    kDropDownList = 1u << 8, // combo without an edit field
+    kDropDownList = 1u << 8,  // combo without an edit field
 };
 
 struct DialogItem {
@@ -47,10 +47,10 @@ struct DialogFont {
 };
 
 struct DialogTemplate {
-    int resourceId;          // 101, 131, ...
-    const char* className;   // objectName of the dialog: "CMidiDriverDlg"
+    int resourceId;         // 101, 131, ...
+    const char* className;  // objectName of the dialog: "CMidiDriverDlg"
     const char* caption;
-    int width, height;       // dialog units
+    int width, height;  // dialog units
     DialogFont font;
     std::span<const DialogItem> items;
 };

@@ -16,7 +16,7 @@ QString QtFilter(const QString& filter) {
 }
 
 class QtUi final : public UiSeam {
-public:
+  public:
     MsgResult Message(QWidget* parent, const QString& text, const QString& caption,
                       MsgButtons buttons, MsgIcon icon) override {
         QMessageBox box(parent);
@@ -34,13 +34,13 @@ public:
         return MsgResult::Ok;
     }
 
-    FileChoice ChooseFile(QWidget* parent, const FileDialogSpec& spec) override {
+    FileChoice ChooseFile(QWidget* parent, const FileDialogSpec& request) override {
         QFileDialog dlg(parent);
-        dlg.setNameFilter(QtFilter(spec.filter));
-        dlg.setDefaultSuffix(spec.defaultExtension);
-        dlg.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        dlg.setFileMode(spec.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        if (!spec.initialName.contains('*')) dlg.selectFile(spec.initialName);
+        dlg.setNameFilter(QtFilter(request.filter));
+        dlg.setDefaultSuffix(request.defaultExtension);
+        dlg.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dlg.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        if (!request.initialName.contains('*')) dlg.selectFile(request.initialName);
         FileChoice choice;
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return choice;
         choice.ok = true;

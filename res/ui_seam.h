@@ -12,10 +12,10 @@ enum class MsgIcon { None, Stop, Error, Information };
 enum class MsgResult { Ok, Yes, No };
 
 struct FileDialogSpec {
-    bool save = false;          // save dialog (asks before replacing a file) or open dialog
-    QString filter;             // "config file (*.cfg)|*.cfg||" form
-    QString defaultExtension;   // "cfg": completes a name typed without one
-    QString initialName;        // "midi.cfg" or "*.cfg"
+    bool save = false;         // save dialog (asks before replacing a file) or open dialog
+    QString filter;            // "config file (*.cfg)|*.cfg||" form
+    QString defaultExtension;  // "cfg": completes a name typed without one
+    QString initialName;       // "midi.cfg" or "*.cfg"
 };
 
 struct FileChoice {
@@ -25,11 +25,11 @@ struct FileChoice {
 };
 
 class UiSeam {
-public:
+  public:
     virtual ~UiSeam() = default;
     virtual MsgResult Message(QWidget* parent, const QString& text, const QString& caption,
                               MsgButtons buttons, MsgIcon icon) = 0;
-    virtual FileChoice ChooseFile(QWidget* parent, const FileDialogSpec& spec) = 0;
+    virtual FileChoice ChooseFile(QWidget* parent, const FileDialogSpec& request) = 0;
 };
 
 // The seam in force; tests install their own with SetUi (nullptr restores Qt's).

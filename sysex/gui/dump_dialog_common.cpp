@@ -10,12 +10,12 @@
 namespace ostrel {
 
 res::FileChoice ChooseSyxFile(QWidget* parent, bool save) {
-    res::FileDialogSpec spec;
-    spec.save = save;
-    spec.filter = QString::fromLatin1(kSyxFilter);
-    spec.defaultExtension = QStringLiteral("syx");
-    spec.initialName = save ? QStringLiteral("midi.syx") : QStringLiteral("*.syx");
-    return res::Ui().ChooseFile(parent, spec);
+    res::FileDialogSpec request;
+    request.save = save;
+    request.filter = QString::fromLatin1(kSyxFilter);
+    request.defaultExtension = QStringLiteral("syx");
+    request.initialName = save ? QStringLiteral("midi.syx") : QStringLiteral("*.syx");
+    return res::Ui().ChooseFile(parent, request);
 }
 
 void ShowDumpError(QWidget* parent, const char* text) {

@@ -5,9 +5,8 @@
 #include <QRegularExpression>
 #include <set>
 
-#include "curves/curve_library.h"
-
 #include "app/main_form_combos.h"
+#include "curves/curve_library.h"
 #include "res/dialog_builder.h"
 #include "res/item_lists.h"
 #include "res/template_main_form.h"
@@ -119,17 +118,17 @@ TEST(MainFormLists, ChannelTransportOctaveAndCurveTexts) {
 }
 
 TEST(MainFormLists, SortedCombosKeepCodeOrderSoThatItemIndexFollowsTheCode) {
-    for (const FormCombo& spec : FormCombos()) {
-        if (spec.list == ComboList::Curves) continue;
+    for (const FormCombo& entry : FormCombos()) {
+        if (entry.list == ComboList::Curves) continue;
         QComboBox combo;
         combo.setEditable(true);
-        combo.setProperty("sorted", spec.list != ComboList::Octave);
-        const QStringList given = InitialItems(spec);
+        combo.setProperty("sorted", entry.list != ComboList::Octave);
+        const QStringList given = InitialItems(entry);
         res::AddComboItems(&combo, given);
         ASSERT_EQ(combo.count(), given.size());
         // The lists are given in code order, which is also their sorted order.
         for (int i = 0; i < combo.count(); ++i)
-            EXPECT_EQ(combo.itemText(i), given[i]) << spec.id << " item " << i;
+            EXPECT_EQ(combo.itemText(i), given[i]) << entry.id << " item " << i;
     }
     // Curve names do not disturb the order: the index prefix decides.
     QComboBox curves;

@@ -136,7 +136,7 @@ TEST(TranslateCliTest, ConfigurationFileDrivesTheEngine) {
               "--\n");
 }
 
-TEST(TranslateCliTest, OutputChannelAndMendedChannelCodes) {
+TEST(TranslateCliTest, OutputChannelAndChannelCodesOutOfRange) {
     TempDir dir;
     const CliRun moved =
         Translate("B2 4A 40\nC0 05\nF8\n", {"--config", WriteConfig(dir, "[CHANEL]\nDATA=010\n")});

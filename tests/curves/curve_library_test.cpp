@@ -189,7 +189,8 @@ TEST_F(CurveLibraryTest, AddKeeps255CharactersOfALongNameAndRefusesLineBreaks) {
         AddCurve(CurveKind::Velocity, longName.c_str(), 1, 2, 3, 4, settings, libraries).result,
         CurveStoreResult::Ok);
     EXPECT_EQ(Read("CURVE", "NAME00"), std::string(255, 'n'));
-    EXPECT_EQ(std::string(libraries.Of(CurveKind::Velocity).entries[0].name), std::string(255, 'n'));
+    EXPECT_EQ(std::string(libraries.Of(CurveKind::Velocity).entries[0].name),
+              std::string(255, 'n'));
 
     const std::string before = FileText();
     const AddCurveOutcome bad =

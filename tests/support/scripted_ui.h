@@ -9,7 +9,7 @@
 namespace ostrel::test {
 
 class ScriptedUi final : public res::UiSeam {
-public:
+  public:
     struct Shown {
         QString text, caption;
         res::MsgButtons buttons;
@@ -34,8 +34,8 @@ public:
         return r;
     }
 
-    res::FileChoice ChooseFile(QWidget*, const res::FileDialogSpec& spec) override {
-        fileSpecs.push_back(spec);
+    res::FileChoice ChooseFile(QWidget*, const res::FileDialogSpec& request) override {
+        fileSpecs.push_back(request);
         res::FileChoice c;
         if (files_.empty()) return c;
         const QString path = files_.front();
@@ -50,7 +50,7 @@ public:
     std::vector<Shown> shown;
     std::vector<res::FileDialogSpec> fileSpecs;
 
-private:
+  private:
     std::deque<res::MsgResult> answers_;
     std::deque<QString> files_;
 };

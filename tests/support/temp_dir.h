@@ -6,7 +6,7 @@ namespace ostrel::test {
 // A fresh folder under /tmp for one test; removed with everything in it when
 // the object goes away. Tests that touch files work only inside one.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -19,17 +19,17 @@ public:
     static void Write(const std::string& path, const std::string& content);
     static std::string Read(const std::string& path);
 
-private:
+  private:
     std::string path_;
 };
 
 // Changes the current directory for the lifetime of the object.
 class ScopedCwd {
-public:
+  public:
     explicit ScopedCwd(const std::string& dir);
     ~ScopedCwd();
 
-private:
+  private:
     std::string old_;
 };
 
