@@ -42,7 +42,7 @@ asan: deps
 tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=thread
 	cmake --build build-tsan -j $(JOBS)
-	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" OSTREL_JACK_PERIOD=1024 scripts/with-jack.sh ctest --test-dir build-tsan --output-on-failure -j $(JOBS)
+	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/scripts/tsan.supp" OSTREL_JACK_PERIOD=1024 scripts/with-jack.sh ctest --test-dir build-tsan --output-on-failure -j $(JOBS)
 
 screenshot: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/app/ostrel-screenshot screenshots

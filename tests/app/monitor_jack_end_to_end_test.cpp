@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 
 #include "app/app_state.h"
 #include "app/main_frame.h"
@@ -78,6 +79,19 @@ TEST(WindowOverJack, KnobMessageIsTranslatedAndShownInTheMonitor) {
     EXPECT_TRUE(state.table.Get(Entry::KNOB01).Is("007"));
     res::Item<QPushButton>(frame, 1004)->click();
     ASSERT_EQ(state.passThrough->State(), PassThroughState::Running);
+
+    // Ports that joined the graph a moment ago may miss their first cycles on a
+    // loaded machine: probe with tune requests (passed unchanged) until one comes
+    // through, then forget them. The monitor empties its queue when it opens.
+    bool live = false;
+    const auto deadline = std::chrono::steady_clock::now() + test::kJackWait;
+    while (!live && std::chrono::steady_clock::now() < deadline) {
+        ASSERT_TRUE(keys.Send({0xF6}));
+        live = keys.WaitForCount(1, std::chrono::milliseconds(100));
+    }
+    ASSERT_TRUE(live) << "no message came through the window's pass-through";
+    ASSERT_TRUE(keys.WaitUntilPlayed(test::kJackWait));
+    keys.ClearReceived();
 
     QString shown;
     bool ran = false;
