@@ -66,9 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char buffer[ostrel::kTextBufferSize];
     char other[ostrel::kTextBufferSize];
     const int n = settings.ReadValue(rawSection.c_str(), rawKey.c_str(), buffer);
-    // A NUL byte inside a value makes the count exceed the text; only the buffer's
-    // bounds are held here.
-    CHECK(n >= 0 && n <= 255 && buffer[n] == '\0');
+    // The count is the text's length, within the buffer, even for a value that
+    // holds a NUL byte.
+    CHECK(n >= 0 && n <= 255 && buffer[n] == '\0' && std::strlen(buffer) == static_cast<size_t>(n));
     settings.WriteValue(rawSection.c_str(), rawKey.c_str(), rawValue.c_str());
 
     // A plain write reads back, and leaves a different key as it was.
