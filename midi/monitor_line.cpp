@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "midi/short_message.h"
+#include "sysex/bulk_dump.h"
 
 namespace ostrel {
 namespace {
@@ -66,9 +67,7 @@ std::string FormatMonitorLine(const MonitorEvent& event) {
 }
 
 std::string FormatDumpText(const MonitorEvent& event) {
-    std::string text;
-    AppendBytes(text, event.received, std::min<size_t>(event.receivedLength, kShownBytes), "%02X ");
-    return text;
+    return FormatHexText(event.received, std::min<size_t>(event.receivedLength, kShownBytes));
 }
 
 }  // namespace ostrel
