@@ -13,15 +13,18 @@
 namespace ostrel {
 
 class PassThrough;
-class MidiServices;
+class MidiSystem;
+class PortKeeper;
 class EventPump;
 
 inline constexpr int kCfgNameSize = 256;
+// The window's client in the MIDI graph.
+inline constexpr const char* kMidiClientName = "Ostrel";
 
 struct AppState {
-    // services: the MIDI system the pass-through uses (RtMidi, or a fake in tests).
-    // Null builds the platform's own services.
-    explicit AppState(std::unique_ptr<MidiServices> services = nullptr);
+    // midi: the MIDI system the pass-through uses (JACK, ALSA, or a fake in
+    // tests). Null builds the one this machine offers.
+    explicit AppState(std::unique_ptr<MidiSystem> midi = nullptr);
     ~AppState();
     AppState(const AppState&) = delete;
     AppState& operator=(const AppState&) = delete;
@@ -30,11 +33,14 @@ struct AppState {
     AssignmentTable table;
     CurrentCurves curves;
     CurveLibraries curveLibraries;  // velocity and touch libraries of named curves
-    DeviceIndices devices;
 
-    std::unique_ptr<MidiServices> midi;
-    // Owns both ports; built on `table`, `curves` and `midi`. Never null after construction.
+    std::unique_ptr<MidiSystem> midi;
+    // Why no MIDI system could be built or joined, for the user; empty when it was.
+    std::string midiProblem;
+    // Runs on the MIDI thread; built on `table`, `curves` and `midi`. Never null.
     std::unique_ptr<PassThrough> passThrough;
+    // Ostrel's place in the MIDI graph: its ports and the chosen connections.
+    std::unique_ptr<PortKeeper> ports;
     // The one reader of the pass-through's queue of monitor entries and received
     // dumps (the monitor window and the dump receive dialog register with it).
     std::unique_ptr<EventPump> events;

@@ -6,7 +6,7 @@ namespace ostrel {
 
 EventPump::EventPump(PassThrough& passThrough, QObject* parent)
     : EventPump([&passThrough](MonitorEvent& e) { return passThrough.PopEvent(e); },
-                [&passThrough] { return uint64_t(passThrough.DroppedEvents()); }, parent) {}
+                [&passThrough] { return passThrough.Lost(); }, parent) {}
 
 EventPump::EventPump(Source source, LossCounter lost, QObject* parent)
     : QObject(parent), source_(std::move(source)), lost_(std::move(lost)) {

@@ -11,11 +11,14 @@
 #include "app/event_pump.h"
 #include "app/main_frame.h"
 #include "app/midi_driver_command.h"
+#include "app/midi_graph.h"
 #include "app/monitor_dlg.h"
 #include "curves/gui/run_curve_dialog.h"
 #include "midi/pass_through.h"
+#include "midi/port_keeper.h"
 #include "res/dialog_builder.h"
 #include "res/template_main_form.h"
+#include "res/ui_seam.h"
 #include "sysex/gui/dump_receive_dlg.h"
 #include "sysex/gui/dump_send_dlg.h"
 #include "sysex/gui/sysex_send_report.h"
@@ -108,27 +111,36 @@ void COstrelView::InitialUpdate() {
         OnFileNew();
     }
     UpdateTitle();
-    state_.passThrough->ReopenBoth(state_.devices.input.load(), state_.devices.output.load());
+    // Ostrel's ports exist from here on; the remembered devices are connected
+    // now or as soon as they appear.
+    JoinMidiGraph(state_);
+    new MidiNotices(state_, this);
 }
 
 void COstrelView::ShutDown() {
     if (shutDown_) return;
     shutDown_ = true;
-    state_.passThrough->SetState(PassThroughState::Stopped);
-    state_.passThrough->CloseInput();
-    state_.passThrough->CloseOutput();
+    // Every held note and pedal is released before the ports close.
+    state_.ports->Shutdown();
 }
 
 void COstrelView::OnStart() {
     start_->setEnabled(false);
     stop_->setEnabled(true);
     state_.passThrough->SetState(PassThroughState::Running);
+    if (!state_.ports->Online() && !state_.midiProblem.empty() && !toldNoMidi_) {
+        // Said once: forwarding starts by itself when a MIDI system answers.
+        toldNoMidi_ = true;
+        res::Ui().Message(this, NoMidiSystemText(state_), QString::fromLatin1(res::kAppCaption),
+                          res::MsgButtons::Ok, res::MsgIcon::Stop);
+    }
 }
 
 void COstrelView::OnStop() {
     stop_->setEnabled(false);
     start_->setEnabled(true);
-    state_.passThrough->SetState(PassThroughState::Stopped);
+    // Held notes and pedals are released.
+    state_.passThrough->Stop();
 }
 
 void COstrelView::OnMonitor() { RunMonitorDialog(this, state_); }

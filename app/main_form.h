@@ -112,6 +112,7 @@ class COstrelView : public QWidget {
     QPushButton* stop_ = nullptr;
     bool initialised_ = false;
     bool shutDown_ = false;
+    bool toldNoMidi_ = false;                    // the missing MIDI system was reported at Start
     CDumpSendDlg* dumpSendDlg_ = nullptr;        // child of the form
     CDumpReceiveDlg* dumpReceiveDlg_ = nullptr;  // child of the form
 };

@@ -38,9 +38,9 @@ AssignmentCode ShownCode(const FormCombo& combo, const AssignmentTable& table) {
 
 void COstrelView::OnFileNew() {
     SelectNewDefaults();
-    // Single edits and New are not fenced off from the pass-through: every cell is
-    // written whole, so the MIDI thread sees either the old or the new code.
-    state_.table.ResetToDefaults();
+    // The defaults replace the whole table between two cycles of the MIDI thread.
+    AssignmentTable defaults;
+    PublishTable(defaults);
     SelectCurvesInForce();
     std::memset(state_.currentCfgName, 0, sizeof state_.currentCfgName);
     state_.currentCfgPath.clear();
@@ -68,13 +68,10 @@ void COstrelView::LoadConfig(const std::string& path) {
 }
 
 void COstrelView::PublishTable(const AssignmentTable& staging) {
-    // The file has been read completely before this point; the pass-through is
-    // held only while the cells are replaced, so it never waits for a dialog or
-    // the disk and never translates with a half-replaced table.
-    const PassThroughState before = state_.passThrough->State();
-    state_.passThrough->SetState(PassThroughState::Loading);
-    state_.table.CopyFrom(staging);
-    state_.passThrough->SetState(before);
+    // The file has been read completely before this point; the MIDI thread picks
+    // the new table up between two cycles, so no message is translated with half
+    // of each and none is lost for it.
+    state_.passThrough->PublishTable(staging);
 }
 
 void COstrelView::ShowTable() {

@@ -2,17 +2,23 @@
 
 #include "app/app_state.h"
 #include "midi/gui/midi_driver_dlg.h"
-#include "midi/midi_services.h"
-#include "midi/pass_through.h"
+#include "midi/port_keeper.h"
 
 namespace ostrel {
 
 bool RunMidiDriverDialog(QWidget* parent, AppState& state) {
-    // The ports stay open on the old devices while the dialog is shown.
-    CMidiDriverDlg dlg(state.midi->InputDeviceNames(), state.midi->OutputDeviceNames(),
-                       state.devices, state.settings, parent);
+    PortKeeper& ports = *state.ports;
+    CMidiDriverDlg::Lists lists;
+    lists.inputs = ports.Devices(PortDirection::Input);
+    lists.outputs = ports.Devices(PortDirection::Output);
+    lists.chosenInput = ports.Chosen(PortDirection::Input);
+    lists.chosenOutput = ports.Chosen(PortDirection::Output);
+    if (!ports.Online()) lists.problem = state.midiProblem;
+    // The connections stay as they are while the dialog is shown.
+    CMidiDriverDlg dlg(lists, state.settings, parent);
     if (dlg.exec() != QDialog::Accepted) return false;
-    state.passThrough->ReopenBoth(state.devices.input, state.devices.output);
+    ports.Choose(PortDirection::Input, dlg.ChosenInput());
+    ports.Choose(PortDirection::Output, dlg.ChosenOutput());
     return true;
 }
 

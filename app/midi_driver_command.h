@@ -5,8 +5,8 @@ namespace ostrel {
 
 struct AppState;
 
-// The Setup menu's Midi driver command: runs the driver dialog on the system's
-// device lists; after OK both ports are reopened with the new indices (the
+// The Setup menu's Midi driver command: runs the driver dialog on the MIDI
+// graph's ports; after OK both choices become Ostrel's connections (the
 // pass-through state stays as it was). Returns true for OK.
 bool RunMidiDriverDialog(QWidget* parent, AppState& state);
 

@@ -53,7 +53,7 @@ bool COstrelApp::InitInstance() {
     QApplication::setWindowIcon(res::AppIcon());
     QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
 
-    state_ = std::make_unique<AppState>(std::move(options_.services));
+    state_ = std::make_unique<AppState>(std::move(options_.midi));
     AppState& state = *state_;
 
     // The settings file, and the start directory that also holds the help page.
@@ -63,15 +63,13 @@ bool COstrelApp::InitInstance() {
                           res::MsgIcon::Stop);
     state.programDirectory = CurrentDirectory();
 
-    // Curve libraries with the start points of both curves, and the MIDI ports in use
-    // (an absent key reads as 0: the first device).
+    // Curve libraries with the start points of both curves. The remembered MIDI
+    // devices are read when the main form joins the MIDI graph.
     LoadCurveLibraries(state.settings, state.curveLibraries, state.curves);
     // The drawing area has one fixed size, so the curve in force is known from the
     // start, before any curve dialog has been opened.
     for (CurveKind kind : {CurveKind::Velocity, CurveKind::Touch})
         state.curves.Of(kind).SetArea(res::kCurveAreaWidth, res::kCurveAreaHeight);
-    state.devices.input = state.settings.ReadInt("DEVNAME", "MIDIIN");
-    state.devices.output = state.settings.ReadInt("DEVNAME", "MIDIOUT");
 
     // Only one copy runs. The settings were read above, so a second copy has read
     // them too before it ends.

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/single_instance.h"
-#include "midi/midi_services.h"
+#include "midi/midi_system.h"
 
 namespace ostrel {
 
@@ -18,8 +18,8 @@ inline constexpr const char* kAlreadyRunningText = "System Has Excuted This Prog
 class COstrelApp {
   public:
     struct Options {
-        std::string lockPath;                    // empty: SingleInstanceLockPath()
-        std::unique_ptr<MidiServices> services;  // null: the system's MIDI services
+        std::string lockPath;              // empty: SingleInstanceLockPath()
+        std::unique_ptr<MidiSystem> midi;  // null: the MIDI system of this machine
     };
 
     COstrelApp();

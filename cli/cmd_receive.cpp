@@ -8,12 +8,7 @@
 #include <cstring>
 
 #include "cli/command.h"
-#include "core/assignment_table.h"
-#include "curves/current_curve.h"
-#include "midi/device_list.h"
-#include "midi/midi_services.h"
-#include "midi/pass_through.h"
-#include "store/ini_settings.h"
+#include "cli/midi_session.h"
 #include "sysex/bulk_dump.h"
 
 namespace ostrel::cli {
@@ -21,7 +16,7 @@ namespace {
 
 int RunReceiveSyx(int argc, char** argv);
 const Command kReceiveSyx = {"receive-syx",
-                             "receive-syx FILE.syx [--in N] [--timeout SECONDS]  (default 60 s)",
+                             "receive-syx FILE.syx [--in PORT] [--timeout SECONDS]  (default 60 s)",
                              &RunReceiveSyx};
 const Registration kRegistration(kReceiveSyx);
 
@@ -29,8 +24,7 @@ constexpr double kDefaultTimeout = 60.0;
 
 struct ReceiveOptions {
     const char* path = nullptr;
-    int input = 0;
-    bool inputGiven = false;
+    const char* input = nullptr;
     double timeout = kDefaultTimeout;
 };
 
@@ -38,9 +32,9 @@ std::string ParseOptions(int argc, char** argv, ReceiveOptions& options) {
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--in") == 0 && hasValue) {
-            if (!ParseDeviceIndex(argv[++i], options.input))
-                return std::string("bad input device index '") + argv[i] + "'";
-            options.inputGiven = true;
+            options.input = argv[++i];
+            if (!IsPortArgument(options.input))
+                return std::string("bad input port '") + options.input + "'";
         } else if (std::strcmp(argv[i], "--timeout") == 0 && hasValue) {
             char* end = nullptr;
             options.timeout = std::strtod(argv[++i], &end);
@@ -79,10 +73,6 @@ int RunReceiveSyx(int argc, char** argv) {
     ReceiveOptions options;
     const std::string bad = ParseOptions(argc, argv, options);
     if (!bad.empty()) return UsageError(kReceiveSyx, bad);
-    if (!options.inputGiven) {
-        CIniSettings settings;
-        if (settings.InitPath()) options.input = settings.ReadInt("DEVNAME", "MIDIIN");
-    }
 
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
@@ -90,13 +80,20 @@ int RunReceiveSyx(int argc, char** argv) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    AssignmentTable table;
-    CurrentCurves curves;
-    std::unique_ptr<MidiServices> services = CreateSystemMidiServices();
-    PassThrough passThrough(table, curves, *services);
-    std::string why;
-    if (!passThrough.OpenInput(options.input, &why))
-        return RuntimeError("MIDI input " + std::to_string(options.input) + " not opened: " + why);
+    // Without --in, the input that Ostrel.ini in this folder remembers.
+    MidiSession session;
+    std::string why, device;
+    if (!session.Join(kDefaultClientName, why)) return RuntimeError(why);
+    if (options.input != nullptr
+            ? !session.Resolve(PortDirection::Input, options.input, device, why)
+            : (device = session.Remembered(PortDirection::Input), false))
+        return RuntimeError(why);
+    if (device.empty()) return RuntimeError("no MIDI input port chosen (--in PORT)");
+    if (!session.keeper->Choose(PortDirection::Input, device, &why) ||
+        !session.keeper->Connected(PortDirection::Input))
+        return RuntimeError("MIDI input " + device + " not connected" +
+                            (why.empty() ? std::string(": no such port") : ": " + why));
+    PassThrough& passThrough = *session.passThrough;
     // Dumps are handed over only while the pass-through runs, as with the window.
     passThrough.SetReceiveHook(true);
     passThrough.Start();
@@ -105,8 +102,7 @@ int RunReceiveSyx(int argc, char** argv) {
     MonitorEvent dump;
     bool interrupted = false;
     const bool received = WaitForDump(passThrough, options.timeout, dump, stopSignals, interrupted);
-    passThrough.Stop();
-    passThrough.CloseInput();
+    session.keeper->Shutdown();
     if (interrupted) return RuntimeError("interrupted before a dump arrived");
     if (!received)
         return RuntimeError("no dump received within " + std::to_string(options.timeout) +

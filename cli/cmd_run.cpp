@@ -1,32 +1,36 @@
-// ostrel-cli run: the live pass-through without a window. Opens both ports,
-// forwards until SIGINT or SIGTERM, then closes them.
+// ostrel-cli run: the live pass-through without a window. Joins the MIDI graph
+// with the ports "in" and "out", connects the chosen devices (or leaves the
+// ports for a patchbay to wire), forwards until SIGINT or SIGTERM, reads its
+// table again on SIGHUP, and releases every held note before it leaves.
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "cli/command.h"
-#include "core/assignment_table.h"
-#include "curves/current_curve.h"
-#include "midi/device_list.h"
-#include "midi/midi_services.h"
+#include "cli/midi_session.h"
+#include "cli/stdout_lines.h"
 #include "midi/monitor_line.h"
-#include "midi/pass_through.h"
 #include "store/config_file.h"
-#include "store/ini_settings.h"
 
 namespace ostrel::cli {
 namespace {
 
 int RunRun(int argc, char** argv);
-const Command kRun = {"run", "run [--config FILE.cfg] [--in N] [--out N] [--monitor]", &RunRun};
+const Command kRun = {"run",
+                      "run [--config FILE.cfg] [--in PORT] [--out PORT] [--remembered] "
+                      "[--name NAME] [--monitor]   (PORT: client:port or its number)",
+                      &RunRun};
 const Registration kRegistration(kRun);
 
 struct RunOptions {
     const char* config = nullptr;
-    int input = 0, output = 0;
-    bool inputGiven = false, outputGiven = false;
+    const char* input = nullptr;
+    const char* output = nullptr;
+    std::string name = kDefaultClientName;
+    bool remembered = false;
     bool monitor = false;
 };
 
@@ -37,16 +41,20 @@ std::string ParseOptions(int argc, char** argv, RunOptions& options) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(arg, "--monitor") == 0) {
             options.monitor = true;
+        } else if (std::strcmp(arg, "--remembered") == 0) {
+            options.remembered = true;
         } else if (std::strcmp(arg, "--config") == 0 && hasValue) {
             options.config = argv[++i];
         } else if (std::strcmp(arg, "--in") == 0 && hasValue) {
-            if (!ParseDeviceIndex(argv[++i], options.input))
-                return std::string("bad input device index '") + argv[i] + "'";
-            options.inputGiven = true;
+            options.input = argv[++i];
+            if (!IsPortArgument(options.input))
+                return std::string("bad input port '") + options.input + "'";
         } else if (std::strcmp(arg, "--out") == 0 && hasValue) {
-            if (!ParseDeviceIndex(argv[++i], options.output))
-                return std::string("bad output device index '") + argv[i] + "'";
-            options.outputGiven = true;
+            options.output = argv[++i];
+            if (!IsPortArgument(options.output))
+                return std::string("bad output port '") + options.output + "'";
+        } else if (std::strcmp(arg, "--name") == 0 && hasValue && argv[i + 1][0] != '\0') {
+            options.name = argv[++i];
         } else {
             return std::string("unexpected argument '") + arg + "'";
         }
@@ -54,14 +62,57 @@ std::string ParseOptions(int argc, char** argv, RunOptions& options) {
     return "";
 }
 
-void WriteMonitorLines(PassThrough& passThrough) {
+// Reads a configuration file into a staging table. Empty when it worked, else why not.
+std::string ReadTable(const char* path, AssignmentTable& staging) {
+    struct stat info {};
+    if (::stat(path, &info) != 0)
+        return std::string("cannot read configuration file ") + path + ": " + std::strerror(errno);
+    if (!S_ISREG(info.st_mode))
+        return std::string("cannot read configuration file ") + path + ": not a regular file";
+    FILE* f = std::fopen(path, "rb");
+    if (f == nullptr)
+        return std::string("cannot read configuration file ") + path + ": " + std::strerror(errno);
+    std::fclose(f);
+    ReadConfig(path, staging);
+    return "";
+}
+
+void WriteMonitorLines(PassThrough& passThrough, StdoutLines& out) {
     MonitorEvent event;
     while (passThrough.PopEvent(event)) {
-        const std::string line = FormatMonitorLine(event);
-        if (line.empty()) continue;
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fflush(stdout);
+        std::string line = FormatMonitorLine(event);
+        if (!line.empty()) out.Push(std::move(line));
     }
+}
+
+void Report(uint64_t count, const char* what) {
+    if (count > 0)
+        std::fprintf(stderr, "ostrel-cli: %llu %s\n", static_cast<unsigned long long>(count), what);
+}
+
+// Chooses the device of a direction from the option (or the settings).
+bool ChoosePort(MidiSession& session, PortDirection direction, const char* option,
+                bool remembered) {
+    std::string device, why;
+    if (option != nullptr) {
+        if (!session.Resolve(direction, option, device, why)) {
+            std::fprintf(stderr, "ostrel-cli: %s\n", why.c_str());
+            return false;
+        }
+    } else if (remembered) {
+        device = session.Remembered(direction);
+    }
+    if (device.empty()) return true;
+    if (!session.keeper->Choose(direction, device, &why)) {
+        std::fprintf(stderr, "ostrel-cli: MIDI %s %s not connected: %s\n", DirectionWord(direction),
+                     device.c_str(), why.c_str());
+        return why.find("itself") == std::string::npos;
+    }
+    if (!session.keeper->Connected(direction))
+        std::fprintf(stderr,
+                     "ostrel-cli: MIDI %s %s is not there yet; it is connected when it appears\n",
+                     DirectionWord(direction), device.c_str());
+    return true;
 }
 
 int RunRun(int argc, char** argv) {
@@ -70,64 +121,73 @@ int RunRun(int argc, char** argv) {
     const std::string bad = ParseOptions(argc, argv, options);
     if (!bad.empty()) return UsageError(kRun, bad);
 
-    AssignmentTable table;
+    MidiSession session;
     if (options.config != nullptr) {
-        if (FILE* f = std::fopen(options.config, "rb"))
-            std::fclose(f);
-        else
-            return RuntimeError(std::string("cannot read configuration file ") + options.config +
-                                ": " + std::strerror(errno));
         AssignmentTable staging;
-        ReadConfig(options.config, staging);
-        table.CopyFrom(staging);
-    }
-    // The remembered devices of Ostrel.ini in the current directory; absent keys give 0.
-    CIniSettings settings;
-    if ((!options.inputGiven || !options.outputGiven) && settings.InitPath()) {
-        if (!options.inputGiven) options.input = settings.ReadInt("DEVNAME", "MIDIIN");
-        if (!options.outputGiven) options.output = settings.ReadInt("DEVNAME", "MIDIOUT");
+        const std::string why = ReadTable(options.config, staging);
+        if (!why.empty()) return RuntimeError(why);
+        session.table.CopyFrom(staging);
     }
 
-    // SIGINT and SIGTERM are taken with sigtimedwait below: blocked before any
-    // MIDI thread starts, so every thread inherits the mask.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // SIGINT, SIGTERM and SIGHUP are taken with sigtimedwait below: blocked
+    // before any MIDI thread starts, so every thread inherits the mask.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
-    CurrentCurves curves;  // all 0: every value maps to itself
-    std::unique_ptr<MidiServices> services = CreateSystemMidiServices();
-    PassThrough passThrough(table, curves, *services);
-    passThrough.SetMonitorLogging(options.monitor);
     std::string why;
-    if (!passThrough.OpenInput(options.input, &why))
-        std::fprintf(stderr, "ostrel-cli: MIDI input %d not opened: %s\n", options.input,
-                     why.c_str());
-    why.clear();
-    if (!passThrough.OpenOutput(options.output, &why))
-        std::fprintf(stderr, "ostrel-cli: MIDI output %d not opened: %s\n", options.output,
-                     why.c_str());
+    bool built = false;
+    const bool online = session.Join(options.name, why, &built);
+    if (!built) return RuntimeError(why);
+    if (!online)
+        std::fprintf(stderr, "ostrel-cli: %s; looking for it every 2 seconds\n", why.c_str());
+    if (!ChoosePort(session, PortDirection::Input, options.input, options.remembered) ||
+        !ChoosePort(session, PortDirection::Output, options.output, options.remembered)) {
+        session.keeper->Shutdown();
+        return 1;
+    }
+    PassThrough& passThrough = *session.passThrough;
+    passThrough.SetMonitorLogging(options.monitor);
     passThrough.Start();
-    std::fprintf(stderr, "ready\n");
+    bool ready = false;
+    StdoutLines out;
 
     const timespec tick = {0, 10 * 1000 * 1000};
     for (;;) {
-        WriteMonitorLines(passThrough);
-        const int signal = sigtimedwait(&stopSignals, nullptr, &tick);
+        if (!ready && session.keeper->Online()) {
+            std::fprintf(stderr, "ready: %s:in %s:out\n", session.keeper->ClientName().c_str(),
+                         session.keeper->ClientName().c_str());
+            ready = true;
+        }
+        std::string notice;
+        while (session.keeper->TakeNotice(notice))
+            if (ready) std::fprintf(stderr, "ostrel-cli: %s\n", notice.c_str());
+        WriteMonitorLines(passThrough, out);
+        const int signal = sigtimedwait(&signals, nullptr, &tick);
         if (signal == SIGINT || signal == SIGTERM) break;
+        if (signal == SIGHUP && options.config != nullptr) {
+            // Read again, staged, then published whole between two cycles.
+            AssignmentTable staging;
+            const std::string failed = ReadTable(options.config, staging);
+            if (failed.empty())
+                passThrough.PublishTable(staging);
+            else
+                std::fprintf(stderr, "ostrel-cli: %s; the table stays as it was\n", failed.c_str());
+        }
     }
 
-    passThrough.Stop();
-    passThrough.CloseInput();
-    passThrough.CloseOutput();
-    WriteMonitorLines(passThrough);
-    if (passThrough.DroppedEvents() > 0)
-        std::fprintf(stderr, "ostrel-cli: %llu monitor entries dropped\n",
-                     static_cast<unsigned long long>(passThrough.DroppedEvents()));
-    if (passThrough.DroppedSends() > 0)
-        std::fprintf(stderr, "ostrel-cli: %llu messages not sent (output queue full)\n",
-                     static_cast<unsigned long long>(passThrough.DroppedSends()));
+    // Releases what is held, waits for it to go out, then closes the ports.
+    session.keeper->Shutdown();
+    WriteMonitorLines(passThrough, out);
+    Report(passThrough.DroppedEvents(), "monitor entries dropped");
+    Report(passThrough.DroppedSends(), "messages not sent (the output of a cycle was full)");
+    Report(passThrough.DroppedLarge(),
+           "System Exclusive messages dropped: larger than the largest MIDI event the output "
+           "port carries");
+    Report(out.Dropped(), "monitor lines dropped (the standard output did not keep up)");
     return 0;
 }
 

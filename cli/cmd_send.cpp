@@ -8,35 +8,28 @@
 #include <thread>
 
 #include "cli/command.h"
-#include "core/assignment_table.h"
-#include "curves/current_curve.h"
-#include "midi/device_list.h"
-#include "midi/midi_services.h"
-#include "midi/pass_through.h"
+#include "cli/midi_session.h"
 #include "midi/sysex_transmit.h"
 #include "store/atomic_file.h"
-#include "store/ini_settings.h"
 
 namespace ostrel::cli {
 namespace {
 
 int RunSendSyx(int argc, char** argv);
 int RunSendHex(int argc, char** argv);
-const Command kSendSyx = {"send-syx", "send-syx FILE.syx [--out N]", &RunSendSyx};
-const Command kSendHex = {"send-hex", "send-hex \"F0 .. F7\" [--out N]", &RunSendHex};
+const Command kSendSyx = {"send-syx", "send-syx FILE.syx [--out PORT]", &RunSendSyx};
+const Command kSendHex = {"send-hex", "send-hex \"F0 .. F7\" [--out PORT]", &RunSendHex};
 const Registration kSyxRegistration(kSendSyx);
 const Registration kHexRegistration(kSendHex);
 
 constexpr std::chrono::milliseconds kSettleTime{200};
 
-// One positional argument and --out N. Empty when fine, else what is wrong.
-std::string ParseArguments(int argc, char** argv, const char*& positional, int& output,
-                           bool& outputGiven) {
+// One positional argument and --out PORT. Empty when fine, else what is wrong.
+std::string ParseArguments(int argc, char** argv, const char*& positional, const char*& output) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
-            if (!ParseDeviceIndex(argv[++i], output))
-                return std::string("bad output device index '") + argv[i] + "'";
-            outputGiven = true;
+            output = argv[++i];
+            if (!IsPortArgument(output)) return std::string("bad output port '") + output + "'";
         } else if (positional == nullptr && (argv[i][0] != '-' || argv[i][1] == '\0')) {
             positional = argv[i];
         } else {
@@ -47,32 +40,38 @@ std::string ParseArguments(int argc, char** argv, const char*& positional, int& 
 }
 
 // Checks the blank-free hex text, opens the output and sends the message.
-int Transmit(const std::string& hexText, int output, bool outputGiven) {
+int Transmit(const std::string& hexText, const char* output) {
     uint8_t bytes[kTransmitBufferSize];
     const TransmitResult checked =
         PrepareSysEx(hexText.c_str(), static_cast<int>(hexText.size()), bytes);
     if (checked.outcome != TransmitOutcome::Sent) return RuntimeError(checked.text);
 
-    if (!outputGiven) {
-        CIniSettings settings;
-        if (settings.InitPath()) output = settings.ReadInt("DEVNAME", "MIDIOUT");
-    }
-    AssignmentTable table;
-    CurrentCurves curves;
-    std::unique_ptr<MidiServices> services = CreateSystemMidiServices();
-    PassThrough passThrough(table, curves, *services);
-    std::string why;
-    if (!passThrough.OpenOutput(output, &why))
-        return RuntimeError("MIDI output " + std::to_string(output) + " not opened: " + why);
-    // A port that has just been connected takes a few cycles of the MIDI system
-    // (JACK applies new connections at a cycle boundary) before what it sends
-    // arrives; a one-shot send waits for that.
+    // Without --out, the output that Ostrel.ini in this folder remembers.
+    MidiSession session;
+    std::string why, device;
+    if (!session.Join(kDefaultClientName, why)) return RuntimeError(why);
+    if (output != nullptr ? !session.Resolve(PortDirection::Output, output, device, why)
+                          : (device = session.Remembered(PortDirection::Output), false))
+        return RuntimeError(why);
+    if (device.empty()) return RuntimeError("no MIDI output port chosen (--out PORT)");
+    if (!session.keeper->Choose(PortDirection::Output, device, &why) ||
+        !session.keeper->Connected(PortDirection::Output))
+        return RuntimeError("MIDI output " + device + " not connected" +
+                            (why.empty() ? std::string(": no such port") : ": " + why));
+    // A new connection takes effect at a cycle boundary; a one-shot send waits
+    // for it before it writes.
     std::this_thread::sleep_for(kSettleTime);
     const TransmitResult sent =
-        TransmitSysEx(passThrough, hexText.c_str(), static_cast<int>(hexText.size()));
-    // Closing the port sends what the MIDI system still holds.
-    passThrough.CloseOutput();
+        TransmitSysEx(*session.passThrough, hexText.c_str(), static_cast<int>(hexText.size()));
     if (sent.outcome != TransmitOutcome::Sent) return RuntimeError(sent.text);
+    const bool written = session.passThrough->Flush();
+    const uint64_t large = session.passThrough->DroppedLarge();
+    session.keeper->Shutdown();
+    if (large > 0)
+        return RuntimeError(
+            "the message is larger than the largest MIDI event the output port "
+            "carries; nothing was sent");
+    if (!written) return RuntimeError("the MIDI system did not take the message");
     std::printf("sent %d bytes\n", sent.sentLength);
     return 0;
 }
@@ -80,9 +79,8 @@ int Transmit(const std::string& hexText, int output, bool outputGiven) {
 int RunSendSyx(int argc, char** argv) {
     if (WantsHelp(kSendSyx, argc, argv)) return 0;
     const char* path = nullptr;
-    int output = 0;
-    bool outputGiven = false;
-    const std::string bad = ParseArguments(argc, argv, path, output, outputGiven);
+    const char* output = nullptr;
+    const std::string bad = ParseArguments(argc, argv, path, output);
     if (!bad.empty()) return UsageError(kSendSyx, bad);
 
     std::string content;
@@ -93,21 +91,20 @@ int RunSendSyx(int argc, char** argv) {
         std::snprintf(pair, sizeof pair, "%02X", byte);
         hexText += pair;
     }
-    return Transmit(hexText, output, outputGiven);
+    return Transmit(hexText, output);
 }
 
 int RunSendHex(int argc, char** argv) {
     if (WantsHelp(kSendHex, argc, argv)) return 0;
     const char* text = nullptr;
-    int output = 0;
-    bool outputGiven = false;
-    const std::string bad = ParseArguments(argc, argv, text, output, outputGiven);
+    const char* output = nullptr;
+    const std::string bad = ParseArguments(argc, argv, text, output);
     if (!bad.empty()) return UsageError(kSendHex, bad);
     // Blanks separate the bytes for the reader only; the transmission wants none.
     std::string hexText;
     for (const char* c = text; *c != '\0'; ++c)
         if (!std::isspace(static_cast<unsigned char>(*c))) hexText += *c;
-    return Transmit(hexText, output, outputGiven);
+    return Transmit(hexText, output);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// ostrel-cli translate: runs messages given as hex text through the engine and
-// prints what the live pass-through would send for each, one line per message.
+// ostrel-cli translate: runs messages given as hex text through the forwarding
+// of the live pass-through and prints what it would send for each, one line per
+// message.
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -10,8 +11,8 @@
 
 #include "cli/command.h"
 #include "core/assignment_table.h"
-#include "core/translation_engine.h"
 #include "curves/current_curve.h"
+#include "midi/forwarder.h"
 #include "store/config_file.h"
 #include "store/hex_text.h"
 
@@ -46,26 +47,6 @@ bool ParseCurve(const char* text, CurvePoints& curve) {
     return true;
 }
 
-// The bytes of a short message with this status, as the output port sends it.
-int ShortMessageLength(uint8_t status) {
-    switch (status & 0xF0) {
-        case 0x80:
-        case 0x90:
-        case 0xA0:
-        case 0xB0:
-        case 0xE0:
-            return 3;
-        case 0xC0:
-        case 0xD0:
-            return 2;
-        default:
-            break;
-    }
-    if (status == 0xF2) return 3;
-    if (status == 0xF1 || status == 0xF3) return 2;
-    return 1;
-}
-
 std::string HexLine(const uint8_t* bytes, size_t count) {
     static const char kDigits[] = "0123456789ABCDEF";
     std::string line;
@@ -79,47 +60,6 @@ std::string HexLine(const uint8_t* bytes, size_t count) {
 }
 
 const char* const kNothingSent = "--";
-
-// A short message goes out as a packed value; the value 0 sends nothing.
-std::string ShortOutput(const uint8_t* packed) {
-    if (packed[0] == 0 && packed[1] == 0 && packed[2] == 0 && packed[3] == 0) return kNothingSent;
-    return HexLine(packed, ShortMessageLength(packed[0]));
-}
-
-// What the pass-through sends for a System Exclusive message. Recognition sees at
-// most the first 256 bytes; a longer message still goes out whole.
-std::string TranslateLong(TranslationEngine& engine, const Bytes& received) {
-    uint8_t message[kMessageBufferSize] = {};
-    uint8_t work[kMessageBufferSize] = {};
-    const int n = received.size() < kMessageBufferSize ? static_cast<int>(received.size())
-                                                       : kMessageBufferSize;
-    std::memcpy(message, received.data(), n);
-    const TranslateResult r = engine.TranslateMessage(message, n, work);
-    if (r.changedCount == 0) return HexLine(received.data(), received.size());
-    if (r.outLength == 0) return kNothingSent;
-    if (work[0] != 0xF0) return ShortOutput(work);
-    // An output that starts with F0 is the message passed on as it came: send the
-    // part that recognition did not look at too.
-    std::string line = HexLine(work, r.outLength);
-    if (received.size() > static_cast<size_t>(n)) {
-        line += ' ';
-        line += HexLine(received.data() + n, received.size() - n);
-    }
-    return line;
-}
-
-// What the pass-through sends for a short message of 1 to 3 bytes.
-std::string TranslateShort(TranslationEngine& engine, const Bytes& received) {
-    uint8_t message[kMessageBufferSize] = {};
-    uint8_t work[kMessageBufferSize] = {};
-    uint8_t packed[4] = {};
-    std::memcpy(packed, received.data(), received.size());
-    std::memcpy(message, packed, 4);
-    const TranslateResult r = engine.TranslateMessage(message, 4, work);
-    if (r.changedCount == 0) return ShortOutput(packed);
-    if (r.outLength == 0) return kNothingSent;
-    return ShortOutput(work);
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -231,7 +171,9 @@ int RunTranslate(int argc, char** argv) {
     CurrentCurves curves;
     curves.Of(CurveKind::Velocity).SetAll(velocity);
     curves.Of(CurveKind::Touch).SetAll(touch);
-    TranslationEngine engine(table, curves);
+    // One forwarder for the whole input: song position and held notes carry
+    // over from message to message, exactly as on the live path.
+    Forwarder forwarder(table, curves);
 
     bool anyBadLine = false;
     std::string line;
@@ -245,8 +187,8 @@ int RunTranslate(int argc, char** argv) {
             anyBadLine = true;
             continue;
         }
-        const std::string out =
-            bytes[0] == 0xF0 ? TranslateLong(engine, bytes) : TranslateShort(engine, bytes);
+        const Forwarded f = forwarder.Forward(bytes.data(), bytes.size());
+        const std::string out = f.length == 0 ? kNothingSent : HexLine(f.bytes, f.length);
         std::fputs(out.c_str(), stdout);
         std::fputc('\n', stdout);
     }

@@ -131,14 +131,14 @@ TranslateResult TranslationEngine::TranslateMessage(uint8_t* message, int length
     const uint8_t stepIndex = FindControlStep(message);
     if (stepIndex != kNoStep) {
         const Outcome o =
-            RunControlStep(stepIndex, message, table_, recPending_, lastSongPosition_);
+            RunControlStep(stepIndex, message, *table_, recPending_, lastSongPosition_);
         if (o.result != Result::NotRecognised) apply(o);
     }
 
     // Stage 2: note map, touch curve, velocity curve, channel, each on the
     // message as the steps before left it.
     if (message[0] == 0x80 || message[0] == 0x90) {
-        const CodeDecision d = DecideCode(table_.GetNote(message[1]));
+        const CodeDecision d = DecideCode(table_->GetNote(message[1]));
         if (d.action == CodeAction::Suppress ||
             (d.action == CodeAction::Replace && message[0] == 0x80))
             apply({Result::Suppressed});
@@ -158,7 +158,7 @@ TranslateResult TranslationEngine::TranslateMessage(uint8_t* message, int length
         apply({Result::Adjusted});
     }
     if (message[0] < 0xF0) {
-        const int channel = ChannelOfCode(table_.Get(Entry::CHANEL));
+        const int channel = ChannelOfCode(table_->Get(Entry::CHANEL));
         if (channel >= 0 && !suppressed)
             message[0] = static_cast<uint8_t>((message[0] & 0xF0) | channel);
         apply({Result::Adjusted});

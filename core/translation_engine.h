@@ -19,7 +19,11 @@ struct TranslateResult {
 class TranslationEngine {
   public:
     TranslationEngine(const AssignmentTable& table, const CurrentCurves& curves)
-        : table_(table), curves_(curves) {}
+        : table_(&table), curves_(curves) {}
+
+    // The table that later messages are translated with. The live pass-through
+    // switches tables only between two cycles, so no message sees half of each.
+    void UseTable(const AssignmentTable& table) { table_ = &table; }
 
     // message: 256-byte buffer, zero beyond the message, used as scratch. A short
     // message is given with length 4 (status, data 1, data 2, 0). length is at
@@ -31,7 +35,7 @@ class TranslationEngine {
     int LastSongPosition() const { return lastSongPosition_; }
 
   private:
-    const AssignmentTable& table_;
+    const AssignmentTable* table_;
     const CurrentCurves& curves_;
     bool recPending_ = false;
     int lastSongPosition_ = 0;

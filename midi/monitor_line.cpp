@@ -47,6 +47,17 @@ std::string FormatMonitorLine(const MonitorEvent& event) {
             line += text;
             return line;
         }
+        case MonitorEvent::Kind::Released: {
+            // Sent by Ostrel on its own (a held note or pedal released): nothing
+            // was received for it.
+            AppendTime(line, event.time);
+            char text[64] = {};
+            std::snprintf(text, sizeof text, "    -- -- --       =>   %02X %02X %02X       \n",
+                          PackedByte(event.packedOut, 0), PackedByte(event.packedOut, 1),
+                          PackedByte(event.packedOut, 2));
+            line += text;
+            return line;
+        }
         case MonitorEvent::Kind::LongMessage:
             break;
     }

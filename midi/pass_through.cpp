@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 #include "midi/short_message.h"
 #include "sysex/dump_header.h"
@@ -9,141 +10,202 @@
 namespace ostrel {
 namespace {
 
-// The first four bytes of a buffer as a packed short message, lowest byte first.
-uint32_t PackFour(const uint8_t* bytes) {
-    return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
-           uint32_t{bytes[3]} << 24;
-}
+// How long other threads wait for the MIDI thread before they take it that no
+// cycle runs (no MIDI graph): several periods of the slowest usual setting.
+constexpr auto kNoCycleFor = std::chrono::milliseconds(100);
 
 }  // namespace
 
-PassThrough::PassThrough(const AssignmentTable& table, const CurrentCurves& curves,
-                         MidiServices& services, size_t eventCapacity)
-    : services_(services), engine_(table, curves), events_(eventCapacity) {}
+PassThrough::PassThrough(AssignmentTable& table, const CurrentCurves& curves, MidiSystem& system,
+                         size_t eventCapacity, size_t ringBytes)
+    : table_(table),
+      system_(system),
+      forwarder_(table, curves),
+      events_(eventCapacity),
+      ring_(ringBytes) {}
 
-PassThrough::~PassThrough() {
-    Stop();
-    CloseInput();
-    CloseOutput();
+void PassThrough::Stop() {
+    SetState(PassThroughState::Stopped);
+    ReleaseHeld();
 }
 
-bool PassThrough::OpenInput(int deviceIndex, std::string* why) {
-    CloseInput();
-    input_ = services_.OpenInput(deviceIndex, *this, why);
-    return input_ != nullptr;
-}
-
-void PassThrough::CloseInput() {
-    // Destroying the port waits until the MIDI system no longer calls us.
-    input_.reset();
-}
-
-bool PassThrough::OpenOutput(int deviceIndex, std::string* why) {
-    CloseOutput();
-    std::unique_ptr<MidiOutputPort> port = services_.OpenOutput(deviceIndex, why);
-    if (!port) return false;
-    gate_.Exchange(std::move(port));
+bool PassThrough::SendLong(const uint8_t* bytes, size_t length) {
+    if (length == 0) return true;
+    if (!ring_.Push(OutputRing::Kind::Message, bytes, length)) {
+        droppedSends_.fetch_add(1, std::memory_order_relaxed);
+        return false;
+    }
+    system_.Wake();
     return true;
 }
 
-void PassThrough::CloseOutput() {
-    // The old port is destroyed outside the gate: closing may wait for the MIDI
-    // system to send what it still holds.
-    std::unique_ptr<MidiOutputPort> old = gate_.Exchange(nullptr);
-    old.reset();
+void PassThrough::ReleaseHeld() {
+    if (ring_.Push(OutputRing::Kind::ReleaseHeld, nullptr, 0)) system_.Wake();
 }
 
-void PassThrough::ReopenBoth(int inputIndex, int outputIndex) {
-    CloseInput();
-    OpenInput(inputIndex);
-    CloseOutput();
-    OpenOutput(outputIndex);
+template <typename Pred>
+bool PassThrough::WaitForCycles(Pred pred) {
+    uint64_t seen = Cycles();
+    auto lastCycle = std::chrono::steady_clock::now();
+    while (!pred()) {
+        const auto now = std::chrono::steady_clock::now();
+        const uint64_t cycles = Cycles();
+        if (cycles != seen) {
+            seen = cycles;
+            lastCycle = now;
+        } else if (now - lastCycle > kNoCycleFor) {
+            return false;
+        }
+        system_.Wake();
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    return true;
 }
 
-void PassThrough::SendLong(const uint8_t* bytes, size_t length) {
-    if (length == 0) return;
-    gate_.SendLongFromOtherThread(bytes, length);
+bool PassThrough::Flush() {
+    // A cycle that has begun may still be writing the last record it took.
+    if (!WaitForCycles(
+            [this] { return ring_.Empty() && !releasing_.load(std::memory_order_acquire); }))
+        return false;
+    const uint64_t done = Cycles() + 1;
+    return WaitForCycles([&] { return Cycles() > done; });
 }
 
-void PassThrough::OnMidiMessage(const uint8_t* bytes, size_t length) {
-    // Stopped and Loading ignore the message entirely. Nothing is held back for
+void PassThrough::PublishTable(const AssignmentTable& staged) {
+    // The MIDI thread may still translate with the staged table of the last
+    // publish for the rest of its cycle.
+    WaitForCycles([this] { return !stagedInUse_.load(std::memory_order_seq_cst); });
+    staged_.CopyFrom(staged);
+    swap_.store(kPending, std::memory_order_seq_cst);
+    system_.Wake();
+    if (WaitForCycles([this] { return swap_.load(std::memory_order_seq_cst) == kIdle; })) return;
+    // No cycle runs: copy here. A cycle that begins meanwhile translates with
+    // the staged table, which is complete.
+    int pending = kPending;
+    if (swap_.compare_exchange_strong(pending, kOtherThreadCopying, std::memory_order_seq_cst)) {
+        table_.CopyFrom(staged_);
+        swap_.store(kIdle, std::memory_order_seq_cst);
+        return;
+    }
+    // The MIDI thread took it after all.
+    WaitForCycles([this] { return swap_.load(std::memory_order_seq_cst) == kIdle; });
+}
+
+void PassThrough::ForgetGraph() {
+    ring_.Clear();
+    releasing_.store(false, std::memory_order_release);
+    forwarder_.Ledger().Clear();
+}
+
+void PassThrough::PickUpTable() {
+    stagedInUse_.store(true, std::memory_order_seq_cst);
+    int swap = swap_.load(std::memory_order_seq_cst);
+    if (swap == kPending && swap_.compare_exchange_strong(swap, kCopying)) {
+        table_.CopyFrom(staged_);
+        swap_.store(kIdle, std::memory_order_seq_cst);
+        swap = kIdle;
+    }
+    if (swap == kOtherThreadCopying) {
+        forwarder_.UseTable(staged_);
+        return;
+    }
+    stagedInUse_.store(false, std::memory_order_seq_cst);
+}
+
+void PassThrough::BeginCycle(MidiWriter& out) {
+    cycles_.fetch_add(1, std::memory_order_acq_rel);
+    largest_ = out.Room();
+    PickUpTable();
+    DrainRing(out);
+}
+
+void PassThrough::EndCycle() {
+    forwarder_.UseTable(table_);
+    stagedInUse_.store(false, std::memory_order_seq_cst);
+}
+
+bool PassThrough::Send(MidiWriter& out, const uint8_t* bytes, size_t length) {
+    if (length > largest_) {
+        // Larger than the port carries at all: never cut, counted.
+        droppedLarge_.fetch_add(1, std::memory_order_relaxed);
+        return true;
+    }
+    return out.Write(bytes, length);
+}
+
+void PassThrough::DrainRing(MidiWriter& out) {
+    for (;;) {
+        if (releasing_.load(std::memory_order_relaxed)) {
+            const bool all = forwarder_.Ledger().ReleaseAll([&](const uint8_t* b, size_t n) {
+                if (!out.Write(b, n)) return false;
+                MonitorRelease(b);
+                return true;
+            });
+            if (!all) return;  // the cycle is full: the rest next cycle
+            releasing_.store(false, std::memory_order_release);
+        }
+        OutputRing::Kind kind;
+        const uint8_t* bytes = nullptr;
+        size_t length = 0;
+        if (!ring_.Front(kind, bytes, length)) return;
+        if (kind == OutputRing::Kind::ReleaseHeld) {
+            releasing_.store(true, std::memory_order_relaxed);
+        } else if (!Send(out, bytes, length)) {
+            return;  // the cycle is full: the record waits for the next one
+        }
+        ring_.PopFront();
+    }
+}
+
+void PassThrough::Event(const uint8_t* bytes, size_t length, MidiWriter& out) {
+    // Stopped and Loading ignore the message entirely; nothing is held back for
     // it, so later System Exclusive input is never blocked by it.
     if (State() != PassThroughState::Running || length == 0) return;
-    if (bytes[0] == 0xF0)
-        HandleLong(bytes, length);
-    else
-        HandleShort(bytes, length);
+    const Forwarded f = forwarder_.Forward(bytes, length);
+    if (f.length != 0 && !Send(out, f.bytes, f.length))
+        droppedSends_.fetch_add(1, std::memory_order_relaxed);
+    const bool hook = !f.shortMessage && ReceiveHook() && StartsWithDumpHeader(bytes, length);
+    if (!hook && !MonitorLogging()) return;
+    const std::time_t now = std::time(nullptr);
+    if (hook) {
+        if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::ReceivedDump, now)) {
+            event->receivedLength = static_cast<uint32_t>(length);
+            std::memcpy(event->received, bytes, std::min(length, sizeof event->received));
+            events_.Commit(1);
+        }
+    }
+    if (MonitorLogging()) Monitor(f, bytes, length, now);
 }
 
-void PassThrough::HandleShort(const uint8_t* bytes, size_t length) {
-    const uint32_t packedIn = PackShort(bytes, length);
-    std::memset(message_, 0, sizeof message_);
-    std::memset(work_, 0, sizeof work_);
-    for (int i = 0; i < 4; ++i) message_[i] = PackedByte(packedIn, i);
-    const TranslateResult result = engine_.TranslateMessage(message_, 4, work_);
-
-    uint32_t packedOut = packedIn;
-    if (result.changedCount != 0) packedOut = result.outLength != 0 ? PackFour(work_) : 0;
-    if (packedOut != 0) gate_.SendShortFromMidi(packedOut);
-
-    if (!MonitorLogging()) return;
-    if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::ShortMessage, std::time(nullptr))) {
+void PassThrough::Monitor(const Forwarded& f, const uint8_t* bytes, size_t length,
+                          std::time_t now) {
+    if (f.shortMessage) {
+        if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::ShortMessage, now)) {
+            event->receivedLength = static_cast<uint32_t>(length);
+            event->packedIn = f.packedIn;
+            event->packedOut = f.packedOut;
+            event->changedCount = f.result.changedCount;
+            event->outLength = f.result.outLength;
+            events_.Commit(1);
+        }
+        return;
+    }
+    if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::LongMessage, now)) {
         event->receivedLength = static_cast<uint32_t>(length);
-        event->packedIn = packedIn;
-        event->packedOut = packedOut;
-        event->changedCount = result.changedCount;
-        event->outLength = result.outLength;
+        std::memcpy(event->received, bytes, std::min(length, sizeof event->received));
+        event->changedCount = f.result.changedCount;
+        // A message turned into a control change shows the engine's four bytes.
+        const size_t shown = f.packedOut != 0 ? static_cast<size_t>(f.result.outLength) : f.length;
+        event->outLength = f.result.changedCount == 0 ? 0 : static_cast<int>(shown);
+        if (shown != 0) std::memcpy(event->sent, f.bytes, std::min(shown, sizeof event->sent));
         events_.Commit(1);
     }
 }
 
-void PassThrough::HandleLong(const uint8_t* bytes, size_t length) {
-    // Recognition looks at the first 256 bytes; a longer message that nothing
-    // changed still goes out whole.
-    const size_t head = std::min<size_t>(length, kMessageBufferSize);
-    std::memset(message_, 0, sizeof message_);
-    std::memset(work_, 0, sizeof work_);
-    std::memcpy(message_, bytes, head);
-    const TranslateResult result =
-        engine_.TranslateMessage(message_, static_cast<int>(head), work_);
-
-    // What goes out, and what the monitor shows as sent.
-    const uint8_t* sent = work_;
-    size_t sentLength = static_cast<size_t>(std::max(result.outLength, 0));
-    if (result.changedCount == 0) {
-        sent = bytes;
-        sentLength = length;
-        gate_.SendLongFromMidi(bytes, length);
-    } else if (sentLength == 0) {
-        // suppressed
-    } else if (work_[0] == 0xF0) {
-        // A copy of the first 256 bytes of a longer message is the message itself.
-        if (length > head && sentLength == head && std::memcmp(work_, bytes, head) == 0) {
-            sent = bytes;
-            sentLength = length;
-        }
-        gate_.SendLongFromMidi(sent, sentLength);
-    } else {
-        // A System Exclusive message turned into a control change (master volume).
-        const uint32_t packed = PackFour(work_);
-        if (packed != 0) gate_.SendShortFromMidi(packed);
-    }
-
-    const std::time_t now = std::time(nullptr);
-    if (ReceiveHook() && StartsWithDumpHeader(bytes, length)) {
-        if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::ReceivedDump, now)) {
-            event->receivedLength = static_cast<uint32_t>(length);
-            std::memcpy(event->received, bytes, head);
-            events_.Commit(1);
-        }
-    }
+void PassThrough::MonitorRelease(const uint8_t* bytes) {
     if (!MonitorLogging()) return;
-    if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::LongMessage, now)) {
-        event->receivedLength = static_cast<uint32_t>(length);
-        std::memcpy(event->received, bytes, head);
-        event->changedCount = result.changedCount;
-        event->outLength = result.changedCount == 0 ? 0 : static_cast<int>(sentLength);
-        std::memcpy(event->sent, sent, std::min<size_t>(sentLength, sizeof event->sent));
+    if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::Released, std::time(nullptr))) {
+        event->packedOut = PackShort(bytes, 3);
         events_.Commit(1);
     }
 }

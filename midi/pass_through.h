@@ -1,34 +1,23 @@
 #pragma once
-// The live pass-through: owns the input and output ports, translates every
-// message that arrives while Running and sends it on at once. Monitor entries and
-// received dumps leave the MIDI thread through a bounded lock-free queue that the
-// window (or the command line) drains; nothing on the MIDI path waits or allocates.
-//
-// CONTRACT for the window and the command line (implemented in midi/):
-//   PassThrough(table, curves, services)  -- services: the MIDI system (RtMidi or a fake)
-//   SetState / State                      -- PassThroughState, atomic
-//   OpenInput(i) / CloseInput() / OpenOutput(i) / CloseOutput() / ReopenBoth(in, out)
-//   IsInputOpen() / IsOutputOpen()
-//   SendLong(bytes, n)                    -- one System Exclusive message, from the GUI thread
-//   SetMonitorLogging(bool)               -- the monitor window is open and logging
-//   SetReceiveHook(bool)                  -- the dump receive dialog is open
-//   PopEvent(MonitorEvent&)               -- consumer side of the queue (one consumer thread)
-//   DroppedEvents()                       -- entries lost because the queue was full
-// and in midi/monitor_line.h:
-//   std::string FormatMonitorLine(const MonitorEvent&)  -- the line text, time first
-//   std::string FormatDumpText(const MonitorEvent&)     -- "F0 00 5A ... F7 " upper case
+// The live pass-through: what runs on the MIDI thread for every cycle of the
+// MIDI system. Each input event is translated (Forwarder) and written to the
+// output at its own time while Running. Output of other threads (System
+// Exclusive, releases of held notes) arrives through one byte ring drained at
+// the start of a cycle; a whole new table is picked up there too. Monitor
+// entries and received dumps leave through a bounded lock-free queue that the
+// window (or the command line) drains. Nothing on the MIDI path waits, locks or
+// allocates.
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
-#include <memory>
-#include <string>
 
 #include "core/assignment_table.h"
-#include "core/translation_engine.h"
 #include "curves/current_curve.h"
-#include "midi/midi_services.h"
-#include "midi/output_gate.h"
+#include "midi/forwarder.h"
+#include "midi/midi_system.h"
+#include "midi/output_ring.h"
 #include "midi/pass_through_state.h"
 #include "midi/spsc_queue.h"
 
@@ -36,52 +25,61 @@ namespace ostrel {
 
 // One record of the queue, fixed size. A monitor entry carries what was received
 // (up to 256 bytes shown, the real length kept) and what was sent; a dump entry
-// carries the received bytes for the receive dialog.
+// carries the received bytes for the receive dialog; a release entry what
+// Ostrel sent on its own to end a held note or pedal.
 struct MonitorEvent {
-    enum class Kind : uint8_t { ShortMessage, LongMessage, ReceivedDump };
+    enum class Kind : uint8_t { ShortMessage, LongMessage, ReceivedDump, Released };
     Kind kind = Kind::ShortMessage;
     std::time_t time = 0;         // local time of arrival
     uint32_t receivedLength = 0;  // real length of the message (may exceed 256)
     uint32_t packedIn = 0;        // short: received bytes, lowest byte first
-    uint32_t packedOut = 0;       // short: sent bytes (0 when suppressed)
+    uint32_t packedOut = 0;       // short, release: sent bytes (0 when suppressed)
     int changedCount = 0;         // long: 0 = no change
     int outLength = 0;            // long: sent length (0 = suppressed)
     uint8_t received[256] = {};   // long / dump: first 256 received bytes
-    uint8_t sent[256] = {};       // long: first outLength bytes of the work buffer
+    uint8_t sent[256] = {};       // long: first outLength bytes of what was sent
 };
 
-class PassThrough final : private MidiInputHandler {
+class PassThrough final : private MidiProcessor {
   public:
     static constexpr size_t kDefaultEventCapacity = 2048;
+    static constexpr size_t kDefaultRingBytes = 256 * 1024;
 
-    PassThrough(const AssignmentTable& table, const CurrentCurves& curves, MidiServices& services,
-                size_t eventCapacity = kDefaultEventCapacity);
-    // Stopped, input closed, output closed.
-    ~PassThrough() override;
+    // table: the live table; single cells may be written at any time, a whole
+    // new table goes through PublishTable. system: where Wake() goes.
+    PassThrough(AssignmentTable& table, const CurrentCurves& curves, MidiSystem& system,
+                size_t eventCapacity = kDefaultEventCapacity, size_t ringBytes = kDefaultRingBytes);
     PassThrough(const PassThrough&) = delete;
     PassThrough& operator=(const PassThrough&) = delete;
 
-    // Start and Stop change only the state; the ports stay open.
+    // What the MIDI system runs (MidiSystem::Open).
+    MidiProcessor& Processor() { return *this; }
+
     void SetState(PassThroughState state) { state_.store(state, std::memory_order_release); }
     PassThroughState State() const { return state_.load(std::memory_order_acquire); }
     void Start() { SetState(PassThroughState::Running); }
-    void Stop() { SetState(PassThroughState::Stopped); }
+    // Stopped; every note and pedal still held on the output is released.
+    void Stop();
 
-    // Opening closes the port first if it is open. A port that cannot be opened
-    // stays closed: false, with the reason in *why if given.
-    bool OpenInput(int deviceIndex, std::string* why = nullptr);
-    void CloseInput();
-    bool OpenOutput(int deviceIndex, std::string* why = nullptr);
-    void CloseOutput();
-    // Close input, open input, close output, open output, in this order.
-    void ReopenBoth(int inputIndex, int outputIndex);
-    bool IsInputOpen() const { return input_ != nullptr; }
-    bool IsOutputOpen() const { return gate_.HasPort(); }
+    // From any thread but the MIDI thread: one message (System Exclusive) for
+    // the output, written at the start of the next cycle. False when the ring of
+    // waiting output has no room for it.
+    bool SendLong(const uint8_t* bytes, size_t length);
+    // Releases, at the start of the next cycle, every note and pedal that the
+    // output still holds (Stop, a change of output device, exit).
+    void ReleaseHeld();
+    // Waits until the MIDI thread has written everything queued so far. False
+    // when no cycle ran for a while (no MIDI graph): then nothing is written.
+    bool Flush();
 
-    // One System Exclusive message from the window's thread (or the command
-    // line); waits at most for one send of the MIDI thread. Nothing is sent while
-    // the output is closed.
-    void SendLong(const uint8_t* bytes, size_t length);
+    // Replaces the whole table with staged between two cycles, so that every
+    // message is translated wholly by the old or wholly by the new table, and
+    // none is lost. Waits for at most about one cycle.
+    void PublishTable(const AssignmentTable& staged);
+
+    // Only while no MIDI thread runs (the graph went away with the server):
+    // queued output and held notes belong to the old graph and are forgotten.
+    void ForgetGraph();
 
     void SetMonitorLogging(bool on) { monitorLogging_.store(on, std::memory_order_release); }
     bool MonitorLogging() const { return monitorLogging_.load(std::memory_order_acquire); }
@@ -92,32 +90,52 @@ class PassThrough final : private MidiInputHandler {
     bool PopEvent(MonitorEvent& event) { return events_.TryPop(event); }
     // Monitor entries and received dumps lost because the queue was full.
     uint64_t DroppedEvents() const { return droppedEvents_.load(std::memory_order_relaxed); }
-    // Messages lost because the window held the output while the queue of
-    // waiting output was full.
-    uint64_t DroppedSends() const { return gate_.DroppedSends(); }
-
-    // The input callback: the MIDI system calls it for every message of the open
-    // input port. Tests drive it through a fake input port.
-    void OnMidiMessage(const uint8_t* bytes, size_t length) override;
+    // Messages not sent because the cycle's output was full, or because they
+    // are larger than the largest event the output port carries (never cut).
+    uint64_t DroppedSends() const { return droppedSends_.load(std::memory_order_relaxed); }
+    uint64_t DroppedLarge() const { return droppedLarge_.load(std::memory_order_relaxed); }
+    // Every loss of forwarding or monitoring, for the monitor's lost count.
+    uint64_t Lost() const { return DroppedEvents() + DroppedSends() + DroppedLarge(); }
+    // Cycles begun so far.
+    uint64_t Cycles() const { return cycles_.load(std::memory_order_acquire); }
 
   private:
-    void HandleShort(const uint8_t* bytes, size_t length);
-    void HandleLong(const uint8_t* bytes, size_t length);
+    enum Swap : int { kIdle, kPending, kCopying, kOtherThreadCopying };
+
+    void BeginCycle(MidiWriter& out) override;
+    void Event(const uint8_t* bytes, size_t length, MidiWriter& out) override;
+    void EndCycle() override;
+
+    void PickUpTable();
+    void DrainRing(MidiWriter& out);
+    // Writes one message; false when the cycle is full (try again next cycle).
+    bool Send(MidiWriter& out, const uint8_t* bytes, size_t length);
+    void Monitor(const Forwarded& f, const uint8_t* bytes, size_t length, std::time_t now);
+    void MonitorRelease(const uint8_t* bytes);
     // A free record of the event queue to fill, or null (counted as dropped).
     MonitorEvent* BeginEvent(MonitorEvent::Kind kind, std::time_t now);
+    // Waits until pred() holds; false once no cycle began for a while.
+    template <typename Pred>
+    bool WaitForCycles(Pred pred);
 
-    MidiServices& services_;
-    TranslationEngine engine_;  // MIDI thread only
+    AssignmentTable& table_;
+    MidiSystem& system_;
+    Forwarder forwarder_;  // MIDI thread only
     std::atomic<PassThroughState> state_{PassThroughState::Stopped};
     std::atomic<bool> monitorLogging_{false};
     std::atomic<bool> receiveHook_{false};
-    std::atomic<uint64_t> droppedEvents_{0};
-    std::unique_ptr<MidiInputPort> input_;  // window thread only
-    OutputGate gate_;
-    SpscQueue<MonitorEvent> events_;  // producer: MIDI thread; consumer: window
-    // The message and work buffers of the callback, cleared for every message.
-    uint8_t message_[kMessageBufferSize] = {};
-    uint8_t work_[kMessageBufferSize] = {};
+    std::atomic<uint64_t> droppedEvents_{0}, droppedSends_{0}, droppedLarge_{0};
+    std::atomic<uint64_t> cycles_{0};
+    SpscQueue<MonitorEvent> events_;      // producer: MIDI thread; consumer: window
+    OutputRing ring_;                     // producers: other threads; consumer: MIDI thread
+    std::atomic<bool> releasing_{false};  // a release of held notes is under way
+    size_t largest_ = 0;                  // MIDI thread: largest event of this cycle
+
+    // Whole-table swap: the staged table, who copies it, and whether the MIDI
+    // thread translates with it during the current cycle.
+    AssignmentTable staged_;
+    std::atomic<int> swap_{kIdle};
+    std::atomic<bool> stagedInUse_{false};
 };
 
 }  // namespace ostrel

@@ -7,10 +7,4 @@ namespace ostrel {
 // translate, send and show it (Running).
 enum class PassThroughState : int { Stopped = 0, Running = 1, Loading = 2 };
 
-// Current device indices: positions in the system's input and output lists, -1 none.
-struct DeviceIndices {
-    std::atomic<int> input{0};
-    std::atomic<int> output{0};
-};
-
 }  // namespace ostrel

@@ -14,7 +14,7 @@
 #include "app/main_form.h"
 #include "app/main_frame.h"
 #include "app/screenshot/shot_registry.h"
-#include "midi/fake_midi_services.h"
+#include "midi/fake_midi_system.h"
 #include "res/app_resources.h"
 
 namespace {
@@ -49,15 +49,17 @@ int main(int argc, char** argv) {
     }
     ostrel::res::InitAppResources();
 
-    auto fake = std::make_unique<ostrel::FakeMidiServices>(
-        std::vector<std::string>{"VQ Keyboard MIDI 1", "USB MIDI Interface", "Virtual Raw MIDI"},
-        std::vector<std::string>{"FluidSynth", "USB MIDI Interface", "Virtual Raw MIDI"});
-    ostrel::FakeMidiServices& midi = *fake;
+    auto fake = std::make_unique<ostrel::FakeMidiSystem>(
+        std::vector<std::string>{"VQ Keyboard:MIDI 1", "USB MIDI Interface:in",
+                                 "Virtual Raw MIDI:in"},
+        std::vector<std::string>{"FluidSynth:midi_00", "USB MIDI Interface:out",
+                                 "Virtual Raw MIDI:out"});
+    ostrel::FakeMidiSystem& midi = *fake;
     ostrel::AppState state(std::move(fake));
     state.settings.InitPath();
     state.programDirectory = scratch.path().toStdString();
-    state.devices.input = 0;
-    state.devices.output = 1;
+    state.settings.WriteValue("DEVNAME", "MIDIINNAME", "VQ Keyboard:MIDI 1");
+    state.settings.WriteValue("DEVNAME", "MIDIOUTNAME", "FluidSynth:midi_00");
     std::strcpy(state.currentCfgName, "midi.cfg");
 
     bool ok = true;

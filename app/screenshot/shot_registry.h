@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "midi/fake_midi_services.h"
+#include "midi/fake_midi_system.h"
 
 namespace ostrel {
 struct AppState;
@@ -19,9 +19,9 @@ class CMainFrame;
 namespace ostrel::shots {
 
 struct ShotContext {
-    AppState& state;         // settings in a scratch folder, fake MIDI devices
-    FakeMidiServices& midi;  // the devices: inputs and outputs with names
-    CMainFrame* frame;       // the main window (parent for dialogs)
+    AppState& state;       // settings in a scratch folder, fake MIDI devices
+    FakeMidiSystem& midi;  // the devices: inputs and outputs with names
+    CMainFrame* frame;     // the main window (parent for dialogs)
 };
 
 using ShotFactory = std::function<std::unique_ptr<QWidget>(ShotContext&)>;

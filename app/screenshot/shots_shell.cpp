@@ -7,9 +7,9 @@
 #include "app/monitor_dlg.h"
 #include "app/screenshot/shot_registry.h"
 #include "midi/gui/midi_driver_dlg.h"
-#include "midi/midi_services.h"
 #include "midi/monitor_line.h"
 #include "midi/pass_through.h"
+#include "midi/port_keeper.h"
 
 namespace ostrel::shots {
 namespace {
@@ -44,8 +44,12 @@ std::unique_ptr<QWidget> MonitorWithEntries(ShotContext& c) {
 const RegisterShot kAbout("about",
                           [](ShotContext& c) { return std::make_unique<CAboutDlg>(c.frame); });
 const RegisterShot kMidiDriver("midi_driver", [](ShotContext& c) {
-    return std::make_unique<CMidiDriverDlg>(c.midi.InputDeviceNames(), c.midi.OutputDeviceNames(),
-                                            c.state.devices, c.state.settings, c.frame);
+    CMidiDriverDlg::Lists lists;
+    lists.inputs = c.state.ports->Devices(PortDirection::Input);
+    lists.outputs = c.state.ports->Devices(PortDirection::Output);
+    lists.chosenInput = c.state.ports->Chosen(PortDirection::Input);
+    lists.chosenOutput = c.state.ports->Chosen(PortDirection::Output);
+    return std::make_unique<CMidiDriverDlg>(lists, c.state.settings, c.frame);
 });
 const RegisterShot kMonitor("monitor", MonitorWithEntries);
 

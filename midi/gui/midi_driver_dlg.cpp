@@ -1,10 +1,12 @@
 #include "midi/gui/midi_driver_dlg.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include "midi/device_list.h"
-#include "midi/pass_through_state.h"
+#include "midi/remembered_ports.h"
 #include "res/app_resources.h"
 #include "res/dialog_builder.h"
 #include "res/template_midi_driver.h"
@@ -13,61 +15,70 @@
 namespace ostrel {
 namespace {
 
-const char* const kSection = "DEVNAME";
-
-// Fills a sorted list. Each entry carries its device index, so that the choice
-// stays right even where the text order and the device order part (from 100
-// devices on, "100:" sorts before "11:").
-void Fill(QComboBox* list, const std::vector<std::string>& names) {
+// Fills a sorted list. Each entry carries its port's full name and its
+// position among the listed ports; the remembered port, when absent, is added
+// as "--:" and its name, so that it stays chosen until the user picks another.
+void Fill(QComboBox* list, const std::vector<std::string>& names, const std::string& chosen) {
     QStringList texts;
     for (const std::string& entry : DeviceListEntries(names))
         texts << QString::fromStdString(entry);
+    const bool absent =
+        !chosen.empty() && std::find(names.begin(), names.end(), chosen) == names.end();
+    if (absent) texts << QString::fromStdString("--:" + chosen);
     res::AddComboItems(list, texts);
-    for (int pos = 0; pos < list->count(); ++pos)
-        list->setItemData(pos, list->itemText(pos).section(u':', 0, 0).toInt());
+    for (int pos = 0; pos < list->count(); ++pos) {
+        const QString text = list->itemText(pos);
+        list->setItemData(pos, text.section(u':', 1));
+        list->setItemData(pos, text.startsWith(u'-') ? -1 : text.section(u':', 0, 0).toInt(),
+                          Qt::UserRole + 1);
+    }
+    list->setCurrentIndex(chosen.empty() ? -1 : list->findData(QString::fromStdString(chosen)));
 }
 
-void Select(QComboBox* list, int deviceIndex) {
-    const int pos = deviceIndex < 0 ? -1 : list->findData(deviceIndex);
-    list->setCurrentIndex(pos);  // a device that has gone away leaves no selection
-}
-
-// The chosen device: the selected entry, unless the user has typed something
+// The chosen port: the selected entry, unless the user has typed something
 // else into the edit field, which leaves no entry selected.
-int Chosen(const QComboBox* list) {
+std::string Chosen(const QComboBox* list) {
     const int pos = list->currentIndex();
-    if (pos < 0) return -1;
-    if (list->isEditable() && list->currentText() != list->itemText(pos)) return -1;
-    return list->itemData(pos).toInt();
+    if (pos < 0) return "";
+    if (list->isEditable() && list->currentText() != list->itemText(pos)) return "";
+    return list->itemData(pos).toString().toStdString();
+}
+
+int ChosenPosition(const QComboBox* list) {
+    const int pos = list->currentIndex();
+    if (pos < 0 || Chosen(list).empty()) return -1;
+    return list->itemData(pos, Qt::UserRole + 1).toInt();
 }
 
 }  // namespace
 
-CMidiDriverDlg::CMidiDriverDlg(const std::vector<std::string>& inputNames,
-                               const std::vector<std::string>& outputNames, DeviceIndices& devices,
-                               CIniSettings& settings, QWidget* parent)
-    : QDialog(parent), devices_(devices), settings_(settings) {
+CMidiDriverDlg::CMidiDriverDlg(const Lists& lists, CIniSettings& settings, QWidget* parent)
+    : QDialog(parent), settings_(settings) {
     res::BuildDialog(this, res::kMidiDriverTemplate);
     setWindowIcon(res::AppIcon());
     inputs_ = res::Item<QComboBox>(this, res::kMidiInListId);
     outputs_ = res::Item<QComboBox>(this, res::kMidiOutListId);
-    Fill(inputs_, inputNames);  // inputs first, then outputs
-    Fill(outputs_, outputNames);
-    Select(inputs_, devices_.input.load());
-    Select(outputs_, devices_.output.load());
+    Fill(inputs_, lists.inputs, lists.chosenInput);  // inputs first, then outputs
+    Fill(outputs_, lists.outputs, lists.chosenOutput);
+    if (!lists.problem.empty()) {
+        // Empty lists are never left unexplained.
+        auto* line = new QLabel(QString::fromStdString(lists.problem), this);
+        line->setObjectName(QStringLiteral("MidiProblem"));
+        line->setWordWrap(true);
+        line->setGeometry(10, 150, width() - 20, 44);
+        setFixedSize(width(), 200);
+    }
     connect(res::Item<QPushButton>(this, 1), &QPushButton::clicked, this, &QDialog::accept);
     connect(res::Item<QPushButton>(this, 2), &QPushButton::clicked, this, &QDialog::reject);
     inputs_->setFocus();
 }
 
-int CMidiDriverDlg::ChosenInput() const { return Chosen(inputs_); }
-int CMidiDriverDlg::ChosenOutput() const { return Chosen(outputs_); }
+std::string CMidiDriverDlg::ChosenInput() const { return Chosen(inputs_); }
+std::string CMidiDriverDlg::ChosenOutput() const { return Chosen(outputs_); }
 
 void CMidiDriverDlg::accept() {
-    devices_.input = ChosenInput();
-    devices_.output = ChosenOutput();
-    settings_.WriteInt(kSection, "MIDIIN", devices_.input);
-    settings_.WriteInt(kSection, "MIDIOUT", devices_.output);
+    WriteRememberedPort(settings_, PortDirection::Input, ChosenPosition(inputs_), ChosenInput());
+    WriteRememberedPort(settings_, PortDirection::Output, ChosenPosition(outputs_), ChosenOutput());
     QDialog::accept();
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 // The MIDI driver setting dialog (template 131): one list of input devices, one
-// of output devices, each entry "%02d:%s" of the device index and name. OK takes
-// the two choices into the current device indices and the settings file (DEVNAME
-// MIDIIN, then MIDIOUT; -1 for a list without a choice); Cancel changes nothing.
+// of output devices, the other clients' MIDI ports by full name, each entry
+// "%02d:%s" of its position and name. The remembered device is selected even
+// while its port is absent (listed as "--:" and its name). OK takes the two
+// choices into the settings file (DEVNAME: MIDIIN, MIDIINNAME, then MIDIOUT,
+// MIDIOUTNAME); Cancel changes nothing. When there is no MIDI system, a line
+// under the lists says why.
 #include <QDialog>
 #include <string>
 #include <vector>
@@ -12,24 +15,25 @@ class QComboBox;
 namespace ostrel {
 
 class CIniSettings;
-struct DeviceIndices;
 
 class CMidiDriverDlg : public QDialog {
     Q_OBJECT
   public:
-    CMidiDriverDlg(const std::vector<std::string>& inputNames,
-                   const std::vector<std::string>& outputNames, DeviceIndices& devices,
-                   CIniSettings& settings, QWidget* parent = nullptr);
+    struct Lists {
+        std::vector<std::string> inputs, outputs;  // full port names, sorted
+        std::string chosenInput, chosenOutput;     // remembered, possibly absent
+        std::string problem;                       // why there is no MIDI system, or empty
+    };
+    CMidiDriverDlg(const Lists& lists, CIniSettings& settings, QWidget* parent = nullptr);
 
-    // The device index that a list has chosen, -1 for none.
-    int ChosenInput() const;
-    int ChosenOutput() const;
+    // The full port name a list has chosen, empty for none.
+    std::string ChosenInput() const;
+    std::string ChosenOutput() const;
 
-    // OK: indices and settings take the choices, then the dialog ends with OK.
+    // OK: the settings take the choices, then the dialog ends with OK.
     void accept() override;
 
   private:
-    DeviceIndices& devices_;
     CIniSettings& settings_;
     QComboBox* inputs_ = nullptr;
     QComboBox* outputs_ = nullptr;

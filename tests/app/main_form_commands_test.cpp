@@ -35,15 +35,16 @@ TEST_F(MainFormCommands, MonitorButtonRunsTheMonitorWindow) {
     EXPECT_EQ(seen, "CMonitorDlg");
 }
 
-TEST_F(MainFormCommands, MidiDriverCommandReopensThePortsOnlyAfterOk) {
-    const int opens = midi->InputOpenCount();
+TEST_F(MainFormCommands, MidiDriverCommandTakesTheChoicesOnlyAfterOk) {
     QAction* command = frame->Command(kCmdMidiDriver);
     ASSERT_NE(command, nullptr);
     EXPECT_EQ(EndNextDialog([&] { command->trigger(); }, false), "CMidiDriverDlg");
-    EXPECT_EQ(midi->InputOpenCount(), opens);
+    EXPECT_EQ(Setting("DEVNAME", "MIDIINNAME"), "");
     EXPECT_EQ(EndNextDialog([&] { command->trigger(); }, true), "CMidiDriverDlg");
-    EXPECT_EQ(midi->InputOpenCount(), opens + 1);
-    EXPECT_TRUE(state->passThrough->IsInputOpen());
+    EXPECT_EQ(Setting("DEVNAME", "MIDIINNAME"), "Fake Keyboard:out");
+    EXPECT_EQ(Setting("DEVNAME", "MIDIOUT"), "0");
+    EXPECT_EQ(midi->Connections(PortDirection::Input),
+              std::vector<std::string>{"Fake Keyboard:out"});
 }
 
 TEST_F(MainFormCommands, FileMenuCommandsRunTheFileOperations) {

@@ -195,7 +195,7 @@ TEST_F(MainFormFiles, CodesThatAreNoItemAreShownAndKeptAsTheFileHasThem) {
 // pass-through, as happens when a knob moves while the dialog is open.
 class DialogWhileRunning final : public res::UiSeam {
   public:
-    DialogWhileRunning(FakeMidiServices& midi, PassThrough& passThrough, QString path)
+    DialogWhileRunning(FakeMidiSystem& midi, PassThrough& passThrough, QString path)
         : midi_(midi), passThrough_(passThrough), path_(std::move(path)) {}
     res::MsgResult Message(QWidget*, const QString&, const QString&, res::MsgButtons,
                            res::MsgIcon) override {
@@ -209,7 +209,7 @@ class DialogWhileRunning final : public res::UiSeam {
     PassThroughState stateDuringDialog = PassThroughState::Loading;
 
   private:
-    FakeMidiServices& midi_;
+    FakeMidiSystem& midi_;
     PassThrough& passThrough_;
     QString path_;
 };
@@ -230,11 +230,11 @@ TEST_F(MainFormFiles, MessagesKeepFlowingWhileTheOpenDialogIsShown) {
     EXPECT_EQ(seam.stateDuringDialog, PassThroughState::Running);
     // Translated with the table in force while the dialog was open.
     ASSERT_EQ(midi->Sent().size(), 1u);
-    EXPECT_EQ(midi->Sent()[0].bytes, (std::vector<uint8_t>{0xB0, 0x07, 0x40}));
+    EXPECT_EQ(midi->Sent()[0], (std::vector<uint8_t>{0xB0, 0x07, 0x40}));
     // And with the new table afterwards.
     midi->Deliver({0xB0, 0x4A, 0x41});
     ASSERT_EQ(midi->Sent().size(), 2u);
-    EXPECT_EQ(midi->Sent()[1].bytes, (std::vector<uint8_t>{0xB0, 0x0A, 0x41}));
+    EXPECT_EQ(midi->Sent()[1], (std::vector<uint8_t>{0xB0, 0x0A, 0x41}));
     EXPECT_EQ(state->passThrough->State(), PassThroughState::Running);
 }
 
@@ -316,8 +316,10 @@ TEST_F(MainFormStart, TheRememberedFileIsReopenedWithItsCurves) {
     // CURVE "***": the default curve is the one in force.
     EXPECT_EQ(state->curves.Of(CurveKind::Velocity).Load(), (CurvePoints{20, 10, 20, 10, 40, 20}));
     EXPECT_EQ(state->passThrough->State(), PassThroughState::Stopped);
-    EXPECT_EQ(midi->OpenInputIndex(), 0);
-    EXPECT_EQ(midi->OpenOutputIndex(), 0);
+    // No device remembered: the first of each list (an absent index reads as 0).
+    EXPECT_EQ(midi->Connections(PortDirection::Input),
+              std::vector<std::string>{"Fake Keyboard:out"});
+    EXPECT_EQ(midi->Connections(PortDirection::Output), std::vector<std::string>{"Fake Synth:in"});
 }
 
 TEST_F(MainFormStart, AMissingRememberedFileGivesTheDefaultsAndStaysInUse) {

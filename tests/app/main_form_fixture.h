@@ -13,7 +13,7 @@
 #include "app/app_state.h"
 #include "app/main_form.h"
 #include "app/main_frame.h"
-#include "midi/fake_midi_services.h"
+#include "midi/fake_midi_system.h"
 #include "midi/pass_through.h"
 #include "res/dialog_builder.h"
 #include "res/template_main_form.h"
@@ -26,9 +26,9 @@ namespace ostrel::test {
 class MainFormTest : public ::testing::Test {
   protected:
     MainFormTest() {
-        auto services = std::make_unique<FakeMidiServices>();
-        midi = services.get();
-        state = std::make_unique<AppState>(std::move(services));
+        auto system = std::make_unique<FakeMidiSystem>();
+        midi = system.get();
+        state = std::make_unique<AppState>(std::move(system));
         state->settings.SetPath(dir.file("Ostrel.ini"));
     }
 
@@ -91,7 +91,7 @@ class MainFormTest : public ::testing::Test {
     TempDir dir;
     ScopedCwd cwd{dir.path()};
     ScriptedUi ui;
-    FakeMidiServices* midi = nullptr;
+    FakeMidiSystem* midi = nullptr;
     std::unique_ptr<AppState> state;
     std::unique_ptr<CMainFrame> frame;  // owns the form
     COstrelView* form = nullptr;

@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "main_form_fixture.h"
+#include "midi/port_keeper.h"
 #include "res/item_lists.h"
 
 namespace ostrel::test {
@@ -46,8 +47,9 @@ TEST_F(MainFormSelection, AfterStartTheFormShowsTheDefaultsStoppedWithPortsOpen)
     EXPECT_TRUE(Button(1004)->isEnabled());
     EXPECT_FALSE(Button(1005)->isEnabled());
     EXPECT_EQ(state->passThrough->State(), PassThroughState::Stopped);
-    EXPECT_TRUE(state->passThrough->IsInputOpen());
-    EXPECT_TRUE(state->passThrough->IsOutputOpen());
+    EXPECT_TRUE(midi->IsOpen());
+    EXPECT_TRUE(state->ports->Connected(PortDirection::Input));
+    EXPECT_TRUE(state->ports->Connected(PortDirection::Output));
 }
 
 TEST_F(MainFormSelection, StartAndStopSwapTheButtonsAndTheState) {
@@ -60,7 +62,7 @@ TEST_F(MainFormSelection, StartAndStopSwapTheButtonsAndTheState) {
     midi->ClearSent();
     ASSERT_TRUE(midi->Deliver({0xB0, 0x4A, 0x40}));
     ASSERT_EQ(midi->Sent().size(), 1u);
-    EXPECT_EQ(midi->Sent()[0].bytes, (std::vector<uint8_t>{0xB0, 0x07, 0x40}));
+    EXPECT_EQ(midi->Sent()[0], (std::vector<uint8_t>{0xB0, 0x07, 0x40}));
 
     QTest::mouseClick(Button(1005), Qt::LeftButton);
     EXPECT_TRUE(Button(1004)->isEnabled());
@@ -70,7 +72,17 @@ TEST_F(MainFormSelection, StartAndStopSwapTheButtonsAndTheState) {
     midi->Deliver({0xB0, 0x4A, 0x40});
     EXPECT_TRUE(midi->Sent().empty());
     // Neither button touches the ports.
-    EXPECT_TRUE(state->passThrough->IsInputOpen());
+    EXPECT_TRUE(state->ports->Connected(PortDirection::Input));
+}
+
+TEST_F(MainFormSelection, StopReleasesAHeldNoteWhereItWent) {
+    QTest::mouseClick(Button(1004), Qt::LeftButton);
+    PickText(1060, "005");  // Channel
+    ASSERT_TRUE(midi->Deliver({0x90, 0x3C, 0x64}));
+    PickText(1060, "***");
+    midi->ClearSent();
+    QTest::mouseClick(Button(1005), Qt::LeftButton);
+    EXPECT_EQ(midi->Sent(), (std::vector<std::vector<uint8_t>>{{0x84, 0x3C, 0x40}}));
 }
 
 TEST_F(MainFormSelection, PicksWriteTheirEntries) {
@@ -240,8 +252,7 @@ TEST_F(MainFormSelection, DestroyingTheFormStopsAndClosesBothPorts) {
     QTest::mouseClick(Button(1004), Qt::LeftButton);
     frame.reset();
     EXPECT_EQ(state->passThrough->State(), PassThroughState::Stopped);
-    EXPECT_FALSE(state->passThrough->IsInputOpen());
-    EXPECT_FALSE(state->passThrough->IsOutputOpen());
+    EXPECT_FALSE(midi->IsOpen());
 }
 
 }  // namespace

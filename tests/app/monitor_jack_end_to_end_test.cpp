@@ -16,8 +16,9 @@
 #include "app/app_state.h"
 #include "app/main_frame.h"
 #include "app/ostrel_app.h"
+#include "midi/jack_midi_system.h"
 #include "midi/pass_through.h"
-#include "midi/rtmidi_services.h"
+#include "midi/port_keeper.h"
 #include "res/dialog_builder.h"
 #include "support/jack_test_client.h"
 #include "support/scripted_ui.h"
@@ -27,8 +28,6 @@
 namespace ostrel {
 namespace {
 
-using test::IndexOf;
-
 TEST(WindowOverJack, KnobMessageIsTranslatedAndShownInTheMonitor) {
     if (!test::JackServerGiven()) GTEST_SKIP() << test::kNoJackServer;
     test::JackTestClient keys(test::UniqueName("shell-e2e"));
@@ -37,36 +36,20 @@ TEST(WindowOverJack, KnobMessageIsTranslatedAndShownInTheMonitor) {
     test::TempDir dir;
     test::ScopedCwd cwd(dir.path());
     test::ScriptedUi ui;
-    auto services =
-        std::make_unique<RtMidiServices>(MidiApi::Jack, test::UniqueName("OstrelShell"));
-    RtMidiServices& midi = *services;
-    // The window's input listens to the client's "out", its output goes to the client's "in".
-    const int in = IndexOf(services->InputDeviceNames(), keys.OutPort());
-    const int out = IndexOf(services->OutputDeviceNames(), keys.InPort());
-    ASSERT_GE(in, 0);
-    ASSERT_GE(out, 0);
-    test::TempDir::Write(dir.file("Ostrel.ini"), "[DEVNAME]\nMIDIIN=" + std::to_string(in) +
-                                                     "\nMIDIOUT=" + std::to_string(out) + "\n");
+    // The window's input listens to the client's "out", its output goes to the
+    // client's "in": remembered by name.
+    test::TempDir::Write(dir.file("Ostrel.ini"), "[DEVNAME]\nMIDIINNAME=" + keys.OutPort() +
+                                                     "\nMIDIOUTNAME=" + keys.InPort() + "\n");
 
     COstrelApp::Options options;
     options.lockPath = dir.file("MutexRunning");
-    options.services = std::move(services);
+    options.midi = std::make_unique<JackMidiSystem>();
     COstrelApp app(std::move(options));
     ASSERT_TRUE(app.InitInstance());
     AppState& state = *app.State();
     CMainFrame* frame = app.Frame();
-    // Other test programs add and remove ports on the same server, which can move
-    // a device index between listing and opening: then open again on fresh indices.
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        const int inNow = IndexOf(midi.InputDeviceNames(), keys.OutPort());
-        const int outNow = IndexOf(midi.OutputDeviceNames(), keys.InPort());
-        if (inNow == state.devices.input && outNow == state.devices.output) break;
-        state.devices.input = inNow;
-        state.devices.output = outNow;
-        state.passThrough->ReopenBoth(inNow, outNow);
-    }
-    ASSERT_TRUE(state.passThrough->IsInputOpen());
-    ASSERT_TRUE(state.passThrough->IsOutputOpen());
+    ASSERT_TRUE(state.ports->Connected(PortDirection::Input));
+    ASSERT_TRUE(state.ports->Connected(PortDirection::Output));
     EXPECT_EQ(state.passThrough->State(), PassThroughState::Stopped);
 
     // Knob 1 becomes controller 7; Start.

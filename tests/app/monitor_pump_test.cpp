@@ -14,6 +14,7 @@
 #include "app/monitor_dlg.h"
 #include "core/assignment_table.h"
 #include "midi/pass_through.h"
+#include "midi/port_keeper.h"
 #include "res/dialog_builder.h"
 #include "tests/app/shell_fixture.h"
 #include "tests/app/shell_print.h"
@@ -144,7 +145,7 @@ TEST(MonitorWindow, ShowsWhatThePassThroughHandles) {
     test::ShellState shell;
     AppState& state = *shell.state;
     state.table.Set(Entry::KNOB01, "007");
-    state.passThrough->ReopenBoth(0, 0);
+    ASSERT_TRUE(state.ports->Start(nullptr));
     state.passThrough->Start();
     state.settings.WriteValue("MONITOR", "STATE", "1");
 
@@ -170,13 +171,13 @@ TEST(MonitorWindow, ShowsWhatThePassThroughHandles) {
     EXPECT_FALSE(state.events->HasMonitorSink());
     // The message itself went out translated.
     ASSERT_FALSE(shell.midi->Sent().empty());
-    EXPECT_EQ(shell.midi->Sent().back().bytes, (std::vector<uint8_t>{0xB0, 0x07, 0x40}));
+    EXPECT_EQ(shell.midi->Sent().back(), (std::vector<uint8_t>{0xB0, 0x07, 0x40}));
 }
 
 TEST(MonitorWindow, StoppedLoggingShowsNothing) {
     test::ShellState shell;
     AppState& state = *shell.state;
-    state.passThrough->ReopenBoth(0, 0);
+    ASSERT_TRUE(state.ports->Start(nullptr));
     state.passThrough->Start();
     QString shown = "unset";
     QTimer::singleShot(0, [&] {
@@ -196,7 +197,7 @@ TEST(MonitorWindow, StoppedLoggingShowsNothing) {
 TEST(MonitorWindow, EntriesLeftAtClosingDoNotAppearAtTheNextOpening) {
     test::ShellState shell;
     AppState& state = *shell.state;
-    state.passThrough->ReopenBoth(0, 0);
+    ASSERT_TRUE(state.ports->Start(nullptr));
     state.passThrough->Start();
     state.settings.WriteValue("MONITOR", "STATE", "1");
     // Closed in the same turn as the message came, before the window took it.

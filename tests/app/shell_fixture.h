@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "app/app_state.h"
-#include "midi/fake_midi_services.h"
+#include "midi/fake_midi_system.h"
 #include "support/temp_dir.h"
 
 namespace ostrel::test {
@@ -11,15 +11,15 @@ namespace ostrel::test {
 struct ShellState {
     ShellState(std::vector<std::string> inputs = {"Fake Keyboard", "Second In"},
                std::vector<std::string> outputs = {"Fake Synth", "Second Out"}) {
-        auto services = std::make_unique<FakeMidiServices>(std::move(inputs), std::move(outputs));
-        midi = services.get();
-        state = std::make_unique<AppState>(std::move(services));
+        auto system = std::make_unique<FakeMidiSystem>(std::move(inputs), std::move(outputs));
+        midi = system.get();
+        state = std::make_unique<AppState>(std::move(system));
         state->settings.SetPath(dir.file("Ostrel.ini"));
         state->programDirectory = dir.path();
     }
 
     TempDir dir;
-    FakeMidiServices* midi = nullptr;  // owned by the state
+    FakeMidiSystem* midi = nullptr;  // owned by the state
     std::unique_ptr<AppState> state;
 };
 

@@ -12,7 +12,8 @@
 #include "app/main_frame.h"
 #include "app/ostrel_app.h"
 #include "app/single_instance.h"
-#include "midi/fake_midi_services.h"
+#include "midi/fake_midi_system.h"
+#include "midi/port_keeper.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 
@@ -73,9 +74,8 @@ class StartUpTest : public ::testing::Test {
     COstrelApp::Options Options() {
         COstrelApp::Options o;
         o.lockPath = dir.file("MutexRunning");
-        o.services =
-            std::make_unique<FakeMidiServices>(std::vector<std::string>{"In A", "In B", "In C"},
-                                               std::vector<std::string>{"Out A", "Out B"});
+        o.midi = std::make_unique<FakeMidiSystem>(std::vector<std::string>{"In A", "In B", "In C"},
+                                                  std::vector<std::string>{"Out A", "Out B"});
         return o;
     }
 
@@ -96,8 +96,9 @@ TEST_F(StartUpTest, ReadsTheSettingsAndShowsTheTitledFrame) {
     EXPECT_EQ(&App(), &state);
     EXPECT_EQ(std::string(state.settings.Path()), dir.file("Ostrel.ini"));
     EXPECT_EQ(state.programDirectory, dir.path());
-    EXPECT_EQ(state.devices.input.load(), 2);
-    EXPECT_EQ(state.devices.output.load(), 0);  // absent key: the first device
+    // A settings file without port names: the positions in today's lists.
+    EXPECT_EQ(state.ports->Chosen(PortDirection::Input), "In C");
+    EXPECT_EQ(state.ports->Chosen(PortDirection::Output), "Out A");  // absent key: the first
     EXPECT_EQ(state.curveLibraries.Of(CurveKind::Velocity).count, 1);
     EXPECT_STREQ(state.curveLibraries.Of(CurveKind::Velocity).entries[0].name, "soft");
 
@@ -132,8 +133,8 @@ TEST_F(StartUpTest, ASecondCopyIsToldAndEndsLeavingTheFirstUntouched) {
 TEST_F(StartUpTest, WithoutASettingsFileEverythingReadsAsZero) {
     COstrelApp app(Options());
     ASSERT_TRUE(app.InitInstance());
-    EXPECT_EQ(app.State()->devices.input.load(), 0);
-    EXPECT_EQ(app.State()->devices.output.load(), 0);
+    EXPECT_EQ(app.State()->ports->Chosen(PortDirection::Input), "In A");
+    EXPECT_EQ(app.State()->ports->Chosen(PortDirection::Output), "Out A");
     EXPECT_EQ(app.State()->curveLibraries.Of(CurveKind::Touch).count, 0);
 }
 

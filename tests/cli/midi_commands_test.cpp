@@ -3,6 +3,7 @@
 // is tested in tests/midi/cli_end_to_end_test.cpp.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -17,20 +18,24 @@ struct Outcome {
     std::string out, err;
 };
 
-Outcome RunCli(std::vector<std::string> args) {
-    args.insert(args.begin(), OSTREL_CLI_PATH);
-    test::ChildProcess child(args);
+Outcome RunProgram(const std::vector<std::string>& argv) {
+    test::ChildProcess child(argv);
     const int status = child.Wait(std::chrono::seconds(60));
     return {status, child.Out(), child.Err()};
 }
 
+Outcome RunCli(std::vector<std::string> args) {
+    args.insert(args.begin(), OSTREL_CLI_PATH);
+    return RunProgram(args);
+}
+
 TEST(MidiCommands, EveryCommandExplainsItself) {
     const std::pair<const char*, const char*> commands[] = {
-        {"ports", "usage: ostrel-cli ports\n"},
-        {"run", "usage: ostrel-cli run [--config FILE.cfg] [--in N] [--out N] [--monitor]\n"},
-        {"send-syx", "usage: ostrel-cli send-syx FILE.syx [--out N]\n"},
-        {"send-hex", "usage: ostrel-cli send-hex \"F0 .. F7\" [--out N]\n"},
-        {"receive-syx", "usage: ostrel-cli receive-syx FILE.syx [--in N] [--timeout SECONDS]"},
+        {"ports", "usage: ostrel-cli ports [--name NAME]\n"},
+        {"run", "usage: ostrel-cli run [--config FILE.cfg] [--in PORT] [--out PORT]"},
+        {"send-syx", "usage: ostrel-cli send-syx FILE.syx [--out PORT]\n"},
+        {"send-hex", "usage: ostrel-cli send-hex \"F0 .. F7\" [--out PORT]\n"},
+        {"receive-syx", "usage: ostrel-cli receive-syx FILE.syx [--in PORT] [--timeout SECONDS]"},
     };
     for (const auto& [name, usage] : commands) {
         SCOPED_TRACE(name);
@@ -49,6 +54,8 @@ TEST(MidiCommands, BadArgumentsExitWithStatus2) {
         {"run", "--config"},
         {"send-hex"},
         {"send-hex", "F0F7", "--out"},
+        {"send-hex", "F0F7", "--out", "synth"},
+        {"receive-syx", "a.syx", "--in", "-5"},
         {"send-syx", "a.syx", "b.syx"},
         {"receive-syx"},
         {"receive-syx", "a.syx", "--timeout", "0"},
@@ -98,29 +105,50 @@ TEST(MidiCommands, SendSyxChecksTheFileLikeTypedText) {
 TEST(MidiCommands, UnusablePortsAndFilesAreRuntimeErrors) {
     const Outcome send = RunCli({"send-hex", "F0 7E 7F 09 01 F7", "--out", "9999"});
     EXPECT_EQ(send.status, 1);
-    EXPECT_NE(send.err.find("ostrel-cli: MIDI output 9999 not opened: "), std::string::npos)
+    EXPECT_NE(send.err.find("ostrel-cli: no MIDI output port 9999 ("), std::string::npos)
         << send.err;
 
     test::TempDir dir;
     const Outcome receive = RunCli({"receive-syx", dir.file("x.syx"), "--in", "9999"});
     EXPECT_EQ(receive.status, 1);
-    EXPECT_NE(receive.err.find("ostrel-cli: MIDI input 9999 not opened: "), std::string::npos)
+    EXPECT_NE(receive.err.find("ostrel-cli: no MIDI input port 9999 ("), std::string::npos)
         << receive.err;
 
     const Outcome run = RunCli({"run", "--config", dir.file("missing.cfg")});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.rfind("ostrel-cli: cannot read configuration file ", 0), 0u) << run.err;
+    // A folder is no configuration file either.
+    const Outcome folder = RunCli({"run", "--config", dir.path()});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_NE(folder.err.find("not a regular file"), std::string::npos) << folder.err;
+}
+
+// With no MIDI system at all: one line that says what was tried, status 1, and
+// nothing of the MIDI libraries' own messages; an unknown choice is refused.
+TEST(MidiCommands, WithoutAMidiSystemOneLineSaysWhy) {
+    const Outcome none = RunProgram({"/usr/bin/env", "JACK_DEFAULT_SERVER=ostrel-nobody",
+                                     "OSTREL_MIDI_API=", OSTREL_CLI_PATH, "ports"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err.rfind("ostrel-cli: cannot join the JACK MIDI graph: no JACK server", 0), 0u)
+        << none.err;
+    EXPECT_EQ(std::count(none.err.begin(), none.err.end(), '\n'), 1) << none.err;
+    const Outcome bogus =
+        RunProgram({"/usr/bin/env", "OSTREL_MIDI_API=bogus", OSTREL_CLI_PATH, "ports"});
+    EXPECT_EQ(bogus.status, 1);
+    EXPECT_EQ(bogus.err, "ostrel-cli: OSTREL_MIDI_API is 'bogus'; valid values: jack, alsa\n");
 }
 
 // Without --in and --out the devices remembered in Ostrel.ini of the current
-// directory are used.
+// directory are used, by name.
 TEST(MidiCommands, DevicesDefaultToTheSettingsFile) {
     test::TempDir dir;
-    test::TempDir::Write(dir.file("Ostrel.ini"), "[DEVNAME]\nMIDIIN=9998\nMIDIOUT=9997\n");
+    test::TempDir::Write(dir.file("Ostrel.ini"),
+                         "[DEVNAME]\nMIDIIN=0\nMIDIINNAME=gone:keys\nMIDIOUT=0\n"
+                         "MIDIOUTNAME=gone:synth\n");
     test::ScopedCwd cwd(dir.path());
-    EXPECT_NE(RunCli({"send-hex", "F0 F7"}).err.find("MIDI output 9997 not opened"),
+    EXPECT_NE(RunCli({"send-hex", "F0 F7"}).err.find("MIDI output gone:synth not connected"),
               std::string::npos);
-    EXPECT_NE(RunCli({"receive-syx", "x.syx"}).err.find("MIDI input 9998 not opened"),
+    EXPECT_NE(RunCli({"receive-syx", "x.syx"}).err.find("MIDI input gone:keys not connected"),
               std::string::npos);
 }
 

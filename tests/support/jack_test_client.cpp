@@ -48,13 +48,18 @@ bool ConnectedOnlyTo(const std::vector<std::string>& connections, const std::str
            n.compare(n.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-JackTestClient::JackTestClient(const std::string& name) {
-    client_ = jack_client_open(name.c_str(), JackNoStartServer, nullptr);
+JackTestClient::JackTestClient(const std::string& name, const std::string& server) {
+    client_ = server.empty() ? jack_client_open(name.c_str(), JackNoStartServer, nullptr)
+                             : jack_client_open(
+                                   name.c_str(),
+                                   static_cast<jack_options_t>(JackNoStartServer | JackServerName),
+                                   nullptr, server.c_str());
     if (!client_) return;
     in_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     out_ = jack_port_register(client_, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     toSend_ = jack_ringbuffer_create(kRingSize);
     received_ = jack_ringbuffer_create(kRingSize);
+    played_ = jack_ringbuffer_create(kRingSize);
     jack_set_process_callback(client_, &JackTestClient::Process, this);
     jack_set_xrun_callback(client_, &JackTestClient::Xrun, this);
     if (!in_ || !out_ || !toSend_ || !received_ || jack_activate(client_) != 0) {
@@ -70,6 +75,7 @@ JackTestClient::~JackTestClient() {
     }
     if (toSend_) jack_ringbuffer_free(toSend_);
     if (received_) jack_ringbuffer_free(received_);
+    if (played_) jack_ringbuffer_free(played_);
 }
 
 std::string JackTestClient::InPort() const { return client_ ? jack_port_name(in_) : ""; }
@@ -88,13 +94,23 @@ std::vector<std::string> JackTestClient::Connections(jack_port_t* port) const {
     return names;
 }
 
-bool JackTestClient::Send(const Bytes& message, std::chrono::milliseconds timeout) {
+bool JackTestClient::ConnectPorts(const std::string& source, const std::string& destination) {
+    return client_ && jack_connect(client_, source.c_str(), destination.c_str()) == 0;
+}
+
+bool JackTestClient::SendAt(const Bytes& message, uint32_t frame) {
+    return Queue(message, frame, kJackWait);
+}
+
+bool JackTestClient::Queue(const Bytes& message, uint32_t frame,
+                           std::chrono::milliseconds timeout) {
     if (!client_ || message.empty() || message.size() > kMaxMessage) return false;
     const auto deadline = Clock::now() + timeout;
-    const uint32_t n = static_cast<uint32_t>(message.size());
-    while (jack_ringbuffer_write_space(toSend_) < sizeof n + n)
+    const uint32_t header[2] = {static_cast<uint32_t>(message.size()), frame};
+    const uint32_t n = header[0];
+    while (jack_ringbuffer_write_space(toSend_) < sizeof header + n)
         if (!Pause(deadline)) return false;
-    jack_ringbuffer_write(toSend_, reinterpret_cast<const char*>(&n), sizeof n);
+    jack_ringbuffer_write(toSend_, reinterpret_cast<const char*>(header), sizeof header);
     jack_ringbuffer_write(toSend_, reinterpret_cast<const char*>(message.data()), n);
     queued_.fetch_add(1);
     return true;
@@ -137,16 +153,18 @@ int JackTestClient::Xrun(void* arg) {
 // Incoming events go into the receive ring as length and bytes.
 void JackTestClient::Record(jack_nframes_t frames) {
     void* buffer = jack_port_get_buffer(in_, frames);
+    const uint32_t start = jack_last_frame_time(client_);
     const uint32_t count = jack_midi_get_event_count(buffer);
     for (uint32_t i = 0; i < count; ++i) {
         jack_midi_event_t event;
         if (jack_midi_event_get(&event, buffer, i) != 0) continue;
         const uint32_t n = static_cast<uint32_t>(event.size);
-        if (jack_ringbuffer_write_space(received_) < sizeof n + n) {
+        const uint32_t header[2] = {n, start + event.time};
+        if (jack_ringbuffer_write_space(received_) < sizeof header + n) {
             lost_.fetch_add(1);
             continue;
         }
-        jack_ringbuffer_write(received_, reinterpret_cast<const char*>(&n), sizeof n);
+        jack_ringbuffer_write(received_, reinterpret_cast<const char*>(header), sizeof header);
         jack_ringbuffer_write(received_, reinterpret_cast<const char*>(event.buffer), n);
     }
 }
@@ -156,32 +174,56 @@ void JackTestClient::Record(jack_nframes_t frames) {
 void JackTestClient::Play(jack_nframes_t frames) {
     void* buffer = jack_port_get_buffer(out_, frames);
     jack_midi_clear_buffer(buffer);
+    if (largest_.load(std::memory_order_relaxed) == 0)
+        largest_.store(jack_midi_max_event_size(buffer));
+    const uint32_t start = jack_last_frame_time(client_);
     const int perCycle = perCycle_.load();
     jack_nframes_t time = 0;
-    for (int played = 0; played < perCycle; ++played) {
-        uint32_t n = 0;
-        if (jack_ringbuffer_peek(toSend_, reinterpret_cast<char*>(&n), sizeof n) != sizeof n ||
-            jack_ringbuffer_read_space(toSend_) < sizeof n + n)
+    int played = 0;
+    for (; played < perCycle; ++played) {
+        uint32_t header[2] = {0, 0};
+        if (jack_ringbuffer_peek(toSend_, reinterpret_cast<char*>(header), sizeof header) !=
+                sizeof header ||
+            jack_ringbuffer_read_space(toSend_) < sizeof header + header[0])
             break;
-        jack_midi_data_t* data = jack_midi_event_reserve(buffer, time, n);
+        if (header[1] != kAnyFrame) {
+            // A message for a given frame starts a cycle of its own.
+            if (played > 0 || header[1] >= frames) break;
+            time = header[1];
+        }
+        jack_midi_data_t* data = jack_midi_event_reserve(buffer, time, header[0]);
         if (!data) break;
-        jack_ringbuffer_read_advance(toSend_, sizeof n);
-        jack_ringbuffer_read(toSend_, reinterpret_cast<char*>(data), n);
+        jack_ringbuffer_read_advance(toSend_, sizeof header);
+        jack_ringbuffer_read(toSend_, reinterpret_cast<char*>(data), header[0]);
+        const uint32_t at = start + time;
+        if (jack_ringbuffer_write_space(played_) >= sizeof at)
+            jack_ringbuffer_write(played_, reinterpret_cast<const char*>(&at), sizeof at);
         written_.fetch_add(1);
+        if (header[1] != kAnyFrame) {
+            ++played;
+            break;
+        }
         if (time + 1 < frames) ++time;
     }
+    if (static_cast<uint64_t>(played) > mostPerCycle_.load(std::memory_order_relaxed))
+        mostPerCycle_.store(static_cast<uint64_t>(played));
 }
 
 void JackTestClient::Drain() {
     std::lock_guard<std::mutex> lock(mutex_);
-    uint32_t n = 0;
-    while (jack_ringbuffer_peek(received_, reinterpret_cast<char*>(&n), sizeof n) == sizeof n &&
-           jack_ringbuffer_read_space(received_) >= sizeof n + n) {
-        jack_ringbuffer_read_advance(received_, sizeof n);
-        Bytes m(n);
-        jack_ringbuffer_read(received_, reinterpret_cast<char*>(m.data()), n);
+    uint32_t header[2] = {0, 0};
+    while (jack_ringbuffer_peek(received_, reinterpret_cast<char*>(header), sizeof header) ==
+               sizeof header &&
+           jack_ringbuffer_read_space(received_) >= sizeof header + header[0]) {
+        jack_ringbuffer_read_advance(received_, sizeof header);
+        Bytes m(header[0]);
+        jack_ringbuffer_read(received_, reinterpret_cast<char*>(m.data()), header[0]);
         inbox_.push_back(std::move(m));
+        inboxFrames_.push_back(header[1]);
     }
+    uint32_t at = 0;
+    while (jack_ringbuffer_read(played_, reinterpret_cast<char*>(&at), sizeof at) == sizeof at)
+        playedFrames_.push_back(at);
 }
 
 std::vector<Bytes> JackTestClient::Received() {
@@ -206,6 +248,20 @@ void JackTestClient::ClearReceived() {
     Drain();
     std::lock_guard<std::mutex> lock(mutex_);
     inbox_.clear();
+    inboxFrames_.clear();
+    playedFrames_.clear();
+}
+
+std::vector<uint32_t> JackTestClient::ReceivedFrames() {
+    Drain();
+    std::lock_guard<std::mutex> lock(mutex_);
+    return inboxFrames_;
+}
+
+std::vector<uint32_t> JackTestClient::PlayedFrames() {
+    Drain();
+    std::lock_guard<std::mutex> lock(mutex_);
+    return playedFrames_;
 }
 
 }  // namespace ostrel::test

@@ -52,7 +52,8 @@ bool ConnectedOnlyTo(const std::vector<std::string>& connections, const std::str
 
 class JackTestClient {
   public:
-    explicit JackTestClient(const std::string& name);
+    // server: the JACK server to join, empty for the default one.
+    explicit JackTestClient(const std::string& name, const std::string& server = "");
     ~JackTestClient();
     JackTestClient(const JackTestClient&) = delete;
     JackTestClient& operator=(const JackTestClient&) = delete;
@@ -67,11 +68,18 @@ class JackTestClient {
 
     // Messages written to "out" per cycle, at most (64 unless set).
     void SetMessagesPerCycle(int count) { perCycle_.store(count); }
+    // Connects two ports by full name, as a patchbay does.
+    bool ConnectPorts(const std::string& source, const std::string& destination);
 
     // Queues one message for "out", waiting while the queue is full; false when
     // the client is not connected, the message cannot be sent or the timeout
     // passed. One sending thread at a time.
-    bool Send(const Bytes& message, std::chrono::milliseconds timeout = kJackWait);
+    bool Send(const Bytes& message, std::chrono::milliseconds timeout = kJackWait) {
+        return Queue(message, kAnyFrame, timeout);
+    }
+    // Queues one message to be written at this frame offset of its cycle (a
+    // cycle of its own when earlier messages wait).
+    bool SendAt(const Bytes& message, uint32_t frame);
     // Queues every message in order, all within the timeout.
     bool SendAll(const std::vector<Bytes>& messages, std::chrono::milliseconds timeout = kJackWait);
     // Waits until every queued message has been written to "out" and three more
@@ -81,6 +89,10 @@ class JackTestClient {
 
     // Everything received at "in" so far, in arrival order.
     std::vector<Bytes> Received();
+    // The frame (counted from the server's start) at which each received
+    // message arrived, and at which each message was written to "out".
+    std::vector<uint32_t> ReceivedFrames();
+    std::vector<uint32_t> PlayedFrames();
     // Waits until at least count messages were received, or the timeout passes.
     bool WaitForCount(size_t count, std::chrono::milliseconds timeout = kJackWait);
     void ClearReceived();
@@ -92,8 +104,14 @@ class JackTestClient {
     // cycles carried between clients is gone, whoever sent it.
     uint64_t Xruns() const { return xruns_.load(); }
     uint64_t Written() const { return written_.load(); }
+    // The largest event that "out" carries (its whole buffer), and the most
+    // messages written to "out" in one cycle so far.
+    size_t LargestEvent() const { return largest_.load(); }
+    uint64_t MostPerCycle() const { return mostPerCycle_.load(); }
 
   private:
+    static constexpr uint32_t kAnyFrame = 0xFFFFFFFF;
+    bool Queue(const Bytes& message, uint32_t frame, std::chrono::milliseconds timeout);
     static int Process(jack_nframes_t frames, void* self);
     static int Xrun(void* self);
     void Play(jack_nframes_t frames);
@@ -106,10 +124,14 @@ class JackTestClient {
     jack_port_t* out_ = nullptr;
     jack_ringbuffer_t* toSend_ = nullptr;
     jack_ringbuffer_t* received_ = nullptr;
+    jack_ringbuffer_t* played_ = nullptr;  // frames at which messages were written
     std::atomic<int> perCycle_{64};
     std::atomic<uint64_t> queued_{0}, written_{0}, cycles_{0}, lost_{0}, xruns_{0};
+    std::atomic<uint64_t> mostPerCycle_{0};
+    std::atomic<size_t> largest_{0};
     std::mutex mutex_;
     std::vector<Bytes> inbox_;
+    std::vector<uint32_t> inboxFrames_, playedFrames_;
 };
 
 }  // namespace ostrel::test

@@ -1,8 +1,8 @@
 #pragma once
 // The live pass-through over the real MIDI system, mixed into a test fixture: a
 // JackTestClient plays the keyboard on its "out" and the synth on its "in",
-// RtMidi's JACK backend carries both directions and the pass-through sits between
-// them. For test programs that link the model.
+// Ostrel's own JACK client sits between them with its ports "in" and "out". For
+// test programs that link the model.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -12,8 +12,9 @@
 
 #include "core/assignment_table.h"
 #include "curves/current_curve.h"
+#include "midi/jack_midi_system.h"
 #include "midi/pass_through.h"
-#include "midi/rtmidi_services.h"
+#include "midi/port_keeper.h"
 #include "support/jack_test_client.h"
 
 namespace ostrel::test {
@@ -23,48 +24,46 @@ class PassThroughOverJack {
     PassThroughOverJack() = default;
     ~PassThroughOverJack() { LeaveJack(); }
 
-    // Joins the JACK server with a test client and a pass-through that reads table
-    // and curves; both must stay until LeaveJack(). Call it after checking
-    // JackServerGiven(), within ASSERT_NO_FATAL_FAILURE.
-    void JoinJack(const AssignmentTable& table, const CurrentCurves& curves,
+    // Joins the JACK server with a test client and Ostrel's client, whose
+    // pass-through reads table and curves; both must stay until LeaveJack().
+    // Call it after checking JackServerGiven(), within ASSERT_NO_FATAL_FAILURE.
+    void JoinJack(AssignmentTable& table, const CurrentCurves& curves,
                   const std::string& clientStem = "otest") {
         client = std::make_unique<JackTestClient>(UniqueName(clientStem));
         ASSERT_TRUE(client->ok()) << "cannot join the JACK server";
-        prefix = UniqueName("Ostrel");
-        services = std::make_unique<RtMidiServices>(MidiApi::Jack, prefix);
-        passThrough = std::make_unique<PassThrough>(table, curves, *services);
+        name = UniqueName("Ostrel");
+        system = std::make_unique<JackMidiSystem>();
+        passThrough = std::make_unique<PassThrough>(table, curves, *system);
+        keeper = std::make_unique<PortKeeper>(*system, *passThrough, name);
+        std::string why;
+        ASSERT_TRUE(keeper->Start(&why)) << why;
     }
 
-    // Closes the pass-through first: its input callback reads the fixture's
-    // table and curves. Call it from TearDown.
+    // Leaves the graph first: the MIDI thread reads the fixture's table and
+    // curves. Call it from TearDown.
     void LeaveJack() {
+        keeper.reset();
         passThrough.reset();
-        services.reset();
+        system.reset();
         client.reset();
     }
 
-    // Opens the input on the client's "out" and (optionally) the output on its
-    // "in", then waits until messages come through. Other test processes add and
-    // remove ports at the same time, which can move a device index between
-    // listing and opening: then try again.
+    // Chooses the client's "out" as input device and (optionally) its "in" as
+    // output device, then waits until messages come through.
     void Connect(bool withOutput = true) {
-        for (int attempt = 0; attempt < 20; ++attempt) {
-            const int in = IndexOf(services->InputDeviceNames(), client->OutPort());
-            const int out = IndexOf(services->OutputDeviceNames(), client->InPort());
-            ASSERT_GE(in, 0);
-            ASSERT_GE(out, 0);
-            passThrough->OpenInput(in);
-            if (withOutput) passThrough->OpenOutput(out);
-            if (ConnectedOnlyTo(client->OutConnections(), prefix + " in:", ":in") &&
-                (!withOutput ||
-                 ConnectedOnlyTo(client->InConnections(), prefix + " out:", ":out"))) {
-                WaitUntilLive(withOutput);
-                return;
-            }
-            passThrough->CloseInput();
-            passThrough->CloseOutput();
+        std::string why;
+        ASSERT_TRUE(keeper->Choose(PortDirection::Input, client->OutPort(), &why)) << why;
+        if (withOutput) {
+            ASSERT_TRUE(keeper->Choose(PortDirection::Output, client->InPort(), &why)) << why;
         }
-        FAIL() << "the pass-through could not be connected to the test client";
+        // The graph shows a new connection from its next cycle on.
+        const auto deadline = std::chrono::steady_clock::now() + kJackWait;
+        while (!ConnectedOnlyTo(client->OutConnections(), name + ":", ":in") ||
+               (withOutput && !ConnectedOnlyTo(client->InConnections(), name + ":", ":out"))) {
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "not connected";
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        WaitUntilLive(withOutput);
     }
 
     // A client that joined the graph a moment ago may miss its first cycles on
@@ -94,9 +93,10 @@ class PassThroughOverJack {
     }
 
     std::unique_ptr<JackTestClient> client;
-    std::string prefix;  // of the pass-through's JACK clients
-    std::unique_ptr<RtMidiServices> services;
+    std::string name;  // of Ostrel's JACK client
+    std::unique_ptr<JackMidiSystem> system;
     std::unique_ptr<PassThrough> passThrough;
+    std::unique_ptr<PortKeeper> keeper;
 };
 
 }  // namespace ostrel::test

@@ -1,16 +1,16 @@
-// The MIDI driver setting dialog with fake device lists: what the lists show,
-// what OK stores (indices and DEVNAME keys, in that order) and that Cancel and
-// the close box change nothing.
+// The MIDI driver setting dialog with fake port lists: what the lists show,
+// what OK stores (positions and names in DEVNAME, input first) and that Cancel
+// and the close box change nothing.
 #include "midi/gui/midi_driver_dlg.h"
 
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QStringList>
 #include <filesystem>
 
-#include "midi/pass_through_state.h"
 #include "res/dialog_builder.h"
 #include "store/ini_settings.h"
 #include "support/temp_dir.h"
@@ -30,17 +30,21 @@ class MidiDriverDlgTest : public ::testing::Test {
   protected:
     MidiDriverDlgTest() { settings.SetPath(dir.file("Ostrel.ini")); }
 
+    static CMidiDriverDlg::Lists Lists(Names inputs, Names outputs, std::string in = "",
+                                       std::string out = "") {
+        return {std::move(inputs), std::move(outputs), std::move(in), std::move(out), ""};
+    }
     QComboBox* In(QWidget* d) { return res::Item<QComboBox>(d, 1003); }
     QComboBox* Out(QWidget* d) { return res::Item<QComboBox>(d, 1004); }
     void PressOk(QWidget* d) { res::Item<QPushButton>(d, 1)->click(); }
+    std::string Setting(const char* key) { return settings.ReadString("DEVNAME", key); }
 
     test::TempDir dir;
     CIniSettings settings;
-    DeviceIndices devices;
 };
 
 TEST_F(MidiDriverDlgTest, LayoutFollowsTemplate131) {
-    CMidiDriverDlg dlg({"A"}, {"B"}, devices, settings);
+    CMidiDriverDlg dlg(Lists({"A:a"}, {"B:b"}), settings);
     EXPECT_EQ(dlg.objectName(), "CMidiDriverDlg");
     EXPECT_EQ(dlg.windowTitle(), "DO Darivu v1.0 beta   --  Midi Driver Setting");
     EXPECT_EQ(dlg.size(), QSize(322, 172));  // 215 x 106 dialog units
@@ -50,41 +54,30 @@ TEST_F(MidiDriverDlgTest, LayoutFollowsTemplate131) {
     EXPECT_EQ(res::Item<QPushButton>(&dlg, 2)->text(), "Cancel");
     ASSERT_NE(In(&dlg), nullptr);
     ASSERT_NE(Out(&dlg), nullptr);
+    EXPECT_EQ(dlg.findChild<QLabel*>("MidiProblem"), nullptr);
 }
 
-TEST_F(MidiDriverDlgTest, ListsShowDevicesInDeviceOrderWhateverTheirNames) {
-    CMidiDriverDlg dlg({"Zeta Keys", "Alpha", "Mid"}, {"Synth"}, devices, settings);
-    EXPECT_EQ(Texts(In(&dlg)), QStringList({"00:Zeta Keys", "01:Alpha", "02:Mid"}));
-    EXPECT_EQ(Texts(Out(&dlg)), QStringList({"00:Synth"}));
+TEST_F(MidiDriverDlgTest, ListsShowPortsByFullNameInListOrder) {
+    CMidiDriverDlg dlg(Lists({"Alpha:out", "Mid:midi", "Zeta Keys:out"}, {"Synth:in"}), settings);
+    EXPECT_EQ(Texts(In(&dlg)), QStringList({"00:Alpha:out", "01:Mid:midi", "02:Zeta Keys:out"}));
+    EXPECT_EQ(Texts(Out(&dlg)), QStringList({"00:Synth:in"}));
 }
 
-TEST_F(MidiDriverDlgTest, OpensWithTheCurrentDevicesSelected) {
-    devices.input = 2;
-    devices.output = 1;
-    CMidiDriverDlg dlg({"a", "b", "c"}, {"x", "y"}, devices, settings);
-    EXPECT_EQ(In(&dlg)->currentText(), "02:c");
-    EXPECT_EQ(Out(&dlg)->currentText(), "01:y");
-    EXPECT_EQ(dlg.ChosenInput(), 2);
-    EXPECT_EQ(dlg.ChosenOutput(), 1);
-}
-
-TEST_F(MidiDriverDlgTest, ADeviceThatHasGoneAwayLeavesNoSelectionAndOkStoresMinusOne) {
-    devices.input = 5;
-    devices.output = -1;
-    CMidiDriverDlg dlg({"a", "b"}, {"x"}, devices, settings);
-    EXPECT_EQ(In(&dlg)->currentIndex(), -1);
-    EXPECT_EQ(Out(&dlg)->currentIndex(), -1);
+TEST_F(MidiDriverDlgTest, TheRememberedPortsAreSelectedEvenWhileAbsent) {
+    CMidiDriverDlg dlg(Lists({"a:1", "b:1", "c:1"}, {"x:1", "y:1"}, "c:1", "gone:in"), settings);
+    EXPECT_EQ(In(&dlg)->currentText(), "02:c:1");
+    EXPECT_EQ(Out(&dlg)->currentText(), "--:gone:in");
+    EXPECT_EQ(dlg.ChosenInput(), "c:1");
+    EXPECT_EQ(dlg.ChosenOutput(), "gone:in");
     PressOk(&dlg);
-    EXPECT_EQ(devices.input.load(), -1);
-    EXPECT_EQ(devices.output.load(), -1);
-    EXPECT_EQ(settings.ReadString("DEVNAME", "MIDIIN"), "-1");
-    EXPECT_EQ(settings.ReadString("DEVNAME", "MIDIOUT"), "-1");
+    EXPECT_EQ(Setting("MIDIIN"), "2");
+    EXPECT_EQ(Setting("MIDIINNAME"), "c:1");
+    EXPECT_EQ(Setting("MIDIOUT"), "-1");  // not in today's list
+    EXPECT_EQ(Setting("MIDIOUTNAME"), "gone:in");
 }
 
-TEST_F(MidiDriverDlgTest, OkWithoutChangesStillWritesBothKeysInputFirst) {
-    devices.input = 1;
-    devices.output = 0;
-    CMidiDriverDlg dlg({"a", "b"}, {"x"}, devices, settings);
+TEST_F(MidiDriverDlgTest, OkWithoutChangesStillWritesBothInputFirst) {
+    CMidiDriverDlg dlg(Lists({"a:1", "b:1"}, {"x:1"}, "b:1", "x:1"), settings);
     PressOk(&dlg);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     const std::string file = test::TempDir::Read(dir.file("Ostrel.ini"));
@@ -96,65 +89,64 @@ TEST_F(MidiDriverDlgTest, OkWithoutChangesStillWritesBothKeysInputFirst) {
     EXPECT_NE(file.find("[DEVNAME]"), std::string::npos);
 }
 
-TEST_F(MidiDriverDlgTest, ChoosingTheThirdInputStoresTwo) {
-    CMidiDriverDlg dlg({"a", "b", "c"}, {"x"}, devices, settings);
-    In(&dlg)->setCurrentIndex(2);
-    PressOk(&dlg);
-    EXPECT_EQ(devices.input.load(), 2);
-    EXPECT_EQ(settings.ReadInt("DEVNAME", "MIDIIN"), 2);
-    EXPECT_EQ(settings.ReadInt("DEVNAME", "MIDIOUT"), 0);
-}
-
-TEST_F(MidiDriverDlgTest, NoOutputDeviceStoresMinusOne) {
-    CMidiDriverDlg dlg({"a"}, {}, devices, settings);
+TEST_F(MidiDriverDlgTest, NoChoiceAndNoOutputDeviceStoreMinusOneAndNoName) {
+    CMidiDriverDlg dlg(Lists({"a:1"}, {}), settings);
     EXPECT_EQ(Out(&dlg)->count(), 0);
+    EXPECT_EQ(In(&dlg)->currentIndex(), -1);
     PressOk(&dlg);
-    EXPECT_EQ(devices.output.load(), -1);
-    EXPECT_EQ(settings.ReadString("DEVNAME", "MIDIOUT"), "-1");
+    EXPECT_EQ(Setting("MIDIIN"), "-1");
+    EXPECT_EQ(Setting("MIDIOUT"), "-1");
+    EXPECT_EQ(Setting("MIDIOUTNAME"), "");
 }
 
 TEST_F(MidiDriverDlgTest, CancelAndTheCloseBoxChangeNothing) {
-    devices.input = 1;
-    devices.output = 1;
     {
-        CMidiDriverDlg dlg({"a", "b"}, {"x", "y"}, devices, settings);
+        CMidiDriverDlg dlg(Lists({"a:1", "b:1"}, {"x:1", "y:1"}, "b:1", "y:1"), settings);
         In(&dlg)->setCurrentIndex(0);
         Out(&dlg)->setCurrentIndex(0);
         res::Item<QPushButton>(&dlg, 2)->click();
         EXPECT_EQ(dlg.result(), QDialog::Rejected);
     }
     {
-        CMidiDriverDlg dlg({"a", "b"}, {"x", "y"}, devices, settings);
+        CMidiDriverDlg dlg(Lists({"a:1", "b:1"}, {"x:1", "y:1"}, "b:1", "y:1"), settings);
         In(&dlg)->setCurrentIndex(0);
         dlg.reject();  // Escape and the close box
     }
-    EXPECT_EQ(devices.input.load(), 1);
-    EXPECT_EQ(devices.output.load(), 1);
     EXPECT_FALSE(std::filesystem::exists(dir.file("Ostrel.ini")));
 }
 
 TEST_F(MidiDriverDlgTest, TypedTextThatNamesNoEntryLeavesNoChoice) {
-    CMidiDriverDlg dlg({"a", "b"}, {"x"}, devices, settings);
+    CMidiDriverDlg dlg(Lists({"a:1", "b:1"}, {"x:1"}, "a:1", "x:1"), settings);
     ASSERT_TRUE(In(&dlg)->isEditable());
     In(&dlg)->setEditText("something else");
     PressOk(&dlg);
-    EXPECT_EQ(devices.input.load(), -1);
-    EXPECT_EQ(devices.output.load(), 0);
+    EXPECT_EQ(Setting("MIDIIN"), "-1");
+    EXPECT_EQ(Setting("MIDIINNAME"), "");
+    EXPECT_EQ(Setting("MIDIOUTNAME"), "x:1");
 }
 
-// From 100 devices on, text order and device order part ("100:" sorts before
-// "11:"); the choice must still name the device, not the list position.
-TEST_F(MidiDriverDlgTest, ManyDevicesStillStoreTheDeviceIndex) {
+// From 100 ports on, text order and list order part ("100:" sorts before
+// "11:"); the position stored is still the port's own.
+TEST_F(MidiDriverDlgTest, ManyPortsStillStoreTheirOwnPosition) {
     Names many;
-    for (int i = 0; i < 105; ++i) many.push_back("port " + std::to_string(i));
-    devices.input = 100;
-    CMidiDriverDlg dlg(many, {"x"}, devices, settings);
-    EXPECT_EQ(In(&dlg)->currentText(), "100:port 100");
-    const int pos11 = In(&dlg)->findText("11:port 11");
+    for (int i = 0; i < 105; ++i) many.push_back("port:" + std::to_string(1000 + i));
+    CMidiDriverDlg dlg(Lists(many, {"x:1"}, "port:1100"), settings);
+    EXPECT_EQ(In(&dlg)->currentText(), "100:port:1100");
+    const int pos11 = In(&dlg)->findText("11:port:1011");
     ASSERT_GE(pos11, 0);
     In(&dlg)->setCurrentIndex(pos11);
     PressOk(&dlg);
-    EXPECT_EQ(devices.input.load(), 11);
+    EXPECT_EQ(Setting("MIDIIN"), "11");
+    EXPECT_EQ(Setting("MIDIINNAME"), "port:1011");
+}
+
+TEST_F(MidiDriverDlgTest, WithoutAMidiSystemALineSaysWhy) {
+    CMidiDriverDlg::Lists lists = Lists({}, {});
+    lists.problem = "No MIDI system: no JACK server is running.";
+    CMidiDriverDlg dlg(lists, settings);
+    auto* line = dlg.findChild<QLabel*>("MidiProblem");
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->text(), "No MIDI system: no JACK server is running.");
 }
 
 }  // namespace

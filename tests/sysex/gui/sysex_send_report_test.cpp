@@ -9,7 +9,7 @@
 #include "core/assignment_table.h"
 #include "curves/current_curve.h"
 #include "dump_dialog_fixture.h"
-#include "midi/fake_midi_services.h"
+#include "midi/fake_midi_system.h"
 #include "midi/pass_through.h"
 #include "res/template_dump_send.h"
 #include "support/scripted_ui.h"
@@ -22,12 +22,12 @@ using test::ScriptedUi;
 
 class SysExSendReportTest : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_TRUE(passThrough.OpenOutput(0)); }
+    void SetUp() override { ASSERT_TRUE(midi.Open("Ostrel", passThrough.Processor(), nullptr)); }
 
     ScriptedUi ui;
     AssignmentTable table;
     CurrentCurves curves;
-    FakeMidiServices midi;
+    FakeMidiSystem midi;
     PassThrough passThrough{table, curves, midi};
 };
 
@@ -62,7 +62,7 @@ TEST_F(SysExSendReportTest, ValidTextIsSentUpToItsLastF7WithoutAMessage) {
     SendSysExText(nullptr, passThrough, "F00102F70304");
     EXPECT_TRUE(ui.shown.empty());
     ASSERT_EQ(midi.Sent().size(), 1u);
-    EXPECT_EQ(midi.Sent()[0].bytes, (std::vector<uint8_t>{0xF0, 0x01, 0x02, 0xF7}));
+    EXPECT_EQ(midi.Sent()[0], (std::vector<uint8_t>{0xF0, 0x01, 0x02, 0xF7}));
 }
 
 TEST_F(SysExSendReportTest, SendDialogDeliversItsDumpThroughTheTransmission) {
@@ -76,8 +76,7 @@ TEST_F(SysExSendReportTest, SendDialogDeliversItsDumpThroughTheTransmission) {
     ASSERT_EQ(midi.Sent().size(), 1u);
     std::vector<uint8_t> expected = test::TemplateBytes();
     expected[7] = 74;
-    EXPECT_EQ(midi.Sent()[0].bytes, expected);
-    EXPECT_FALSE(midi.Sent()[0].isShort);
+    EXPECT_EQ(midi.Sent()[0], expected);
 
     // A loaded 20-byte dump holds no F7: the transmission says so after the box.
     test::TempDir dir;

@@ -1,0 +1,38 @@
+#pragma once
+// The window's side of Ostrel's place in the MIDI graph: joining it at start-up
+// with the remembered devices, saying why when there is no MIDI system, and
+// telling the user, without blocking anything, when the server goes or comes.
+#include <QObject>
+#include <QPointer>
+
+class QMessageBox;
+class QWidget;
+
+namespace ostrel {
+
+struct AppState;
+
+// Joins the graph and chooses the devices Ostrel.ini remembers (the name, else
+// the position in today's list). When no MIDI system answers, the reason is
+// kept in state.midiProblem and the keeper goes on looking for one.
+void JoinMidiGraph(AppState& state);
+
+// The text of the one message shown at Start when there is no MIDI system.
+QString NoMidiSystemText(const AppState& state);
+
+// Shows the keeper's notices (server gone, server back) in a message window
+// that does not block: forwarding and the form go on while it is up.
+class MidiNotices : public QObject {
+    Q_OBJECT
+  public:
+    MidiNotices(AppState& state, QWidget* parent);
+
+  private:
+    void Poll();
+
+    AppState& state_;
+    QWidget* parent_;
+    QPointer<QMessageBox> box_;
+};
+
+}  // namespace ostrel

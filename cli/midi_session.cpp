@@ -1,0 +1,66 @@
+#include "cli/midi_session.h"
+
+#include <cstring>
+
+#include "midi/device_list.h"
+#include "midi/remembered_ports.h"
+#include "store/ini_settings.h"
+
+namespace ostrel::cli {
+
+bool IsPortArgument(const char* text) {
+    int index = 0;
+    return ParseDeviceIndex(text, index) || (std::strchr(text, ':') != nullptr && text[0] != ':');
+}
+
+const char* DirectionWord(PortDirection direction) {
+    return direction == PortDirection::Input ? "input" : "output";
+}
+
+bool MidiSession::Join(const std::string& clientName, std::string& why, bool* built) {
+    if (built) *built = false;
+    system = CreateSystemMidi(&why);
+    if (!system) return false;
+    passThrough = std::make_unique<PassThrough>(table, curves, *system);
+    keeper = std::make_unique<PortKeeper>(*system, *passThrough, clientName);
+    if (built) *built = true;
+    std::string reason;
+    if (keeper->Start(&reason)) return true;
+    why = std::string("cannot join the ") + system->Name() + " MIDI graph: " + reason +
+          NoMidiSystemHint(*system);
+    return false;
+}
+
+bool MidiSession::Resolve(PortDirection direction, const std::string& text, std::string& device,
+                          std::string& why) {
+    int index = 0;
+    if (!ParseDeviceIndex(text.c_str(), index)) {
+        if (text.find(':') == std::string::npos) {
+            why = std::string("bad ") + DirectionWord(direction) + " port '" + text +
+                  "': give a full port name (client:port) or its number";
+            return false;
+        }
+        device = text;
+        return true;
+    }
+    if (index < 0) {
+        device.clear();
+        return true;
+    }
+    const std::vector<std::string> devices = keeper->Devices(direction);
+    if (index >= static_cast<int>(devices.size())) {
+        why = std::string("no MIDI ") + DirectionWord(direction) + " port " + text + " (" +
+              std::to_string(devices.size()) + " listed by ostrel-cli ports)";
+        return false;
+    }
+    device = devices[static_cast<size_t>(index)];
+    return true;
+}
+
+std::string MidiSession::Remembered(PortDirection direction) {
+    CIniSettings settings;
+    if (!settings.InitPath()) return "";
+    return ReadRememberedPort(settings, direction, keeper->Devices(direction));
+}
+
+}  // namespace ostrel::cli

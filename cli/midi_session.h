@@ -1,0 +1,45 @@
+#pragma once
+// What the MIDI sub-commands of ostrel-cli share: the MIDI system of this
+// machine, a pass-through on a table and curves of its own, and the keeper that
+// joins the graph and holds the chosen connections.
+#include <memory>
+#include <string>
+
+#include "core/assignment_table.h"
+#include "curves/current_curve.h"
+#include "midi/midi_system.h"
+#include "midi/pass_through.h"
+#include "midi/port_keeper.h"
+
+namespace ostrel::cli {
+
+inline constexpr const char* kDefaultClientName = "Ostrel";
+
+struct MidiSession {
+    AssignmentTable table;
+    CurrentCurves curves;  // all 0: every value maps to itself
+    std::unique_ptr<MidiSystem> system;
+    std::unique_ptr<PassThrough> passThrough;
+    std::unique_ptr<PortKeeper> keeper;
+
+    // Picks the MIDI system and joins its graph as clientName. False with one
+    // line in why: an unknown OSTREL_MIDI_API (nothing else built), or no
+    // server (then the keeper goes on looking, and *built is true).
+    bool Join(const std::string& clientName, std::string& why, bool* built = nullptr);
+
+    // A --in / --out value: a full port name ("client:port"), or a position
+    // in today's list of that direction. False with the reason in why.
+    bool Resolve(PortDirection direction, const std::string& text, std::string& device,
+                 std::string& why);
+    // The device Ostrel.ini in the current folder remembers, or empty.
+    std::string Remembered(PortDirection direction);
+};
+
+// Whether text can name a port for --in / --out: a number (-1 for none) or a
+// full port name "client:port".
+bool IsPortArgument(const char* text);
+
+// "input" or "output".
+const char* DirectionWord(PortDirection direction);
+
+}  // namespace ostrel::cli

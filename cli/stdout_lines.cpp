@@ -1,0 +1,64 @@
+#include "cli/stdout_lines.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+namespace ostrel::cli {
+
+StdoutLines::StdoutLines(size_t maxWaiting)
+    : shared_(std::make_shared<Shared>()), maxWaiting_(maxWaiting) {
+    std::thread([shared = shared_] { Write(shared); }).detach();
+}
+
+StdoutLines::~StdoutLines() {
+    std::unique_lock<std::mutex> lock(shared_->mutex);
+    shared_->drained.wait_for(lock, std::chrono::seconds(1),
+                              [this] { return shared_->waiting.empty() && !shared_->writing; });
+    shared_->stopping = true;
+    lock.unlock();
+    shared_->ready.notify_all();
+}
+
+void StdoutLines::Push(std::string line) {
+    {
+        std::lock_guard<std::mutex> lock(shared_->mutex);
+        if (shared_->waiting.size() >= maxWaiting_) {
+            ++shared_->dropped;
+            return;
+        }
+        shared_->waiting.push_back(std::move(line));
+    }
+    shared_->ready.notify_one();
+}
+
+uint64_t StdoutLines::Dropped() const {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    return shared_->dropped;
+}
+
+void StdoutLines::Write(std::shared_ptr<Shared> shared) {
+    std::unique_lock<std::mutex> lock(shared->mutex);
+    for (;;) {
+        shared->ready.wait(lock, [&] { return shared->stopping || !shared->waiting.empty(); });
+        if (shared->stopping) return;
+        std::string line = std::move(shared->waiting.front());
+        shared->waiting.pop_front();
+        shared->writing = true;
+        lock.unlock();
+        size_t done = 0;
+        while (done < line.size()) {
+            const ssize_t n = ::write(STDOUT_FILENO, line.data() + done, line.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;  // nobody reads any more: the line is lost
+            done += static_cast<size_t>(n);
+        }
+        lock.lock();
+        shared->writing = false;
+        if (shared->waiting.empty()) shared->drained.notify_all();
+    }
+}
+
+}  // namespace ostrel::cli

@@ -1,0 +1,309 @@
+#include "midi/alsa_midi_system.h"
+
+#include <fcntl.h>
+#include <rtmidi/RtMidi.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+#include "midi/event_splitter.h"
+
+namespace ostrel {
+namespace {
+
+// RtMidi reports through this callback instead of printing; the thread that
+// calls into RtMidi collects the text, errors on the MIDI thread are dropped.
+thread_local std::string* tErrorSink = nullptr;
+
+void CollectError(RtMidiError::Type, const std::string& text, void*) {
+    if (tErrorSink != nullptr && tErrorSink->empty()) *tErrorSink = text;
+}
+
+class ErrorScope {
+  public:
+    explicit ErrorScope(std::string& sink) : previous_(tErrorSink) { tErrorSink = &sink; }
+    ~ErrorScope() { tErrorSink = previous_; }
+
+  private:
+    std::string* previous_;
+};
+
+int Side(PortDirection direction) { return direction == PortDirection::Input ? 0 : 1; }
+
+// RtMidi names an ALSA port "client:port client-number:port-number"; the
+// numbers change from run to run, so a device is remembered without them.
+std::string WithoutNumbers(const std::string& name) {
+    const size_t blank = name.rfind(' ');
+    if (blank == std::string::npos) return name;
+    const std::string tail = name.substr(blank + 1);
+    const bool numbers =
+        !tail.empty() && tail.find_first_not_of("0123456789:") == std::string::npos;
+    return numbers ? name.substr(0, blank) : name;
+}
+
+}  // namespace
+
+class AlsaMidiSystem::Writer final : public MidiWriter {
+  public:
+    explicit Writer(RtMidiOut* out) : out_(out) {}
+    bool Write(const uint8_t* bytes, size_t length) override {
+        if (out_ == nullptr) return true;  // no output: nothing to write to
+        try {
+            out_->sendMessage(bytes, length);
+        } catch (const RtMidiError&) {
+        }
+        return true;
+    }
+    size_t Room() const override { return size_t{1} << 20; }
+
+  private:
+    RtMidiOut* out_;
+};
+
+AlsaMidiSystem::AlsaMidiSystem() = default;
+
+AlsaMidiSystem::~AlsaMidiSystem() { Close(); }
+
+bool AlsaMidiSystem::SequencerPresent() {
+    const int fd = ::open("/dev/snd/seq", O_RDWR | O_CLOEXEC);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
+bool AlsaMidiSystem::Open(const std::string& clientName, MidiProcessor& processor,
+                          std::string* why) {
+    Close();
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::string error;
+    ErrorScope scope(error);
+    try {
+        auto in = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, clientName);
+        auto out = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, clientName);
+        in->setErrorCallback(&CollectError, nullptr);
+        out->setErrorCallback(&CollectError, nullptr);
+        processor_.store(&processor, std::memory_order_release);
+        // System Exclusive, timing clock and active sensing all arrive.
+        in->ignoreTypes(false, false, false);
+        in->setCallback(&AlsaMidiSystem::Input, this);
+        in->openVirtualPort("in");
+        out->openVirtualPort("out");
+        in_ = std::move(in);
+        out_ = std::move(out);
+    } catch (const RtMidiError& e) {
+        processor_.store(nullptr, std::memory_order_release);
+        if (why) *why = e.getMessage();
+        return false;
+    }
+    if (!error.empty()) {
+        processor_.store(nullptr, std::memory_order_release);
+        in_.reset();
+        out_.reset();
+        if (why) *why = error;
+        return false;
+    }
+    clientName_ = clientName;
+    idleRunning_.store(true);
+    idle_ = std::thread([this] {
+        while (idleRunning_.load()) {
+            RunIdle();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    return true;
+}
+
+void AlsaMidiSystem::Close() {
+    if (idle_.joinable()) {
+        idleRunning_.store(false);
+        idle_.join();
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    try {
+        in_.reset();  // stops RtMidi's input thread
+    } catch (const RtMidiError&) {
+    }
+    // Wait for a cycle another thread may still be running.
+    while (busy_.exchange(true, std::memory_order_acquire)) std::this_thread::yield();
+    processor_.store(nullptr, std::memory_order_release);
+    out_.reset();
+    busy_.store(false, std::memory_order_release);
+    connected_[0].clear();
+    connected_[1].clear();
+}
+
+bool AlsaMidiSystem::IsOpen() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return in_ != nullptr;
+}
+
+std::string AlsaMidiSystem::ClientName() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return clientName_;
+}
+
+std::string AlsaMidiSystem::OwnPort(PortDirection direction) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (in_ == nullptr) return "";
+    return clientName_ + (direction == PortDirection::Input ? ":in" : ":out");
+}
+
+void AlsaMidiSystem::Input(double, std::vector<unsigned char>* message, void* arg) {
+    if (message == nullptr || message->empty()) return;
+    auto* self = static_cast<AlsaMidiSystem*>(arg);
+    // RtMidi joins an unterminated System Exclusive event with the events that
+    // follow it; each of them stands alone again here.
+    SplitJoinedEvents(message->data(), message->size(),
+                      [self](const uint8_t* b, size_t n) { self->OnInput(b, n); });
+}
+
+void AlsaMidiSystem::OnInput(const uint8_t* bytes, size_t length) {
+    if (!busy_.exchange(true, std::memory_order_acquire)) {
+        RunCycle(bytes, length);
+        ReleaseToken();
+        return;
+    }
+    // Another thread writes queued output this moment: the event waits in
+    // order for the token holder, who runs it before letting go.
+    if (deferred_.FreeSlots() == 0 || length > sizeof(Deferred{}.bytes)) {
+        droppedInput_.fetch_add(1, std::memory_order_relaxed);
+        return;
+    }
+    Deferred& d = deferred_.SlotAhead(0);
+    d.length = static_cast<uint32_t>(length);
+    std::memcpy(d.bytes, bytes, length);
+    deferred_.Commit(1);
+}
+
+void AlsaMidiSystem::RunIdle() {
+    if (busy_.exchange(true, std::memory_order_acquire)) return;
+    RunCycle(nullptr, 0);
+    ReleaseToken();
+}
+
+void AlsaMidiSystem::RunCycle(const uint8_t* event, size_t length) {
+    MidiProcessor* processor = processor_.load(std::memory_order_acquire);
+    if (processor == nullptr) return;
+    Writer writer(out_.get());
+    processor->BeginCycle(writer);
+    while (Deferred* d = deferred_.Front()) {
+        processor->Event(d->bytes, d->length, writer);
+        deferred_.PopFront();
+    }
+    if (event != nullptr) processor->Event(event, length, writer);
+    processor->EndCycle();
+}
+
+void AlsaMidiSystem::ReleaseToken() {
+    busy_.store(false, std::memory_order_seq_cst);
+    // An event deferred just before the token came free is not left waiting.
+    while (!deferred_.Empty() && !busy_.exchange(true, std::memory_order_seq_cst)) {
+        RunCycle(nullptr, 0);
+        busy_.store(false, std::memory_order_seq_cst);
+    }
+}
+
+std::vector<std::string> AlsaMidiSystem::PortNames(PortDirection direction) {
+    std::vector<std::string> names;
+    std::string error;
+    ErrorScope scope(error);
+    try {
+        RtMidi* probe = direction == PortDirection::Input ? static_cast<RtMidi*>(in_.get())
+                                                          : static_cast<RtMidi*>(out_.get());
+        if (probe == nullptr) return names;
+        const unsigned count = probe->getPortCount();
+        for (unsigned i = 0; i < count; ++i) names.push_back(probe->getPortName(i));
+    } catch (const RtMidiError&) {
+    }
+    return names;
+}
+
+std::vector<std::string> AlsaMidiSystem::Devices(PortDirection direction) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<std::string> names;
+    const std::string own = clientName_ + ":";
+    for (const std::string& name : PortNames(direction)) {
+        const std::string bare = WithoutNumbers(name);
+        if (bare.rfind(own, 0) != 0) names.push_back(bare);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool AlsaMidiSystem::TakePortsChanged() {
+    bool changed = false;
+    for (PortDirection d : {PortDirection::Input, PortDirection::Output}) {
+        std::vector<std::string> now = Devices(d);
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (now != lastDevices_[Side(d)]) changed = true;
+        // A device that went away took its subscription with it.
+        std::string& connected = connected_[Side(d)];
+        if (!connected.empty() && std::find(now.begin(), now.end(), connected) == now.end())
+            connected.clear();
+        lastDevices_[Side(d)] = std::move(now);
+    }
+    return changed;
+}
+
+bool AlsaMidiSystem::Connect(PortDirection direction, const std::string& device, std::string* why) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (in_ == nullptr) {
+        if (why) *why = "the ALSA sequencer client is not open";
+        return false;
+    }
+    if (device.rfind(clientName_ + ":", 0) == 0) {
+        if (why) *why = "Ostrel cannot be connected to itself";
+        return false;
+    }
+    const std::vector<std::string> names = PortNames(direction);
+    int index = -1;
+    for (size_t i = 0; i < names.size(); ++i)
+        if (WithoutNumbers(names[i]) == device) index = static_cast<int>(i);
+    if (index < 0) {
+        if (why) *why = "no ALSA port " + device;
+        return false;
+    }
+    std::string error;
+    ErrorScope scope(error);
+    try {
+        // RtMidi subscribes one port to one device: choosing another closes
+        // the old subscription first.
+        RtMidi& port = direction == PortDirection::Input ? static_cast<RtMidi&>(*in_)
+                                                         : static_cast<RtMidi&>(*out_);
+        if (port.isPortOpen()) port.closePort();
+        port.openPort(static_cast<unsigned>(index),
+                      direction == PortDirection::Input ? "in" : "out");
+    } catch (const RtMidiError& e) {
+        error = e.getMessage();
+    }
+    if (!error.empty()) {
+        if (why) *why = error;
+        return false;
+    }
+    connected_[Side(direction)] = device;
+    return true;
+}
+
+void AlsaMidiSystem::Disconnect(PortDirection direction, const std::string& device) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (in_ == nullptr || connected_[Side(direction)] != device) return;
+    std::string error;
+    ErrorScope scope(error);
+    try {
+        RtMidi& port = direction == PortDirection::Input ? static_cast<RtMidi&>(*in_)
+                                                         : static_cast<RtMidi&>(*out_);
+        port.closePort();
+        port.openVirtualPort(direction == PortDirection::Input ? "in" : "out");
+    } catch (const RtMidiError&) {
+    }
+    connected_[Side(direction)].clear();
+}
+
+bool AlsaMidiSystem::IsConnected(PortDirection direction, const std::string& device) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !device.empty() && connected_[Side(direction)] == device;
+}
+
+}  // namespace ostrel

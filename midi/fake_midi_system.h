@@ -1,0 +1,71 @@
+#pragma once
+// An in-process MIDI system: named devices of other clients, connections
+// recorded, input events delivered by the caller (each delivery is one cycle on
+// the caller's thread, as the MIDI thread would run it), output recorded. Serves
+// tests and runs that must not touch the machine's MIDI system.
+#include <cstdint>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "midi/midi_system.h"
+
+namespace ostrel {
+
+class FakeMidiSystem final : public MidiSystem {
+  public:
+    using Bytes = std::vector<uint8_t>;
+
+    FakeMidiSystem(std::vector<std::string> inputs = {"Fake Keyboard:out"},
+                   std::vector<std::string> outputs = {"Fake Synth:in"});
+    ~FakeMidiSystem() override { Close(); }
+
+    const char* Name() const override { return "fake"; }
+    bool Open(const std::string& clientName, MidiProcessor& processor, std::string* why) override;
+    void Close() override;
+    bool IsOpen() const override;
+    std::string ClientName() const override;
+    std::string OwnPort(PortDirection direction) const override;
+    bool ServerLost() const override;
+    bool TakePortsChanged() override;
+    std::vector<std::string> Devices(PortDirection direction) override;
+    bool Connect(PortDirection direction, const std::string& device, std::string* why) override;
+    void Disconnect(PortDirection direction, const std::string& device) override;
+    bool IsConnected(PortDirection direction, const std::string& device) override;
+    // Runs one cycle without input, for output queued by other threads.
+    void Wake() override { RunCycle({}); }
+
+    // One cycle with these input events. False when the client is not open.
+    bool RunCycle(const std::vector<Bytes>& events);
+    bool Deliver(const Bytes& message) { return RunCycle({message}); }
+
+    // The test's hand on the graph: devices coming and going, the server leaving.
+    void SetDevices(PortDirection direction, std::vector<std::string> names);
+    void LoseServer();
+    // Opening fails while the server is away.
+    void SetServerAvailable(bool available);
+    // Largest event the output takes per cycle (all of a cycle's events together).
+    void SetCycleRoom(size_t bytes);
+
+    // What the output wrote, in order.
+    std::vector<Bytes> Sent() const;
+    void ClearSent();
+    // Connections of our port, in the order made.
+    std::vector<std::string> Connections(PortDirection direction) const;
+    int OpenCount() const;
+
+  private:
+    class Writer;
+    mutable std::mutex mutex_;  // the fake's own: one cycle at a time, like a MIDI thread
+    std::vector<std::string> inputs_, outputs_;
+    std::vector<std::string> connections_[2];
+    MidiProcessor* processor_ = nullptr;
+    std::string clientName_;
+    bool serverLost_ = false, serverAvailable_ = true, portsChanged_ = false;
+    size_t cycleRoom_ = 32768;
+    int opens_ = 0;
+    std::vector<Bytes> sent_;
+};
+
+}  // namespace ostrel

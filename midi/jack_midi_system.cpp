@@ -1,0 +1,217 @@
+#include "midi/jack_midi_system.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace ostrel {
+namespace {
+
+// libjack prints its own complaints (no server, a failed connect) on stderr;
+// Ostrel says what went wrong in its own words instead.
+void Quiet(const char*) {}
+
+void SetWhy(std::string* why, const std::string& text) {
+    if (why != nullptr) *why = text;
+}
+
+std::string StatusText(jack_status_t status) {
+    if (status & JackServerFailed) return "no JACK server is running";
+    if (status & JackNameNotUnique) return "the client name is in use";
+    if (status & JackVersionError) return "the JACK server speaks another protocol version";
+    if (status & JackInitFailure) return "the JACK client could not be initialised";
+    return "cannot connect to the JACK server";
+}
+
+}  // namespace
+
+// Writes into this cycle's output buffer at the frame of the event being
+// processed. Lives on the process thread's stack.
+class JackMidiSystem::CycleWriter final : public MidiWriter {
+  public:
+    explicit CycleWriter(void* buffer) : buffer_(buffer) {}
+    void At(uint32_t frame) { frame_ = frame; }
+    bool Write(const uint8_t* bytes, size_t length) override {
+        return jack_midi_event_write(buffer_, frame_, bytes, length) == 0;
+    }
+    size_t Room() const override { return jack_midi_max_event_size(buffer_); }
+
+  private:
+    void* buffer_;
+    uint32_t frame_ = 0;
+};
+
+bool JackMidiSystem::ServerAnswers() {
+    jack_set_error_function(&Quiet);
+    jack_set_info_function(&Quiet);
+    jack_status_t status{};
+    jack_client_t* probe = jack_client_open("Ostrel-probe", JackNoStartServer, &status);
+    if (probe == nullptr) return false;
+    jack_client_close(probe);
+    return true;
+}
+
+bool JackMidiSystem::Open(const std::string& clientName, MidiProcessor& processor,
+                          std::string* why) {
+    Close();
+    jack_set_error_function(&Quiet);
+    jack_set_info_function(&Quiet);
+    std::lock_guard<std::mutex> lock(mutex_);
+    jack_status_t status{};
+    jack_client_t* client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+    if (client == nullptr) {
+        SetWhy(why, StatusText(status));
+        return false;
+    }
+    jack_port_t* in = jack_port_register(client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    jack_port_t* out =
+        jack_port_register(client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+    serverLost_.store(false, std::memory_order_release);
+    processor_ = &processor;
+    in_ = in;
+    out_ = out;
+    if (in == nullptr || out == nullptr ||
+        jack_set_process_callback(client, &JackMidiSystem::Process, this) != 0 ||
+        jack_set_port_registration_callback(client, &JackMidiSystem::PortRegistered, this) != 0 ||
+        jack_set_client_registration_callback(client, &JackMidiSystem::ClientRegistered, this) !=
+            0) {
+        jack_client_close(client);
+        SetWhy(why, "cannot register the JACK ports of " + clientName);
+        return false;
+    }
+    jack_on_info_shutdown(
+        client,
+        [](jack_status_t code, const char* reason, void* self) {
+            JackMidiSystem::Shutdown(static_cast<int>(code), reason, self);
+        },
+        this);
+    if (jack_activate(client) != 0) {
+        jack_client_close(client);
+        SetWhy(why, "cannot activate the JACK client " + clientName);
+        return false;
+    }
+    client_ = client;
+    clientName_ = jack_get_client_name(client);
+    portsChanged_.store(true, std::memory_order_release);
+    return true;
+}
+
+void JackMidiSystem::Close() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (client_ == nullptr) return;
+    // Once the server has gone only closing is allowed; deactivating a live
+    // client first waits until its process callback has returned.
+    if (!serverLost_.load(std::memory_order_acquire)) jack_deactivate(client_);
+    jack_client_close(client_);
+    client_ = nullptr;
+    in_ = out_ = nullptr;
+    processor_ = nullptr;
+}
+
+bool JackMidiSystem::IsOpen() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return client_ != nullptr;
+}
+
+std::string JackMidiSystem::ClientName() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return clientName_;
+}
+
+jack_port_t* JackMidiSystem::Own(PortDirection direction) const {
+    return direction == PortDirection::Input ? in_ : out_;
+}
+
+std::string JackMidiSystem::OwnPort(PortDirection direction) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (client_ == nullptr) return "";
+    return jack_port_name(Own(direction));
+}
+
+int JackMidiSystem::Process(uint32_t frames, void* arg) {
+    auto* self = static_cast<JackMidiSystem*>(arg);
+    void* inBuffer = jack_port_get_buffer(self->in_, frames);
+    void* outBuffer = jack_port_get_buffer(self->out_, frames);
+    jack_midi_clear_buffer(outBuffer);
+    CycleWriter writer(outBuffer);
+    MidiProcessor& processor = *self->processor_;
+    processor.BeginCycle(writer);
+    const uint32_t count = jack_midi_get_event_count(inBuffer);
+    for (uint32_t i = 0; i < count; ++i) {
+        jack_midi_event_t event;
+        if (jack_midi_event_get(&event, inBuffer, i) != 0 || event.size == 0) continue;
+        writer.At(event.time);
+        processor.Event(event.buffer, event.size, writer);
+    }
+    processor.EndCycle();
+    return 0;
+}
+
+void JackMidiSystem::Shutdown(int, const char*, void* arg) {
+    static_cast<JackMidiSystem*>(arg)->serverLost_.store(true, std::memory_order_release);
+}
+
+void JackMidiSystem::PortRegistered(uint32_t, int, void* arg) {
+    static_cast<JackMidiSystem*>(arg)->portsChanged_.store(true, std::memory_order_release);
+}
+
+void JackMidiSystem::ClientRegistered(const char*, int, void* arg) {
+    static_cast<JackMidiSystem*>(arg)->portsChanged_.store(true, std::memory_order_release);
+}
+
+std::vector<std::string> JackMidiSystem::Devices(PortDirection direction) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<std::string> names;
+    if (client_ == nullptr || serverLost_.load(std::memory_order_acquire)) return names;
+    // An input device feeds our "in": it is another client's output port.
+    const unsigned long flags =
+        direction == PortDirection::Input ? JackPortIsOutput : JackPortIsInput;
+    const std::string own = clientName_ + ":";
+    if (const char** ports = jack_get_ports(client_, nullptr, JACK_DEFAULT_MIDI_TYPE, flags)) {
+        for (const char** p = ports; *p != nullptr; ++p)
+            if (std::strncmp(*p, own.c_str(), own.size()) != 0) names.emplace_back(*p);
+        jack_free(ports);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool JackMidiSystem::Connect(PortDirection direction, const std::string& device, std::string* why) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (client_ == nullptr || serverLost_.load(std::memory_order_acquire)) {
+        SetWhy(why, "not connected to the JACK server");
+        return false;
+    }
+    if (device.rfind(clientName_ + ":", 0) == 0) {
+        SetWhy(why, "Ostrel cannot be connected to itself");
+        return false;
+    }
+    const char* own = jack_port_name(Own(direction));
+    const int result = direction == PortDirection::Input
+                           ? jack_connect(client_, device.c_str(), own)
+                           : jack_connect(client_, own, device.c_str());
+    if (result == 0 || result == EEXIST) return true;
+    SetWhy(why, "cannot connect " + std::string(own) + " with " + device);
+    return false;
+}
+
+void JackMidiSystem::Disconnect(PortDirection direction, const std::string& device) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (client_ == nullptr || serverLost_.load(std::memory_order_acquire)) return;
+    const char* own = jack_port_name(Own(direction));
+    if (direction == PortDirection::Input)
+        jack_disconnect(client_, device.c_str(), own);
+    else
+        jack_disconnect(client_, own, device.c_str());
+}
+
+bool JackMidiSystem::IsConnected(PortDirection direction, const std::string& device) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (client_ == nullptr || serverLost_.load(std::memory_order_acquire)) return false;
+    return jack_port_connected_to(Own(direction), device.c_str()) != 0;
+}
+
+}  // namespace ostrel

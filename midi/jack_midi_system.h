@@ -1,0 +1,59 @@
+#pragma once
+// The MIDI system on libjack: one JACK client with a MIDI input port "in" and
+// a MIDI output port "out". The process callback hands each input event to the
+// processor, which writes the output into the same cycle at the same frame. The
+// same binary runs on jackd and on PipeWire's JACK server. Only this file and
+// its .cpp know libjack.
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "midi/midi_system.h"
+
+typedef struct _jack_client jack_client_t;
+typedef struct _jack_port jack_port_t;
+
+namespace ostrel {
+
+class JackMidiSystem final : public MidiSystem {
+  public:
+    JackMidiSystem() = default;
+    ~JackMidiSystem() override { Close(); }
+
+    // Whether a JACK server answers right now (it is never started for us).
+    static bool ServerAnswers();
+
+    const char* Name() const override { return "JACK"; }
+    bool Open(const std::string& clientName, MidiProcessor& processor, std::string* why) override;
+    void Close() override;
+    bool IsOpen() const override;
+    std::string ClientName() const override;
+    std::string OwnPort(PortDirection direction) const override;
+    bool ServerLost() const override { return serverLost_.load(std::memory_order_acquire); }
+    bool TakePortsChanged() override {
+        return portsChanged_.exchange(false, std::memory_order_acq_rel);
+    }
+    std::vector<std::string> Devices(PortDirection direction) override;
+    bool Connect(PortDirection direction, const std::string& device, std::string* why) override;
+    void Disconnect(PortDirection direction, const std::string& device) override;
+    bool IsConnected(PortDirection direction, const std::string& device) override;
+
+  private:
+    class CycleWriter;
+    static int Process(uint32_t frames, void* self);
+    static void Shutdown(int code, const char* reason, void* self);  // code: jack_status_t
+    static void PortRegistered(uint32_t port, int registered, void* self);
+    static void ClientRegistered(const char* name, int registered, void* self);
+    jack_port_t* Own(PortDirection direction) const;
+
+    mutable std::mutex mutex_;  // the client handle, for ordinary threads
+    jack_client_t* client_ = nullptr;
+    jack_port_t* in_ = nullptr;
+    jack_port_t* out_ = nullptr;
+    MidiProcessor* processor_ = nullptr;
+    std::string clientName_;
+    std::atomic<bool> serverLost_{false};
+    std::atomic<bool> portsChanged_{false};
+};
+
+}  // namespace ostrel

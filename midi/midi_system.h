@@ -1,0 +1,101 @@
+#pragma once
+// The MIDI system as Ostrel sees it: one client of the MIDI graph with an input
+// port "in" and an output port "out" that exist for as long as the client is
+// open, whether or not a device is chosen. A device is a port of another client;
+// choosing it is connecting it to ours. Every input event is handed to a
+// MidiProcessor on the system's MIDI thread, which writes what goes out at the
+// time of that event.
+//
+// Implementations: JACK (jack_midi_system.h, libjack, also PipeWire's JACK
+// server), the ALSA sequencer (alsa_midi_system.h, RtMidi) and an in-process
+// fake for tests (fake_midi_system.h).
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ostrel {
+
+// Input: our "in" port, fed by another client's output port (the keyboard).
+// Output: our "out" port, feeding another client's input port (the synth).
+enum class PortDirection { Input, Output };
+
+// Writes one event to the output at the time of the event being processed (or
+// at the start of the cycle outside an event). False when it does not fit: the
+// event is larger than the largest the port carries, or this cycle is full.
+class MidiWriter {
+  public:
+    virtual bool Write(const uint8_t* bytes, size_t length) = 0;
+    // The largest event that still fits this cycle (at the start of a cycle: the
+    // largest the port carries at all).
+    virtual size_t Room() const = 0;
+
+  protected:
+    ~MidiWriter() = default;
+};
+
+// What runs on the MIDI thread. The system calls, for every cycle, BeginCycle,
+// then Event for each input event in time order, then EndCycle. Nothing here may
+// allocate, lock, wait or make a system call.
+class MidiProcessor {
+  public:
+    virtual void BeginCycle(MidiWriter& out) = 0;
+    // One input event as it came: a short message (status first) or a System
+    // Exclusive message; it never joins other events.
+    virtual void Event(const uint8_t* bytes, size_t length, MidiWriter& out) = 0;
+    virtual void EndCycle() = 0;
+
+  protected:
+    ~MidiProcessor() = default;
+};
+
+class MidiSystem {
+  public:
+    virtual ~MidiSystem() = default;
+
+    // "JACK" or "ALSA" (or "fake"), for messages.
+    virtual const char* Name() const = 0;
+
+    // Joins the MIDI graph as clientName with the ports "in" and "out"; the
+    // processor runs from then until Close(). False with the reason in *why.
+    virtual bool Open(const std::string& clientName, MidiProcessor& processor,
+                      std::string* why) = 0;
+    // Leaves the graph; once it returns the processor is not called any more.
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+    // The client's name in the graph (the system may have changed the one asked for).
+    virtual std::string ClientName() const = 0;
+    // Full name of our own port ("Ostrel:in"), empty while closed.
+    virtual std::string OwnPort(PortDirection direction) const = 0;
+
+    // True once the server went away under an open client: Close() it, then
+    // try Open() again later. Set from the system's own notification thread.
+    virtual bool ServerLost() const = 0;
+    // True once after ports of the graph came or went (then look again).
+    virtual bool TakePortsChanged() = 0;
+
+    // The other clients' ports a device can be chosen from, full names
+    // ("client:port"), sorted by name, never our own.
+    virtual std::vector<std::string> Devices(PortDirection direction) = 0;
+    // Connects the device's port to ours (already connected is fine).
+    virtual bool Connect(PortDirection direction, const std::string& device, std::string* why) = 0;
+    virtual void Disconnect(PortDirection direction, const std::string& device) = 0;
+    virtual bool IsConnected(PortDirection direction, const std::string& device) = 0;
+
+    // Called after output was queued by a thread other than the MIDI thread.
+    // Systems without a running cycle (ALSA between input events, the fake) run
+    // one here; JACK's next cycle comes by itself.
+    virtual void Wake() {}
+};
+
+// Which MIDI system this machine offers: OSTREL_MIDI_API ("jack" or "alsa") when
+// set; otherwise JACK when a server answers without being started, else the ALSA
+// sequencer. Null with the reason in *why when the variable holds another value.
+std::unique_ptr<MidiSystem> CreateSystemMidi(std::string* why);
+
+// Appended to the reason why the chosen system did not open, when it was
+// chosen because nothing else was there: which other system was looked for.
+std::string NoMidiSystemHint(const MidiSystem& system);
+
+}  // namespace ostrel

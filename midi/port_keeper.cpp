@@ -1,0 +1,183 @@
+#include "midi/port_keeper.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace ostrel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kTick = std::chrono::milliseconds(100);
+constexpr auto kRetryServer = std::chrono::seconds(2);
+constexpr auto kRecheck = std::chrono::seconds(1);
+
+int Side(PortDirection direction) { return direction == PortDirection::Input ? 0 : 1; }
+
+}  // namespace
+
+PortKeeper::PortKeeper(MidiSystem& system, PassThrough& passThrough, std::string clientName)
+    : system_(system), passThrough_(passThrough), requestedName_(std::move(clientName)) {}
+
+PortKeeper::~PortKeeper() { Shutdown(); }
+
+bool PortKeeper::Start(std::string* why) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (running_) return online_;
+    running_ = true;
+    online_ = system_.Open(requestedName_, passThrough_.Processor(), why);
+    everOnline_ = online_;
+    watcher_ = std::thread([this] { Watch(); });
+    return online_;
+}
+
+void PortKeeper::Shutdown() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!running_) return;
+        running_ = false;
+    }
+    wake_.notify_all();
+    if (watcher_.joinable()) watcher_.join();
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (online_) {
+        // Every note-off and pedal release goes out before the ports close.
+        passThrough_.Stop();
+        passThrough_.Flush();
+    }
+    system_.Close();
+    online_ = false;
+}
+
+bool PortKeeper::Choose(PortDirection direction, const std::string& device, std::string* why) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::string& chosen = chosen_[Side(direction)];
+    if (!chosen.empty() && chosen != device && online_) {
+        if (direction == PortDirection::Output && system_.IsConnected(direction, chosen)) {
+            // What sounds on the old synth ends there, before it goes.
+            passThrough_.ReleaseHeld();
+            passThrough_.Flush();
+        }
+        system_.Disconnect(direction, chosen);
+    }
+    chosen = device;
+    wasConnected_[Side(direction)] = false;
+    if (device.empty()) return true;
+    if (device.rfind(system_.ClientName() + ":", 0) == 0 ||
+        (!online_ && device.rfind(requestedName_ + ":", 0) == 0)) {
+        if (why) *why = "Ostrel cannot be connected to itself";
+        chosen.clear();
+        return false;
+    }
+    if (!online_) return true;  // connected when the server comes
+    const std::vector<std::string> present = system_.Devices(direction);
+    if (std::find(present.begin(), present.end(), device) == present.end()) return true;
+    const bool ok = system_.Connect(direction, device, why);
+    wasConnected_[Side(direction)] = ok;
+    return ok;
+}
+
+std::string PortKeeper::Chosen(PortDirection direction) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return chosen_[Side(direction)];
+}
+
+bool PortKeeper::Connected(PortDirection direction) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const std::string& chosen = chosen_[Side(direction)];
+    return online_ && !chosen.empty() && system_.IsConnected(direction, chosen);
+}
+
+std::vector<std::string> PortKeeper::Devices(PortDirection direction) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!online_) return {};
+    return system_.Devices(direction);
+}
+
+bool PortKeeper::Online() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return online_;
+}
+
+std::string PortKeeper::ClientName() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return online_ ? system_.ClientName() : requestedName_;
+}
+
+bool PortKeeper::TakeNotice(std::string& text) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (notices_.empty()) return false;
+    text = std::move(notices_.front());
+    notices_.pop_front();
+    return true;
+}
+
+void PortKeeper::Notice(std::string text) {
+    if (notices_.size() < 64) notices_.push_back(std::move(text));
+}
+
+void PortKeeper::Watch() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    auto nextServerTry = Clock::now() + kRetryServer;
+    auto nextRecheck = Clock::now();
+    while (running_) {
+        wake_.wait_for(lock, kTick, [this] { return !running_; });
+        if (!running_) break;
+        const auto now = Clock::now();
+        if (online_ && system_.ServerLost()) {
+            system_.Close();
+            passThrough_.ForgetGraph();
+            online_ = false;
+            wasConnected_[0] = wasConnected_[1] = false;
+            Notice(std::string("The ") + system_.Name() +
+                   " server has stopped; Ostrel looks for it every 2 seconds.");
+            nextServerTry = now + kRetryServer;
+        }
+        if (!online_ && now >= nextServerTry) {
+            nextServerTry = now + kRetryServer;
+            Rejoin();
+        }
+        if (!online_) continue;
+        if (system_.TakePortsChanged() || now >= nextRecheck) {
+            nextRecheck = now + kRecheck;
+            KeepConnected(PortDirection::Input);
+            KeepConnected(PortDirection::Output);
+        }
+    }
+}
+
+void PortKeeper::Rejoin() {
+    std::string why;
+    if (!system_.Open(requestedName_, passThrough_.Processor(), &why)) return;
+    online_ = true;
+    if (everOnline_)
+        Notice(std::string("The ") + system_.Name() + " server is back; Ostrel's ports are " +
+               system_.OwnPort(PortDirection::Input) + " and " +
+               system_.OwnPort(PortDirection::Output) + ".");
+    else
+        Notice(std::string("Connected to the ") + system_.Name() + " server as " +
+               system_.ClientName() + ".");
+    everOnline_ = true;
+    KeepConnected(PortDirection::Input);
+    KeepConnected(PortDirection::Output);
+}
+
+void PortKeeper::KeepConnected(PortDirection direction) {
+    const int side = Side(direction);
+    const std::string& chosen = chosen_[side];
+    if (chosen.empty()) return;
+    if (system_.IsConnected(direction, chosen)) {
+        wasConnected_[side] = true;
+        return;
+    }
+    if (wasConnected_[side] && direction == PortDirection::Output) {
+        // The synth went away: what it held is released wherever else the
+        // output still goes.
+        passThrough_.ReleaseHeld();
+    }
+    wasConnected_[side] = false;
+    const std::vector<std::string> present = system_.Devices(direction);
+    if (std::find(present.begin(), present.end(), chosen) == present.end()) return;
+    wasConnected_[side] = system_.Connect(direction, chosen, nullptr);
+}
+
+}  // namespace ostrel

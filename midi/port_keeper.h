@@ -1,0 +1,75 @@
+#pragma once
+// Keeps Ostrel in the MIDI graph: joins it with its two ports, connects the
+// chosen devices, connects them again whenever a port of that name appears (a
+// keyboard plugged in, a synth started later), and when the server goes away
+// looks for it every two seconds and comes back with ports and connections.
+// The MIDI system's notifications only set flags; the connecting happens here,
+// on an ordinary thread of the keeper's own (or the caller's, for a choice).
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "midi/midi_system.h"
+#include "midi/pass_through.h"
+
+namespace ostrel {
+
+class PortKeeper {
+  public:
+    PortKeeper(MidiSystem& system, PassThrough& passThrough, std::string clientName);
+    // Shutdown().
+    ~PortKeeper();
+    PortKeeper(const PortKeeper&) = delete;
+    PortKeeper& operator=(const PortKeeper&) = delete;
+
+    // Joins the graph and starts watching it. False, with the reason in *why,
+    // when the MIDI system does not answer now; the keeper keeps looking.
+    bool Start(std::string* why);
+    // Releases every note still held on the output, then leaves the graph.
+    void Shutdown();
+
+    // Chooses the device of a direction (empty: none). The connection that the
+    // previous choice made goes (held notes are released first when the output
+    // changes); connections made elsewhere stay. Connects at once when the port
+    // is there, else as soon as it appears. False, with the reason in *why, when
+    // the port is there and cannot be connected, or is Ostrel's own; the choice
+    // is kept either way.
+    bool Choose(PortDirection direction, const std::string& device, std::string* why = nullptr);
+    std::string Chosen(PortDirection direction) const;
+    // Whether the chosen device is connected right now.
+    bool Connected(PortDirection direction);
+
+    std::vector<std::string> Devices(PortDirection direction);
+    bool Online() const;
+    std::string ClientName() const;
+    const char* SystemName() const { return system_.Name(); }
+
+    // What changed in the graph that the user should hear of, oldest first:
+    // the server went away or came back. One consumer.
+    bool TakeNotice(std::string& text);
+
+  private:
+    void Watch();
+    // Under mutex_: joins the graph, or leaves a dead one.
+    void Rejoin();
+    void KeepConnected(PortDirection direction);
+    void Notice(std::string text);
+
+    MidiSystem& system_;
+    PassThrough& passThrough_;
+    const std::string requestedName_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    bool running_ = false;
+    bool online_ = false;
+    bool everOnline_ = false;
+    std::string chosen_[2];
+    bool wasConnected_[2] = {false, false};
+    std::deque<std::string> notices_;
+    std::thread watcher_;
+};
+
+}  // namespace ostrel

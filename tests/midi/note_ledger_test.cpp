@@ -1,0 +1,140 @@
+// No stuck notes: the end of every note and pedal goes where its start went,
+// whatever the table says by then, and Stop releases what is held. Driven
+// through the pass-through over the in-process fake MIDI system.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "midi/fake_midi_system.h"
+#include "midi/pass_through.h"
+#include "midi/short_message.h"
+
+namespace ostrel {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Messages = std::vector<Bytes>;
+
+class NoteLedgerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(midi.Open("Ostrel", passThrough.Processor(), nullptr));
+        passThrough.Start();
+    }
+    Messages Play(const Messages& messages) {
+        midi.ClearSent();
+        for (const Bytes& m : messages) EXPECT_TRUE(midi.Deliver(m));
+        return midi.Sent();
+    }
+    void Publish(const std::function<void(AssignmentTable&)>& edit) {
+        AssignmentTable staged;
+        edit(staged);
+        passThrough.PublishTable(staged);
+    }
+
+    AssignmentTable table;
+    CurrentCurves curves;
+    FakeMidiSystem midi;
+    PassThrough passThrough{table, curves, midi};
+};
+
+// A key held while its box or the Channel box changes: the end still goes
+// where the note went.
+TEST_F(NoteLedgerTest, TheEndOfAHeldNoteGoesWhereItsStartWent) {
+    struct Case {
+        const char* what;
+        std::function<void(AssignmentTable&)> change;
+        Bytes noteOff;
+        Bytes expected;
+        size_t afterwards;  // what the table makes of the key's next note-off
+    };
+    const Case cases[] = {
+        {"note box to ###",
+         [](AssignmentTable& t) { t.SetNote(60, "###"); },
+         {0x80, 0x3C, 0x40},
+         {0x80, 0x3C, 0x40},
+         0},
+        {"note box to a controller",
+         [](AssignmentTable& t) { t.SetNote(60, "064"); },
+         {0x80, 0x3C, 0x40},
+         {0x80, 0x3C, 0x40},
+         0},
+        {"Channel box to 5",
+         [](AssignmentTable& t) { t.Set(Entry::CHANEL, "005"); },
+         {0x80, 0x3C, 0x40},
+         {0x80, 0x3C, 0x40},
+         1},
+        {"note-on with velocity 0",
+         [](AssignmentTable& t) { t.Set(Entry::CHANEL, "009"); },
+         {0x90, 0x3C, 0x00},
+         {0x90, 0x3C, 0x00},
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        passThrough.PublishTable(AssignmentTable{});
+        EXPECT_EQ(Play({{0x90, 0x3C, 0x64}}), (Messages{{0x90, 0x3C, 0x64}}));
+        Publish(c.change);
+        EXPECT_EQ(Play({c.noteOff}), (Messages{c.expected}));
+        // Released: the next note-off of that key follows the table again.
+        EXPECT_EQ(Play({c.noteOff}).size(), c.afterwards) << "the next note-off";
+    }
+}
+
+TEST_F(NoteLedgerTest, KeysOnTwoChannelsAndTwoTableChangesEachEndOnce) {
+    table.Set(Entry::CHANEL, "003");
+    EXPECT_EQ(Play({{0x90, 0x40, 0x50}, {0x91, 0x40, 0x51}}),
+              (Messages{{0x92, 0x40, 0x50}, {0x92, 0x40, 0x51}}));
+    Publish([](AssignmentTable& t) { t.Set(Entry::CHANEL, "007"); });
+    Publish([](AssignmentTable& t) { t.SetNote(0x40, "###"); });
+    EXPECT_EQ(Play({{0x81, 0x40, 0x10}, {0x80, 0x40, 0x11}}),
+              (Messages{{0x82, 0x40, 0x10}, {0x82, 0x40, 0x11}}));
+    EXPECT_TRUE(Play({{0x80, 0x40, 0x11}}).empty());  // the table suppresses it now
+}
+
+TEST_F(NoteLedgerTest, APlayedNoteOnNeverLeavesWithVelocityZero) {
+    // A curve through (0,0) and points that send soft notes to 0.
+    curves.Of(CurveKind::Velocity).SetAll(CurvePoints{50, 100, 75, 50, 100, 100});
+    ASSERT_EQ(curves.MapValue(CurveKind::Velocity, 1), 0);
+    EXPECT_EQ(Play({{0x90, 0x3C, 0x01}}), (Messages{{0x90, 0x3C, 0x01}}));
+}
+
+TEST_F(NoteLedgerTest, StopReleasesNotesAndPedalWhereTheyWentAndLaterEndsAreSuppressed) {
+    table.Set(Entry::CHANEL, "002");
+    passThrough.SetMonitorLogging(true);
+    Play({{0x90, 0x30, 0x40}, {0x90, 0x34, 0x40}, {0xB0, 0x40, 0x7F}});
+    table.Set(Entry::CHANEL, "016");
+    midi.ClearSent();
+    passThrough.Stop();  // the fake runs the cycle that releases
+    EXPECT_EQ(midi.Sent(), (Messages{{0x81, 0x30, 0x40}, {0x81, 0x34, 0x40}, {0xB1, 0x40, 0x00}}));
+    MonitorEvent event;
+    int released = 0;
+    while (passThrough.PopEvent(event)) released += event.kind == MonitorEvent::Kind::Released;
+    EXPECT_EQ(released, 3);
+
+    passThrough.Start();
+    EXPECT_TRUE(Play({{0x80, 0x30, 0x40}, {0xB0, 0x40, 0x00}}).empty());
+    // The pedal's end is the table's again, and a held pedal ends where it went.
+    EXPECT_EQ(Play({{0xB0, 0x40, 0x7F}}), (Messages{{0xBF, 0x40, 0x7F}}));
+    Publish([](AssignmentTable& t) { t.Set(Entry::SUSTAIN, "###"); });
+    EXPECT_EQ(Play({{0xB0, 0x40, 0x00}}), (Messages{{0xBF, 0x40, 0x00}}));
+}
+
+TEST_F(NoteLedgerTest, AFullLedgerIsReleasedOverAsManyCyclesAsItNeeds) {
+    Messages notes;
+    for (int ch = 0; ch < 16; ++ch)
+        for (int note = 0; note < 128; ++note)
+            notes.push_back({static_cast<uint8_t>(0x90 | ch), static_cast<uint8_t>(note), 0x40});
+    ASSERT_EQ(Play(notes).size(), 2048u);
+    midi.ClearSent();
+    midi.SetCycleRoom(3 * 100);  // 100 note-offs a cycle
+    passThrough.ReleaseHeld();
+    ASSERT_TRUE(passThrough.Flush());
+    const Messages offs = midi.Sent();
+    ASSERT_EQ(offs.size(), 2048u);
+    EXPECT_EQ(offs.front(), (Bytes{0x80, 0x00, 0x40}));
+    EXPECT_EQ(offs.back(), (Bytes{0x8F, 0x7F, 0x40}));
+}
+
+}  // namespace
+}  // namespace ostrel
