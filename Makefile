@@ -48,6 +48,18 @@ screenshot: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/app/ostrel-screenshot screenshots
 	@echo "PNG files written to screenshots/"
 
+# Installs into $(DESTDIR)$(PREFIX): programs, help page, desktop entry, icons,
+# AppStream metadata, manual pages, bash completion and the systemd user unit.
+PREFIX ?= /usr/local
+.PHONY: install package
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# The Debian package ostrel_<version>_<arch>.deb in $(BUILD)/.
+package: build
+	cd $(BUILD) && cpack --config CPackConfig.cmake
+	@ls $(BUILD)/ostrel_*.deb
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 

@@ -4,13 +4,17 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QMenuBar>
+#include <QStringList>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUrl>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "app/about_dlg.h"
 #include "app/app_state.h"
+#include "app/help_page.h"
 #include "app/menu_text_style.h"
 #include "res/app_resources.h"
 #include "res/ui_seam.h"
@@ -46,6 +50,9 @@ const MenuItem kHelpMenu[] = {
 const char* const kExitQuestion = "Do you want to exit the program ?";
 const char* const kExitCaption = "DO Darivu v1.0 beta ";  // with its trailing blank
 const char* const kTrayTip = "DO Darivu";
+const char* const kHelpPageMissing = "The help page Readme.htm was not found. Looked in:\n%1";
+const char* const kNoHelpViewer =
+    "No program could open the help page\n%1\nOpen it with a web browser.";
 
 }  // namespace
 
@@ -119,9 +126,22 @@ QString CMainFrame::TitleFor(const char* cfgName) {
 void CMainFrame::UpdateTitle() { setWindowTitle(TitleFor(state_.currentCfgName)); }
 
 void CMainFrame::OnReadMe() {
-    // The help page lives in the start directory, whatever the current directory is now.
-    const QString page = QString::fromStdString(state_.programDirectory) + "/Readme.htm";
-    QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+    // The start directory first, whatever the current directory is now; an installed
+    // program finds the page beside itself or in its data folder.
+    const std::vector<std::string> folders =
+        HelpPageFolders(state_.programDirectory, ProgramFolder());
+    const std::string page = FindHelpPage(folders);
+    QString problem;
+    if (page.empty()) {
+        QStringList looked;
+        for (const std::string& folder : folders) looked << QString::fromStdString(folder);
+        problem = QString::fromLatin1(kHelpPageMissing).arg(looked.join('\n'));
+    } else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)))) {
+        problem = QString::fromLatin1(kNoHelpViewer).arg(QString::fromStdString(page));
+    }
+    if (!problem.isEmpty())
+        res::Ui().Message(this, problem, QString::fromLatin1(res::kAppCaption), res::MsgButtons::Ok,
+                          res::MsgIcon::Error);
 }
 
 void CMainFrame::OnWebSite() {

@@ -7,7 +7,10 @@ packages=(cmake make g++ pkg-config clang-format
           qt6-base-dev librtmidi-dev libasound2-dev
           jackd2 libjack-jackd2-dev
           libgtest-dev libgmock-dev libbenchmark-dev
-          fonts-dejavu-core "$@")
+          fonts-dejavu-core
+          # checking the installed tree (make test) and building the package
+          desktop-file-utils appstream man-db dpkg-dev file
+          "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -147,6 +147,7 @@ TEST_F(FrameTest, YesClosesTheFrame) {
 }
 
 TEST_F(FrameTest, ReadMeOpensTheHelpPageOfTheStartDirectory) {
+    test::TempDir::Write(shell.dir.file("Readme.htm"), "<html/>");
     UrlCatcher catcher;
     {
         test::TempDir elsewhere;
@@ -156,6 +157,30 @@ TEST_F(FrameTest, ReadMeOpensTheHelpPageOfTheStartDirectory) {
     ASSERT_EQ(catcher.opened.size(), 1);
     EXPECT_EQ(catcher.opened[0],
               QUrl::fromLocalFile(QString::fromStdString(shell.dir.file("Readme.htm"))));
+}
+
+TEST_F(FrameTest, ReadMeSaysWhenThePageIsNowhereOrNothingCanShowIt) {
+    test::ScriptedUi ui;
+    frame.Command(kCmdReadMe)->trigger();  // no Readme.htm in any folder searched
+    test::TempDir::Write(shell.dir.file("Readme.htm"), "<html/>");
+    {
+        // No viewer: nothing on the search path that could open a page.
+        test::TempDir emptyPath;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QByteArray::fromStdString(emptyPath.path()));
+        frame.Command(kCmdReadMe)->trigger();
+        qputenv("PATH", path);
+    }
+    ASSERT_EQ(ui.shown.size(), 2u);
+    EXPECT_TRUE(ui.shown[0].text.startsWith("The help page Readme.htm was not found. Looked in:\n" +
+                                            QString::fromStdString(shell.dir.path()) + "\n"));
+    EXPECT_EQ(ui.shown[1].text, "No program could open the help page\n" +
+                                    QString::fromStdString(shell.dir.file("Readme.htm")) +
+                                    "\nOpen it with a web browser.");
+    for (const auto& shown : ui.shown) {
+        EXPECT_EQ(shown.caption, "DO Darivu v1.0 beta");
+        EXPECT_EQ(shown.icon, res::MsgIcon::Error);
+    }
 }
 
 TEST_F(FrameTest, WebSiteOpensTheWebAddress) {
