@@ -57,8 +57,9 @@ bool PortKeeper::Choose(PortDirection direction, const std::string& device, std:
             passThrough_.ReleaseHeld();
             passThrough_.Flush();
         }
-        system_.Disconnect(direction, chosen);
+        if (madeByUs_[Side(direction)]) system_.Disconnect(direction, chosen);
     }
+    if (chosen != device) madeByUs_[Side(direction)] = false;
     chosen = device;
     wasConnected_[Side(direction)] = false;
     if (device.empty()) return true;
@@ -71,8 +72,18 @@ bool PortKeeper::Choose(PortDirection direction, const std::string& device, std:
     if (!online_) return true;  // connected when the server comes
     const std::vector<std::string> present = system_.Devices(direction);
     if (std::find(present.begin(), present.end(), device) == present.end()) return true;
-    const bool ok = system_.Connect(direction, device, why);
-    wasConnected_[Side(direction)] = ok;
+    return ConnectChosen(direction, why);
+}
+
+bool PortKeeper::ConnectChosen(PortDirection direction, std::string* why) {
+    const int side = Side(direction);
+    if (system_.IsConnected(direction, chosen_[side])) {
+        wasConnected_[side] = true;
+        return true;
+    }
+    const bool ok = system_.Connect(direction, chosen_[side], why);
+    wasConnected_[side] = ok;
+    madeByUs_[side] = ok;
     return ok;
 }
 
@@ -177,7 +188,7 @@ void PortKeeper::KeepConnected(PortDirection direction) {
     wasConnected_[side] = false;
     const std::vector<std::string> present = system_.Devices(direction);
     if (std::find(present.begin(), present.end(), chosen) == present.end()) return;
-    wasConnected_[side] = system_.Connect(direction, chosen, nullptr);
+    ConnectChosen(direction, nullptr);
 }
 
 }  // namespace ostrel

@@ -56,6 +56,8 @@ class PortKeeper {
     // Under mutex_: joins the graph, or leaves a dead one.
     void Rejoin();
     void KeepConnected(PortDirection direction);
+    // Under mutex_: connects the chosen device, noting whether Ostrel made it.
+    bool ConnectChosen(PortDirection direction, std::string* why);
     void Notice(std::string text);
 
     MidiSystem& system_;
@@ -68,6 +70,9 @@ class PortKeeper {
     bool everOnline_ = false;
     std::string chosen_[2];
     bool wasConnected_[2] = {false, false};
+    // Whether the chosen connection is Ostrel's own doing: one that a patchbay
+    // made first is left in place when the choice changes.
+    bool madeByUs_[2] = {false, false};
     std::deque<std::string> notices_;
     std::thread watcher_;
 };

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <thread>
 
+#include "core/assignment_table.h"
+#include "store/config_file.h"
 #include "support/child_process.h"
 #include "support/jack_test_client.h"
 #include "support/temp_dir.h"
@@ -171,6 +173,124 @@ TEST_F(CliOverJack, SendHexAndSendSyxReachTheOutput) {
 
     ASSERT_TRUE(client->WaitForCount(2, kJackWait)) << client->Received().size();
     EXPECT_EQ(client->Received(), (std::vector<Bytes>{{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, dump}));
+}
+
+// Sends probe until what arrives at the test client ends with expected, then
+// lets every probe still under way arrive and forgets them all.
+bool SendUntil(test::JackTestClient& client, const Bytes& probe, const Bytes& expected) {
+    const auto deadline = std::chrono::steady_clock::now() + kJackWait;
+    while (std::chrono::steady_clock::now() < deadline) {
+        client.Send(probe);
+        if (client.WaitForCount(1, std::chrono::milliseconds(50)) &&
+            client.Received().back() == expected) {
+            client.WaitUntilPlayed(kJackWait);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            client.ClearReceived();
+            return true;
+        }
+    }
+    return false;
+}
+
+// A key held while the table changes under it (SIGHUP) ends where it began;
+// keys and the pedal still held when the program ends are released first.
+TEST_F(CliOverJack, NoNoteIsLeftSoundingAcrossAReloadOrAtTheEnd) {
+    const std::string cfg = dir.file("live.cfg");
+    AssignmentTable table;
+    ASSERT_EQ(WriteConfig(cfg.c_str(), table), StoreResult::Ok);
+    auto cli = Start({"run", "--config", cfg}, true);
+    ASSERT_TRUE(cli);
+    ASSERT_TRUE(SendUntil(*client, {0xF6}, {0xF6}));
+    ASSERT_TRUE(client->Send({0x90, 0x3C, 0x64}));
+    ASSERT_TRUE(client->WaitForCount(1, kJackWait));
+    client->ClearReceived();
+
+    table.Set(Entry::CHANEL, "005");
+    table.SetNote(0x3C, "###");
+    table.Set(Entry::KNOB01, "007");
+    ASSERT_EQ(WriteConfig(cfg.c_str(), table), StoreResult::Ok);
+    cli->Signal(SIGHUP);
+    ASSERT_TRUE(SendUntil(*client, {0xB0, 0x4A, 0x01}, {0xB4, 0x07, 0x01})) << "not reloaded";
+    ASSERT_TRUE(client->Send({0x80, 0x3C, 0x40}));  // released where it went: channel 1
+    ASSERT_TRUE(client->WaitForCount(1, kJackWait));
+    EXPECT_EQ(client->Received(), (std::vector<Bytes>{{0x80, 0x3C, 0x40}}));
+
+    client->ClearReceived();
+    ASSERT_TRUE(client->SendAll({{0x90, 0x40, 0x64}, {0x90, 0x43, 0x64}, {0xB0, 0x40, 0x7F}}));
+    ASSERT_TRUE(client->WaitForCount(3, kJackWait));
+    client->ClearReceived();
+    cli->Signal(SIGINT);
+    EXPECT_EQ(cli->Wait(kJackWait), 0) << cli->Err();
+    ASSERT_TRUE(client->WaitForCount(3, kJackWait)) << client->Received().size();
+    EXPECT_EQ(client->Received(),
+              (std::vector<Bytes>{{0x84, 0x40, 0x40}, {0x84, 0x43, 0x40}, {0xB4, 0x40, 0x00}}));
+}
+
+TEST_F(CliOverJack, AReloadThatCannotReadItsFileKeepsTheTableAndSaysWhy) {
+    const std::string cfg = dir.file("gone.cfg");
+    test::TempDir::Write(cfg, "[KNOB01]\nDATA=007\n");
+    auto cli = Start({"run", "--config", cfg}, true);
+    ASSERT_TRUE(cli);
+    std::remove(cfg.c_str());
+    cli->Signal(SIGHUP);
+    EXPECT_TRUE(cli->WaitForErr("the table stays as it was", kJackWait)) << cli->Err();
+    EXPECT_TRUE(SendUntil(*client, {0xB0, 0x4A, 0x02}, {0xB0, 0x07, 0x02}));
+    cli->Signal(SIGTERM);
+    EXPECT_EQ(cli->Wait(kJackWait), 0);
+}
+
+// Monitor lines for a standard output that nobody reads pile up in the pipe;
+// SIGINT still ends the run.
+TEST_F(CliOverJack, SignalsEndTheRunWhenNobodyReadsTheMonitor) {
+    auto cli = Start({"run", "--monitor"}, false);
+    ASSERT_TRUE(cli);
+    std::vector<Bytes> many(4000, Bytes{0xF0, 0x7D, 0x01, 0x02, 0x03, 0x04, 0x05, 0xF7});
+    ASSERT_TRUE(client->SendAll(many));  // far more lines than a pipe holds
+    ASSERT_TRUE(client->WaitUntilPlayed(kJackWait));
+    cli->Signal(SIGINT);
+    EXPECT_TRUE(cli->WaitExitUnread(kJackWait)) << "SIGINT waited for the reader";
+}
+
+// The server stops under a running ostrel-cli and starts again: it says so, and
+// comes back with its ports and its connections. A server of this test's own.
+TEST(CliServerRestart, PortsAndConnectionsComeBackWithTheServer) {
+    if (!test::JackServerGiven()) GTEST_SKIP() << test::kNoJackServer;
+    if (test::kSlowedBySanitizer) GTEST_SKIP() << "ThreadSanitizer makes clients miss cycles";
+    const std::string server = test::UniqueName("ostrel-restart");
+    const std::vector<std::string> jackd = {
+        "/usr/bin/jackd", "--no-realtime", "-n", server, "-d", "dummy", "-r", "48000", "-p", "128"};
+    const std::string keysName = test::UniqueName("keys");
+    // A server that has just started may not answer at once.
+    const auto join = [&](std::unique_ptr<test::JackTestClient>& keys) {
+        const auto deadline = std::chrono::steady_clock::now() + kJackWait;
+        do {
+            keys = std::make_unique<test::JackTestClient>(keysName, server);
+            if (keys->ok()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        } while (std::chrono::steady_clock::now() < deadline);
+        return false;
+    };
+    auto first = std::make_unique<ChildProcess>(jackd);
+    std::unique_ptr<test::JackTestClient> keys;
+    ASSERT_TRUE(join(keys));
+    ChildProcess cli({"/usr/bin/env", "JACK_DEFAULT_SERVER=" + server, OSTREL_CLI_PATH, "run",
+                      "--in", keys->OutPort(), "--out", keys->InPort()});
+    ASSERT_TRUE(cli.WaitForErr("ready", kJackWait)) << cli.Err();
+    ASSERT_TRUE(SendUntil(*keys, {0xF6}, {0xF6}));
+
+    keys.reset();
+    first->Signal(SIGTERM);
+    first->Wait(kJackWait);
+    EXPECT_TRUE(cli.WaitForErr("server has stopped", kJackWait)) << cli.Err();
+    auto second = std::make_unique<ChildProcess>(jackd);
+    ASSERT_TRUE(join(keys));
+    EXPECT_TRUE(cli.WaitForErr("server is back", kJackWait)) << cli.Err();
+    EXPECT_TRUE(SendUntil(*keys, {0xF6}, {0xF6})) << "the connections did not come back";
+    cli.Signal(SIGTERM);
+    EXPECT_EQ(cli.Wait(kJackWait), 0) << cli.Err();
+    keys.reset();
+    second->Signal(SIGTERM);
+    second->Wait(kJackWait);
 }
 
 }  // namespace

@@ -82,6 +82,22 @@ class ChildProcess {
         return status_ >= 0;
     }
 
+    // Waits for the child's end without reading what it prints, as when nobody
+    // reads its output; true when it ended within the timeout.
+    bool WaitExitUnread(std::chrono::milliseconds timeout) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (status_ < 0 && pid_ > 0) {
+            int raw = 0;
+            if (waitpid(pid_, &raw, WNOHANG) == pid_) {
+                status_ = Decode(raw);
+                break;
+            }
+            if (std::chrono::steady_clock::now() >= deadline) break;
+            usleep(1000);
+        }
+        return status_ >= 0;
+    }
+
     // The child's exit code, 128 + signal when a signal ended it, or -1 when it
     // did not end within the timeout (it is then killed).
     int Wait(std::chrono::milliseconds timeout) {
