@@ -58,6 +58,22 @@ TEST(IniFileTest, ValueKeepsEqualsSignsAfterTheFirst) {
     EXPECT_EQ(f.Get("S", "K"), "a=b");
 }
 
+TEST(IniFileTest, OnePairOfMatchingDoubleQuotesIsDropped) {
+    IniFile f = IniFile::FromText(
+        "[S]\nDATA=\"007\"\nSTATE = \"1\" \nE=\"\"\nTWO=\"\"x\"\"\nHALF=\"x\nIN=a\"b\"\nONE=\"\n");
+    const std::pair<const char*, const char*> reads[] = {
+        {"DATA", "007"}, {"STATE", "1"},   {"E", ""},     {"TWO", "\"x\""},
+        {"HALF", "\"x"}, {"IN", "a\"b\""}, {"ONE", "\""},
+    };
+    for (const auto& [key, value] : reads) EXPECT_EQ(f.Get("S", key), value) << key;
+    // Values that reading would change are written so that they read back as they are.
+    for (const char* value : {"\"Loud\"", " padded ", "\"", "plain"}) {
+        ASSERT_EQ(f.Set("S", "V", value), StoreResult::Ok);
+        EXPECT_EQ(IniFile::FromText(f.Text()).Get("S", "V"), value);
+    }
+    EXPECT_NE(f.Text().find("V=plain\n"), std::string::npos);
+}
+
 TEST(IniFileTest, CrlfFileIsReadAndKeepsCrlfWhenChanged) {
     IniFile f = IniFile::FromText("[NOTE]\r\nDATA0A=001\r\n\r\n[KNOB01]\r\nDATA=007\r\n");
     EXPECT_EQ(f.Get("note", "data0a"), "001");
