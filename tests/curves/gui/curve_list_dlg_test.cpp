@@ -38,6 +38,22 @@ TEST_F(CurveListDlgTest, ListsTheKindsNamesInLibraryOrder) {
     EXPECT_EQ(Texts(*touch), QStringList{"Light"});
 }
 
+// A name made on Windows (Windows-1252) is shown as the text it is there; the
+// file keeps its bytes.
+TEST_F(CurveListDlgTest, NamesThatAreNoUtf8ShowAsWindows1252) {
+    const std::string ini =
+        "[CURVE]\nNUMS=2\nNAME00=R\xE9"
+        "cital \x93"
+        "B\x94\nNAME01=R\xC3\xA9sum\xC3\xA9\n";
+    test::TempDir::Write(dir.file("Ostrel.ini"), ini);
+    auto dlg = Open(CCurveListDlg::kLoad);
+    EXPECT_EQ(Texts(*dlg), (QStringList{QStringLiteral(u"R\u00E9cital \u201CB\u201D"),
+                                        QStringLiteral(u"R\u00E9sum\u00E9")}));
+    test::TypeAndOk(*dlg, QStringLiteral(u"R\u00E9c"));
+    EXPECT_EQ(dlg->Result(), 0);
+    EXPECT_EQ(test::TempDir::Read(dir.file("Ostrel.ini")), ini);
+}
+
 TEST_F(CurveListDlgTest, AnEmptyCountListsNothingAndACountPastTheLibraryStopsAt99) {
     test::TempDir::Write(dir.file("Ostrel.ini"), "[CURVE]\nNUMS=\nNAME00=ghost\n");
     EXPECT_EQ(List(*Open(CCurveListDlg::kLoad))->count(), 0);
