@@ -123,6 +123,14 @@ std::string TranslateShort(TranslationEngine& engine, const Bytes& received) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
+// A bad token as an error line quotes it: its start, marked as cut when longer.
+std::string Echo(const std::string& token) {
+    constexpr size_t kEchoLength = 20;
+    if (token.size() <= kEchoLength) return "'" + token + "'";
+    return "'" + token.substr(0, kEchoLength) + "...' (" + std::to_string(token.size()) +
+           " characters)";
+}
+
 // Reads one line of hex bytes. Returns false with a reason when it is not a message.
 bool ParseMessage(const std::string& line, Bytes& bytes, std::string& error) {
     bytes.clear();
@@ -135,7 +143,7 @@ bool ParseMessage(const std::string& line, Bytes& bytes, std::string& error) {
         const std::string token = line.substr(i, end - i);
         const int value = token.size() == 2 ? HexPairToByte(token[0], token[1]) : -1;
         if (value < 0) {
-            error = "'" + token + "' is not a hex byte (two hex digits)";
+            error = Echo(token) + " is not a hex byte (two hex digits)";
             return false;
         }
         bytes.push_back(static_cast<uint8_t>(value));

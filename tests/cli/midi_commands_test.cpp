@@ -93,6 +93,25 @@ TEST(MidiCommands, SendSyxChecksTheFileLikeTypedText) {
     test::TempDir::Write(dir.file("noend.syx"), std::string("\xF0\x01\x02", 3));
     EXPECT_EQ(RunCli({"send-syx", dir.file("noend.syx"), "--out", "9999"}).err,
               "ostrel-cli: Send Data Is Invalidate , No F7 ! \n");
+    // Read no further than the check needs: a file that never ends is refused too.
+    const Outcome endless = RunCli({"send-syx", "/dev/zero", "--out", "9999"});
+    EXPECT_EQ(endless.status, 1);
+    EXPECT_NE(endless.err.find("Too Long"), std::string::npos) << endless.err;
+}
+
+// A target that cannot be written is refused before the input opens, not after
+// the dump arrived.
+TEST(MidiCommands, ReceiveSyxRefusesATargetItCannotWriteBeforeWaiting) {
+    test::TempDir dir;
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.file("no/such/folder.syx"), ": No such file or directory\n"},
+        {dir.path(), ": Is a directory\n"},
+    };
+    for (const auto& [path, why] : cases) {
+        const Outcome o = RunCli({"receive-syx", path, "--in", "9999"});
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.err, "ostrel-cli: cannot write " + path + why);
+    }
 }
 
 TEST(MidiCommands, UnusablePortsAndFilesAreRuntimeErrors) {
