@@ -126,9 +126,12 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 // A bad token as an error line quotes it: its start, marked as cut when longer.
 std::string Echo(const std::string& token) {
     constexpr size_t kEchoLength = 20;
-    if (token.size() <= kEchoLength) return "'" + token + "'";
-    return "'" + token.substr(0, kEchoLength) + "...' (" + std::to_string(token.size()) +
-           " characters)";
+    std::string echo(1, '\'');
+    if (token.size() <= kEchoLength) return echo.append(token).append(1, '\'');
+    return echo.append(token, 0, kEchoLength)
+        .append("...' (")
+        .append(std::to_string(token.size()))
+        .append(" characters)");
 }
 
 // Reads one line of hex bytes. Returns false with a reason when it is not a message.

@@ -40,7 +40,9 @@ bool IsQuoted(std::string_view value) {
 std::string StoredForm(std::string_view value) {
     const bool needsQuotes =
         !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) || IsQuoted(value));
-    return needsQuotes ? "\"" + std::string(value) + "\"" : std::string(value);
+    if (!needsQuotes) return std::string(value);
+    std::string quoted(1, '"');
+    return quoted.append(value).append(1, '"');
 }
 
 // "[name]" (blanks allowed around and inside the brackets): the trimmed name.
