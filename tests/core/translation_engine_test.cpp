@@ -190,9 +190,6 @@ TEST_F(ControlsTest, CodesNoListOffersPassTheMessage) {
     }
     table.Set(Entry::KNOB01, "127");
     EXPECT_EQ(Short({0xB0, 0x4A, 0x33}).out, (Bytes{0xB0, 0x7F, 0x33, 0x00}));
-    // A hand-edited "7" is a digit code: controller 7.
-    table.Set(Entry::KNOB01, "7");
-    EXPECT_EQ(Short({0xB0, 0x4A, 0x33}).out, (Bytes{0xB0, 0x07, 0x33, 0x00}));
 }
 
 using NotesAndCurvesTest = EngineTest;
