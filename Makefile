@@ -3,6 +3,8 @@
 BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The project's own checks treat warnings as errors; a user's build does not.
+CHECK_FLAGS := -DOSTREL_WERROR=ON
 
 .PHONY: all deps build run test bench fuzz asan tsan screenshot format clean
 
@@ -20,7 +22,9 @@ build: deps $(BUILD)/CMakeCache.txt
 run: build
 	@scripts/run.sh $(BUILD)
 
-test: build
+test: deps $(BUILD)/CMakeCache.txt
+	cmake -S . -B $(BUILD) $(CHECK_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
 	scripts/with-jack.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 bench: deps
@@ -35,12 +39,12 @@ fuzz: deps
 	scripts/run-fuzzers.sh build-fuzz/fuzz
 
 asan: deps
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=address
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=address $(CHECK_FLAGS)
 	cmake --build build-asan -j $(JOBS)
 	scripts/with-jack.sh ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
 tsan: deps
-	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=thread
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=thread $(CHECK_FLAGS)
 	cmake --build build-tsan -j $(JOBS)
 	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/scripts/tsan.supp" OSTREL_JACK_PERIOD=1024 scripts/with-jack.sh ctest --test-dir build-tsan --output-on-failure -j $(JOBS)
 

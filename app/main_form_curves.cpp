@@ -8,6 +8,7 @@
 #include "curves/curve_library.h"
 #include "res/dialog_builder.h"
 #include "res/item_lists.h"
+#include "store/display_text.h"
 
 namespace ostrel {
 namespace {
@@ -28,7 +29,7 @@ void COstrelView::FillCurveCombo(CurveKind kind) {
     const CurveLibrary& library = state_.curveLibraries.Of(kind);
     QStringList items{QString::fromLatin1(res::kDefaultCurveItem)};
     for (int i = 0; i < library.count && i < kCurveSlots; ++i)
-        items << res::CurveItem(i, QString::fromLocal8Bit(CurveName(library, i)));
+        items << res::CurveItem(i, QString::fromStdString(DisplayText(CurveName(library, i))));
     const QSignalBlocker block(combo);
     combo->clear();
     res::AddComboItems(combo, items);

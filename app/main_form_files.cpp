@@ -12,6 +12,7 @@
 #include "res/dialog_builder.h"
 #include "res/ui_seam.h"
 #include "store/config_file.h"
+#include "store/display_text.h"
 
 namespace ostrel {
 namespace {
@@ -79,7 +80,8 @@ void COstrelView::ShowTable() {
     const auto table = FormCombos();
     for (int i = 0; i < kFormComboCount; ++i)
         if (table[i].role != ComboRole::KeyOctave)
-            display_[i] = QString::fromLatin1(ShownCode(table[i], state_.table).text);
+            display_[i] = QString::fromStdString(
+                DisplayText(ListFormOf(ShownCode(table[i], state_.table)).text));
     LoadDisplay();
     QComboBox* octave = ComboById(kIdKeyOctave);
     const QSignalBlocker block(octave);

@@ -12,11 +12,14 @@
 #include "app/main_form.h"
 #include "res/dialog_builder.h"
 #include "res/item_lists.h"
+#include "store/display_text.h"
 
 namespace ostrel {
 namespace {
 
-QString CodeText(const AssignmentCode& code) { return QString::fromLatin1(code.text); }
+QString CodeText(const AssignmentCode& code) {
+    return QString::fromStdString(DisplayText(code.text));
+}
 
 // The popup is open while its list view is visible.
 bool ListIsOpen(const QComboBox* combo) { return combo->view()->isVisible(); }

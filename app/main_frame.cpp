@@ -18,6 +18,7 @@
 #include "app/menu_text_style.h"
 #include "res/app_resources.h"
 #include "res/ui_seam.h"
+#include "store/display_text.h"
 
 namespace ostrel {
 namespace {
@@ -118,7 +119,7 @@ QWidget* CMainFrame::MainForm() const { return centralWidget(); }
 QAction* CMainFrame::Command(int id) const { return findChild<QAction*>(QString::number(id)); }
 
 QString CMainFrame::TitleFor(const char* cfgName) {
-    const QString name = QString::fromLocal8Bit(cfgName ? cfgName : "");
+    const QString name = QString::fromStdString(DisplayText(cfgName ? cfgName : ""));
     return QStringLiteral("%1   [%2]")
         .arg(QString::fromLatin1(kFrameTitle), name.isEmpty() ? QStringLiteral("default") : name);
 }

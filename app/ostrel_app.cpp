@@ -75,7 +75,10 @@ bool COstrelApp::InitInstance() {
     // them too before it ends.
     const std::string lockPath =
         options_.lockPath.empty() ? SingleInstanceLockPath() : options_.lockPath;
-    switch (lock_.Acquire(lockPath)) {
+    std::string lockNotice;
+    const InstanceCheck check = lock_.AcquireOrFallBack(lockPath, PrivateLockFolder(), lockNotice);
+    if (!lockNotice.empty()) std::fprintf(stderr, "ostrel: %s\n", lockNotice.c_str());
+    switch (check) {
         case InstanceCheck::First:
             break;
         case InstanceCheck::AlreadyRunning:
@@ -84,6 +87,7 @@ bool COstrelApp::InitInstance() {
                               res::MsgIcon::Stop);
             return false;
         case InstanceCheck::Failed:
+        case InstanceCheck::Unsafe:
             std::fprintf(stderr, "ostrel: cannot create the lock file %s\n", lockPath.c_str());
             return false;
     }

@@ -9,6 +9,7 @@
 
 #include "cli/command.h"
 #include "cli/midi_session.h"
+#include "store/atomic_file.h"
 #include "sysex/bulk_dump.h"
 
 namespace ostrel::cli {
@@ -68,11 +69,25 @@ bool WaitForDump(PassThrough& passThrough, double timeout, MonitorEvent& dump,
     return false;
 }
 
+// A dump that arrived must not be lost to a file that cannot be written: it goes
+// to the standard output as hex text, and the error line says so.
+int KeepUnwrittenDump(const char* path, const uint8_t* bytes, size_t length) {
+    std::fputs(FormatHexText(bytes, length).c_str(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+    return RuntimeError(std::string("cannot write ") + path +
+                        "; the received dump is printed on the standard output as hex");
+}
+
 int RunReceiveSyx(int argc, char** argv) {
     if (WantsHelp(kReceiveSyx, argc, argv)) return 0;
     ReceiveOptions options;
     const std::string bad = ParseOptions(argc, argv, options);
     if (!bad.empty()) return UsageError(kReceiveSyx, bad);
+    // Known before the wait, so that no dump arrives only to be lost.
+    std::string unwritable;
+    if (!CanWriteFile(options.path, &unwritable))
+        return RuntimeError(std::string("cannot write ") + options.path + ": " + unwritable);
 
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
@@ -113,7 +128,7 @@ int RunReceiveSyx(int argc, char** argv) {
         return RuntimeError("received dump of " + std::to_string(length) +
                             " bytes is longer than 256 bytes; not written");
     if (WriteSyxBytes(options.path, dump.received, length) != SyxWriteResult::Ok)
-        return RuntimeError(std::string("cannot write ") + options.path);
+        return KeepUnwrittenDump(options.path, dump.received, length);
     // Fields past the end of a short dump show 000, as in the receive dialog.
     for (const DumpField& field : kDumpFields)
         std::printf("%s: %03d\n", field.label,

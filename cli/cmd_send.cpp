@@ -83,8 +83,11 @@ int RunSendSyx(int argc, char** argv) {
     const std::string bad = ParseArguments(argc, argv, path, output);
     if (!bad.empty()) return UsageError(kSendSyx, bad);
 
+    // One byte more than a message can hold is enough to refuse a longer file, so
+    // a file of any size (or a device that never ends) is read no further.
     std::string content;
-    if (!ReadWholeFile(path, content)) return RuntimeError(std::string("cannot read ") + path);
+    if (!ReadFileStart(path, kTransmitBufferSize / 2 + 1, content))
+        return RuntimeError(std::string("cannot read ") + path);
     std::string hexText;
     char pair[3];
     for (unsigned char byte : content) {

@@ -63,6 +63,17 @@ const char* const kNothingSent = "--";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
+// A bad token as an error line quotes it: its start, marked as cut when longer.
+std::string Echo(const std::string& token) {
+    constexpr size_t kEchoLength = 20;
+    std::string echo(1, '\'');
+    if (token.size() <= kEchoLength) return echo.append(token).append(1, '\'');
+    return echo.append(token, 0, kEchoLength)
+        .append("...' (")
+        .append(std::to_string(token.size()))
+        .append(" characters)");
+}
+
 // Reads one line of hex bytes. Returns false with a reason when it is not a message.
 bool ParseMessage(const std::string& line, Bytes& bytes, std::string& error) {
     bytes.clear();
@@ -75,7 +86,7 @@ bool ParseMessage(const std::string& line, Bytes& bytes, std::string& error) {
         const std::string token = line.substr(i, end - i);
         const int value = token.size() == 2 ? HexPairToByte(token[0], token[1]) : -1;
         if (value < 0) {
-            error = "'" + token + "' is not a hex byte (two hex digits)";
+            error = Echo(token) + " is not a hex byte (two hex digits)";
             return false;
         }
         bytes.push_back(static_cast<uint8_t>(value));

@@ -23,9 +23,8 @@ int CodeValue(const AssignmentCode& code) {
 int CodeToListPosition(const AssignmentCode& code) {
     if (code.IsOff()) return 0;
     if (code.IsNoChange()) return 1;
-    if (!code.IsDigits()) return -1;
-    const int n = CodeValue(code);
-    return n <= 127 ? n + 2 : -1;
+    const int n = DigitCodeValue(code);
+    return n >= 0 && n <= 127 ? n + 2 : -1;
 }
 
 }  // namespace ostrel

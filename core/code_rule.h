@@ -19,19 +19,16 @@ struct CodeDecision {
     uint8_t number = 0;
 };
 
-// Three decimal digits of value 0..127 give Replace; "###" and "***" give Suppress
-// and Pass. Everything else (letters, blanks, NULs, values above 127, which would
-// put a status byte into a data position) is Unknown; the engine passes such a
-// message on unchanged rather than sending a malformed one.
+// A digit code of value 0..127 gives Replace, whether it has three digits or, as a
+// hand-edited file can hold it, one or two ("1" is controller 1); "###" and "***"
+// give Suppress and Pass. Everything else (letters, blanks, values above 127,
+// which would put a status byte into a data position) is Unknown; the engine
+// passes such a message on unchanged rather than sending a malformed one.
 inline CodeDecision DecideCode(const AssignmentCode& code) {
-    const char a = code.text[0], b = code.text[1], c = code.text[2];
-    if (a == '#' && b == '#' && c == '#') return {CodeAction::Suppress, 0};
-    if (a == '*' && b == '*' && c == '*') return {CodeAction::Pass, 0};
-    const auto digit = [](char ch) { return ch >= '0' && ch <= '9'; };
-    if (digit(a) && digit(b) && digit(c)) {
-        const int n = (a - '0') * 100 + (b - '0') * 10 + (c - '0');
-        if (n <= 127) return {CodeAction::Replace, static_cast<uint8_t>(n)};
-    }
+    if (code.IsOff()) return {CodeAction::Suppress, 0};
+    if (code.IsNoChange()) return {CodeAction::Pass, 0};
+    const int n = DigitCodeValue(code);
+    if (n >= 0 && n <= 127) return {CodeAction::Replace, static_cast<uint8_t>(n)};
     return {CodeAction::Unknown, 0};
 }
 

@@ -1,18 +1,28 @@
 #include "store/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace ostrel {
 namespace {
 
 std::atomic<unsigned> tempCounter{0};
+
+constexpr std::string_view kTempSuffix = ".tmp";
 
 // The file that a write to path really replaces: the target of a symbolic link.
 std::string ResolveTarget(const std::string& path) {
@@ -36,6 +46,101 @@ std::string BaseNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+bool StartsWith(std::string_view s, std::string_view prefix) {
+    return s.substr(0, prefix.size()) == prefix;
+}
+
+bool EndsWith(std::string_view s, std::string_view suffix) {
+    return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
+}
+
+// The temporary files of one target share a prefix made from its name: short
+// whatever the length of that name, and different for the files of one folder.
+std::string TempPrefix(const std::string& baseName) {
+    uint32_t hash = 2166136261u;  // FNV-1a
+    for (const char c : baseName) hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
+    char text[24];
+    std::snprintf(text, sizeof text, ".ostrel-%08x-", static_cast<unsigned>(hash));
+    return text;
+}
+
+// True while the file open as fd is still the one named path.
+bool StillNamed(int fd, const std::string& path) {
+    struct stat open, named;
+    return fstat(fd, &open) == 0 && lstat(path.c_str(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
+// Removes a leftover temporary file of our own, unless a write still holds its
+// lock (the kernel dropped the lock of a write that was killed).
+void RemoveIfAbandoned(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() &&
+        flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, path))
+        ::unlink(path.c_str());
+    ::close(fd);
+}
+
+// Earlier versions named their temporary files ".NAME.tmp-PID-N" and did not lock
+// them: such a file is abandoned once its process has ended.
+bool WriterHasEnded(std::string_view pidAndCounter) {
+    long pid = 0;
+    size_t i = 0;
+    while (i < pidAndCounter.size() && i < 10 && pidAndCounter[i] >= '0' && pidAndCounter[i] <= '9')
+        pid = pid * 10 + (pidAndCounter[i++] - '0');
+    if (i == 0 || i >= pidAndCounter.size() || pidAndCounter[i] != '-' || pid <= 0 || pid > INT_MAX)
+        return false;
+    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+// Removes what killed writes of the same file left in its folder.
+void RemoveLeftovers(const std::string& folder, const std::string& baseName) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    const std::string prefix = TempPrefix(baseName);
+    const std::string earlierPrefix = "." + baseName + ".tmp-";
+    std::vector<std::string> abandoned;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if ((StartsWith(name, prefix) && EndsWith(name, kTempSuffix)) ||
+            (StartsWith(name, earlierPrefix) && WriterHasEnded(name.substr(earlierPrefix.size()))))
+            abandoned.push_back(folder + "/" + std::string(name));
+    }
+    ::closedir(dir);
+    for (const std::string& path : abandoned) RemoveIfAbandoned(path);
+}
+
+// A new temporary file in folder, locked until it is closed so that no other
+// write takes it for a leftover. -1 with errno set when the folder takes none.
+int CreateTempFile(const std::string& folder, const std::string& baseName, std::string& temp) {
+    const std::string prefix =
+        folder + "/" + TempPrefix(baseName) + std::to_string(::getpid()) + "-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = prefix + std::to_string(tempCounter.fetch_add(1)) + std::string(kTempSuffix);
+        const int fd =
+            ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            return -1;
+        }
+        // Another write may have removed the file as a leftover before it was locked.
+        // Where the file system has no locks, nobody removes it either.
+        if (::flock(fd, LOCK_EX) != 0 || StillNamed(fd, temp)) return fd;
+        ::close(fd);
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Gives the new file the old one's owner and group, or at least its group, where
+// the system permits; false when it stays ours.
+bool KeepOwner(int fd, const struct stat& old) {
+    return ::fchown(fd, old.st_uid, old.st_gid) == 0 ||
+           ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
+}
+
 bool WriteAll(int fd, std::string_view content) {
     const char* p = content.data();
     size_t left = content.size();
@@ -51,6 +156,58 @@ bool WriteAll(int fd, std::string_view content) {
     return true;
 }
 
+// Reads from the current position up to limit bytes, or to the end.
+bool ReadUpTo(int fd, size_t limit, std::string& content) {
+    char chunk[65536];
+    while (content.size() < limit) {
+        const size_t want = std::min(sizeof chunk, limit - content.size());
+        const ssize_t n = ::read(fd, chunk, want);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) break;
+        content.append(chunk, static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// Writes content over the start of the open file and cuts it there.
+bool Overwrite(int fd, std::string_view content) {
+    return ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, content) &&
+           ::ftruncate(fd, static_cast<off_t>(content.size())) == 0 && ::fsync(fd) == 0;
+}
+
+bool HoldsExactly(int fd, std::string_view content) {
+    std::string back;
+    return ::lseek(fd, 0, SEEK_SET) == 0 && ReadUpTo(fd, content.size() + 1, back) &&
+           back == content;
+}
+
+// Takes the disk room for size bytes, so that a full disk fails before anything
+// is overwritten. File systems without that support go on without it.
+bool TakeRoom(int fd, size_t size) {
+    if (size == 0) return true;
+    const int error = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
+    return error == 0 || error == EOPNOTSUPP || error == EINVAL;
+}
+
+// The last resort: the file's own blocks take the new content, flushed and read
+// back. A failure writes the old content back.
+bool WriteInPlace(const std::string& target, std::string_view content) {
+    const int fd = ::open(target.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    std::string old;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ReadUpTo(fd, SIZE_MAX, old);
+    if (ok) {
+        ok = TakeRoom(fd, content.size()) && Overwrite(fd, content) && HoldsExactly(fd, content);
+        if (!ok) Overwrite(fd, old);
+    }
+    ::close(fd);
+    return ok;
+}
+
 // Makes the rename itself durable; a failure here does not undo the write.
 void SyncFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -64,39 +221,78 @@ void SyncFolder(const std::string& folder) {
 bool WriteFileAtomically(const std::string& path, std::string_view content) {
     if (path.empty()) return false;
     const std::string target = ResolveTarget(path);
-    const std::string folder = FolderOf(target);
+    const std::string folder = FolderOf(target), baseName = BaseNameOf(target);
     // A file the user made read-only is not replaced behind their back (the rename
     // alone would succeed, as it only needs the folder to be writable).
     if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) return false;
+    struct stat old;
+    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    const bool regular = replacing && S_ISREG(old.st_mode);
+    if (regular && old.st_nlink > 1) return WriteInPlace(target, content);
 
+    RemoveLeftovers(folder, baseName);
     // A name of our own in the same folder (rename only works within one file
     // system); O_EXCL makes sure no other file is ever overwritten.
     std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder + "/." + BaseNameOf(target) + ".tmp-" + std::to_string(::getpid()) + "-" +
-               std::to_string(tempCounter.fetch_add(1));
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
+    const int fd = CreateTempFile(folder, baseName, temp);
+    if (fd < 0) return regular && WriteInPlace(target, content);
+    // A replaced file keeps its mode (after the owner: a change of owner clears
+    // set-id bits); a new one gets 0666 less the umask.
+    if (replacing) {
+        KeepOwner(fd, old);
+        ::fchmod(fd, old.st_mode & 07777);
     }
-    if (fd < 0) return false;
 
-    // A replaced file keeps its permissions; a new one gets 0666 less the umask.
-    struct stat old;
-    if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-
+    // The file stays open, and so locked, until it has its final name.
     bool ok = WriteAll(fd, content) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
+    int renameError = 0;
+    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+        renameError = errno;
+        ok = false;
+    }
+    if (!ok) ::unlink(temp.c_str());
+    ::close(fd);
     if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
+        // A folder may take new files but refuse a rename over this one (a sticky
+        // folder and another user's file).
+        return regular && (renameError == EACCES || renameError == EPERM) &&
+               WriteInPlace(target, content);
     }
     SyncFolder(folder);
     return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& content, bool* missing) {
+bool CanWriteFile(const std::string& path, std::string* why) {
+    const auto refuse = [why](int error) {
+        if (why) *why = std::strerror(error);
+        return false;
+    };
+    if (path.empty()) return refuse(ENOENT);
+    const std::string target = ResolveTarget(path);
+    struct stat st;
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) return refuse(EISDIR);
+    if (exists && ::access(target.c_str(), W_OK) != 0) return refuse(errno);
+    // A temporary file made and removed, as the write will make one.
+    std::string temp;
+    const int fd = CreateTempFile(FolderOf(target), BaseNameOf(target), temp);
+    if (fd >= 0) {
+        ::unlink(temp.c_str());
+        ::close(fd);
+        return true;
+    }
+    const int error = errno;
+    if (exists && S_ISREG(st.st_mode)) {
+        const int file = ::open(target.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+        if (file >= 0) {
+            ::close(file);
+            return true;
+        }
+    }
+    return refuse(error);
+}
+
+bool ReadFileStart(const std::string& path, size_t limit, std::string& content, bool* missing) {
     content.clear();
     if (missing) *missing = false;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -104,21 +300,14 @@ bool ReadWholeFile(const std::string& path, std::string& content, bool* missing)
         if (missing) *missing = (errno == ENOENT || errno == ENOTDIR);
         return false;
     }
-    char chunk[65536];
-    bool ok = true;
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ok = false;
-            break;
-        }
-        if (n == 0) break;
-        content.append(chunk, static_cast<size_t>(n));
-    }
+    const bool ok = ReadUpTo(fd, limit, content);
     ::close(fd);
     if (!ok) content.clear();
     return ok;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& content, bool* missing) {
+    return ReadFileStart(path, SIZE_MAX, content, missing);
 }
 
 }  // namespace ostrel

@@ -30,6 +30,21 @@ bool HasAny(std::string_view s, std::string_view chars) {
 
 constexpr std::string_view kLineBreaksAndNul{"\r\n\0", 3};
 
+bool IsQuoted(std::string_view value) {
+    return value.size() >= 2 && value.front() == '"' && value.back() == '"';
+}
+
+// A value as the file holds it. Reading trims blanks and drops one pair of
+// quotes, so a value that begins or ends with either gets a pair of quotes of its
+// own and reads back exactly as written (as with the Windows profile reader).
+std::string StoredForm(std::string_view value) {
+    const bool needsQuotes =
+        !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) || IsQuoted(value));
+    if (!needsQuotes) return std::string(value);
+    std::string quoted(1, '"');
+    return quoted.append(value).append(1, '"');
+}
+
 // "[name]" (blanks allowed around and inside the brackets): the trimmed name.
 bool ParseSection(std::string_view line, std::string_view& name) {
     line = Trim(line);
@@ -147,6 +162,9 @@ std::string IniFile::Get(std::string_view section, std::string_view key) const {
     value = Trim(value);
     // A value is text: it ends at a NUL byte that a damaged file may hold.
     value = value.substr(0, value.find('\0'));
+    // One pair of matching double quotes is dropped, as the Windows profile reader
+    // drops it (DATA="007" is 007).
+    if (IsQuoted(value)) value = value.substr(1, value.size() - 2);
     return std::string(value.substr(0, kMaxValueLength));
 }
 
@@ -176,13 +194,13 @@ StoreResult IniFile::Set(std::string_view section, std::string_view key, std::st
         // Keep the key as the file spells it; replace only what follows '='.
         std::string& text = lines_[existing].text;
         text.erase(text.find('=') + 1);
-        text += value;
+        text += StoredForm(value);
         return StoreResult::Ok;
     }
 
     const std::string end = NewLineEnd();
     std::string keyLine(trimmedKey);
-    keyLine.append("=").append(value);
+    keyLine.append("=").append(StoredForm(value));
     // After the last key line of the section (or its header when it has no keys).
     int insertAfter = -1;
     bool inSection = false, seenSection = false;

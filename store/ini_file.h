@@ -34,15 +34,18 @@ class IniFile {
     std::string Text() const;
 
     // The value of key in section (both found without regard to case), blanks around
-    // it removed, at most 255 characters; "" when the section or key is absent.
+    // it removed, then one pair of double quotes around it, at most 255 characters;
+    // "" when the section or key is absent.
     std::string Get(std::string_view section, std::string_view key) const;
     bool Has(std::string_view section, std::string_view key) const;
 
-    // Stores value under key in section. An existing value is replaced where it
-    // stands; a new key goes after the last key of its section; a new section goes
-    // at the end of the file. Refused, with the document unchanged: values over 255
-    // characters (TooLong), and values holding a line break or NUL, empty names,
-    // section names holding ']' and key names holding '=' (InvalidText).
+    // Stores value under key in section, in double quotes when Get would otherwise
+    // not read it back as it is (blanks or quotes at its ends). An existing value
+    // is replaced where it stands; a new key goes after the last key of its
+    // section; a new section goes at the end of the file. Refused, with the
+    // document unchanged: values over 255 characters (TooLong), and values holding
+    // a line break or NUL, empty names, section names holding ']' and key names
+    // holding '=' (InvalidText).
     StoreResult Set(std::string_view section, std::string_view key, std::string_view value);
 
   private:

@@ -8,6 +8,7 @@
 #include "res/dialog_builder.h"
 #include "res/template_curve.h"
 #include "res/ui_seam.h"
+#include "store/display_text.h"
 #include "store/ini_settings.h"
 
 namespace ostrel {
@@ -38,7 +39,7 @@ QStringList CCurveListDlg::ReadNames(const CIniSettings& settings, CurveKind kin
     // are not listed.
     QStringList names;
     for (const std::string& name : ReadCurveNames(settings, kind))
-        names << QString::fromStdString(name);
+        names << QString::fromStdString(DisplayText(name));
     return names;
 }
 

@@ -181,10 +181,12 @@ TEST_F(MainFormFiles, OpenKeepsThePassThroughRunningAndShowsOctaveZero) {
 }
 
 TEST_F(MainFormFiles, CodesThatAreNoItemAreShownAndKeptAsTheFileHasThem) {
-    TempDir::Write(dir.file("odd.cfg"), "[KNOB01]\nDATA=1\n[KNOB02]\nDATA=5x\n");
+    TempDir::Write(dir.file("odd.cfg"),
+                   "[KNOB01]\nDATA=1\n[KNOB02]\nDATA=5x\n[KNOB03]\nDATA=\x80\n");
     Open("odd.cfg");
+    EXPECT_EQ(Shown(1078), QStringLiteral(u"\u20AC"));  // Windows-1252, as it was written
     EXPECT_EQ(Code(Entry::KNOB01), "1");
-    EXPECT_EQ(Shown(kKnob1), "100     -Registered Parameter Number LSB* ");
+    EXPECT_EQ(Shown(kKnob1), "001     --Modulation wheel");  // "1" is controller 1
     EXPECT_EQ(Code(Entry::KNOB02), "5x");
     EXPECT_EQ(Shown(kKnob2), "5x");
     form->OnFileSave();

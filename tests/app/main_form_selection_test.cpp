@@ -153,7 +153,7 @@ TEST_F(MainFormSelection, AKeyCodeThatIsNoListItemIsShownAsItIs) {
     state->table.SetNote(12, "1");  // a file may hold short codes
     state->table.SetNote(13, "200");
     Pick(kIdKeyOctave, 1);
-    EXPECT_EQ(Shown(kKeyC), "100     -Registered Parameter Number LSB* ");
+    EXPECT_EQ(Shown(kKeyC), "001     --Modulation wheel");  // "1" is controller 1
     EXPECT_EQ(Combo(kKeyCSharp)->currentIndex(), -1);
     EXPECT_EQ(Shown(kKeyCSharp), "200");
     // Showing never writes.

@@ -1,12 +1,15 @@
 // Start-up: one copy only (the lock, across processes), what is read from the
 // settings file before the check, and the frame that comes out of it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QTest>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 
 #include "app/app_state.h"
 #include "app/main_frame.h"
@@ -67,6 +70,41 @@ TEST(SingleInstanceLock, PathUsesTheRuntimeDirectory) {
     unsetenv("XDG_RUNTIME_DIR");
     EXPECT_EQ(SingleInstanceLockPath(), "/tmp/MutexRunning-" + std::to_string(getuid()));
     if (old) setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+}
+
+// What another user can plant at a mark in a shared folder is neither opened nor a
+// block: the mark moves to a private folder, and says so.
+TEST(SingleInstanceLock, WhatIsPlantedAtTheMarkIsLeftAloneAndAPrivateFolderServes) {
+    test::TempDir dir;
+    const std::string mark = dir.file("MutexRunning-1000"), victim = dir.file("victim");
+    const std::string own = dir.file("cache/ostrel"), other = dir.file("other");
+    test::TempDir::Write(other, "");
+    const std::pair<const char*, std::function<bool()>> plants[] = {
+        {"link", [&] { return symlink(victim.c_str(), mark.c_str()) == 0; }},
+        {"folder", [&] { return mkdir(mark.c_str(), 0777) == 0; }},
+        {"fifo", [&] { return mkfifo(mark.c_str(), 0666) == 0; }},
+        {"second name", [&] { return link(other.c_str(), mark.c_str()) == 0; }},
+        {"another user's file",
+         [&] {  // needs root
+             test::TempDir::Write(mark, "");
+             return chown(mark.c_str(), 65534, 65534) == 0 || !std::filesystem::remove(mark);
+         }},
+    };
+    for (const auto& [what, plant] : plants) {
+        SCOPED_TRACE(what);
+        if (!plant()) continue;
+        SingleInstanceLock lock, second;
+        std::string notice;
+        EXPECT_EQ(lock.Acquire(mark), InstanceCheck::Unsafe);
+        EXPECT_EQ(lock.AcquireOrFallBack(mark, own, notice), InstanceCheck::First);
+        EXPECT_EQ(notice, mark + " is not a regular file of this user; using " + own +
+                              "/MutexRunning instead");
+        EXPECT_EQ(second.AcquireOrFallBack(mark, own, notice), InstanceCheck::AlreadyRunning);
+        EXPECT_FALSE(std::filesystem::exists(victim));
+        struct stat st;
+        EXPECT_TRUE(stat(own.c_str(), &st) == 0 && (st.st_mode & 0777) == 0700);
+        std::filesystem::remove(mark);
+    }
 }
 
 class StartUpTest : public ::testing::Test {

@@ -100,6 +100,22 @@ TEST(MidiCommands, SendSyxChecksTheFileLikeTypedText) {
     test::TempDir::Write(dir.file("noend.syx"), std::string("\xF0\x01\x02", 3));
     EXPECT_EQ(RunCli({"send-syx", dir.file("noend.syx"), "--out", "9999"}).err,
               "ostrel-cli: Send Data Is Invalidate , No F7 ! \n");
+    // Read no further than the check needs: a file that never ends is refused too.
+    const Outcome endless = RunCli({"send-syx", "/dev/zero", "--out", "9999"});
+    EXPECT_EQ(endless.status, 1);
+    EXPECT_NE(endless.err.find("Too Long"), std::string::npos) << endless.err;
+}
+
+// A target that cannot be written is refused before the input opens, not after
+// the dump arrived.
+TEST(MidiCommands, ReceiveSyxRefusesATargetItCannotWriteBeforeWaiting) {
+    test::TempDir dir;
+    for (const std::string why : {"/no/such.syx: No such file or directory", ": Is a directory"}) {
+        const std::string path = dir.path() + why.substr(0, why.find(':'));
+        const Outcome o = RunCli({"receive-syx", path, "--in", "9999"});
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.err, "ostrel-cli: cannot write " + dir.path() + why + "\n");
+    }
 }
 
 TEST(MidiCommands, UnusablePortsAndFilesAreRuntimeErrors) {

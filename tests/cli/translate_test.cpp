@@ -147,6 +147,19 @@ TEST(TranslateCliTest, OutputChannelAndChannelCodesOutOfRange) {
     EXPECT_EQ(kept.out, "B2 4A 40\nC0 05\n");
 }
 
+// A hand-edited file: codes of one or two digits are controller numbers, a value
+// in double quotes is read without them; only codes no controller has pass.
+TEST(TranslateCliTest, HandEditedCodesOfFewerDigitsAndQuotedValues) {
+    TempDir dir;
+    const std::string cfg = WriteConfig(dir,
+                                        "[KNOB01]\nDATA=1\n[KNOB02]\nDATA=07\n"
+                                        "[KNOB03]\nDATA=\"012\"\n[KNOB04]\nDATA=200\n"
+                                        "[KNOB05]\nDATA=1x\n[CHANEL]\nDATA=\"2\"\n");
+    const CliRun run =
+        Translate("B0 4A 40\nB0 47 40\nB0 49 40\nB0 48 40\nB0 0A 40\n", {"--config", cfg});
+    EXPECT_EQ(run.out, "B1 01 40\nB1 07 40\nB1 0C 40\nB1 48 40\nB1 0A 40\n") << run.err;
+}
+
 TEST(TranslateCliTest, RecordSwallowsTheNextSongPositionAcrossLines) {
     const CliRun run = Translate(
         "F0 7F 00 06 06 F7\n"
@@ -199,6 +212,12 @@ TEST(TranslateCliTest, BadLinesAreReportedAndTheRestStillRuns) {
         at = found + l.size();
     }
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 5);
+
+    // A bad token of any length is quoted by its start only.
+    const CliRun huge = Translate("90 " + std::string(1000000, '7') + "\n");
+    EXPECT_EQ(huge.err,
+              "ostrel-cli: line 1: '77777777777777777777...' (1000000 characters) "
+              "is not a hex byte (two hex digits)\n");
 }
 
 TEST(TranslateCliTest, ShortMessagesPrintTheirStatusLength) {

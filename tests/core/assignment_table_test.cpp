@@ -99,9 +99,11 @@ TEST(AssignmentCodeTest, ValuesAndListPositions) {
     EXPECT_EQ(CodeToListPosition(code("000")), 2);
     EXPECT_EQ(CodeToListPosition(code("064")), 66);
     EXPECT_EQ(CodeToListPosition(code("127")), 129);
+    EXPECT_EQ(CodeToListPosition(code("07")), 9);  // as a hand-edited file holds it
     // Codes no list holds have no position.
     EXPECT_EQ(CodeToListPosition(code("128")), -1);
     EXPECT_EQ(CodeToListPosition(code("ab")), -1);
+    EXPECT_EQ(CodeToListPosition(code("1x")), -1);
 
     EXPECT_EQ(NoteIndex(5, 0), 60);
     EXPECT_EQ(NoteIndex(5, 11), 71);

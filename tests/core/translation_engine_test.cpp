@@ -180,7 +180,7 @@ TEST_F(ControlsTest, LongestSystemExclusiveIsPassedWhole) {
 // Codes that no list offers (a hand-edited configuration file) pass the message on
 // unchanged instead of sending a malformed one.
 TEST_F(ControlsTest, CodesNoListOffersPassTheMessage) {
-    for (const char* code : {"128", "999", "abc", "7", "-12", " 12"}) {
+    for (const char* code : {"128", "999", "abc", "7x", "-12", " 12"}) {
         SCOPED_TRACE(code);
         table.Set(Entry::KNOB01, code);
         EXPECT_EQ(Short({0xB0, 0x4A, 0x33}).out, (Bytes{0xB0, 0x4A, 0x33, 0x00}));

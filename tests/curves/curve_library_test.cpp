@@ -26,7 +26,7 @@ class CurveLibraryTest : public ::testing::Test {
     // A library of n velocity curves named c0.. with coordinates 10i+1 .. 10i+4.
     void AddVelocityCurves(int n) {
         for (int i = 0; i < n; ++i) {
-            const std::string name = "c" + std::to_string(i);
+            const std::string name = std::string("c").append(std::to_string(i));
             const AddCurveOutcome out =
                 AddCurve(CurveKind::Velocity, name.c_str(), 10 * i + 1, 10 * i + 2, 10 * i + 3,
                          10 * i + 4, settings, libraries);

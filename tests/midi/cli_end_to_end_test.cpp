@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -155,6 +156,26 @@ TEST_F(CliOverJack, ReceiveSyxGivesUpAfterItsTimeout) {
     EXPECT_EQ(cli->Wait(kJackWait), 1);
     EXPECT_NE(cli->Err().find("ostrel-cli: no dump received within"), std::string::npos);
     EXPECT_FALSE(std::ifstream(path).good());
+}
+
+TEST_F(CliOverJack, ReceiveSyxPrintsADumpItCouldNotWriteAsHex) {
+    const std::string folder = dir.file("gone"), path = folder + "/got.syx";
+    std::filesystem::create_directory(folder);
+    auto cli = Start({"receive-syx", path, "--timeout", "120"}, false);
+    ASSERT_TRUE(cli);
+    std::filesystem::remove(folder);  // after the check before the wait
+    const Bytes dump = {0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0x02, 0xF7};
+    const auto deadline = std::chrono::steady_clock::now() + kJackWait;
+    do {
+        ASSERT_TRUE(client->Send(dump));
+    } while (!cli->WaitExit(std::chrono::milliseconds(200)) &&
+             std::chrono::steady_clock::now() < deadline);
+    EXPECT_EQ(cli->Wait(kJackWait), 1);
+    EXPECT_EQ(cli->Out(), "F0 00 5A 52 4B 0B 02 F7 \n");
+    EXPECT_NE(cli->Err().find("ostrel-cli: cannot write " + path +
+                              "; the received dump is printed on the standard output as hex"),
+              std::string::npos)
+        << cli->Err();
 }
 
 TEST_F(CliOverJack, SendHexAndSendSyxReachTheOutput) {

@@ -2,14 +2,20 @@
 // line ends, limits, and the crash-safe replacement of the file.
 #include "store/ini_file.h"
 
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <tuple>
 
 #include "store/atomic_file.h"
 #include "support/temp_dir.h"
@@ -27,6 +33,20 @@ int StrayFiles(const TempDir& dir, int expected) {
         ++n;
     }
     return n - expected;
+}
+
+// Runs body in a child process, as the user nobody when asked and the tests run as
+// root: its exit status, or 128 + the signal that ended it.
+int InChild(const std::function<int()>& body, bool asNobody = false) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (asNobody && geteuid() == 0 && (setgroups(0, nullptr) || setgid(65534) || setuid(65534)))
+            _exit(99);
+        _exit(body());
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 TEST(IniFileTest, LookupsIgnoreCaseAndBlanksAroundNamesAndValues) {
@@ -56,6 +76,18 @@ TEST(IniFileTest, AbsentSectionsKeysAndCommentsReadEmpty) {
 TEST(IniFileTest, ValueKeepsEqualsSignsAfterTheFirst) {
     const IniFile f = IniFile::FromText("[S]\nK=a=b\n");
     EXPECT_EQ(f.Get("S", "K"), "a=b");
+}
+
+TEST(IniFileTest, OnePairOfMatchingDoubleQuotesIsDropped) {
+    IniFile f = IniFile::FromText("[S]\nDATA=\"007\"\nSTATE = \"1\" \nTWO=\"\"x\"\"\nHALF=\"x\n");
+    EXPECT_EQ(f.Get("S", "DATA") + f.Get("S", "STATE") + f.Get("S", "TWO") + f.Get("S", "HALF"),
+              "0071\"x\"\"x");
+    // Values that reading would change are written so that they read back as they are.
+    for (const char* value : {"\"Loud\"", " padded ", "plain"}) {
+        ASSERT_EQ(f.Set("S", "V", value), StoreResult::Ok);
+        EXPECT_EQ(IniFile::FromText(f.Text()).Get("S", "V"), value);
+    }
+    EXPECT_NE(f.Text().find("V=plain\n"), std::string::npos);
 }
 
 TEST(IniFileTest, CrlfFileIsReadAndKeepsCrlfWhenChanged) {
@@ -253,6 +285,88 @@ TEST(AtomicFileTest, SymbolicLinkStaysAndItsTargetIsReplaced) {
     ASSERT_TRUE(WriteFileAtomically(link, "new"));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(TempDir::Read(real), "new");
+}
+
+TEST(AtomicFileTest, LongNamesAndKilledWritesLeaveNoTemporaryFiles) {
+    TempDir dir;
+    std::string name;  // 250 bytes: no room for a temporary name made from it
+    while (name.size() < 246) name += "\xC3\xA9";
+    ASSERT_TRUE(WriteFileAtomically(dir.file(name + ".cfg"), "x"));
+    EXPECT_EQ(StrayFiles(dir, 1), 0);
+    std::filesystem::remove(dir.file(name + ".cfg"));
+
+    // A write killed half way (by the file size limit) leaves its temporary file.
+    const std::string path = dir.file("Ostrel.ini");
+    EXPECT_EQ(InChild([&] {
+                  const rlimit noCore{0, 0}, small{16, 16};
+                  setrlimit(RLIMIT_CORE, &noCore);
+                  setrlimit(RLIMIT_FSIZE, &small);
+                  return WriteFileAtomically(path, std::string(1000, 'n')) ? 0 : 1;
+              }),
+              128 + SIGXFSZ);
+    const std::string leftover = std::filesystem::directory_iterator(dir.path())->path();
+    // An earlier version's leftover names its process, which has ended.
+    const pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    waitpid(ended, nullptr, 0);
+    TempDir::Write(dir.file(".Ostrel.ini.tmp-" + std::to_string(ended) + "-0"), "");
+
+    // While a write holds its lock its file stays; once the lock is gone it goes.
+    const int held = open(leftover.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    ASSERT_TRUE(WriteFileAtomically(path, "a"));
+    EXPECT_EQ(StrayFiles(dir, 1), 1);
+    close(held);
+    ASSERT_TRUE(WriteFileAtomically(path, "b"));
+    EXPECT_EQ(StrayFiles(dir, 1), 0);
+}
+
+TEST(AtomicFileTest, ReplacedFileKeepsItsOwnerModeAndHardLinks) {
+    TempDir dir;
+    const std::string path = dir.file("a.cfg"), link = dir.file("b.cfg");
+    TempDir::Write(path, "old");
+    // Only root may give a file away.
+    const uid_t owner = geteuid() == 0 ? 65534 : geteuid();
+    const gid_t group = geteuid() == 0 ? 65534 : getegid();
+    ASSERT_EQ(chown(path.c_str(), owner, group) | chmod(path.c_str(), 0640), 0);
+    ASSERT_TRUE(WriteFileAtomically(path, "new"));
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(std::make_tuple(st.st_mode & 07777, st.st_uid, st.st_gid),
+              std::make_tuple(0640u, owner, group));
+
+    ASSERT_EQ(::link(path.c_str(), link.c_str()), 0);
+    ASSERT_TRUE(WriteFileAtomically(path, "linked and longer"));
+    ASSERT_TRUE(WriteFileAtomically(link, "linked"));
+    EXPECT_EQ(TempDir::Read(path), "linked");
+    EXPECT_EQ(StrayFiles(dir, 2), 0);
+}
+
+// Where the folder takes no new file, a writable file is written in place; a new
+// file is refused, and the check before a write says why.
+TEST(AtomicFileTest, WritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace) {
+    TempDir dir;
+    const std::string folder = dir.file("locked"), path = folder + "/midi.syx";
+    std::filesystem::create_directory(folder);
+    TempDir::Write(path, "a much longer old content");
+    ASSERT_EQ(
+        chmod(path.c_str(), 0666) | chmod(folder.c_str(), 0555) | chmod(dir.path().c_str(), 0755),
+        0);
+    const int status = InChild(
+        [&] {
+            std::string why;
+            return CanWriteFile(path) && !CanWriteFile(folder + "/new.syx", &why) &&
+                           why == "Permission denied" &&
+                           !WriteFileAtomically(folder + "/new.syx", "x") &&
+                           WriteFileAtomically(path, "new")
+                       ? 0
+                       : 1;
+        },
+        true);
+    chmod(folder.c_str(), 0755);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(TempDir::Read(path), "new");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
 }
 
 }  // namespace

@@ -38,6 +38,23 @@ TEST_F(CurveListDlgTest, ListsTheKindsNamesInLibraryOrder) {
     EXPECT_EQ(Texts(*touch), QStringList{"Light"});
 }
 
+// A name made on Windows shows as the text it is there; the file keeps its bytes.
+TEST_F(CurveListDlgTest, NamesThatAreNoUtf8ShowAsWindows1252) {
+    const std::string ini =
+        "[CURVE]\nNUMS=3\nNAME00=R\xE9"
+        "cital \x93"
+        "B\x94\nNAME01=\xC3\xA9t\xC3\xA9\n"
+        "NAME02=\xC0\xAF\xED\xA0\x80\n";  // an overlong '/', a surrogate: no UTF-8
+    test::TempDir::Write(dir.file("Ostrel.ini"), ini);
+    auto dlg = Open(CCurveListDlg::kLoad);
+    EXPECT_EQ(Texts(*dlg), (QStringList{QStringLiteral(u"R\u00E9cital \u201CB\u201D"),
+                                        QStringLiteral(u"\u00E9t\u00E9"),
+                                        QStringLiteral(u"\u00C0\u00AF\u00ED\u00A0\u20AC")}));
+    test::TypeAndOk(*dlg, QStringLiteral(u"R\u00E9c"));
+    EXPECT_EQ(dlg->Result(), 0);
+    EXPECT_EQ(test::TempDir::Read(dir.file("Ostrel.ini")), ini);
+}
+
 TEST_F(CurveListDlgTest, AnEmptyCountListsNothingAndACountPastTheLibraryStopsAt99) {
     test::TempDir::Write(dir.file("Ostrel.ini"), "[CURVE]\nNUMS=\nNAME00=ghost\n");
     EXPECT_EQ(List(*Open(CCurveListDlg::kLoad))->count(), 0);
