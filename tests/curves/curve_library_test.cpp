@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "store/ini_settings.h"
@@ -131,24 +132,33 @@ TEST_F(CurveLibraryTest, SelectCurveTakesTheDefaultOrASlot) {
     EXPECT_EQ(v.Load(), (CurvePoints{11, 12, 13, 14, 256, 200}));
     // Touch is untouched by a velocity choice.
     EXPECT_EQ(curves.Of(CurveKind::Touch).Load(), CurvePoints{});
-
-    // A slot beyond the count gives what it holds; zeros when never used.
-    SelectCurve(CurveKind::Velocity, CurveId::ForIndex(7), libraries, curves);
-    EXPECT_EQ(v.Load(), (CurvePoints{0, 0, 0, 0, 256, 200}));
 }
 
-TEST_F(CurveLibraryTest, SelectCurveOutsideTheSlotsGivesZeros) {
-    AddVelocityCurves(1);
+TEST_F(CurveLibraryTest, ACodeThatNamesNoEntryInUseMeansTheDefaultCurve) {
+    AddVelocityCurves(2);
+    libraries.Of(CurveKind::Velocity).entries[2] = CurveRecord{};  // an unused slot of zeros
     CurrentCurve& v = curves.Of(CurveKind::Velocity);
-    v.SetPoints(5, 5, 5, 5);
-    SelectCurve(CurveKind::Velocity, CurveId::FromText("099"), libraries, curves);
-    EXPECT_EQ(v.Load(), CurvePoints{});
-    v.SetPoints(5, 5, 5, 5);
-    SelectCurve(CurveKind::Velocity, CurveId::FromText("999"), libraries, curves);
-    EXPECT_EQ(v.Load(), CurvePoints{});
-    v.SetPoints(5, 5, 5, 5);
-    SelectCurve(CurveKind::Velocity, CurveId::FromText("-01"), libraries, curves);
-    EXPECT_EQ(v.Load(), CurvePoints{});
+    v.SetArea(256, 200);
+    const struct {
+        const char* code;
+        const char* choice;
+    } cases[] = {
+        {"***", "***"}, {"000", "000"}, {"001", "001"}, {"1", "001"},   {"01", "001"},
+        {"002", "***"}, {"099", "***"}, {"999", "***"}, {"-01", "***"}, {"abc", "***"},
+        {"1a", "***"},  {"", "***"},    {"**", "***"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(CurveChoiceIn(libraries.Of(CurveKind::Velocity), c.code).text, c.choice)
+            << c.code;
+        v.SetPoints(5, 5, 5, 5);
+        SelectCurve(CurveKind::Velocity, CurveId::FromText(c.code), libraries, curves);
+        const int i = std::atoi(c.choice);
+        const CurvePoints expected =
+            std::string(c.choice) == "***"
+                ? CurvePoints{128, 100, 128, 100, 256, 200}
+                : CurvePoints{10 * i + 1, 10 * i + 2, 10 * i + 3, 10 * i + 4, 256, 200};
+        EXPECT_EQ(v.Load(), expected) << c.code;
+    }
 }
 
 TEST_F(CurveLibraryTest, AChosenEntryOfZerosMapsEverythingButZeroTo127) {

@@ -64,6 +64,15 @@ TEST_F(CurveDialogTest, OpeningMeasuresTheAreaAndShowsTheDefaultCurve) {
     EXPECT_EQ(curves.Of(CurveKind::Touch).Load(), CurvePoints{});
 }
 
+TEST_F(CurveDialogTest, AnIdNamingNoEntryInUseOpensTheDefaultCurveAndComesBackAsDefault) {
+    for (const char* id : {"000", "abc"}) {  // the library is empty
+        auto dlg = Open(id);
+        EXPECT_EQ(Velocity(), At(kCx, kCy, kCx, kCy)) << id;
+        EXPECT_EQ(PreviewTexts(dlg.get()), kIdentityPreview) << id;
+        EXPECT_STREQ(dlg->GetCurveId().text, "***") << id;
+    }
+}
+
 TEST_F(CurveDialogTest, TheTouchDialogDiffersOnlyByItsTable) {
     auto dlg = Open("***", CurveKind::Touch);
     EXPECT_EQ(dlg->objectName(), "CTouchCurveDlg");
