@@ -2,6 +2,7 @@
 // file at start-up and the curve boxes after a table is shown.
 #include <QString>
 #include <cstdlib>
+#include <filesystem>
 
 #include "core/assignment_code.h"
 #include "main_form_fixture.h"
@@ -45,6 +46,28 @@ TEST_F(MainFormFiles, SaveWithoutAFileInUseAsksForOneThenWritesToItWithoutAsking
     EXPECT_EQ(ui.fileSpecs.size(), 1u);  // no second dialog
     EXPECT_EQ(CfgValue(dir.file("first.cfg"), "KNOB01"), "###");
     EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(MainFormFiles, APathTooLongToRememberIsSaidOnceAndTheEarlierFileStaysRemembered) {
+    WriteTable("first.cfg", AssignmentTable{});
+    Open("first.cfg");
+    ASSERT_EQ(Setting("SYSTEM", "FILENAME"), "first.cfg");
+    // A path longer than the 255 bytes a settings value holds.
+    const std::string folder = std::string(200, 'f');
+    std::filesystem::create_directory(dir.file(folder));
+    const std::string longPath = folder + "/" + std::string(60, 'n') + ".cfg";
+    WriteTable(longPath.c_str(), AssignmentTable{});
+    Open(longPath.c_str());
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_TRUE(ui.shown[0].text.startsWith("This file cannot be remembered for the next start"));
+    EXPECT_TRUE(ui.shown[0].text.contains(Path(longPath.c_str())));
+    // It is the file in use for this run; the next start opens the earlier one.
+    EXPECT_EQ(Title(), TitleWith((std::string(60, 'n') + ".cfg").c_str()));
+    EXPECT_EQ(Setting("SYSTEM", "FULLNAME"), dir.file("first.cfg"));
+    EXPECT_EQ(Setting("SYSTEM", "FILENAME"), "first.cfg");
+    form->OnFileSave();
+    EXPECT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(Setting("SYSTEM", "FILENAME"), "first.cfg");
 }
 
 TEST_F(MainFormFiles, CancelledDialogsChangeNothing) {
@@ -296,6 +319,40 @@ TEST_F(MainFormCurves, AfterOpenAndNewTheCurveBoxesShowTheCurvesInForce) {
     EXPECT_EQ(Shown(kVelocityBox), "***     -- Default");
     EXPECT_EQ(Velocity(), (CurvePoints{100, 50, 100, 50, 200, 100}));
     EXPECT_EQ(Touch(), (CurvePoints{100, 50, 100, 50, 200, 100}));
+}
+
+TEST_F(MainFormCurves, ACurveCodeNamingNoEntryHereOpensAsTheDefaultCurve) {
+    const struct {
+        const char* code;  // CURVE and TOUCH as the file holds them
+        const char* velocityShown;
+        const char* touchShown;
+    } cases[] = {
+        {"007", "***     -- Default", "***     -- Default"},  // made with a longer library
+        {"abc", "***     -- Default", "***     -- Default"},  // no number at all
+        {"1", "001     -- soft", "001     -- t1"},            // a short digit code
+        {"003", "003     -- Late Bloom", "***     -- Default"},
+    };
+    for (const auto& c : cases) {
+        AssignmentTable t;
+        t.Set(Entry::CURVE, c.code);
+        t.Set(Entry::TOUCH, c.code);
+        WriteTable("foreign.cfg", t);
+        Open("foreign.cfg");
+        EXPECT_EQ(Shown(kVelocityBox), c.velocityShown) << c.code;
+        EXPECT_EQ(Shown(kTouchBox), c.touchShown) << c.code;
+        // The table and the curve in force follow what the boxes show.
+        EXPECT_EQ(Code(Entry::CURVE), std::string(c.velocityShown, 3)) << c.code;
+        EXPECT_EQ(Code(Entry::TOUCH), std::string(c.touchShown, 3)) << c.code;
+        for (const auto& [kind, shown] :
+             {std::pair{CurveKind::Velocity, c.velocityShown}, {CurveKind::Touch, c.touchShown}}) {
+            CurvePoints expected{100, 50, 100, 50, 200, 100};
+            if (shown[0] != '*') {
+                const CurveRecord& r = state->curveLibraries.Of(kind).entries[std::atoi(shown)];
+                expected = {r.firstX, r.firstY, r.secondX, r.secondY, 200, 100};
+            }
+            EXPECT_EQ(state->curves.Of(kind).Load(), expected) << c.code;
+        }
+    }
 }
 
 // The form's first showing with a remembered file.
