@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QGroupBox>
-#include <QImage>
 #include <QLabel>
 
 #include "res/template_dump_receive.h"
@@ -14,39 +13,23 @@
 namespace ostrel::res {
 namespace {
 
-// Row of the group box's top frame line, found in its picture away from the
-// caption: the first row that differs from the window behind it; -1 for none.
-int FrameLineRow(QGroupBox* group) {
-    const QImage picture = group->grab().toImage();
-    const int x = picture.width() - 3;
-    for (int y = 1; y < picture.height() / 2; ++y)
-        if (picture.pixel(x, y) != picture.pixel(x, 0)) return y;
-    return -1;
-}
-
-TEST(DialogBuilder, GroupBoxCaptionsLieAcrossTheFrameLineAboveTheColumnLabels) {
-    for (const DialogTemplate* tmpl :
+TEST(DialogBuilder, GroupBoxFrameLinesRunThroughTheirCaptionsAndMissTheLabels) {
+    for (const DialogTemplate* t :
          {&MainFormTemplate(), &kDumpSendTemplate, &kDumpReceiveTemplate}) {
         QWidget dialog;
-        BuildDialog(&dialog, *tmpl);
+        BuildDialog(&dialog, *t);
         const int textHeight = dialog.fontMetrics().height();
-        const QList<QGroupBox*> groups = dialog.findChildren<QGroupBox*>();
-        ASSERT_FALSE(groups.isEmpty()) << tmpl->className;
-        for (QGroupBox* group : groups) {
-            const std::string where =
-                std::string(tmpl->className) + " \"" + group->title().toStdString() + "\"";
-            const int row = FrameLineRow(group);
-            // The line runs through the caption's height, not below it.
-            ASSERT_GT(row, 0) << where;
-            EXPECT_LT(row, textHeight) << where;
-            const int lineY = group->y() + row;
-            for (const QLabel* label : dialog.findChildren<QLabel*>()) {
-                const QRect text(label->x(), label->y(), label->width(), textHeight);
-                const bool under = text.left() < group->geometry().right() &&
-                                   text.right() > group->x() && text.top() <= lineY &&
-                                   text.bottom() >= lineY;
-                EXPECT_FALSE(under) << where << " crosses label " << label->text().toStdString();
-            }
+        for (QGroupBox* group : dialog.findChildren<QGroupBox*>()) {
+            // The top line is the first row, right of any caption, unlike the window.
+            const QImage picture = group->grab().toImage();
+            const int x = picture.width() - 3;
+            int row = 1;
+            while (row < textHeight && picture.pixel(x, row) == picture.pixel(x, 0)) ++row;
+            EXPECT_LT(row, textHeight) << t->className << " " << group->title().toStdString();
+            const QRect line(group->x(), group->y() + row, group->width(), 1);
+            for (const QLabel* label : dialog.findChildren<QLabel*>())
+                EXPECT_FALSE(line.intersects({label->pos(), QSize(label->width(), textHeight)}))
+                    << t->className << ": " << label->text().toStdString();
         }
     }
 }

@@ -64,8 +64,7 @@ TEST_F(DumpReceiveDlgTest, OpensEmpty) {
     EXPECT_EQ(dlg.windowTitle(), "DO Darivu v1.0 beta   -- System Exclusive Receive");
     EXPECT_TRUE(dlg.windowFlags() & Qt::WindowMinimizeButtonHint);
     // Read-only, not disabled: the values show in full contrast.
-    const auto* text = res::Item<QPlainTextEdit>(&dlg, res::kDumpReceiveText);
-    EXPECT_TRUE(text->isEnabled() && text->isReadOnly());
+    EXPECT_TRUE(res::Item<QPlainTextEdit>(&dlg, res::kDumpReceiveText)->isReadOnly());
     for (const DumpField& f : kDumpFields) {
         const QLineEdit* field = res::Item<QLineEdit>(&dlg, f.receiveFieldId);
         ASSERT_NE(field, nullptr) << f.label;
@@ -95,13 +94,11 @@ TEST_F(DumpReceiveDlgTest, ReceivedDumpShowsItsTextAndNineteenValues) {
     EXPECT_TRUE(ui.shown.empty());
 
     // The shown values can be selected and copied with the keyboard.
-    QWidget* knob8 = res::Item<QLineEdit>(&dlg, 1010);
-    QWidget* text = res::Item<QPlainTextEdit>(&dlg, res::kDumpReceiveText);
-    for (QWidget* box : {knob8, text}) {
-        QApplication::clipboard()->clear();
-        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
-        EXPECT_EQ(QApplication::clipboard()->text(), box == knob8 ? "074" : Shown());
+    for (const auto& [id, copied] :
+         {std::pair{1010 /* Knob8 */, QString("074")}, {res::kDumpReceiveText, Shown()}}) {
+        QTest::keyClick(res::Item<QWidget>(&dlg, id), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(res::Item<QWidget>(&dlg, id), Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QApplication::clipboard()->text(), copied) << id;
     }
 }
 

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -90,12 +89,6 @@ TEST_F(DumpSendDlgTest, EveryListHoldsTheControllerEntriesInNumberOrder) {
         EXPECT_EQ(list->itemText(127), "127     -Poly mode on");
         for (int n = 0; n < 128; ++n)
             ASSERT_EQ(list->itemText(n).left(3).toInt(), n) << f.label << " entry " << n;
-        // Opened, the list shows its longest entry whole; closed, the box tells
-        // its whole text as its tooltip.
-        list->showPopup();
-        EXPECT_GE(list->view()->viewport()->width(), list->view()->sizeHintForColumn(0)) << f.label;
-        list->hidePopup();
-        EXPECT_EQ(list->toolTip(), list->currentText()) << f.label;
     }
 }
 
