@@ -1,6 +1,5 @@
 #include "app/main_form.h"
 
-#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QPushButton>
@@ -13,7 +12,6 @@
 #include "app/midi_driver_command.h"
 #include "app/midi_graph.h"
 #include "app/monitor_dlg.h"
-#include "curves/gui/run_curve_dialog.h"
 #include "midi/pass_through.h"
 #include "midi/port_keeper.h"
 #include "res/dialog_builder.h"
@@ -26,7 +24,7 @@
 namespace ostrel {
 namespace {
 
-// Width of every combo's opened list, wide enough for the longest controller name.
+// Width of every combo's opened list at the least; longer items widen it further.
 constexpr int kOpenedListWidth = 300;
 
 }  // namespace
@@ -93,7 +91,7 @@ void COstrelView::InitialUpdate() {
 
     // The pass-through never runs before the user presses Start.
     OnStop();
-    for (QComboBox* combo : combos_) combo->view()->setMinimumWidth(kOpenedListWidth);
+    for (QComboBox* combo : combos_) res::WidenOpenList(combo, kOpenedListWidth);
     FillCurveCombos();
 
     char name[kCfgNameSize] = {};
@@ -147,26 +145,9 @@ void COstrelView::OnMonitor() { RunMonitorDialog(this, state_); }
 
 void COstrelView::OnMidiDriver() { RunMidiDriverDialog(this, state_); }
 
-// The box's curve id goes into the dialog; afterwards the box lists the library
-// again and shows the id the dialog ended with. The current curve is already the
-// one the dialog left, and CURVE / TOUCH change only when the user picks an item.
-void COstrelView::OnVelocityCurve() {
-    SaveDisplay();
-    const int i = IndexOf(kIdVelocityCurves);
-    display_[i] = RunCurveDialog(this, CurveKind::Velocity, display_[i],
-                                 {state_.settings, state_.curves, state_.curveLibraries});
-    FillCurveCombo(CurveKind::Velocity);
-    LoadDisplay();
-}
+void COstrelView::OnVelocityCurve() { RunCurveDialogOf(CurveKind::Velocity); }
 
-void COstrelView::OnTouchCurve() {
-    SaveDisplay();
-    const int i = IndexOf(kIdTouchCurves);
-    display_[i] = RunCurveDialog(this, CurveKind::Touch, display_[i],
-                                 {state_.settings, state_.curves, state_.curveLibraries});
-    FillCurveCombo(CurveKind::Touch);
-    LoadDisplay();
-}
+void COstrelView::OnTouchCurve() { RunCurveDialogOf(CurveKind::Touch); }
 
 void COstrelView::OnBulkSend() { dumpSendDlg_->exec(); }
 

@@ -51,7 +51,7 @@ class COstrelView : public QWidget {
     void OnStop();
     void OnMonitor();
     // V.Curve and A.Touch: the velocity and touch curve dialogs, for the curve
-    // that the curve box shows; afterwards the box shows the dialog's curve.
+    // that the curve box shows; afterwards the dialog's curve is the box's choice.
     void OnVelocityCurve();
     void OnTouchCurve();
     // Bulk dump dialogs: one object each for the whole run, opened modally.
@@ -74,12 +74,19 @@ class COstrelView : public QWidget {
     void LoadDisplay();  // every combo from its display string
     // Every combo shows the beginning of its text, as a closed list does.
     void ShowTextStarts();
+    // An empty text selects nothing; any other selects the item it begins, or
+    // is shown as it is.
+    void ShowText(QComboBox* combo, const QString& text);
+    // The code a combo edits: its entry, or a key's cell of the octave shown.
+    AssignmentCode CodeInForce(const FormCombo& combo) const;
+    // Typing has ended: the combo shows the choice in force again (the code of
+    // its entry or cell, or for Key Octave the octave the keys show).
+    void ShowChoiceInForce(int index);
     void OnComboPicked(int index, int item);
     void OnComboTextEdited(int index, const QString& text);
-    void OnOctavePicked();
+    void OnOctavePicked(int octave);
     void ShowCodeByIndex(QComboBox* combo, const AssignmentCode& code);
     void EnableUpperKeys(bool on);
-    int ShownOctave() const;
 
     // Showing the table (main_form_files.cpp).
     void SelectNewDefaults();
@@ -87,14 +94,22 @@ class COstrelView : public QWidget {
     void PublishTable(const AssignmentTable& staging);
     bool SaveTo(const QString& fullPath);
     void UseFile(const QString& fullPath, const QString& fileName);
+    // Writes the file in use to the settings for the next start; a path they
+    // cannot hold is said, and the earlier remembered file kept.
     void RememberFileInUse();
     void UpdateTitle();
 
     // Curve combos (main_form_curves.cpp).
     void FillCurveCombos();
     void FillCurveCombo(CurveKind kind);
+    QComboBox* CurveCombo(CurveKind kind) const;
     void SelectCurvesInForce();
     void OnCurvePicked(const FormCombo& combo, const QString& itemText);
+    void RunCurveDialogOf(CurveKind kind);
+    // Makes the curve that code stands for in the kind's library (the default
+    // when it names no entry in use) the choice in force: CURVE or TOUCH, the
+    // current curve and the box's item all name it.
+    void UseCurveChoice(CurveKind kind, const char* code);
 
     QComboBox* ComboAt(int index) const { return combos_[index]; }
     QComboBox* ComboById(int id) const;
@@ -105,6 +120,10 @@ class COstrelView : public QWidget {
     std::array<QComboBox*, kFormComboCount> combos_{};
     std::array<QString, kFormComboCount> display_;
     QString lastItemText_;
+    // The last path that the settings could not remember (it was said then).
+    QString unrememberedPath_;
+    // The octave whose twelve cells the key combos show and edit.
+    int octaveShown_ = 0;
     // Row of the open list that typed text highlighted, -1 when the user has
     // moved in the list since (or nothing was typed): Return picks only the latter.
     int listRowFromTyping_ = -1;

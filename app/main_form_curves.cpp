@@ -1,11 +1,14 @@
 // The two curve combos: the default item and each library curve, and the curve
-// in force that a pick (or a table shown by New, Open and the start) selects.
+// in force that a pick, a curve dialog or a table shown by New, Open and the
+// start selects.
 #include <QComboBox>
+#include <QLineEdit>
 #include <QSignalBlocker>
 
 #include "app/app_state.h"
 #include "app/main_form.h"
 #include "curves/curve_library.h"
+#include "curves/gui/run_curve_dialog.h"
 #include "res/dialog_builder.h"
 #include "res/item_lists.h"
 #include "store/display_text.h"
@@ -24,8 +27,12 @@ void COstrelView::FillCurveCombos() {
     FillCurveCombo(CurveKind::Touch);
 }
 
+QComboBox* COstrelView::CurveCombo(CurveKind kind) const {
+    return ComboById(kind == CurveKind::Velocity ? kIdVelocityCurves : kIdTouchCurves);
+}
+
 void COstrelView::FillCurveCombo(CurveKind kind) {
-    QComboBox* combo = ComboById(kind == CurveKind::Velocity ? kIdVelocityCurves : kIdTouchCurves);
+    QComboBox* combo = CurveCombo(kind);
     const CurveLibrary& library = state_.curveLibraries.Of(kind);
     QStringList items{QString::fromLatin1(res::kDefaultCurveItem)};
     for (int i = 0; i < library.count && i < kCurveSlots; ++i)
@@ -36,19 +43,34 @@ void COstrelView::FillCurveCombo(CurveKind kind) {
 }
 
 void COstrelView::OnCurvePicked(const FormCombo& combo, const QString& itemText) {
-    const QByteArray bytes = itemText.toLocal8Bit();
-    state_.table.SetFromItemText(combo.entry, bytes.constData());
-    SelectCurve(CurveKindOf(combo), CurveId::FromText(bytes.constData()), state_.curveLibraries,
-                state_.curves);
+    UseCurveChoice(CurveKindOf(combo), itemText.toLatin1().constData());
 }
 
-// The curves that the table's CURVE and TOUCH name become the curves in force, so
-// that what the curve combos show is what the pass-through maps with.
+// The box's curve goes into the dialog; afterwards the box lists the library
+// again, and the curve the dialog ended with becomes the choice exactly as a pick
+// in the box makes it: so the box, CURVE / TOUCH and the curve in force agree,
+// and Save stores the curve that plays.
+void COstrelView::RunCurveDialogOf(CurveKind kind) {
+    const QString id = RunCurveDialog(this, kind, CurveCombo(kind)->currentText(),
+                                      {state_.settings, state_.curves, state_.curveLibraries});
+    FillCurveCombo(kind);
+    UseCurveChoice(kind, id.toLatin1().constData());
+}
+
+void COstrelView::UseCurveChoice(CurveKind kind, const char* code) {
+    const CurveId choice = CurveChoiceIn(state_.curveLibraries.Of(kind), code);
+    state_.table.Set(kind == CurveKind::Velocity ? Entry::CURVE : Entry::TOUCH, choice.text);
+    SelectCurve(kind, choice, state_.curveLibraries, state_.curves);
+    QComboBox* combo = CurveCombo(kind);
+    res::LoadComboText(combo, QString::fromLatin1(choice.text));
+    combo->lineEdit()->setCursorPosition(0);
+}
+
+// The table's CURVE and TOUCH become the curves in force, so that what the curve
+// boxes show is what the pass-through maps with.
 void COstrelView::SelectCurvesInForce() {
-    SelectCurve(CurveKind::Velocity, CurveId::FromText(state_.table.Get(Entry::CURVE).text),
-                state_.curveLibraries, state_.curves);
-    SelectCurve(CurveKind::Touch, CurveId::FromText(state_.table.Get(Entry::TOUCH).text),
-                state_.curveLibraries, state_.curves);
+    UseCurveChoice(CurveKind::Velocity, state_.table.Get(Entry::CURVE).text);
+    UseCurveChoice(CurveKind::Touch, state_.table.Get(Entry::TOUCH).text);
 }
 
 }  // namespace ostrel

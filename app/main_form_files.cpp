@@ -28,13 +28,6 @@ void ShowError(QWidget* owner, const QString& text) {
                       res::MsgIcon::Error);
 }
 
-// What the combo shows for the table: its entry's code, or for a key the cell of
-// octave 0, the octave shown after a table is loaded.
-AssignmentCode ShownCode(const FormCombo& combo, const AssignmentTable& table) {
-    return combo.role == ComboRole::Key ? table.GetNote(NoteIndex(0, combo.key))
-                                        : table.Get(combo.entry);
-}
-
 }  // namespace
 
 void COstrelView::OnFileNew() {
@@ -55,6 +48,7 @@ void COstrelView::SelectNewDefaults() {
         combos_[i]->setCurrentIndex(NewDefaultIndex(table[i]));
     }
     // Octave 0 has all twelve keys.
+    octaveShown_ = 0;
     EnableUpperKeys(true);
     ShowTextStarts();
 }
@@ -76,18 +70,10 @@ void COstrelView::PublishTable(const AssignmentTable& staging) {
 }
 
 void COstrelView::ShowTable() {
-    SaveDisplay();
-    const auto table = FormCombos();
-    for (int i = 0; i < kFormComboCount; ++i)
-        if (table[i].role != ComboRole::KeyOctave)
-            display_[i] = QString::fromStdString(
-                DisplayText(ListFormOf(ShownCode(table[i], state_.table)).text));
-    LoadDisplay();
-    QComboBox* octave = ComboById(kIdKeyOctave);
-    const QSignalBlocker block(octave);
-    octave->setCurrentIndex(0);
+    // After a table is shown the keys show octave 0.
+    octaveShown_ = 0;
+    for (int i = 0; i < kFormComboCount; ++i) ShowChoiceInForce(i);
     EnableUpperKeys(true);
-    ShowTextStarts();
 }
 
 void COstrelView::OnFileOpen() {
@@ -159,14 +145,26 @@ void COstrelView::UseFile(const QString& fullPath, const QString& fileName) {
 }
 
 void COstrelView::RememberFileInUse() {
-    // FULLNAME first: a start that finds FILENAME always finds its path. When the
-    // path cannot be stored the name is cleared, so that the next start does not
-    // pair the new name with an old path.
-    if (state_.settings.WriteValue("SYSTEM", "FULLNAME", state_.currentCfgPath.c_str()) ==
-        StoreResult::Ok)
-        state_.settings.WriteValue("SYSTEM", "FILENAME", state_.currentCfgName);
-    else
-        state_.settings.WriteValue("SYSTEM", "FILENAME", "");
+    // FULLNAME first, then FILENAME, in one write that is refused as a whole: a
+    // path the settings cannot hold leaves the file remembered before it, name
+    // and path together, for the next start.
+    const StoreResult result = state_.settings.WriteValues({
+        {"SYSTEM", "FULLNAME", state_.currentCfgPath},
+        {"SYSTEM", "FILENAME", state_.currentCfgName},
+    });
+    const QString path = QString::fromLocal8Bit(state_.currentCfgPath.c_str());
+    if (result == StoreResult::Ok || path == unrememberedPath_) return;
+    // Said once for each path, not at every Save to it.
+    unrememberedPath_ = path;
+    const QString reason =
+        result == StoreResult::TooLong
+            ? QStringLiteral("its path is longer than the settings file can hold (255 bytes).")
+        : result == StoreResult::InvalidText
+            ? QStringLiteral("its path holds a line break.")
+            : QStringLiteral("the settings file could not be written.");
+    ShowError(this, QStringLiteral("This file cannot be remembered for the next start: %1\n%2\n"
+                                   "The next start opens the file remembered before.")
+                        .arg(reason, path));
 }
 
 }  // namespace ostrel

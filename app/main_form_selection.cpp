@@ -1,9 +1,11 @@
 // The combos' behaviour: a pick in a list writes the table, Key Octave chooses the
 // twelve notes that the key combos show, and typed text is completed to a list
-// item without ever reaching the table.
+// item without ever reaching the table: once typing ends the combo shows the
+// choice in force again.
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -51,7 +53,8 @@ void COstrelView::ConnectCombo(int index) {
 }
 
 bool COstrelView::eventFilter(QObject* watched, QEvent* event) {
-    for (QComboBox* combo : combos_) {
+    for (int index = 0; index < kFormComboCount; ++index) {
+        QComboBox* combo = combos_[index];
         QLineEdit* edit = combo->lineEdit();
         if ((watched == edit || watched == combo) && event->type() == QEvent::ShortcutOverride) {
             // The frame's keys come before the edit field's own, as its accelerators
@@ -61,12 +64,25 @@ bool COstrelView::eventFilter(QObject* watched, QEvent* event) {
         }
         if ((watched == edit || watched == combo) && event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
+            if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+            // Return ends the typing: it never turns typed text into a pick.
+            ShowChoiceInForce(index);
+            return true;
+        }
+        if (watched == combo && event->type() == QEvent::FocusOut &&
+            static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+            ShowChoiceInForce(index);  // typing ends when the combo loses the focus
             return false;
         }
         if (watched == combo->view()->parentWidget() && event->type() == QEvent::Show) {
             listRowFromTyping_ = -1;
             edit->setSelection(edit->text().size(), -edit->text().size());
+            return false;
+        }
+        if (watched == combo->view()->parentWidget() && event->type() == QEvent::Hide) {
+            // The list closes: typing in it has ended. A pick from the list is
+            // written after this and then shows itself.
+            ShowChoiceInForce(index);
             return false;
         }
         const bool keyPress = event->type() == QEvent::KeyPress;
@@ -106,30 +122,48 @@ void COstrelView::SaveDisplay() {
 }
 
 void COstrelView::LoadDisplay() {
-    for (int i = 0; i < kFormComboCount; ++i) {
-        if (display_[i].isEmpty()) {
-            // An empty text begins no item: the combo shows nothing rather than
-            // its first item, which would claim a choice the table does not hold.
-            const QSignalBlocker block(combos_[i]);
-            combos_[i]->setCurrentIndex(-1);
-            combos_[i]->setEditText(QString());
-        } else {
-            res::LoadComboText(combos_[i], display_[i]);
-        }
-    }
+    for (int i = 0; i < kFormComboCount; ++i) ShowText(combos_[i], display_[i]);
     ShowTextStarts();
+}
+
+void COstrelView::ShowText(QComboBox* combo, const QString& text) {
+    if (text.isEmpty()) {
+        // An empty text begins no item: the combo shows nothing rather than its
+        // first item, which would claim a choice the table does not hold.
+        const QSignalBlocker block(combo);
+        combo->setCurrentIndex(-1);
+        combo->setEditText(QString());
+    } else {
+        res::LoadComboText(combo, text);
+    }
+}
+
+AssignmentCode COstrelView::CodeInForce(const FormCombo& combo) const {
+    return combo.role == ComboRole::Key ? state_.table.GetNote(NoteIndex(octaveShown_, combo.key))
+                                        : state_.table.Get(combo.entry);
+}
+
+void COstrelView::ShowChoiceInForce(int index) {
+    const FormCombo& c = FormCombos()[index];
+    QComboBox* combo = combos_[index];
+    if (c.role == ComboRole::KeyOctave) {
+        const QSignalBlocker block(combo);
+        combo->setCurrentIndex(octaveShown_);
+    } else if (c.role != ComboRole::Key || NoteIndex(octaveShown_, c.key) <= 127) {
+        // (The keys past G10 of the top octave are disabled and keep their text.)
+        ShowText(combo, CodeText(ListFormOf(CodeInForce(c))));
+    }
+    combo->lineEdit()->setCursorPosition(0);
 }
 
 void COstrelView::ShowTextStarts() {
     for (QComboBox* combo : combos_) combo->lineEdit()->setCursorPosition(0);
 }
 
-int COstrelView::ShownOctave() const { return combos_[IndexOf(kIdKeyOctave)]->currentIndex(); }
-
 void COstrelView::OnComboPicked(int index, int item) {
     const FormCombo& combo = FormCombos()[index];
     if (combo.role == ComboRole::KeyOctave) {
-        OnOctavePicked();
+        OnOctavePicked(item);
         return;
     }
     SaveDisplay();
@@ -150,12 +184,10 @@ void COstrelView::OnComboPicked(int index, int item) {
             break;
         }
         case ComboRole::Key: {
-            // With no octave chosen (text typed into Key Octave) there is no cell
-            // to write: the pick leaves the table as it is.
-            const int octave = ShownOctave();
-            const int note = NoteIndex(octave, combo.key);
-            if (octave >= 0 && note <= 127)
-                state_.table.SetNoteFromItemText(note, bytes.constData());
+            // The cell of the octave the key combos show, whatever text is typed
+            // into Key Octave meanwhile.
+            const int note = NoteIndex(octaveShown_, combo.key);
+            if (note <= 127) state_.table.SetNoteFromItemText(note, bytes.constData());
             break;
         }
         case ComboRole::Curve:
@@ -166,10 +198,10 @@ void COstrelView::OnComboPicked(int index, int item) {
     }
 }
 
-void COstrelView::OnOctavePicked() {
+void COstrelView::OnOctavePicked(int octave) {
     SaveDisplay();
-    const int octave = ShownOctave();
-    if (octave < 0) return;
+    if (octave < 0 || octave > res::kTopOctave) return;
+    octaveShown_ = octave;
     EnableUpperKeys(true);
     const int keys = octave == res::kTopOctave ? 8 : kKeyCount;  // C10..G10: notes 120..127
     for (int k = 0; k < keys; ++k)

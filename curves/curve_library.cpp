@@ -1,5 +1,6 @@
 #include "curves/curve_library.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -118,19 +119,25 @@ void LoadCurveLibraries(const CIniSettings& settings, CurveLibraries& libraries,
             ReadFileInt(file, s.section, "X1"), ReadFileInt(file, s.section, "Y1"));
 }
 
+CurveId CurveChoiceIn(const CurveLibrary& library, const char* code) {
+    const std::string_view text(code ? code : "", code ? strnlen(code, 3) : 0);
+    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(),
+                                                     [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits) return CurveId::Default();
+    const int index = ParseIntLikeAtoi(text);
+    return index < library.count ? CurveId::ForIndex(index) : CurveId::Default();
+}
+
 void SelectCurve(CurveKind kind, const CurveId& id, const CurveLibraries& libraries,
                  CurrentCurves& curves) {
     CurrentCurve& current = curves.Of(kind);
-    if (id.IsDefault()) {
+    const CurveLibrary& library = libraries.Of(kind);
+    const CurveId choice = CurveChoiceIn(library, id.text);
+    if (choice.IsDefault()) {
         current.SetDefault();
         return;
     }
-    const int i = id.Index();
-    if (i < 0 || i >= kCurveSlots) {
-        current.SetPoints(0, 0, 0, 0);
-        return;
-    }
-    const CurveRecord& r = libraries.Of(kind).entries[i];
+    const CurveRecord& r = library.entries[choice.Index()];
     current.SetPoints(r.firstX, r.firstY, r.secondX, r.secondY);
 }
 

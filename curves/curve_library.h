@@ -75,8 +75,16 @@ enum class CurveStoreResult {
 void LoadCurveLibraries(const CIniSettings& settings, CurveLibraries& libraries,
                         CurrentCurves& curves);
 
-// Makes the default curve ("***") or library slot Index() the kind's current curve.
-// The slot is not compared with the count; an index outside 0..98 gives zeros.
+// The choice that a curve code (a table's CURVE or TOUCH, a choice box item, a
+// dialog's id) stands for in this library: the entry it names, written "%03d",
+// when the code is one to three decimal digits naming an entry in use; otherwise
+// the default curve. A code made on another machine may name an entry this
+// library lacks, and text that is no number names none: neither may play the
+// curve of an unused slot (every velocity above 0 would become 127).
+CurveId CurveChoiceIn(const CurveLibrary& library, const char* code);
+
+// Makes the kind's current curve the curve that id stands for (CurveChoiceIn):
+// the default curve, or the points of a library entry in use.
 void SelectCurve(CurveKind kind, const CurveId& id, const CurveLibraries& libraries,
                  CurrentCurves& curves);
 

@@ -1,6 +1,8 @@
 #include "res/dialog_builder.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -9,12 +11,55 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <algorithm>
 
 namespace ostrel::res {
 namespace {
 
 // Height of a closed combo box: the template gives the height of the open list.
 constexpr int kComboHeightDlu = 12;
+
+// A wheel turned over a combo box changes its choice only while the box has the
+// focus: a wheel on its way past must not change an assignment. The turn goes on
+// to the window instead.
+class WheelOnlyWhenFocused final : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Wheel || static_cast<QWidget*>(watched)->hasFocus())
+            return false;
+        event->ignore();
+        return true;
+    }
+};
+
+void SetUpComboBox(QComboBox* c) {
+    // The wheel does not take the focus either.
+    c->setFocusPolicy(Qt::StrongFocus);
+    c->installEventFilter(new WheelOnlyWhenFocused(c));
+    // A closed box is narrower than its items: its tooltip is the whole text it
+    // shows, kept with every change of that text. (The text is read when the
+    // change is told: a handler of the edit may have replaced it meanwhile.)
+    const auto showTextAsTip = [c] { c->setToolTip(c->currentText()); };
+    if (QLineEdit* edit = c->lineEdit())
+        QObject::connect(edit, &QLineEdit::textChanged, c, showTextAsTip);
+    else
+        QObject::connect(c, &QComboBox::currentTextChanged, c, showTextAsTip);
+}
+
+// The caption is drawn across the top line of the frame, the line running at
+// half the caption's height, as the templates' layouts assume: items placed just
+// below a group box's top then lie inside the frame, not on its line.
+void DrawCaptionAcrossFrameLine(QGroupBox* g) {
+    const int captionHeight = g->fontMetrics().height();
+    g->setStyleSheet(
+        QStringLiteral("QGroupBox { border: 1px solid palette(mid); margin-top: %1px; }"
+                       "QGroupBox::title { subcontrol-origin: margin; left: %2px;"
+                       " padding: 0px 2px; background-color: palette(window); }")
+            .arg(captionHeight / 2)
+            .arg(DluToPixelsX(4)));
+}
 
 QRect PixelRect(const DialogItem& it) {
     return QRect(DluToPixelsX(it.x), DluToPixelsY(it.y), DluToPixelsX(it.width),
@@ -52,6 +97,7 @@ QWidget* MakeItem(QWidget* parent, const DialogItem& it) {
             c->setInsertPolicy(QComboBox::NoInsert);
             c->setMaxVisibleItems(qMax(4, it.height / 8));
             c->setProperty("sorted", bool(it.flags & kSorted));
+            SetUpComboBox(c);
             return c;
         }
         case ItemKind::ListBox: {
@@ -119,7 +165,10 @@ void BuildDialog(QWidget* target, const DialogTemplate& tmpl) {
         if (it.kind == ItemKind::ComboBox) r.setHeight(DluToPixelsY(kComboHeightDlu) + 2);
         w->setGeometry(r);
         w->setEnabled(!(it.flags & kDisabled));
-        if (it.kind == ItemKind::GroupBox) groups.append(w);
+        if (it.kind == ItemKind::GroupBox) {
+            DrawCaptionAcrossFrameLine(static_cast<QGroupBox*>(w));
+            groups.append(w);
+        }
     }
     for (QWidget* g : groups) g->lower();
 }
@@ -128,6 +177,16 @@ void AddComboItems(QComboBox* combo, const QStringList& items) {
     const QSignalBlocker block(combo);
     combo->addItems(items);
     if (combo->property("sorted").toBool()) combo->model()->sort(0);
+    WidenOpenList(combo, 0);
+}
+
+void WidenOpenList(QComboBox* combo, int atLeast) {
+    QAbstractItemView* view = combo->view();
+    // The longest item, the list's frame and its scroll bar.
+    const int fit = view->sizeHintForColumn(0) +
+                    2 * view->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) +
+                    view->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    view->setMinimumWidth(std::max({view->minimumWidth(), atLeast, fit}));
 }
 
 int FindItemWithPrefix(const QComboBox* combo, const QString& prefix) {

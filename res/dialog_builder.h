@@ -14,7 +14,9 @@ namespace ostrel::res {
 // objectName = the id in decimal (items without an id get none). Sets target's
 // objectName to the class name, its title to the caption, its font and its fixed
 // size. Combo boxes are editable drop-downs (sorted ones carry property "sorted");
-// their height is that of a closed combo, the template height is the list's.
+// their height is that of a closed combo, the template height is the list's; a
+// wheel changes them only while they have the focus, and their tooltip is the
+// text they show. Group box captions lie across the frame's top line.
 void BuildDialog(QWidget* target, const DialogTemplate& tmpl);
 
 // The font that stands for a template font at the fixed base units.
@@ -27,8 +29,12 @@ T* Item(const QWidget* dialog, int id) {
 }
 
 // Combo contents exchange as the templates' dialogs expect it.
-// Adds items; a combo with property "sorted" keeps them in text order.
+// Adds items; a combo with property "sorted" keeps them in text order. The open
+// list is widened to show its longest item whole.
 void AddComboItems(QComboBox* combo, const QStringList& items);
+// Widens the combo's open list to at least atLeast pixels and to its longest item;
+// it never narrows it, and the closed box keeps its size.
+void WidenOpenList(QComboBox* combo, int atLeast);
 // Load direction: selects the first item whose text begins with text (ignoring
 // case) and shows it; when none does, clears the selection and shows text itself.
 // Emits no selection signals.

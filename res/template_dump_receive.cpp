@@ -5,8 +5,9 @@
 namespace ostrel::res {
 namespace {
 
-// The nineteen field boxes: display only, centred, 42 by 13 units.
-constexpr unsigned kFieldFlags = kHScroll | kDisabled;
+// The nineteen field boxes: read-only (full contrast, selectable, copyable),
+// centred, 42 by 13 units.
+constexpr unsigned kFieldFlags = kHScroll | kReadOnly;
 constexpr int kFieldWidth = 42;
 constexpr int kFieldHeight = 13;
 
@@ -38,7 +39,7 @@ constexpr DumpLayout<kItemCount> MakeLayout() {
     l.Add({1021, ItemKind::Edit, "", 425, 114, kFieldWidth, kFieldHeight, kFieldFlags});
 
     l.Add(
-        {kDumpReceiveText, ItemKind::Edit, "", 3, 102, 366, 69, kMultiline | kBorder | kDisabled});
+        {kDumpReceiveText, ItemKind::Edit, "", 3, 102, 366, 69, kMultiline | kBorder | kReadOnly});
     l.Add({kDumpReceiveNew, ItemKind::PushButton, "New", 374, 137, 42, 14});
     l.Add({kDumpReceiveSaveAs, ItemKind::PushButton, "Save As", 425, 137, 42, 14});
     l.Add({kDumpReceiveOpen, ItemKind::PushButton, "Open", 374, 155, 42, 14});

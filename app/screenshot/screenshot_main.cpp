@@ -1,7 +1,9 @@
-// ostrel-screenshot DIR: renders the main window, its File menu and every
-// registered dialog offscreen into DIR/<name>.png. The settings live in a
+// ostrel-screenshot DIR: renders the main window, its File menu, an open list
+// and every registered dialog offscreen into DIR/<name>.png. The settings live in a
 // scratch folder and the MIDI devices are fake, so nothing of the user's is touched.
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
@@ -37,7 +39,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: ostrel-screenshot OUTPUT_DIR\n");
         return 2;
     }
-    QDir out(QString::fromLocal8Bit(argv[1]));
+    // A relative output folder means the folder current at start: it is made
+    // absolute before the program moves into its scratch folder.
+    const QDir out(QDir(QString::fromLocal8Bit(argv[1])).absolutePath());
     if (!out.mkpath(".")) {
         std::fprintf(stderr, "ostrel-screenshot: cannot create %s\n", argv[1]);
         return 1;
@@ -73,6 +77,15 @@ int main(int argc, char** argv) {
         file->popup(frame.mapToGlobal(QPoint(0, 0)));
         ok &= Save(file, out, "menu_file");
         file->hide();
+    }
+
+    // Knob1's list, open at the longest controller names: each item whole,
+    // although the closed box is narrow.
+    if (auto* knob = frame.findChild<QComboBox*>(QStringLiteral("1046"))) {
+        knob->showPopup();
+        knob->view()->scrollTo(knob->model()->index(2 + 91, 0), QAbstractItemView::PositionAtTop);
+        ok &= Save(knob->view()->parentWidget(), out, "list_open");
+        knob->hidePopup();
     }
 
     ostrel::shots::ShotContext context{state, midi, &frame};

@@ -71,6 +71,9 @@ void CCurveDlg::Opening() {
     editor_->Redraw(w, h);
     CurrentCurve& current = services_.curves.Of(traits_.kind);
     current.SetArea(w, h);
+    // An id that names no entry in use opens the default curve, and the dialog
+    // hands back the id of what it showed.
+    curveId_ = CurveChoiceIn(services_.libraries.Of(traits_.kind), curveId_.text);
     SelectCurve(traits_.kind, curveId_, services_.libraries, services_.curves);
     ShowCurrentCurve();
 }

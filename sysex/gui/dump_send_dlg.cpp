@@ -1,6 +1,5 @@
 #include "sysex/gui/dump_send_dlg.h"
 
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,7 +30,7 @@ CDumpSendDlg::CDumpSendDlg(QWidget* parent)
         QComboBox* list = res::Item<QComboBox>(this, kDumpFields[i].sendListId);
         lists_[i] = list;
         res::AddComboItems(list, entries);
-        list->view()->setMinimumWidth(res::kDumpListOpenWidth);
+        res::WidenOpenList(list, res::kDumpListOpenWidth);
         // Only choosing an entry (from the open list, or with the arrow keys) sets
         // the field; text typed into the list's edit field never reaches the dump.
         connect(list, &QComboBox::activated, this, [this, i] { OnFieldChosen(i); });

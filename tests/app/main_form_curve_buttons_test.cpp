@@ -1,6 +1,7 @@
 // The main form's V.Curve and A.Touch buttons: the curve box's id goes into the
-// curve dialog, and afterwards the box lists the library again and shows the id
-// that the dialog ended with, without changing the table or the curve in force.
+// curve dialog, and afterwards the box lists the library again and the id that
+// the dialog ended with is the box's choice, exactly as a pick in the box makes
+// it: in the table and as the curve in force.
 #include <QListWidget>
 
 #include "curves/gui/curve_dialog.h"
@@ -44,7 +45,7 @@ TEST_F(MainFormCurveButtons, BothButtonsAreEnabled) {
 
 TEST_F(MainFormCurveButtons, SaveInTheDialogShowsTheNewCurveInTheBoxAfterwards) {
     ASSERT_EQ(Shown(kVelocityBox), "***     -- Default");
-    CurvePoints afterDrag;
+    CurvePoints saved, afterDrag;
     QString idHandedIn;
     test::ModalWatcher<CVelocityCurveDlg> dialog([&](CVelocityCurveDlg& dlg) {
         idHandedIn = QString::fromLatin1(dlg.GetCurveId().text);
@@ -55,7 +56,8 @@ TEST_F(MainFormCurveButtons, SaveInTheDialogShowsTheNewCurveInTheBoxAfterwards) 
         QTest::mouseRelease(editor, Qt::LeftButton, {}, {100, 300});
         test::ModalWatcher<CCurveListDlg> list([](CCurveListDlg& l) { Answer(l, "Punchy"); });
         ClickItem(&dlg, 1108);  // Save
-        // Dragged again after the Save: the curve in force is this one.
+        saved = Velocity();
+        // Dragged again after the Save, and never saved.
         QTest::mousePress(editor, Qt::LeftButton, {}, {100, 300});
         QTest::mouseMove(editor, {120, 280});
         QTest::mouseRelease(editor, Qt::LeftButton, {}, {120, 280});
@@ -71,10 +73,10 @@ TEST_F(MainFormCurveButtons, SaveInTheDialogShowsTheNewCurveInTheBoxAfterwards) 
     EXPECT_EQ(box->itemText(3), "002     -- Punchy");
     EXPECT_EQ(box->currentIndex(), 3);
     EXPECT_EQ(Shown(kVelocityBox), "002     -- Punchy");
-    // The table is not written and the curve is not chosen again.
-    EXPECT_EQ(Code(Entry::CURVE), "***");
-    EXPECT_EQ(Velocity(), afterDrag);
-    EXPECT_EQ(Velocity().firstX, 120);
+    // The box's choice is CURVE and the curve that plays, so Save stores what plays.
+    EXPECT_EQ(Code(Entry::CURVE), "002");
+    EXPECT_EQ(Velocity(), saved);
+    EXPECT_NE(Velocity(), afterDrag);
 }
 
 TEST_F(MainFormCurveButtons, TheBoxsCurveGoesInAndADeleteLeavesTheDefaultShown) {
@@ -96,7 +98,7 @@ TEST_F(MainFormCurveButtons, TheBoxsCurveGoesInAndADeleteLeavesTheDefaultShown) 
     ASSERT_EQ(box->count(), 2);
     EXPECT_EQ(box->itemText(1), "000     -- soft");
     EXPECT_EQ(Shown(kVelocityBox), "***     -- Default");
-    EXPECT_EQ(Code(Entry::CURVE), "001");  // changes only when the user picks an item
+    EXPECT_EQ(Code(Entry::CURVE), "***");
 }
 
 TEST_F(MainFormCurveButtons, ATouchSaveEndsUpInTheTouchBoxOnly) {
@@ -111,7 +113,8 @@ TEST_F(MainFormCurveButtons, ATouchSaveEndsUpInTheTouchBoxOnly) {
     EXPECT_EQ(Combo(kTouchBox)->count(), 2);
     EXPECT_EQ(Combo(kVelocityBox)->count(), 3);
     EXPECT_EQ(Setting("TOUCH", "NAME00"), "Gentle");
-    EXPECT_EQ(Code(Entry::TOUCH), "***");
+    EXPECT_EQ(Code(Entry::TOUCH), "000");
+    EXPECT_EQ(Code(Entry::CURVE), "***");
 }
 
 }  // namespace

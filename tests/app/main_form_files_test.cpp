@@ -2,6 +2,8 @@
 // file at start-up and the curve boxes after a table is shown.
 #include <QString>
 #include <cstdlib>
+#include <filesystem>
+#include <vector>
 
 #include "core/assignment_code.h"
 #include "main_form_fixture.h"
@@ -45,6 +47,21 @@ TEST_F(MainFormFiles, SaveWithoutAFileInUseAsksForOneThenWritesToItWithoutAsking
     EXPECT_EQ(ui.fileSpecs.size(), 1u);  // no second dialog
     EXPECT_EQ(CfgValue(dir.file("first.cfg"), "KNOB01"), "###");
     EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(MainFormFiles, APathTooLongToRememberIsSaidOnceAndTheEarlierFileStaysRemembered) {
+    WriteTable("first.cfg", AssignmentTable{});
+    Open("first.cfg");
+    std::filesystem::create_directory(dir.file(std::string(200, 'f')));  // path > 255 bytes
+    const std::string longPath = std::string(200, 'f') + "/" + std::string(60, 'n') + ".cfg";
+    WriteTable(longPath.c_str(), AssignmentTable{});
+    Open(longPath.c_str());
+    form->OnFileSave();
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_TRUE(ui.shown[0].text.startsWith("This file cannot be remembered for the next start"));
+    EXPECT_EQ(Title(), TitleWith((std::string(60, 'n') + ".cfg").c_str()));  // in use all the same
+    EXPECT_EQ(Setting("SYSTEM", "FULLNAME"), dir.file("first.cfg"));
+    EXPECT_EQ(Setting("SYSTEM", "FILENAME"), "first.cfg");
 }
 
 TEST_F(MainFormFiles, CancelledDialogsChangeNothing) {
@@ -298,6 +315,26 @@ TEST_F(MainFormCurves, AfterOpenAndNewTheCurveBoxesShowTheCurvesInForce) {
     EXPECT_EQ(Shown(kVelocityBox), "***     -- Default");
     EXPECT_EQ(Velocity(), (CurvePoints{100, 50, 100, 50, 200, 100}));
     EXPECT_EQ(Touch(), (CurvePoints{100, 50, 100, 50, 200, 100}));
+}
+
+TEST_F(MainFormCurves, ACurveCodeNamingNoEntryHereOpensAsTheDefaultCurve) {
+    // CURVE and TOUCH as the file holds them; what the velocity box shows.
+    for (const auto& [code, shown] :
+         std::vector<std::pair<const char*, const char*>>{{"007", "***     -- Default"},
+                                                          {"abc", "***     -- Default"},
+                                                          {"1", "001     -- soft"}}) {
+        AssignmentTable t;
+        t.Set(Entry::CURVE, code);
+        t.Set(Entry::TOUCH, "003");  // the touch library has two entries
+        WriteTable("foreign.cfg", t);
+        Open("foreign.cfg");
+        EXPECT_EQ(Shown(kVelocityBox), shown) << code;
+        EXPECT_EQ(Code(Entry::CURVE), std::string(shown, 3)) << code;
+        EXPECT_EQ(Velocity(), (shown[0] == '*' ? CurvePoints{100, 50, 100, 50, 200, 100}
+                                               : CurvePoints{10, 20, 30, 40, 200, 100}));
+        EXPECT_EQ(Shown(kTouchBox), "***     -- Default");
+        EXPECT_EQ(Touch(), (CurvePoints{100, 50, 100, 50, 200, 100}));
+    }
 }
 
 // The form's first showing with a remembered file.

@@ -1,5 +1,8 @@
 // Picking items writes the assignment table at once; typed text never does.
+#include <QApplication>
+#include <QWheelEvent>
 #include <cstdlib>
+#include <functional>
 
 #include "main_form_fixture.h"
 #include "midi/port_keeper.h"
@@ -216,7 +219,7 @@ TEST_F(MainFormSelection, ReturnAfterTypingInAnOpenListOnlyClosesIt) {
     QTest::keyClick(knob->view(), '0');
     QTest::keyClick(knob->view(), Qt::Key_Return);
     EXPECT_FALSE(knob->view()->isVisible());
-    EXPECT_EQ(knob->currentText(), "000     --Bank Select");
+    EXPECT_EQ(knob->currentText(), "***     --Default No Change");
     EXPECT_EQ(Code(Entry::KNOB01), "***");
 
     // Typing in Key Octave's open list does not change the octave shown either.
@@ -226,6 +229,7 @@ TEST_F(MainFormSelection, ReturnAfterTypingInAnOpenListOnlyClosesIt) {
     QTest::keyClicks(octave->view(), "c3");
     QTest::keyClick(octave->view(), Qt::Key_Enter);
     EXPECT_EQ(Combo(kKeyC)->currentIndex(), 1);  // still cell 0, "***"
+    EXPECT_EQ(octave->currentIndex(), 0);
 
     // A row the user moved to after typing is a pick.
     knob->showPopup();
@@ -236,16 +240,66 @@ TEST_F(MainFormSelection, ReturnAfterTypingInAnOpenListOnlyClosesIt) {
     EXPECT_EQ(knob->currentText(), "001     --Modulation wheel");
 }
 
-TEST_F(MainFormSelection, TypedTextInKeyOctaveLeavesKeyPicksWithoutACell) {
-    QComboBox* knob = Combo(kKnob1);
-    knob->showPopup();
-    QTest::keyClick(knob->view(), '1');  // completes to "100     -Registered..."
-    knob->hidePopup();
-    // No octave item begins with the last completed text.
-    QTest::keyClicks(Combo(kIdKeyOctave), "z");
-    ASSERT_EQ(Combo(kIdKeyOctave)->currentIndex(), -1);
+TEST_F(MainFormSelection, KeyPicksEditTheOctaveTheKeysShowWhateverIsTypedIntoKeyOctave) {
+    Pick(kIdKeyOctave, 3);
+    QComboBox* octave = Combo(kIdKeyOctave);
+    octave->showPopup();
+    QTest::keyClick(octave->view(), 'c');  // completes to octave 0, the last completed text
+    octave->hidePopup();
+    QTest::keyClicks(octave, "x");  // brings it back into the closed box
+    ASSERT_EQ(octave->currentIndex(), 0);
     PickText(kKeyC, "###");
-    for (int n = 0; n < 128; ++n) ASSERT_EQ(Note(n), "***") << n;
+    EXPECT_EQ(Note(36), "###");
+}
+
+// Each way typing ends: Return in the closed box, the list closing, the focus
+// leaving. The box then shows the choice in force (and tells it as its tooltip).
+TEST_F(MainFormSelection, WhenTypingEndsTheComboShowsTheChoiceInForceAgain) {
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    PickText(kFader1, "007");
+    Pick(kIdKeyOctave, 3);
+    const std::pair<bool, std::function<void(QComboBox*)>> endings[] = {
+        {false, [](QComboBox* c) { QTest::keyClick(c, Qt::Key_Return); }},
+        {true, [](QComboBox* c) { c->hidePopup(); }},
+        {false, [this](QComboBox*) { Combo(kKnob1)->setFocus(); }},
+    };
+    for (const auto& [inOpenList, end] : endings) {
+        for (int id : {kFader1, 1060 /* Channel */, 1069 /* velocity curve */, kIdKeyOctave}) {
+            QComboBox* combo = Combo(id);
+            const QString inForce = combo->currentText();
+            combo->setFocus();
+            combo->showPopup();
+            QTest::keyClick(combo->view(), id == kIdKeyOctave ? 'c' : '0');
+            if (!inOpenList) combo->hidePopup(), QTest::keyClicks(combo, "5");
+            ASSERT_NE(combo->currentText(), inForce) << id;
+            end(combo);
+            EXPECT_EQ(combo->currentText(), inForce) << id;
+            EXPECT_EQ(combo->toolTip(), inForce) << id;
+        }
+    }
+    EXPECT_EQ(Code(Entry::CHANEL), "***");
+}
+
+TEST_F(MainFormSelection, TheWheelChangesOnlyAComboThatHasTheFocus) {
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    for (bool focused : {false, true}) {
+        Combo(focused ? 1078 : kKnob1)->setFocus();
+        QWheelEvent wheel({10, 5}, {}, {}, {0, -120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(Combo(1078), &wheel);
+        EXPECT_EQ(Code(Entry::KNOB03), focused ? "000" : "***");  // with the focus: a pick
+    }
+}
+
+TEST_F(MainFormSelection, OpenListsShowTheirLongestItemWholeAndTheBoxKeepsItsSize) {
+    for (int id : {kKnob1, 1060 /* Channel */, kIdKeyOctave, 1069 /* velocity curve */}) {
+        Combo(id)->showPopup();
+        QAbstractItemView* list = Combo(id)->view();
+        EXPECT_GE(list->viewport()->width(), list->sizeHintForColumn(0)) << id;
+        Combo(id)->hidePopup();
+        EXPECT_EQ(Combo(id)->width(), res::DluToPixelsX(res::kFormComboWidth)) << id;
+    }
 }
 
 TEST_F(MainFormSelection, DestroyingTheFormStopsAndClosesBothPorts) {

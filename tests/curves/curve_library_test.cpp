@@ -132,23 +132,12 @@ TEST_F(CurveLibraryTest, SelectCurveTakesTheDefaultOrASlot) {
     // Touch is untouched by a velocity choice.
     EXPECT_EQ(curves.Of(CurveKind::Touch).Load(), CurvePoints{});
 
-    // A slot beyond the count gives what it holds; zeros when never used.
-    SelectCurve(CurveKind::Velocity, CurveId::ForIndex(7), libraries, curves);
-    EXPECT_EQ(v.Load(), (CurvePoints{0, 0, 0, 0, 256, 200}));
-}
-
-TEST_F(CurveLibraryTest, SelectCurveOutsideTheSlotsGivesZeros) {
-    AddVelocityCurves(1);
-    CurrentCurve& v = curves.Of(CurveKind::Velocity);
-    v.SetPoints(5, 5, 5, 5);
-    SelectCurve(CurveKind::Velocity, CurveId::FromText("099"), libraries, curves);
-    EXPECT_EQ(v.Load(), CurvePoints{});
-    v.SetPoints(5, 5, 5, 5);
-    SelectCurve(CurveKind::Velocity, CurveId::FromText("999"), libraries, curves);
-    EXPECT_EQ(v.Load(), CurvePoints{});
-    v.SetPoints(5, 5, 5, 5);
-    SelectCurve(CurveKind::Velocity, CurveId::FromText("-01"), libraries, curves);
-    EXPECT_EQ(v.Load(), CurvePoints{});
+    // A slot beyond the count, or a code that is no number, means the default.
+    for (const char* code : {"007", "099", "999", "-01", "abc", "1a"}) {
+        SelectCurve(CurveKind::Velocity, CurveId::FromText(code), libraries, curves);
+        EXPECT_EQ(v.Load(), (CurvePoints{128, 100, 128, 100, 256, 200})) << code;
+    }
+    EXPECT_STREQ(CurveChoiceIn(libraries.Of(CurveKind::Velocity), "1").text, "001");
 }
 
 TEST_F(CurveLibraryTest, AChosenEntryOfZerosMapsEverythingButZeroTo127) {

@@ -62,6 +62,8 @@ TEST_F(CurveDialogTest, OpeningMeasuresTheAreaAndShowsTheDefaultCurve) {
     EXPECT_EQ(PreviewTexts(dlg.get()), kIdentityPreview);
     // The touch curve is not touched by the velocity dialog.
     EXPECT_EQ(curves.Of(CurveKind::Touch).Load(), CurvePoints{});
+    // An id that names no entry in use (the library is empty) opens as the default.
+    EXPECT_STREQ(Open("000")->GetCurveId().text, "***");
 }
 
 TEST_F(CurveDialogTest, TheTouchDialogDiffersOnlyByItsTable) {

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <cstring>
 
@@ -61,11 +63,12 @@ TEST_F(DumpReceiveDlgTest, OpensEmpty) {
     EXPECT_EQ(dlg.objectName(), "CDumpReceiveDlg");
     EXPECT_EQ(dlg.windowTitle(), "DO Darivu v1.0 beta   -- System Exclusive Receive");
     EXPECT_TRUE(dlg.windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(res::Item<QWidget>(&dlg, res::kDumpReceiveText)->isEnabled());
+    // Read-only, not disabled: the values show in full contrast.
+    EXPECT_TRUE(res::Item<QPlainTextEdit>(&dlg, res::kDumpReceiveText)->isReadOnly());
     for (const DumpField& f : kDumpFields) {
         const QLineEdit* field = res::Item<QLineEdit>(&dlg, f.receiveFieldId);
         ASSERT_NE(field, nullptr) << f.label;
-        EXPECT_FALSE(field->isEnabled()) << f.label;
+        EXPECT_TRUE(field->isEnabled() && field->isReadOnly()) << f.label;
     }
     EXPECT_TRUE(Shown().isEmpty());
     for (const std::string& f : Fields()) EXPECT_EQ(f, "");
@@ -89,6 +92,14 @@ TEST_F(DumpReceiveDlgTest, ReceivedDumpShowsItsTextAndNineteenValues) {
     dlg.ShowReceivedDump(DumpRecord(dump));
     EXPECT_EQ(FieldText("Knob8"), "074");
     EXPECT_TRUE(ui.shown.empty());
+
+    // The shown values can be selected and copied with the keyboard.
+    for (const auto& [id, copied] :
+         {std::pair{1010 /* Knob8 */, QString("074")}, {res::kDumpReceiveText, Shown()}}) {
+        QTest::keyClick(res::Item<QWidget>(&dlg, id), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(res::Item<QWidget>(&dlg, id), Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QApplication::clipboard()->text(), copied) << id;
+    }
 }
 
 TEST_F(DumpReceiveDlgTest, ShortDumpShowsZeroForFieldsPastItsEnd) {
