@@ -1,5 +1,6 @@
 #include "midi/alsa_midi_system.h"
 
+#include <alsa/asoundlib.h>
 #include <fcntl.h>
 #include <rtmidi/RtMidi.h>
 #include <unistd.h>
@@ -7,6 +8,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <iostream>
+#include <sstream>
 
 #include "midi/event_splitter.h"
 
@@ -21,6 +24,18 @@ void CollectError(RtMidiError::Type, const std::string& text, void*) {
     if (tErrorSink != nullptr && tErrorSink->empty()) *tErrorSink = text;
 }
 
+// RtMidi's constructors print a failure on std::cerr before they throw it; the
+// text reaches the user once, through the exception, in Ostrel's words.
+class QuietCerr {
+  public:
+    QuietCerr() : previous_(std::cerr.rdbuf(sink_.rdbuf())) {}
+    ~QuietCerr() { std::cerr.rdbuf(previous_); }
+
+  private:
+    std::ostringstream sink_;
+    std::streambuf* previous_;
+};
+
 class ErrorScope {
   public:
     explicit ErrorScope(std::string& sink) : previous_(tErrorSink) { tErrorSink = &sink; }
@@ -31,6 +46,10 @@ class ErrorScope {
 };
 
 int Side(PortDirection direction) { return direction == PortDirection::Input ? 0 : 1; }
+
+// libasound prints its own complaints ("ALSA lib seq_hw.c ...") on stderr;
+// Ostrel says what went wrong in its own words instead.
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 // RtMidi names an ALSA port "client:port client-number:port-number"; the
 // numbers change from run to run, so a device is remembered without them.
@@ -67,6 +86,7 @@ AlsaMidiSystem::AlsaMidiSystem() = default;
 AlsaMidiSystem::~AlsaMidiSystem() { Close(); }
 
 bool AlsaMidiSystem::SequencerPresent() {
+    snd_lib_error_set_handler(&QuietAlsa);
     const int fd = ::open("/dev/snd/seq", O_RDWR | O_CLOEXEC);
     if (fd < 0) return false;
     ::close(fd);
@@ -76,9 +96,11 @@ bool AlsaMidiSystem::SequencerPresent() {
 bool AlsaMidiSystem::Open(const std::string& clientName, MidiProcessor& processor,
                           std::string* why) {
     Close();
+    snd_lib_error_set_handler(&QuietAlsa);
     std::lock_guard<std::mutex> lock(mutex_);
     std::string error;
     ErrorScope scope(error);
+    const QuietCerr quiet;
     try {
         auto in = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, clientName);
         auto out = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, clientName);

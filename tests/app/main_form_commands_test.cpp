@@ -2,6 +2,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -82,6 +84,37 @@ TEST_F(MainFormCommands, FrameKeysWorkWhileAComboHasTheFocus) {
     ASSERT_EQ(ui.fileSpecs.size(), 2u);
     EXPECT_FALSE(ui.fileSpecs[1].save);
     EXPECT_EQ(Code(Entry::KNOB01), "***");
+}
+
+}  // namespace
+}  // namespace ostrel::test
+
+namespace ostrel::test {
+namespace {
+
+// With no MIDI system, Start says why, once; when the server goes away later,
+// a message says so without blocking anything.
+class MainFormMidiSystem : public MainFormTest {};
+
+TEST_F(MainFormMidiSystem, NoMidiSystemIsSaidOnceAtStartAndAServerLossWithoutBlocking) {
+    midi->SetServerAvailable(false);
+    StartForm();
+    for (int i = 0; i < 2; ++i) {
+        QTest::mouseClick(Button(1004), Qt::LeftButton);
+        QTest::mouseClick(Button(1005), Qt::LeftButton);
+    }
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_TRUE(ui.shown[0].text.startsWith("No MIDI system: the fake server is away"))
+        << ui.shown[0].text.toStdString();
+    EXPECT_EQ(ui.shown[0].icon, res::MsgIcon::Stop);
+
+    midi->SetServerAvailable(true);  // found within two seconds
+    QMessageBox* notice = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return (notice = form->findChild<QMessageBox*>("MidiNotice")); }, 20000));
+    EXPECT_FALSE(notice->isModal());
+    midi->LoseServer();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notice->text().contains("has stopped"); }, 20000));
 }
 
 }  // namespace
