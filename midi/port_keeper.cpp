@@ -157,6 +157,9 @@ void PortKeeper::Watch() {
 }
 
 void PortKeeper::Rejoin() {
+    // What was queued while no graph ran belongs to no graph: it does not go
+    // out minutes later on the new one.
+    passThrough_.ForgetGraph();
     std::string why;
     if (!system_.Open(requestedName_, passThrough_.Processor(), &why)) return;
     online_ = true;
