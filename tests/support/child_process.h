@@ -56,6 +56,10 @@ class ChildProcess {
     bool WaitForErr(const std::string& text, std::chrono::milliseconds timeout) {
         return WaitFor([&] { return errText_.find(text) != std::string::npos; }, timeout);
     }
+    // Reads until stdout holds text, or the timeout passes, or both pipes close.
+    bool WaitForOut(const std::string& text, std::chrono::milliseconds timeout) {
+        return WaitFor([&] { return outText_.find(text) != std::string::npos; }, timeout);
+    }
     // Reads until stdout holds at least lines line feeds.
     bool WaitForOutLines(size_t lines, std::chrono::milliseconds timeout) {
         return WaitFor([&] { return CountLines(outText_) >= lines; }, timeout);
