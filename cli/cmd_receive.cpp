@@ -97,17 +97,8 @@ int RunReceiveSyx(int argc, char** argv) {
 
     // Without --in, the input that Ostrel.ini in this folder remembers.
     MidiSession session;
-    std::string why, device;
-    if (!session.Join(kDefaultClientName, why)) return RuntimeError(why);
-    if (options.input != nullptr
-            ? !session.Resolve(PortDirection::Input, options.input, device, why)
-            : (device = session.Remembered(PortDirection::Input), false))
-        return RuntimeError(why);
-    if (device.empty()) return RuntimeError("no MIDI input port chosen (--in PORT)");
-    if (!session.keeper->Choose(PortDirection::Input, device, &why) ||
-        !session.keeper->Connected(PortDirection::Input))
-        return RuntimeError("MIDI input " + device + " not connected" +
-                            (why.empty() ? std::string(": no such port") : ": " + why));
+    std::string why;
+    if (!session.JoinWithPort(PortDirection::Input, options.input, why)) return RuntimeError(why);
     PassThrough& passThrough = *session.passThrough;
     // Dumps are handed over only while the pass-through runs, as with the window.
     passThrough.SetReceiveHook(true);

@@ -48,16 +48,8 @@ int Transmit(const std::string& hexText, const char* output) {
 
     // Without --out, the output that Ostrel.ini in this folder remembers.
     MidiSession session;
-    std::string why, device;
-    if (!session.Join(kDefaultClientName, why)) return RuntimeError(why);
-    if (output != nullptr ? !session.Resolve(PortDirection::Output, output, device, why)
-                          : (device = session.Remembered(PortDirection::Output), false))
-        return RuntimeError(why);
-    if (device.empty()) return RuntimeError("no MIDI output port chosen (--out PORT)");
-    if (!session.keeper->Choose(PortDirection::Output, device, &why) ||
-        !session.keeper->Connected(PortDirection::Output))
-        return RuntimeError("MIDI output " + device + " not connected" +
-                            (why.empty() ? std::string(": no such port") : ": " + why));
+    std::string why;
+    if (!session.JoinWithPort(PortDirection::Output, output, why)) return RuntimeError(why);
     // A new connection takes effect at a cycle boundary; a one-shot send waits
     // for it before it writes.
     std::this_thread::sleep_for(kSettleTime);

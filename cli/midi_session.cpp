@@ -57,6 +57,23 @@ bool MidiSession::Resolve(PortDirection direction, const std::string& text, std:
     return true;
 }
 
+bool MidiSession::JoinWithPort(PortDirection direction, const char* option, std::string& why) {
+    if (!Join(kDefaultClientName, why)) return false;
+    std::string device;
+    if (option != nullptr && !Resolve(direction, option, device, why)) return false;
+    if (option == nullptr) device = Remembered(direction);
+    const std::string word = DirectionWord(direction);
+    if (device.empty()) {
+        why = "no MIDI " + word + " port chosen (--" + (word == "input" ? "in" : "out") + " PORT)";
+        return false;
+    }
+    std::string reason;
+    if (keeper->Choose(direction, device, &reason) && keeper->Connected(direction)) return true;
+    why = "MIDI " + word + " " + device +
+          " not connected: " + (reason.empty() ? std::string("no such port") : reason);
+    return false;
+}
+
 std::string MidiSession::Remembered(PortDirection direction) {
     CIniSettings settings;
     if (!settings.InitPath()) return "";

@@ -33,6 +33,11 @@ struct MidiSession {
                  std::string& why);
     // The device Ostrel.ini in the current folder remembers, or empty.
     std::string Remembered(PortDirection direction);
+
+    // For a one-shot command: joins the graph as Ostrel and connects the one
+    // port it needs at once: the option's port, else the remembered one. False
+    // with one line in why.
+    bool JoinWithPort(PortDirection direction, const char* option, std::string& why);
 };
 
 // Whether text can name a port for --in / --out: a number (-1 for none) or a

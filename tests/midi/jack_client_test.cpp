@@ -6,6 +6,7 @@
 
 #include <thread>
 
+#include "support/eventually.h"
 #include "support/pass_through_over_jack.h"
 
 namespace ostrel {
@@ -15,6 +16,7 @@ using test::Bytes;
 using test::kJackWait;
 using Messages = std::vector<Bytes>;
 using Clock = std::chrono::steady_clock;
+using test::Eventually;
 
 class JackClient : public ::testing::Test, protected test::PassThroughOverJack {
   protected:
@@ -23,17 +25,6 @@ class JackClient : public ::testing::Test, protected test::PassThroughOverJack {
         ASSERT_NO_FATAL_FAILURE(JoinJack(table, curves));
     }
     void TearDown() override { LeaveJack(); }
-
-    // Waits until pred() holds; false after kJackWait.
-    template <typename Pred>
-    static bool Eventually(Pred pred) {
-        const auto deadline = Clock::now() + kJackWait;
-        while (!pred()) {
-            if (Clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return true;
-    }
 
     AssignmentTable table;
     CurrentCurves curves;

@@ -9,27 +9,17 @@
 #include <thread>
 
 #include "midi/fake_midi_system.h"
+#include "support/eventually.h"
 
 namespace ostrel {
 namespace {
 
 using Names = std::vector<std::string>;
-using Clock = std::chrono::steady_clock;
+using test::Eventually;
 
 class PortKeeperTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(keeper.Start(nullptr)); }
-
-    // The keeper's own thread acts within a second or two; bounded by 20 s.
-    template <typename Pred>
-    static bool Eventually(Pred pred) {
-        const auto deadline = Clock::now() + std::chrono::seconds(20);
-        while (!pred()) {
-            if (Clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return true;
-    }
 
     AssignmentTable table;
     CurrentCurves curves;

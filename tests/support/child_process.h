@@ -74,16 +74,8 @@ class ChildProcess {
     bool WaitExit(std::chrono::milliseconds timeout) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         WaitFor([] { return false; }, timeout);  // returns early once both pipes close
-        while (status_ < 0 && pid_ > 0) {
-            int raw = 0;
-            if (waitpid(pid_, &raw, WNOHANG) == pid_) {
-                status_ = Decode(raw);
-                break;
-            }
-            if (std::chrono::steady_clock::now() >= deadline) break;
-            usleep(1000);
-        }
-        return status_ >= 0;
+        return WaitExitUnread(std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now()));
     }
 
     // Waits for the child's end without reading what it prints, as when nobody
