@@ -95,7 +95,11 @@ std::string PortKeeper::Chosen(PortDirection direction) const {
 bool PortKeeper::Connected(PortDirection direction) {
     std::lock_guard<std::mutex> lock(mutex_);
     const std::string& chosen = chosen_[Side(direction)];
-    return online_ && !chosen.empty() && system_.IsConnected(direction, chosen);
+    if (!online_ || chosen.empty() || !wasConnected_[Side(direction)]) return false;
+    // A connection just made shows in the graph only from a later cycle on; the
+    // port being there still is what can change meanwhile.
+    const std::vector<std::string> present = system_.Devices(direction);
+    return std::find(present.begin(), present.end(), chosen) != present.end();
 }
 
 std::vector<std::string> PortKeeper::Devices(PortDirection direction) {
