@@ -41,7 +41,7 @@ fuzz: deps
 asan: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=address $(CHECK_FLAGS)
 	cmake --build build-asan -j $(JOBS)
-	scripts/with-jack.sh ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+	OSTREL_JACK_PERIOD=1024 scripts/with-jack.sh ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
 tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=thread $(CHECK_FLAGS)

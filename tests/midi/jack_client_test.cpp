@@ -33,6 +33,8 @@ class JackClient : public ::testing::Test, protected test::PassThroughOverJack {
 TEST_F(JackClient, AMessageLeavesAtTheFrameAndInTheCycleItArrivedIn) {
     if (test::kSlowedBySanitizer) GTEST_SKIP() << "ThreadSanitizer makes clients miss cycles";
     table.Set(Entry::KNOB01, "007");
+    // A cycle missed by a busy machine (an xrun) loses what it carried: then the
+    // messages are played again, five times at most.
     // The keyboard and the synth are two clients, as on stage: one client on
     // both sides would close a loop in the graph, which JACK breaks with a cycle
     // of delay.
@@ -49,22 +51,20 @@ TEST_F(JackClient, AMessageLeavesAtTheFrameAndInTheCycleItArrivedIn) {
     synth.ClearReceived();
     client->ClearReceived();
 
-    // A cycle missed by a busy machine (an xrun) loses what it carried: then the
-    // messages are played again, five times at most.
     const uint32_t frames[] = {0, 1, 37, 100, 127};
-    bool all = false;
-    for (int attempt = 0; attempt < 5 && !all; ++attempt) {
+    bool all = false, clean = false;
+    for (int attempt = 0; attempt < 5 && !clean; ++attempt) {
         synth.ClearReceived();
         client->ClearReceived();
         const uint64_t xruns = client->Xruns();
         for (uint32_t f : frames)
             ASSERT_TRUE(client->SendAt({0xB0, 0x4A, static_cast<uint8_t>(f)}, f));
-        all = synth.WaitForCount(std::size(frames),
-                                 client->Xruns() == xruns ? kJackWait : std::chrono::seconds(2));
+        all = synth.WaitForCount(std::size(frames), kJackWait);
         ASSERT_TRUE(client->WaitUntilPlayed(kJackWait));
-        if (!all && client->Xruns() == xruns) break;
+        clean = client->Xruns() == xruns;
     }
-    ASSERT_TRUE(all) << synth.Received().size() << " arrived, xruns " << client->Xruns();
+    if (!clean) GTEST_SKIP() << "the server reported xruns in every attempt: the machine is too busy";
+    ASSERT_TRUE(all) << synth.Received().size() << " arrived";
     EXPECT_EQ(synth.Received().front(), (Bytes{0xB0, 0x07, 0x00}));
     // Played and received frames, counted from the server's start, are equal:
     // 0 frames added, whatever the offset inside the period.
@@ -140,7 +140,8 @@ TEST_F(JackClient, TablesReplacedUnderAStreamNeverMixAndLoseNothing) {
     // or repeats what it carried between clients, whoever sent it: such a run
     // is played again, five times at most.
     Messages got;
-    for (int attempt = 0; attempt < 5; ++attempt) {
+    bool clean = false;
+    for (int attempt = 0; attempt < 5 && !clean; ++attempt) {
         client->ClearReceived();
         const uint64_t xruns = client->Xruns();
         std::thread keys([&] { client->SendAll(stream); });
@@ -149,11 +150,12 @@ TEST_F(JackClient, TablesReplacedUnderAStreamNeverMixAndLoseNothing) {
         const bool all = client->WaitForCount(kMessages, kJackWait);
         ASSERT_TRUE(client->WaitUntilPlayed(kJackWait));
         got = client->Received();
-        if (client->Xruns() == xruns) {
+        clean = client->Xruns() == xruns;
+        if (clean) {
             ASSERT_TRUE(all) << got.size();
-            break;
         }
     }
+    if (!clean) GTEST_SKIP() << "the server reported xruns in every attempt: the machine is too busy";
     ASSERT_EQ(got.size(), static_cast<size_t>(kMessages));
     int fromA = 0, fromB = 0;
     for (int i = 0; i < kMessages; ++i) {
