@@ -4,7 +4,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build run test bench fuzz asan tsan screenshot format clean
+.PHONY: all deps build run test test-pipewire bench fuzz asan tsan screenshot format clean
 
 all: build
 
@@ -22,6 +22,11 @@ run: build
 
 test: build
 	scripts/with-jack.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The JACK end-to-end tests again, on PipeWire's JACK server (scripts/with-pipewire.sh).
+test-pipewire: build
+	@scripts/install-deps.sh pipewire pipewire-bin pipewire-jack
+	scripts/with-pipewire.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -R 'Jack|OverJack|Cli'
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DOSTREL_BENCH=ON -DOSTREL_GUI=OFF -DOSTREL_TESTS=OFF
