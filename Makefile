@@ -6,7 +6,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # The project's own checks treat warnings as errors; a user's build does not.
 CHECK_FLAGS := -DOSTREL_WERROR=ON
 
-.PHONY: all deps build run test bench fuzz asan tsan screenshot format clean
+.PHONY: all deps build run test test-pipewire bench fuzz asan tsan screenshot format clean
 
 all: build
 
@@ -27,10 +27,16 @@ test: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 	scripts/with-jack.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
+# The JACK end-to-end tests again, on PipeWire's JACK server (scripts/with-pipewire.sh).
+test-pipewire: build
+	@scripts/install-deps.sh pipewire pipewire-bin pipewire-jack
+	scripts/with-pipewire.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -R 'Jack|OverJack|Cli'
+
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DOSTREL_BENCH=ON -DOSTREL_GUI=OFF -DOSTREL_TESTS=OFF
-	cmake --build build-bench -j $(JOBS) --target ostrel_bench
+	cmake --build build-bench -j $(JOBS) --target ostrel_bench jack_latency_bench
 	build-bench/bench/ostrel_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	OSTREL_JACK_PERIOD=256 OSTREL_JACK_REALTIME=1 scripts/with-jack.sh build-bench/bench/jack_latency_bench
 
 fuzz: deps
 	@scripts/install-deps.sh clang libclang-rt-14-dev

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace ostrel {
 namespace {
@@ -24,6 +26,14 @@ std::string StatusText(jack_status_t status) {
     if (status & JackVersionError) return "the JACK server speaks another protocol version";
     if (status & JackInitFailure) return "the JACK client could not be initialised";
     return "cannot connect to the JACK server";
+}
+
+// PipeWire's JACK server shows a new connection to its clients a moment after
+// jack_connect has returned (jackd2 at once). Waits, a second at most, until it
+// shows, so that a connection just made is one that IsConnected sees.
+void WaitUntilShown(jack_port_t* own, const std::string& device) {
+    for (int i = 0; i < 1000 && !jack_port_connected_to(own, device.c_str()); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 }  // namespace
@@ -193,7 +203,10 @@ bool JackMidiSystem::Connect(PortDirection direction, const std::string& device,
     const int result = direction == PortDirection::Input
                            ? jack_connect(client_, device.c_str(), own)
                            : jack_connect(client_, own, device.c_str());
-    if (result == 0 || result == EEXIST) return true;
+    if (result == 0 || result == EEXIST) {
+        WaitUntilShown(Own(direction), device);
+        return true;
+    }
     SetWhy(why, "cannot connect " + std::string(own) + " with " + device);
     return false;
 }
