@@ -146,22 +146,26 @@ TEST_F(JackPassThrough, AnUnconnectedOutputStillProducesMonitorLines) {
     EXPECT_TRUE(client->Received().empty());
 }
 
-// 50,000 mixed messages at full rate (as many a cycle as the test client's port
-// buffer holds), all forwarded in the same cycles, in order, none lost: Ostrel's
-// output buffer is as large as its input buffer.
+// 50,000 mixed messages at full rate, all forwarded in the same cycles, in order,
+// none lost: Ostrel's output buffer is as large as its input buffer. jackd2's
+// port buffer holds 4,093 short events a cycle; PipeWire's JACK server carries
+// at most 1,364 a port and cycle (a fuller cycle is dropped whole, whoever sent
+// it), so the keyboard plays 1,364 a cycle: still some 500,000 a second at
+// 128 frames. A note-on here never has velocity 0, which PipeWire rewrites as a
+// note-off.
 TEST_F(JackPassThrough, BurstOfFiftyThousandMixedMessagesAtFullRateArrivesWholeAndInOrder) {
     if (test::kSlowedBySanitizer)
         GTEST_SKIP() << "ThreadSanitizer makes the JACK clients miss their cycles";
     Connect();
     passThrough->SetMonitorLogging(true);
     passThrough->Start();
-    client->SetMessagesPerCycle(1 << 20);
+    client->SetMessagesPerCycle(1364);
     Messages burst;
     for (int i = 0; i < 50000; ++i) {
         const uint8_t a = static_cast<uint8_t>(i & 0x7F), b = static_cast<uint8_t>((i >> 7) & 0x7F);
         switch (i % 8) {
             case 0:
-                burst.push_back({0x90, a, b});
+                burst.push_back({0x90, a, static_cast<uint8_t>(b | 1)});
                 break;
             case 1:
                 burst.push_back({0x80, a, b});
