@@ -13,6 +13,7 @@
 #include "res/ui_seam.h"
 #include "store/config_file.h"
 #include "store/display_text.h"
+#include "store/settings_keys.h"
 
 namespace ostrel {
 namespace {
@@ -145,13 +146,11 @@ void COstrelView::UseFile(const QString& fullPath, const QString& fileName) {
 }
 
 void COstrelView::RememberFileInUse() {
-    // FULLNAME first, then FILENAME, in one write that is refused as a whole: a
-    // path the settings cannot hold leaves the file remembered before it, name
-    // and path together, for the next start.
-    const StoreResult result = state_.settings.WriteValues({
-        {"SYSTEM", "FULLNAME", state_.currentCfgPath},
-        {"SYSTEM", "FILENAME", state_.currentCfgName},
-    });
+    // One write that is refused as a whole: a path the settings cannot hold
+    // leaves the file remembered before it, name and path together, for the
+    // next start.
+    const StoreResult result =
+        WriteRememberedFile(state_.settings, state_.currentCfgPath, state_.currentCfgName);
     const QString path = QString::fromLocal8Bit(state_.currentCfgPath.c_str());
     if (result == StoreResult::Ok || path == unrememberedPath_) return;
     // Said once for each path, not at every Save to it.

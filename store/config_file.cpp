@@ -1,11 +1,11 @@
 #include "store/config_file.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "core/assignment_table.h"
 #include "store/ini_file.h"
+#include "store/settings_keys.h"
 
 namespace ostrel {
 namespace {
@@ -27,12 +27,6 @@ constexpr Entry kWriteOrder[kEntryCount] = {
     Entry::GMON,     Entry::GSON,       Entry::XGON,     Entry::ACTIVE,   Entry::CHANEL,
     Entry::TOUCH,    Entry::CURVE,
 };
-
-std::string NoteKey(int n) {
-    char key[8];
-    std::snprintf(key, sizeof key, "DATA%02X", n);
-    return key;
-}
 
 // A value as a cell takes it: the default when empty, then the first three bytes of
 // a cleared buffer (shorter values leave NULs, longer ones are cut).
@@ -82,11 +76,11 @@ StoreResult WriteConfig(const char* path, const AssignmentTable& table) {
     // Values are replaced in place, so an existing file must be readable first.
     if (file.Load(path) != StoreResult::Ok) return StoreResult::IoFailure;
     for (int n = 0; n < kNoteKeyCount; ++n) {
-        const StoreResult r = file.Set("NOTE", NoteKey(n), ValueOf(table.GetNote(n)));
+        const StoreResult r = file.Set(kNoteSection, NoteKey(n), ValueOf(table.GetNote(n)));
         if (r != StoreResult::Ok) return r;
     }
     for (Entry e : kWriteOrder) {
-        const StoreResult r = file.Set(EntryName(e), "DATA", ValueOf(table.Get(e)));
+        const StoreResult r = file.Set(EntryName(e), kEntryKey, ValueOf(table.Get(e)));
         if (r != StoreResult::Ok) return r;
     }
     return file.Save(path);
@@ -96,9 +90,9 @@ void ReadConfig(const char* path, AssignmentTable& table) {
     IniFile file;
     if (path) file.Load(path);  // missing or unreadable: every value takes its default
     for (int n = 0; n < kNoteKeyCount; ++n)
-        table.SetNote(n, CodeFromValue(file.Get("NOTE", NoteKey(n)), "***"));
+        table.SetNote(n, CodeFromValue(file.Get(kNoteSection, NoteKey(n)), "***"));
     for (Entry e : kWriteOrder)
-        table.Set(e, CodeFromValue(file.Get(EntryName(e), "DATA"), EntryDefault(e)));
+        table.Set(e, CodeFromValue(file.Get(EntryName(e), kEntryKey), EntryDefault(e)));
 }
 
 }  // namespace ostrel
