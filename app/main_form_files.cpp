@@ -1,7 +1,6 @@
 // The File commands: New, Open, Save and Save As of configuration files, and
 // showing a whole table on the form.
 #include <QComboBox>
-#include <QFile>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <cstring>
@@ -56,6 +55,7 @@ void COstrelView::SelectNewDefaults() {
 
 void COstrelView::LoadConfig(const std::string& path) {
     AssignmentTable staging;
+    // A remembered file that cannot be read now gives the defaults.
     ReadConfig(path.c_str(), staging);
     PublishTable(staging);
     ShowTable();
@@ -83,16 +83,12 @@ void COstrelView::OnFileOpen() {
     if (!choice.ok) return;
     // The dialog only offers existing files; one that cannot be read now would
     // silently replace the table with the defaults, so it is refused instead.
-    QFile probe(choice.fullPath);
-    if (!probe.open(QIODevice::ReadOnly)) {
+    AssignmentTable staging;
+    if (ReadConfig(choice.fullPath.toLocal8Bit().constData(), staging) != StoreResult::Ok) {
         ShowError(this,
                   QStringLiteral("Cannot open the configuration file\n%1").arg(choice.fullPath));
         return;
     }
-    probe.close();
-
-    AssignmentTable staging;
-    ReadConfig(choice.fullPath.toLocal8Bit().constData(), staging);
     UseFile(choice.fullPath, choice.fileName);
     PublishTable(staging);
     ShowTable();

@@ -10,8 +10,8 @@
 #include "cli/command.h"
 #include "cli/midi_session.h"
 #include "midi/sysex_transmit.h"
-#include "store/atomic_file.h"
 #include "store/hex_text.h"
+#include "store/read_file.h"
 
 namespace ostrel::cli {
 namespace {

@@ -116,17 +116,6 @@ bool ReadLine(FILE* in, std::string& line) {
     return !line.empty();
 }
 
-// ReadConfig takes a missing file for a table of defaults; here that would hide
-// a mistyped name, so the file must open and read.
-bool IsReadable(const char* path) {
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    std::fgetc(f);
-    const bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
-}
-
 // The value of option argv[i] ("--name VALUE" or "--name=VALUE"), or nullptr when
 // argv[i] is not that option. Moves i past a separate value.
 const char* OptionValue(const char* name, int argc, char** argv, int& i, bool& missing) {
@@ -164,9 +153,9 @@ int RunTranslate(int argc, char** argv) {
 
     AssignmentTable table;
     if (configPath) {
-        if (!IsReadable(configPath))
+        // Not a table of defaults: a mistyped name must not go unnoticed.
+        if (ReadConfig(configPath, table) != StoreResult::Ok)
             return RuntimeError(std::string("cannot read configuration file '") + configPath + "'");
-        ReadConfig(configPath, table);
     }
     CurrentCurves curves;
     curves.Of(CurveKind::Velocity).SetAll(velocity);

@@ -5,6 +5,8 @@
 
 #include "core/assignment_table.h"
 #include "store/ini_file.h"
+#include "store/ini_settings.h"
+#include "store/read_file.h"
 #include "store/settings_keys.h"
 
 namespace ostrel {
@@ -46,30 +48,6 @@ std::string ValueOf(const AssignmentCode& code) {
 
 }  // namespace
 
-int ReadCfgValue(const char* section, const char* key, char* buffer, const char* path) {
-    if (!buffer) return 0;
-    buffer[0] = '\0';
-    if (!section || !key || !path) return 0;
-    IniFile file;
-    file.Load(path);  // missing or unreadable: empty
-    const std::string value = file.Get(section, key);
-    std::memcpy(buffer, value.data(), value.size());
-    buffer[value.size()] = '\0';
-    return static_cast<int>(value.size());
-}
-
-StoreResult WriteCfgValue(const char* section, const char* key, const char* value,
-                          const char* path) {
-    if (!path || !*path) return StoreResult::IoFailure;
-    if (!section || !key || !value) return StoreResult::InvalidText;
-    if (std::strlen(section) > kMaxValueLength || std::strlen(key) > kMaxValueLength)
-        return StoreResult::TooLong;
-    IniFile file;
-    if (file.Load(path) != StoreResult::Ok) return StoreResult::IoFailure;
-    const StoreResult r = file.Set(section, key, value);
-    return r == StoreResult::Ok ? file.Save(path) : r;
-}
-
 StoreResult WriteConfig(const char* path, const AssignmentTable& table) {
     if (!path || !*path) return StoreResult::IoFailure;
     IniFile file;
@@ -86,13 +64,16 @@ StoreResult WriteConfig(const char* path, const AssignmentTable& table) {
     return file.Save(path);
 }
 
-void ReadConfig(const char* path, AssignmentTable& table) {
-    IniFile file;
-    if (path) file.Load(path);  // missing or unreadable: every value takes its default
+StoreResult ReadConfig(const char* path, AssignmentTable& table, std::string* why) {
+    std::string text;
+    const bool read = path && ReadRegularFile(path, text, why);
+    // A file that could not be read leaves every value at its default.
+    const IniFile file = IniFile::FromText(text);
     for (int n = 0; n < kNoteKeyCount; ++n)
         table.SetNote(n, CodeFromValue(file.Get(kNoteSection, NoteKey(n)), "***"));
     for (Entry e : kWriteOrder)
         table.Set(e, CodeFromValue(file.Get(EntryName(e), kEntryKey), EntryDefault(e)));
+    return read ? StoreResult::Ok : StoreResult::IoFailure;
 }
 
 }  // namespace ostrel
