@@ -4,7 +4,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QShowEvent>
-#include <cstring>
+#include <cstdio>
 
 #include "app/app_state.h"
 #include "app/event_pump.h"
@@ -17,6 +17,7 @@
 #include "res/dialog_builder.h"
 #include "res/template_main_form.h"
 #include "res/ui_seam.h"
+#include "store/settings_keys.h"
 #include "sysex/gui/dump_receive_dlg.h"
 #include "sysex/gui/dump_send_dlg.h"
 #include "sysex/gui/sysex_send_report.h"
@@ -94,15 +95,13 @@ void COstrelView::InitialUpdate() {
     for (QComboBox* combo : combos_) res::WidenOpenList(combo, kOpenedListWidth);
     FillCurveCombos();
 
-    char name[kCfgNameSize] = {};
-    state_.settings.ReadValue("SYSTEM", "FILENAME", name);
-    char path[kTextBufferSize] = {};
-    if (name[0]) state_.settings.ReadValue("SYSTEM", "FULLNAME", path);
-    if (name[0] && path[0]) {
+    const RememberedFile remembered = ReadRememberedFile(state_.settings);
+    if (!remembered.name.empty()) {
         // The remembered file is the file in use even when it cannot be read now,
         // so that the next Save creates it there.
-        std::memcpy(state_.currentCfgName, name, sizeof name);
-        state_.currentCfgPath = path;
+        std::snprintf(state_.currentCfgName, sizeof state_.currentCfgName, "%s",
+                      remembered.name.c_str());
+        state_.currentCfgPath = remembered.path;
         LoadConfig(state_.currentCfgPath);
     } else {
         // No file remembered, or a name without its path: nothing to reopen.

@@ -1,7 +1,6 @@
 // The File commands: New, Open, Save and Save As of configuration files, and
 // showing a whole table on the form.
 #include <QComboBox>
-#include <QFile>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <cstring>
@@ -13,6 +12,7 @@
 #include "res/ui_seam.h"
 #include "store/config_file.h"
 #include "store/display_text.h"
+#include "store/settings_keys.h"
 
 namespace ostrel {
 namespace {
@@ -55,6 +55,7 @@ void COstrelView::SelectNewDefaults() {
 
 void COstrelView::LoadConfig(const std::string& path) {
     AssignmentTable staging;
+    // A remembered file that cannot be read now gives the defaults.
     ReadConfig(path.c_str(), staging);
     PublishTable(staging);
     ShowTable();
@@ -82,16 +83,12 @@ void COstrelView::OnFileOpen() {
     if (!choice.ok) return;
     // The dialog only offers existing files; one that cannot be read now would
     // silently replace the table with the defaults, so it is refused instead.
-    QFile probe(choice.fullPath);
-    if (!probe.open(QIODevice::ReadOnly)) {
+    AssignmentTable staging;
+    if (ReadConfig(choice.fullPath.toLocal8Bit().constData(), staging) != StoreResult::Ok) {
         ShowError(this,
                   QStringLiteral("Cannot open the configuration file\n%1").arg(choice.fullPath));
         return;
     }
-    probe.close();
-
-    AssignmentTable staging;
-    ReadConfig(choice.fullPath.toLocal8Bit().constData(), staging);
     UseFile(choice.fullPath, choice.fileName);
     PublishTable(staging);
     ShowTable();
@@ -145,13 +142,11 @@ void COstrelView::UseFile(const QString& fullPath, const QString& fileName) {
 }
 
 void COstrelView::RememberFileInUse() {
-    // FULLNAME first, then FILENAME, in one write that is refused as a whole: a
-    // path the settings cannot hold leaves the file remembered before it, name
-    // and path together, for the next start.
-    const StoreResult result = state_.settings.WriteValues({
-        {"SYSTEM", "FULLNAME", state_.currentCfgPath},
-        {"SYSTEM", "FILENAME", state_.currentCfgName},
-    });
+    // One write that is refused as a whole: a path the settings cannot hold
+    // leaves the file remembered before it, name and path together, for the
+    // next start.
+    const StoreResult result =
+        WriteRememberedFile(state_.settings, state_.currentCfgPath, state_.currentCfgName);
     const QString path = QString::fromLocal8Bit(state_.currentCfgPath.c_str());
     if (result == StoreResult::Ok || path == unrememberedPath_) return;
     // Said once for each path, not at every Save to it.

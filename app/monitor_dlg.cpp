@@ -12,13 +12,10 @@
 #include "res/app_resources.h"
 #include "res/dialog_builder.h"
 #include "res/template_monitor.h"
-#include "store/ini_settings.h"
+#include "store/settings_keys.h"
 
 namespace ostrel {
 namespace {
-
-const char* const kSection = "MONITOR";
-const char* const kKey = "STATE";
 
 // Characters in the log, as the text reads back.
 int TextLength(const QPlainTextEdit* log) { return log->document()->characterCount() - 1; }
@@ -51,10 +48,8 @@ CMonitorDlg::CMonitorDlg(CIniSettings& settings, std::function<void(bool)> setLo
     connect(res::Item<QPushButton>(this, res::kMonitorExitId), &QPushButton::clicked, this,
             &QDialog::reject);
 
-    // The remembered state: "1" first means on; anything else, or nothing, means off.
-    char state[kTextBufferSize] = {};
-    settings_.ReadValue(kSection, kKey, state);
-    if (state[0] == '1')
+    // The remembered state.
+    if (ReadMonitorOn(settings_))
         OnStart();
     else
         OnStop();
@@ -65,13 +60,13 @@ CMonitorDlg::~CMonitorDlg() = default;
 void CMonitorDlg::OnStart() {
     logging_ = true;
     if (setLogging_) setLogging_(true);
-    settings_.WriteValue(kSection, kKey, "1");  // a failed write is ignored
+    WriteMonitorOn(settings_, true);  // a failed write is ignored
     start_->setEnabled(false);
     stop_->setEnabled(true);
 }
 
 void CMonitorDlg::OnStop() {
-    settings_.WriteValue(kSection, kKey, "0");
+    WriteMonitorOn(settings_, false);
     logging_ = false;
     if (setLogging_) setLogging_(false);
     start_->setEnabled(true);

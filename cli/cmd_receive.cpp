@@ -10,6 +10,7 @@
 #include "cli/command.h"
 #include "cli/midi_session.h"
 #include "store/atomic_file.h"
+#include "store/hex_text.h"
 #include "sysex/bulk_dump.h"
 
 namespace ostrel::cli {

@@ -3,9 +3,7 @@
 // ports for a patchbay to wire), forwards until SIGINT or SIGTERM, reads its
 // table again on SIGHUP, and releases every held note before it leaves.
 #include <signal.h>
-#include <sys/stat.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -64,17 +62,9 @@ std::string ParseOptions(int argc, char** argv, RunOptions& options) {
 
 // Reads a configuration file into a staging table. Empty when it worked, else why not.
 std::string ReadTable(const char* path, AssignmentTable& staging) {
-    struct stat info {};
-    if (::stat(path, &info) != 0)
-        return std::string("cannot read configuration file ") + path + ": " + std::strerror(errno);
-    if (!S_ISREG(info.st_mode))
-        return std::string("cannot read configuration file ") + path + ": not a regular file";
-    FILE* f = std::fopen(path, "rb");
-    if (f == nullptr)
-        return std::string("cannot read configuration file ") + path + ": " + std::strerror(errno);
-    std::fclose(f);
-    ReadConfig(path, staging);
-    return "";
+    std::string why;
+    if (ReadConfig(path, staging, &why) == StoreResult::Ok) return "";
+    return std::string("cannot read configuration file ") + path + ": " + why;
 }
 
 void WriteMonitorLines(PassThrough& passThrough, StdoutLines& out) {

@@ -10,7 +10,8 @@
 #include "cli/command.h"
 #include "cli/midi_session.h"
 #include "midi/sysex_transmit.h"
-#include "store/atomic_file.h"
+#include "store/hex_text.h"
+#include "store/read_file.h"
 
 namespace ostrel::cli {
 namespace {
@@ -80,13 +81,8 @@ int RunSendSyx(int argc, char** argv) {
     std::string content;
     if (!ReadFileStart(path, kTransmitBufferSize / 2 + 1, content))
         return RuntimeError(std::string("cannot read ") + path);
-    std::string hexText;
-    char pair[3];
-    for (unsigned char byte : content) {
-        std::snprintf(pair, sizeof pair, "%02X", byte);
-        hexText += pair;
-    }
-    return Transmit(hexText, output);
+    return Transmit(
+        FormatHexDigits(reinterpret_cast<const uint8_t*>(content.data()), content.size()), output);
 }
 
 int RunSendHex(int argc, char** argv) {

@@ -47,18 +47,6 @@ bool ParseCurve(const char* text, CurvePoints& curve) {
     return true;
 }
 
-std::string HexLine(const uint8_t* bytes, size_t count) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string line;
-    line.reserve(count * 3);
-    for (size_t i = 0; i < count; ++i) {
-        if (i) line += ' ';
-        line += kDigits[bytes[i] >> 4];
-        line += kDigits[bytes[i] & 0x0F];
-    }
-    return line;
-}
-
 const char* const kNothingSent = "--";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
@@ -93,7 +81,8 @@ bool ParseMessage(const std::string& line, Bytes& bytes, std::string& error) {
         i = end;
     }
     if (bytes[0] < 0x80) {
-        error = "a message starts with a status byte (80 to FF), not " + HexLine(bytes.data(), 1);
+        error =
+            "a message starts with a status byte (80 to FF), not " + FormatHexLine(bytes.data(), 1);
         return false;
     }
     if (bytes[0] == 0xF0) return true;
@@ -103,7 +92,7 @@ bool ParseMessage(const std::string& line, Bytes& bytes, std::string& error) {
     }
     for (size_t k = 1; k < bytes.size(); ++k) {
         if (bytes[k] >= 0x80) {
-            error = "data byte " + HexLine(&bytes[k], 1) + " is not below 80";
+            error = "data byte " + FormatHexLine(&bytes[k], 1) + " is not below 80";
             return false;
         }
     }
@@ -125,17 +114,6 @@ bool ReadLine(FILE* in, std::string& line) {
         line += static_cast<char>(c);
     }
     return !line.empty();
-}
-
-// ReadConfig takes a missing file for a table of defaults; here that would hide
-// a mistyped name, so the file must open and read.
-bool IsReadable(const char* path) {
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    std::fgetc(f);
-    const bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
 }
 
 // The value of option argv[i] ("--name VALUE" or "--name=VALUE"), or nullptr when
@@ -175,9 +153,9 @@ int RunTranslate(int argc, char** argv) {
 
     AssignmentTable table;
     if (configPath) {
-        if (!IsReadable(configPath))
+        // Not a table of defaults: a mistyped name must not go unnoticed.
+        if (ReadConfig(configPath, table) != StoreResult::Ok)
             return RuntimeError(std::string("cannot read configuration file '") + configPath + "'");
-        ReadConfig(configPath, table);
     }
     CurrentCurves curves;
     curves.Of(CurveKind::Velocity).SetAll(velocity);
@@ -199,7 +177,7 @@ int RunTranslate(int argc, char** argv) {
             continue;
         }
         const Forwarded f = forwarder.Forward(bytes.data(), bytes.size());
-        const std::string out = f.length == 0 ? kNothingSent : HexLine(f.bytes, f.length);
+        const std::string out = f.length == 0 ? kNothingSent : FormatHexLine(f.bytes, f.length);
         std::fputs(out.c_str(), stdout);
         std::fputc('\n', stdout);
     }

@@ -6,15 +6,10 @@
 
 #include "store/ini_file.h"
 #include "store/ini_settings.h"
+#include "store/settings_keys.h"
 
 namespace ostrel {
 namespace {
-
-std::string IndexedKey(const char* stem, int index) {
-    char key[32];  // "SECONDY" and up to ten digits
-    std::snprintf(key, sizeof key, "%s%02d", stem, index);
-    return key;
-}
 
 // The file's NUMS held to what the slots can take.
 int ClampCount(int nums) { return nums < 0 ? 0 : (nums > kCurveSlots ? kCurveSlots : nums); }
@@ -35,10 +30,10 @@ void SetName(CurveRecord& record, const std::string& name) {
 
 void AddPointWrites(std::vector<CIniSettings::ValueWrite>& writes, const char* section, int index,
                     const CurveRecord& r) {
-    writes.push_back({section, IndexedKey("FIRSTX", index), std::to_string(r.firstX)});
-    writes.push_back({section, IndexedKey("FIRSTY", index), std::to_string(r.firstY)});
-    writes.push_back({section, IndexedKey("SECONDX", index), std::to_string(r.secondX)});
-    writes.push_back({section, IndexedKey("SECONDY", index), std::to_string(r.secondY)});
+    writes.push_back({section, CurveEntryKey(kCurveFirstXStem, index), std::to_string(r.firstX)});
+    writes.push_back({section, CurveEntryKey(kCurveFirstYStem, index), std::to_string(r.firstY)});
+    writes.push_back({section, CurveEntryKey(kCurveSecondXStem, index), std::to_string(r.secondX)});
+    writes.push_back({section, CurveEntryKey(kCurveSecondYStem, index), std::to_string(r.secondY)});
 }
 
 CurveStoreResult FromStore(StoreResult r) {
@@ -64,7 +59,9 @@ std::string CurveItemText(int index, const char* name) {
     return std::string(prefix) + (name ? name : "");
 }
 
-const char* CurveSection(CurveKind kind) { return kind == CurveKind::Velocity ? "CURVE" : "TOUCH"; }
+const char* CurveSection(CurveKind kind) {
+    return kind == CurveKind::Velocity ? kVelocityCurvesSection : kTouchCurvesSection;
+}
 
 CurveId CurveId::ForIndex(int index) {
     CurveId id;
@@ -97,26 +94,27 @@ void LoadCurveLibraries(const CIniSettings& settings, CurveLibraries& libraries,
     for (CurveKind kind : {CurveKind::Velocity, CurveKind::Touch}) {
         const char* section = CurveSection(kind);
         CurveLibrary& library = libraries.Of(kind);
-        library.count = ClampCount(ReadFileInt(file, section, "NUMS"));
+        library.count = ClampCount(ReadFileInt(file, section, kCurveCountKey));
         for (int i = 0; i < library.count; ++i) {
             CurveRecord& r = library.entries[i];
-            SetName(r, file.Get(section, IndexedKey("NAME", i)));
-            r.firstX = ReadFileInt(file, section, IndexedKey("FIRSTX", i));
-            r.firstY = ReadFileInt(file, section, IndexedKey("FIRSTY", i));
-            r.secondX = ReadFileInt(file, section, IndexedKey("SECONDX", i));
-            r.secondY = ReadFileInt(file, section, IndexedKey("SECONDY", i));
+            SetName(r, file.Get(section, CurveEntryKey(kCurveNameStem, i)));
+            r.firstX = ReadFileInt(file, section, CurveEntryKey(kCurveFirstXStem, i));
+            r.firstY = ReadFileInt(file, section, CurveEntryKey(kCurveFirstYStem, i));
+            r.secondX = ReadFileInt(file, section, CurveEntryKey(kCurveSecondXStem, i));
+            r.secondY = ReadFileInt(file, section, CurveEntryKey(kCurveSecondYStem, i));
         }
     }
 
-    // Start points: the velocity curve's live in CURSE, the touch curve's in TOUCH.
+    // Start points: each kind's live in a section of their own.
     const struct {
         CurveKind kind;
         const char* section;
-    } starts[] = {{CurveKind::Velocity, "CURSE"}, {CurveKind::Touch, "TOUCH"}};
+    } starts[] = {{CurveKind::Velocity, kVelocityStartSection},
+                  {CurveKind::Touch, kTouchStartSection}};
     for (const auto& s : starts)
         curves.Of(s.kind).SetPoints(
-            ReadFileInt(file, s.section, "X0"), ReadFileInt(file, s.section, "Y0"),
-            ReadFileInt(file, s.section, "X1"), ReadFileInt(file, s.section, "Y1"));
+            ReadFileInt(file, s.section, kStartX0Key), ReadFileInt(file, s.section, kStartY0Key),
+            ReadFileInt(file, s.section, kStartX1Key), ReadFileInt(file, s.section, kStartY1Key));
 }
 
 CurveId CurveChoiceIn(const CurveLibrary& library, const char* code) {
@@ -142,15 +140,16 @@ void SelectCurve(CurveKind kind, const CurveId& id, const CurveLibraries& librar
 }
 
 int ReadCurveCount(const CIniSettings& settings, CurveKind kind) {
-    return ClampCount(settings.ReadInt(CurveSection(kind), "NUMS"));
+    return ClampCount(settings.ReadInt(CurveSection(kind), kCurveCountKey));
 }
 
 std::vector<std::string> ReadCurveNames(const CIniSettings& settings, CurveKind kind) {
     const IniFile file = settings.Snapshot();
     const char* section = CurveSection(kind);
-    const int count = ClampCount(ReadFileInt(file, section, "NUMS"));
+    const int count = ClampCount(ReadFileInt(file, section, kCurveCountKey));
     std::vector<std::string> names;
-    for (int i = 0; i < count; ++i) names.push_back(file.Get(section, IndexedKey("NAME", i)));
+    for (int i = 0; i < count; ++i)
+        names.push_back(file.Get(section, CurveEntryKey(kCurveNameStem, i)));
     return names;
 }
 
@@ -158,7 +157,7 @@ AddCurveOutcome AddCurve(CurveKind kind, const char* name, int32_t firstX, int32
                          int32_t secondX, int32_t secondY, CIniSettings& settings,
                          CurveLibraries& libraries) {
     const char* section = CurveSection(kind);
-    const int n = ClampCount(settings.ReadInt(section, "NUMS"));
+    const int n = ClampCount(settings.ReadInt(section, kCurveCountKey));
     if (n >= kCurveSlots) return {CurveStoreResult::LibraryFull, -1};
 
     CurveRecord record;
@@ -170,9 +169,9 @@ AddCurveOutcome AddCurve(CurveKind kind, const char* name, int32_t firstX, int32
     record.secondY = secondY;
 
     std::vector<CIniSettings::ValueWrite> writes;
-    writes.push_back({section, IndexedKey("NAME", n), cut});
+    writes.push_back({section, CurveEntryKey(kCurveNameStem, n), cut});
     AddPointWrites(writes, section, n, record);
-    writes.push_back({section, "NUMS", std::to_string(n + 1)});
+    writes.push_back({section, kCurveCountKey, std::to_string(n + 1)});
     const StoreResult r = settings.WriteValues(writes);
     if (r != StoreResult::Ok) return {FromStore(r), -1};
 
@@ -204,16 +203,16 @@ CurveStoreResult OverwriteCurve(CurveKind kind, int index, int32_t firstX, int32
 CurveStoreResult DeleteCurve(CurveKind kind, int index, CIniSettings& settings,
                              CurveLibraries& libraries) {
     const char* section = CurveSection(kind);
-    const int c = ClampCount(settings.ReadInt(section, "NUMS")) - 1;
+    const int c = ClampCount(settings.ReadInt(section, kCurveCountKey)) - 1;
     if (index < 0 || index > c) return CurveStoreResult::NoSuchEntry;
 
     CurveLibrary& library = libraries.Of(kind);
     CurveLibrary moved = library;  // changed only once the file has taken it
     std::vector<CIniSettings::ValueWrite> writes;
-    writes.push_back({section, "NUMS", std::to_string(c)});
+    writes.push_back({section, kCurveCountKey, std::to_string(c)});
     for (int j = index; j < c; ++j) {
         moved.entries[j] = moved.entries[j + 1];
-        writes.push_back({section, IndexedKey("NAME", j), moved.entries[j].name});
+        writes.push_back({section, CurveEntryKey(kCurveNameStem, j), moved.entries[j].name});
         AddPointWrites(writes, section, j, moved.entries[j]);
     }
     const StoreResult r = settings.WriteValues(writes);

@@ -1,8 +1,7 @@
 #pragma once
-// The libraries of named curves, one per kind, mirrored in the settings file:
-// section "CURVE" for velocity, "TOUCH" for touch, keys NUMS, NAMEnn, FIRSTXnn,
-// FIRSTYnn, SECONDXnn, SECONDYnn. A CurveId names a choice: "***" the default
-// curve, "%03d" a library index.
+// The libraries of named curves, one per kind, mirrored in the settings file
+// (sections and keys in store/settings_keys.h). A CurveId names a choice: "***"
+// the default curve, "%03d" a library index.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -22,7 +21,7 @@ inline constexpr const char* kDefaultCurveItem = "***     -- Default";
 // "%03d     -- %s" of index and name.
 std::string CurveItemText(int index, const char* name);
 
-// Settings-file section of a kind's library: "CURVE" or "TOUCH".
+// Settings-file section of a kind's library.
 const char* CurveSection(CurveKind kind);
 
 struct CurveRecord {
@@ -71,7 +70,7 @@ enum class CurveStoreResult {
 
 // At start-up: clears both libraries and both current curves (W and H included),
 // reads both libraries (at most 99 entries each; further ones are ignored) and the
-// start points CURSE X0..Y1 (velocity) and TOUCH X0..Y1 (touch).
+// start points X0..Y1 of both kinds.
 void LoadCurveLibraries(const CIniSettings& settings, CurveLibraries& libraries,
                         CurrentCurves& curves);
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "midi/short_message.h"
-#include "sysex/bulk_dump.h"
+#include "store/hex_text.h"
 
 namespace ostrel {
 namespace {
@@ -19,13 +19,9 @@ void AppendTime(std::string& line, std::time_t time) {
     line += text;
 }
 
-// Each byte with format, at most the first 256, then " ..." when there were more.
-void AppendBytes(std::string& line, const uint8_t* bytes, size_t length, const char* format) {
-    char text[8];
-    for (size_t i = 0; i < std::min(length, kShownBytes); ++i) {
-        std::snprintf(text, sizeof text, format, bytes[i]);
-        line += text;
-    }
+// Each byte as "%02x ", at most the first 256, then " ..." when there were more.
+void AppendBytes(std::string& line, const uint8_t* bytes, size_t length) {
+    line += FormatHexText(bytes, std::min(length, kShownBytes), HexCase::Lower);
     if (length > kShownBytes) line += " ...";
 }
 
@@ -63,7 +59,7 @@ std::string FormatMonitorLine(const MonitorEvent& event) {
     }
     AppendTime(line, event.time);
     line += "   ";
-    AppendBytes(line, event.received, event.receivedLength, "%02x ");
+    AppendBytes(line, event.received, event.receivedLength);
     if (event.changedCount == 0) {
         line += "    => No Change \r\n";
         return line;
@@ -72,7 +68,7 @@ std::string FormatMonitorLine(const MonitorEvent& event) {
     if (event.outLength <= 0)
         line += "MASK ";
     else
-        AppendBytes(line, event.sent, static_cast<size_t>(event.outLength), "%02x ");
+        AppendBytes(line, event.sent, static_cast<size_t>(event.outLength));
     line += "\n";
     return line;
 }

@@ -3,9 +3,11 @@
 namespace ostrel {
 namespace {
 
-const char* IndexKey(PortDirection d) { return d == PortDirection::Input ? "MIDIIN" : "MIDIOUT"; }
+const char* IndexKey(PortDirection d) {
+    return d == PortDirection::Input ? kInputPositionKey : kOutputPositionKey;
+}
 const char* NameKey(PortDirection d) {
-    return d == PortDirection::Input ? "MIDIINNAME" : "MIDIOUTNAME";
+    return d == PortDirection::Input ? kInputNameKey : kOutputNameKey;
 }
 
 }  // namespace

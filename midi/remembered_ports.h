@@ -1,18 +1,17 @@
 #pragma once
-// The chosen devices as Ostrel.ini remembers them, in section DEVNAME: MIDIIN and
-// MIDIOUT hold the position in the device list (as they always did), MIDIINNAME
-// and MIDIOUTNAME the port's full name. The name wins; a settings file without
-// it falls back to the position in today's list (an absent position is 0).
+// The chosen devices as Ostrel.ini remembers them (store/settings_keys.h): the
+// position in the device list (as it always was) and the port's full name. The
+// name wins; a settings file without it falls back to the position in today's
+// list (an absent position is 0).
 #include <string>
 #include <vector>
 
 #include "midi/midi_system.h"
 #include "store/ini_settings.h"
+#include "store/settings_keys.h"
 #include "store/store_result.h"
 
 namespace ostrel {
-
-inline constexpr const char* kDevicesSection = "DEVNAME";
 
 // The remembered device of a direction among devices (today's list): its full
 // name, or empty for none.

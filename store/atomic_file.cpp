@@ -17,6 +17,8 @@
 #include <cstring>
 #include <vector>
 
+#include "store/read_file.h"
+
 namespace ostrel {
 namespace {
 
@@ -156,22 +158,6 @@ bool WriteAll(int fd, std::string_view content) {
     return true;
 }
 
-// Reads from the current position up to limit bytes, or to the end.
-bool ReadUpTo(int fd, size_t limit, std::string& content) {
-    char chunk[65536];
-    while (content.size() < limit) {
-        const size_t want = std::min(sizeof chunk, limit - content.size());
-        const ssize_t n = ::read(fd, chunk, want);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (n == 0) break;
-        content.append(chunk, static_cast<size_t>(n));
-    }
-    return true;
-}
-
 // Writes content over the start of the open file and cuts it there.
 bool Overwrite(int fd, std::string_view content) {
     return ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, content) &&
@@ -290,24 +276,6 @@ bool CanWriteFile(const std::string& path, std::string* why) {
         }
     }
     return refuse(error);
-}
-
-bool ReadFileStart(const std::string& path, size_t limit, std::string& content, bool* missing) {
-    content.clear();
-    if (missing) *missing = false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (missing) *missing = (errno == ENOENT || errno == ENOTDIR);
-        return false;
-    }
-    const bool ok = ReadUpTo(fd, limit, content);
-    ::close(fd);
-    if (!ok) content.clear();
-    return ok;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& content, bool* missing) {
-    return ReadFileStart(path, SIZE_MAX, content, missing);
 }
 
 }  // namespace ostrel

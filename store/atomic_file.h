@@ -29,13 +29,4 @@ bool WriteFileAtomically(const std::string& path, std::string_view content);
 // with the reason in why (the system's words, e.g. "Permission denied").
 bool CanWriteFile(const std::string& path, std::string* why = nullptr);
 
-// Reads a whole file. Returns false when it cannot be opened or read; missing
-// tells whether it simply does not exist.
-bool ReadWholeFile(const std::string& path, std::string& content, bool* missing = nullptr);
-
-// Reads at most limit bytes from the start of a file (a device such as /dev/zero
-// included), so that an oversized file is never read whole just to be refused.
-bool ReadFileStart(const std::string& path, size_t limit, std::string& content,
-                   bool* missing = nullptr);
-
 }  // namespace ostrel

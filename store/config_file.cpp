@@ -1,11 +1,13 @@
 #include "store/config_file.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "core/assignment_table.h"
 #include "store/ini_file.h"
+#include "store/ini_settings.h"
+#include "store/read_file.h"
+#include "store/settings_keys.h"
 
 namespace ostrel {
 namespace {
@@ -28,12 +30,6 @@ constexpr Entry kWriteOrder[kEntryCount] = {
     Entry::TOUCH,    Entry::CURVE,
 };
 
-std::string NoteKey(int n) {
-    char key[8];
-    std::snprintf(key, sizeof key, "DATA%02X", n);
-    return key;
-}
-
 // A value as a cell takes it: the default when empty, then the first three bytes of
 // a cleared buffer (shorter values leave NULs, longer ones are cut).
 AssignmentCode CodeFromValue(const std::string& value, const char* fallback) {
@@ -52,53 +48,32 @@ std::string ValueOf(const AssignmentCode& code) {
 
 }  // namespace
 
-int ReadCfgValue(const char* section, const char* key, char* buffer, const char* path) {
-    if (!buffer) return 0;
-    buffer[0] = '\0';
-    if (!section || !key || !path) return 0;
-    IniFile file;
-    file.Load(path);  // missing or unreadable: empty
-    const std::string value = file.Get(section, key);
-    std::memcpy(buffer, value.data(), value.size());
-    buffer[value.size()] = '\0';
-    return static_cast<int>(value.size());
-}
-
-StoreResult WriteCfgValue(const char* section, const char* key, const char* value,
-                          const char* path) {
-    if (!path || !*path) return StoreResult::IoFailure;
-    if (!section || !key || !value) return StoreResult::InvalidText;
-    if (std::strlen(section) > kMaxValueLength || std::strlen(key) > kMaxValueLength)
-        return StoreResult::TooLong;
-    IniFile file;
-    if (file.Load(path) != StoreResult::Ok) return StoreResult::IoFailure;
-    const StoreResult r = file.Set(section, key, value);
-    return r == StoreResult::Ok ? file.Save(path) : r;
-}
-
 StoreResult WriteConfig(const char* path, const AssignmentTable& table) {
     if (!path || !*path) return StoreResult::IoFailure;
     IniFile file;
     // Values are replaced in place, so an existing file must be readable first.
     if (file.Load(path) != StoreResult::Ok) return StoreResult::IoFailure;
     for (int n = 0; n < kNoteKeyCount; ++n) {
-        const StoreResult r = file.Set("NOTE", NoteKey(n), ValueOf(table.GetNote(n)));
+        const StoreResult r = file.Set(kNoteSection, NoteKey(n), ValueOf(table.GetNote(n)));
         if (r != StoreResult::Ok) return r;
     }
     for (Entry e : kWriteOrder) {
-        const StoreResult r = file.Set(EntryName(e), "DATA", ValueOf(table.Get(e)));
+        const StoreResult r = file.Set(EntryName(e), kEntryKey, ValueOf(table.Get(e)));
         if (r != StoreResult::Ok) return r;
     }
     return file.Save(path);
 }
 
-void ReadConfig(const char* path, AssignmentTable& table) {
-    IniFile file;
-    if (path) file.Load(path);  // missing or unreadable: every value takes its default
+StoreResult ReadConfig(const char* path, AssignmentTable& table, std::string* why) {
+    std::string text;
+    const bool read = path && ReadRegularFile(path, text, why);
+    // A file that could not be read leaves every value at its default.
+    const IniFile file = IniFile::FromText(text);
     for (int n = 0; n < kNoteKeyCount; ++n)
-        table.SetNote(n, CodeFromValue(file.Get("NOTE", NoteKey(n)), "***"));
+        table.SetNote(n, CodeFromValue(file.Get(kNoteSection, NoteKey(n)), "***"));
     for (Entry e : kWriteOrder)
-        table.Set(e, CodeFromValue(file.Get(EntryName(e), "DATA"), EntryDefault(e)));
+        table.Set(e, CodeFromValue(file.Get(EntryName(e), kEntryKey), EntryDefault(e)));
+    return read ? StoreResult::Ok : StoreResult::IoFailure;
 }
 
 }  // namespace ostrel

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "store/atomic_file.h"
+#include "store/read_file.h"
 
 namespace ostrel {
 namespace {

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <string_view>
 
 #include "store/atomic_file.h"
@@ -16,36 +15,6 @@ std::optional<int> ReadDumpField(const uint8_t* bytes, size_t length, const Dump
     if (!bytes || field.offset < 0 || static_cast<size_t>(field.offset) >= length)
         return std::nullopt;
     return bytes[field.offset];
-}
-
-std::string FormatHexText(const uint8_t* bytes, size_t count) {
-    std::string text;
-    text.reserve(count * 3);
-    char pair[4];
-    for (size_t i = 0; i < count; ++i) {
-        std::snprintf(pair, sizeof pair, "%02X ", bytes[i]);
-        text += pair;
-    }
-    return text;
-}
-
-std::string RemoveBlanks(const std::string& hexText) {
-    std::string out;
-    out.reserve(hexText.size());
-    for (char c : hexText)
-        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') out += c;
-    return out;
-}
-
-HexParseResult HexTextToByteVector(const std::string& hexText, std::vector<uint8_t>& bytes) {
-    const std::string digits = RemoveBlanks(hexText);
-    if (digits.size() > static_cast<size_t>(kHexTextMaxDigits)) return HexParseResult::TooLong;
-    if (digits.size() % 2 != 0) return HexParseResult::OddLength;
-    uint8_t buffer[kHexTextMaxBytes * 2] = {};  // the 256-byte buffer of the conversion
-    const int n = HexTextToBytes(digits.c_str(), buffer, static_cast<int>(digits.size()));
-    if (n < 0) return HexParseResult::TooLong;
-    bytes.assign(buffer, buffer + n);
-    return HexParseResult::Ok;
 }
 
 DumpEditResult SetDumpByte(std::string& hexText, int offset, int value) {

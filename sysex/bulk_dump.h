@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "store/hex_text.h"
 #include "sysex/dump_header.h"
 
 namespace ostrel {
@@ -20,9 +21,6 @@ inline constexpr const char* kDumpTemplateText =
     "0B 0B 0B 0B 0B 0B 0B 0B 0B 0B 0B 0B 0B 0B 0B 0B 0B 0B 0B "
     "0B F7";
 
-// The hex buffers hold 256 bytes, i.e. 256 hex digits: at most 128 message bytes.
-inline constexpr int kHexTextMaxDigits = 256;
-inline constexpr int kHexTextMaxBytes = kHexTextMaxDigits / 2;
 // A .syx file is read up to this many bytes.
 inline constexpr int kSyxReadLimit = 256;
 
@@ -48,19 +46,6 @@ inline constexpr std::array<DumpField, kDumpFieldCount> kDumpFields = {{
 
 // The byte of a field, 0..255, or nothing when the data ends before its offset.
 std::optional<int> ReadDumpField(const uint8_t* bytes, size_t length, const DumpField& field);
-
-// Hex text with two upper-case digits and a blank per byte, the last byte included.
-std::string FormatHexText(const uint8_t* bytes, size_t count);
-// The text with every blank (and line break) removed, as the conversion wants it.
-std::string RemoveBlanks(const std::string& hexText);
-
-// Hex text (blanks allowed) to bytes.
-enum class HexParseResult {
-    Ok,
-    TooLong,  // more than 256 digits: does not fit the 256-byte buffers
-    OddLength,
-};
-HexParseResult HexTextToByteVector(const std::string& hexText, std::vector<uint8_t>& bytes);
 
 // Sets the byte at offset to value in a dump held as hex text and formats the text
 // again; the byte count stays as it was. On any result but Ok the text is unchanged.

@@ -18,6 +18,7 @@
 #include "app/screenshot/shot_registry.h"
 #include "midi/fake_midi_system.h"
 #include "res/app_resources.h"
+#include "store/settings_keys.h"
 
 namespace {
 
@@ -62,8 +63,9 @@ int main(int argc, char** argv) {
     ostrel::AppState state(std::move(fake));
     state.settings.InitPath();
     state.programDirectory = scratch.path().toStdString();
-    state.settings.WriteValue("DEVNAME", "MIDIINNAME", "VQ Keyboard:MIDI 1");
-    state.settings.WriteValue("DEVNAME", "MIDIOUTNAME", "FluidSynth:midi_00");
+    state.settings.WriteValue(ostrel::kDevicesSection, ostrel::kInputNameKey, "VQ Keyboard:MIDI 1");
+    state.settings.WriteValue(ostrel::kDevicesSection, ostrel::kOutputNameKey,
+                              "FluidSynth:midi_00");
     std::strcpy(state.currentCfgName, "midi.cfg");
 
     bool ok = true;

@@ -8,6 +8,7 @@
 #include "core/assignment_code.h"
 #include "main_form_fixture.h"
 #include "store/config_file.h"
+#include "store/ini_file.h"
 
 namespace ostrel::test {
 namespace {
@@ -18,9 +19,9 @@ const char* const kDefaultTitle = "DO Darivu v1.0 beta   [default]";
 QString TitleWith(const char* name) { return QString("DO Darivu v1.0 beta   [%1]").arg(name); }
 
 std::string CfgValue(const std::string& path, const char* section, const char* key = "DATA") {
-    char buffer[256] = {};
-    ReadCfgValue(section, key, buffer, path.c_str());
-    return buffer;
+    IniFile file;
+    file.Load(path);
+    return file.Get(section, key);
 }
 
 class MainFormFiles : public MainFormTest {
@@ -178,6 +179,11 @@ TEST_F(MainFormFiles, OpenRefusesAFileThatCannotBeReadAndKeepsTheTable) {
     EXPECT_EQ(ui.shown[0].icon, res::MsgIcon::Error);
     EXPECT_EQ(Code(Entry::KNOB01), "009");
     EXPECT_EQ(Title(), kDefaultTitle);
+    // A folder is no configuration file either.
+    std::filesystem::create_directory(dir.file("folder.cfg"));
+    Open("folder.cfg");
+    EXPECT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(Code(Entry::KNOB01), "009");
 }
 
 TEST_F(MainFormFiles, OpenKeepsThePassThroughRunningAndShowsOctaveZero) {

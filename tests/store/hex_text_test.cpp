@@ -1,11 +1,13 @@
 // Hex text to bytes: digit pairs in either case, odd lengths, non-hex pairs and
-// the 256-character limit of the buffers.
+// the 256-character limit of the buffers; bytes to each shape of hex text.
 #include "store/hex_text.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace ostrel {
 namespace {
@@ -75,6 +77,43 @@ TEST(HexTextToBytesTest, AtMost256CharactersFitTheBuffers) {
     EXPECT_EQ(HexTextToBytes(tooLong.c_str(), bytes, 4), 2);
     EXPECT_EQ(bytes[1], 0xBB);
     EXPECT_EQ(bytes[2], 0x77);
+}
+
+TEST(FormatHexTest, EachShapeOfHexTextKeepsItsBlanksAndCase) {
+    const uint8_t bytes[3] = {0xF0, 0x0a, 0x7F};
+    EXPECT_EQ(FormatHexText(bytes, 3), "F0 0A 7F ");
+    EXPECT_EQ(FormatHexText(bytes, 0), "");
+    EXPECT_EQ(RemoveBlanks("F0 0A\r\n7F "), "F00A7F");
+    const struct {
+        std::string text, expected;
+    } shapes[] = {
+        {FormatHexText(bytes, 3, HexCase::Lower), "f0 0a 7f "},
+        {FormatHexLine(bytes, 3), "F0 0A 7F"},
+        {FormatHexLine(bytes, 1), "F0"},
+        {FormatHexLine(bytes, 0), ""},
+        {FormatHexDigits(bytes, 3), "F00A7F"},
+        {FormatHexDigits(bytes, 0), ""},
+    };
+    for (const auto& s : shapes) EXPECT_EQ(s.text, s.expected);
+    // Every byte value as the formats "%02X " and "%02x " print it.
+    for (int b = 0; b < 256; ++b) {
+        const uint8_t byte = static_cast<uint8_t>(b);
+        char upper[8], lower[8];
+        std::snprintf(upper, sizeof upper, "%02X ", b);
+        std::snprintf(lower, sizeof lower, "%02x ", b);
+        EXPECT_EQ(FormatHexText(&byte, 1), upper);
+        EXPECT_EQ(FormatHexText(&byte, 1, HexCase::Lower), lower);
+    }
+}
+
+TEST(HexTextToByteVectorTest, NonHexPairsBecomeFFAndLongTextIsRefused) {
+    std::vector<uint8_t> bytes = {1, 2};
+    EXPECT_EQ(HexTextToByteVector("F0 G1", bytes), HexParseResult::Ok);
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{0xF0, 0xFF}));
+    EXPECT_EQ(HexTextToByteVector("F0 0", bytes), HexParseResult::OddLength);
+    EXPECT_EQ(HexTextToByteVector(std::string(258, 'A'), bytes), HexParseResult::TooLong);
+    EXPECT_EQ(HexTextToByteVector("", bytes), HexParseResult::Ok);
+    EXPECT_TRUE(bytes.empty());
 }
 
 }  // namespace

@@ -72,13 +72,6 @@ TEST(BulkDumpTest, FieldsPastTheEndOfShortDataAreAbsent) {
     EXPECT_EQ(ReadDumpField(high, 6, kDumpFields[0]), 144);  // unsigned
 }
 
-TEST(BulkDumpTest, FormatHexTextAndRemoveBlanks) {
-    const uint8_t bytes[3] = {0xF0, 0x0a, 0x7F};
-    EXPECT_EQ(FormatHexText(bytes, 3), "F0 0A 7F ");
-    EXPECT_EQ(FormatHexText(bytes, 0), "");
-    EXPECT_EQ(RemoveBlanks("F0 0A\r\n7F "), "F00A7F");
-}
-
 TEST(BulkDumpTest, SettingAFieldChangesOnlyItsByte) {
     std::string text = kDumpTemplateText;
     ASSERT_EQ(SetDumpByte(text, 10, 74), DumpEditResult::Ok);  // Knob4
@@ -112,16 +105,6 @@ TEST(BulkDumpTest, SettingAFieldPastTheEndOrInBadTextChangesNothing) {
     std::string fits = FormatHexText(std::vector<uint8_t>(128, 0x11).data(), 128);
     EXPECT_EQ(SetDumpByte(fits, 127, 0x22), DumpEditResult::Ok);
     EXPECT_EQ(fits.substr(fits.size() - 6), "11 22 ");
-}
-
-TEST(BulkDumpTest, NonHexPairsBecomeFFAndLongTextIsRefused) {
-    std::vector<uint8_t> bytes = {1, 2};
-    EXPECT_EQ(HexTextToByteVector("F0 G1", bytes), HexParseResult::Ok);
-    EXPECT_EQ(bytes, (std::vector<uint8_t>{0xF0, 0xFF}));
-    EXPECT_EQ(HexTextToByteVector("F0 0", bytes), HexParseResult::OddLength);
-    EXPECT_EQ(HexTextToByteVector(std::string(258, 'A'), bytes), HexParseResult::TooLong);
-    EXPECT_EQ(HexTextToByteVector("", bytes), HexParseResult::Ok);
-    EXPECT_TRUE(bytes.empty());
 }
 
 TEST(SyxFileTest, SavedTemplateHoldsExactly59BytesAndReadsBack) {
