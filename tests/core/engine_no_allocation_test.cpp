@@ -8,6 +8,7 @@
 #include <new>
 #include <string>
 
+#include "midi/entry_activity.h"
 #include "tests/core/engine_harness.h"
 
 namespace {
@@ -102,6 +103,15 @@ TEST(EngineNoAllocationTest, LongMixedStreamAllocatesNothing) {
     curves.Of(CurveKind::Velocity).SetAll(WorkedExampleCurve());
     curves.Of(CurveKind::Touch).SetAll(CurvePoints{10, 200, 240, 20, 256, 256});
     TranslationEngine engine(table, curves);
+    // What the pass-through does with each decision: stamps the entries for the
+    // window's lights, and reads their codes for a monitor entry.
+    EntryActivity activity;
+    DecidingCodes codes;
+    const auto decided = [&](const TranslateResult& r) {
+        activity.Fire(r.decision);
+        codes = CodesOf(table, r.decision);
+        return r.outLength;
+    };
 
     // Built before counting: the stream itself lives in fixed arrays.
     const uint8_t shorts[][3] = {
@@ -129,12 +139,12 @@ TEST(EngineNoAllocationTest, LongMixedStreamAllocatesNothing) {
         for (const auto& s : shorts) {
             std::memset(message, 0, sizeof message);
             std::memcpy(message, s, 3);
-            sent += engine.TranslateMessage(message, 4, work).outLength;
+            sent += decided(engine.TranslateMessage(message, 4, work));
         }
         for (int k = 0; k < 5; ++k) {
             std::memset(message, 0, sizeof message);
             std::memcpy(message, sysex[k], sysexLength[k]);
-            sent += engine.TranslateMessage(message, sysexLength[k], work).outLength;
+            sent += decided(engine.TranslateMessage(message, sysexLength[k], work));
         }
         std::memset(message, 0x11, sizeof message);
         message[0] = 0xF0;
@@ -145,6 +155,7 @@ TEST(EngineNoAllocationTest, LongMixedStreamAllocatesNothing) {
 
     EXPECT_EQ(after, before);
     EXPECT_GT(sent, 0);
+    EXPECT_NE(activity.LastFired(EntryActivity::SlotOf(Entry::KNOB01)), 0u);
 }
 
 }  // namespace
