@@ -143,7 +143,8 @@ void COstrelView::OnStop() {
     state_.passThrough->Stop();
 }
 
-void COstrelView::OnMonitor() { RunMonitorDialog(this, state_); }
+// The monitor stays open beside the form; a second click brings it to the front.
+void COstrelView::OnMonitor() { ShowMonitorWindow(this, state_); }
 
 void COstrelView::OnMidiDriver() { RunMidiDriverDialog(this, state_); }
 
