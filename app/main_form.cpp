@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/entry_highlight.h"
 #include "app/event_pump.h"
 #include "app/main_frame.h"
 #include "app/midi_driver_command.h"
@@ -41,6 +42,8 @@ COstrelView::COstrelView(AppState& state, CMainFrame* frame, QWidget* parent)
         res::AddComboItems(combo, InitialItems(table[i]));
         ConnectCombo(i);
     }
+    // The box of the control just moved lights up.
+    new EntryHighlight(state_.passThrough->Activity(), this);
 
     start_ = res::Item<QPushButton>(this, res::kIdStart);
     stop_ = res::Item<QPushButton>(this, res::kIdStop);
