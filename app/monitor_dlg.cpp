@@ -203,7 +203,7 @@ CMonitorDlg* ShowMonitorWindow(QWidget* owner, AppState& state) {
             events->SetMonitorSink({});
         };
         QObject::connect(dlg, &QDialog::finished, owner, closed);
-        QObject::connect(dlg, &QObject::destroyed, closed);
+        QObject::connect(dlg, &QObject::destroyed, events, closed);  // with the form
         QObject::connect(dlg, &CMonitorDlg::ExplainChanged, events, &EventPump::SetMonitorExplain);
     }
     events->SetMonitorExplain(dlg->IsExplaining());

@@ -38,7 +38,6 @@ TEST_F(DecidingEntryTest, EveryKindOfStepNamesItsEntry) {
         {{0xF8}, none, kNoNote, 0},
         {{0xF0, 0x7F, 0x7F, 0x04, 0x01, 0x7F, 0x64, 0xF7}, e(Entry::VOLM), kNoNote, 0},
         {{0xB1, 0x07, 0x64}, e(Entry::VOL02), kNoNote, kByChannel},
-        {{0xB0, 0x0D, 0x10}, e(Entry::DRAWBAR1), kNoNote, 0},
         {{0xF2, 0x00, 0x00}, e(Entry::RTZ), kNoNote, 0},
         {{0xF2, 0x10, 0x00}, e(Entry::FF), kNoNote, 0},
         {{0xF2, 0x08, 0x00}, e(Entry::REW), kNoNote, 0},
@@ -46,9 +45,7 @@ TEST_F(DecidingEntryTest, EveryKindOfStepNamesItsEntry) {
         {{0xF2, 0x00, 0x00}, e(Entry::REC), kNoNote, 0},  // swallowed after the record strobe
         {{0xFC}, e(Entry::STOP), kNoNote, 0},
         {{0xE3, 0x00, 0x40}, e(Entry::PITCH), kNoNote, kByChannel},
-        {{0xB0, 0x40, 0x7F}, e(Entry::SUSTAIN), kNoNote, 0},
         {{0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7}, e(Entry::XGON), kNoNote, 0},
-        {{0xFE}, e(Entry::ACTIVE), kNoNote, 0},
         {{0x90, 60, 0x64}, none, 60, kByNoteMap},
         {{0x90, 61, 0x64}, none, 61, kByVelocityCurve},
         {{0x90, 61, 0x7F}, none, 61, 0},                // 127 stays 127
@@ -56,7 +53,6 @@ TEST_F(DecidingEntryTest, EveryKindOfStepNamesItsEntry) {
         {{0xD0, 0x40}, none, kNoNote, kByTouchCurve},
         {{0xC5, 0x05}, none, kNoNote, kByChannel},
         {{0xF6}, none, kNoNote, 0},
-        {{0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0xF7}, none, kNoNote, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.message));
