@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: ostrel-screenshot OUTPUT_DIR\n");
         return 2;
     }
-    QDir out(QString::fromLocal8Bit(argv[1]));
+    // Absolute: the settings live in a scratch folder that becomes the current one.
+    QDir out(QDir(QString::fromLocal8Bit(argv[1])).absolutePath());
     if (!out.mkpath(".")) {
         std::fprintf(stderr, "ostrel-screenshot: cannot create %s\n", argv[1]);
         return 1;
