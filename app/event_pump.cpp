@@ -43,7 +43,7 @@ int EventPump::Drain() {
         if (event.kind == MonitorEvent::Kind::ReceivedDump) {
             if (dumpSink_) dumpSink_(event);
         } else if (monitorSink_) {
-            lines.append(QString::fromStdString(FormatMonitorLine(event)));
+            lines.append(QString::fromStdString(FormatMonitorLine(event, explain_)));
         }
     }
     if (lost_) {

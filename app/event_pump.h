@@ -34,6 +34,8 @@ class EventPump : public QObject {
     // no one listens the timer sleeps; records that arrive for no one are dropped.
     void SetMonitorSink(LineSink sink);
     void SetDumpSink(DumpSink sink);
+    // Monitor lines name the entries that decided each message (from the next batch on).
+    void SetMonitorExplain(bool on) { explain_ = on; }
     bool HasMonitorSink() const { return bool(monitorSink_); }
     bool HasDumpSink() const { return bool(dumpSink_); }
 
@@ -52,6 +54,7 @@ class EventPump : public QObject {
     LossCounter lost_;
     uint64_t lostSeen_ = 0;
     LineSink monitorSink_;
+    bool explain_ = false;
     DumpSink dumpSink_;
     QTimer timer_;
 };

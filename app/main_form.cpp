@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "app/app_state.h"
+#include "app/entry_highlight.h"
 #include "app/event_pump.h"
 #include "app/main_frame.h"
 #include "app/midi_driver_command.h"
@@ -40,6 +41,8 @@ COstrelView::COstrelView(AppState& state, CMainFrame* frame, QWidget* parent)
         res::AddComboItems(combo, InitialItems(table[i]));
         ConnectCombo(i);
     }
+    // The box of the control just moved lights up.
+    new EntryHighlight(state_.passThrough->Activity(), this);
 
     start_ = res::Item<QPushButton>(this, res::kIdStart);
     stop_ = res::Item<QPushButton>(this, res::kIdStop);
@@ -140,7 +143,8 @@ void COstrelView::OnStop() {
     state_.passThrough->Stop();
 }
 
-void COstrelView::OnMonitor() { RunMonitorDialog(this, state_); }
+// The monitor stays open beside the form; a second click brings it to the front.
+void COstrelView::OnMonitor() { ShowMonitorWindow(this, state_); }
 
 void COstrelView::OnMidiDriver() { RunMidiDriverDialog(this, state_); }
 

@@ -1,10 +1,15 @@
 #include "app/monitor_dlg.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
+#include <memory>
 
 #include "app/app_state.h"
 #include "app/event_pump.h"
@@ -16,6 +21,30 @@
 
 namespace ostrel {
 namespace {
+
+const char* const kExplainText = "Show the deciding entry";
+
+// Gap between the main window and the monitor placed beside it.
+constexpr int kGapBeside = 8;
+
+// Right of the main window when the screen has room there, else left of it,
+// else as far right as the screen allows; never off the screen.
+void PlaceBeside(QWidget* dlg, const QWidget* main) {
+    const QRect form = main->frameGeometry();
+    const QSize size = dlg->frameGeometry().size();
+    QPoint at(form.right() + 1 + kGapBeside, form.top());
+    if (const QScreen* screen = main->screen()) {
+        const QRect room = screen->availableGeometry();
+        if (at.x() + size.width() - 1 > room.right()) {
+            const int left = form.left() - kGapBeside - size.width();
+            at.setX(left >= room.left() ? left
+                                        : std::max(room.left(), room.right() + 1 - size.width()));
+        }
+        at.setY(std::clamp(at.y(), room.top(),
+                           std::max(room.top(), room.bottom() + 1 - size.height())));
+    }
+    dlg->move(at);
+}
 
 // Characters in the log, as the text reads back.
 int TextLength(const QPlainTextEdit* log) { return log->document()->characterCount() - 1; }
@@ -48,14 +77,45 @@ CMonitorDlg::CMonitorDlg(CIniSettings& settings, std::function<void(bool)> setLo
     connect(res::Item<QPushButton>(this, res::kMonitorExitId), &QPushButton::clicked, this,
             &QDialog::reject);
 
-    // The remembered state.
+    explain_ = new QAction(QString::fromLatin1(kExplainText), this);
+    explain_->setObjectName(QStringLiteral("ShowDecidingEntry"));
+    explain_->setCheckable(true);
+    explain_->setChecked(ReadMonitorExplain(settings_));
+    connect(explain_, &QAction::toggled, this, [this](bool on) {
+        WriteMonitorExplain(settings_, on);  // a failed write is ignored
+        emit ExplainChanged(on);
+    });
+    log_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(log_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        std::unique_ptr<QMenu> menu(CreateLogMenu());
+        menu->exec(log_->viewport()->mapToGlobal(at));
+    });
+
+    ReadRememberedState();
+}
+
+CMonitorDlg::~CMonitorDlg() = default;
+
+void CMonitorDlg::ReadRememberedState() {
     if (ReadMonitorOn(settings_))
         OnStart();
     else
         OnStop();
 }
 
-CMonitorDlg::~CMonitorDlg() = default;
+void CMonitorDlg::Reopen() {
+    log_->clear();
+    ReadRememberedState();
+}
+
+bool CMonitorDlg::IsExplaining() const { return explain_->isChecked(); }
+
+QMenu* CMonitorDlg::CreateLogMenu() {
+    QMenu* menu = log_->createStandardContextMenu();
+    menu->addSeparator();
+    menu->addAction(explain_);
+    return menu;
+}
 
 void CMonitorDlg::OnStart() {
     logging_ = true;
@@ -109,18 +169,41 @@ void CMonitorDlg::AppendLines(const QStringList& lines) {
     log_->ensureCursorVisible();
 }
 
-void RunMonitorDialog(QWidget* parent, AppState& state) {
-    PassThrough& passThrough = *state.passThrough;
+CMonitorDlg* ShowMonitorWindow(QWidget* owner, AppState& state) {
+    auto* dlg = owner->findChild<CMonitorDlg*>(QString(), Qt::FindDirectChildrenOnly);
+    if (dlg && dlg->isVisible()) {
+        if (dlg->isMinimized()) dlg->showNormal();
+        dlg->raise();
+        dlg->activateWindow();
+        return dlg;
+    }
+    PassThrough* passThrough = state.passThrough.get();
+    EventPump* events = state.events.get();
     // Entries still queued when the window last closed belong to that opening:
     // dropped, so that every opening starts with an empty log.
-    state.events->Drain();
-    CMonitorDlg dlg(
-        state.settings, [&passThrough](bool on) { passThrough.SetMonitorLogging(on); }, parent);
-    state.events->SetMonitorSink([&dlg](const QStringList& lines) { dlg.AppendLines(lines); });
-    dlg.exec();
-    // Closed, the window takes nothing more; the remembered state stays as it was.
-    passThrough.SetMonitorLogging(false);
-    state.events->SetMonitorSink({});
+    events->Drain();
+    if (dlg) {
+        dlg->Reopen();
+    } else {
+        dlg = new CMonitorDlg(
+            state.settings, [passThrough](bool on) { passThrough->SetMonitorLogging(on); }, owner);
+        // Closed, the window takes nothing more; the remembered state stays as it was.
+        const auto closed = [passThrough, events] {
+            passThrough->SetMonitorLogging(false);
+            events->SetMonitorSink({});
+        };
+        QObject::connect(dlg, &QDialog::finished, owner, closed);
+        QObject::connect(dlg, &QObject::destroyed, events, closed);  // with the form
+        QObject::connect(dlg, &CMonitorDlg::ExplainChanged, events, &EventPump::SetMonitorExplain);
+    }
+    events->SetMonitorExplain(dlg->IsExplaining());
+    events->SetMonitorSink([dlg](const QStringList& lines) { dlg->AppendLines(lines); });
+    dlg->setModal(false);
+    PlaceBeside(dlg, owner->window());
+    dlg->show();
+    dlg->raise();
+    dlg->activateWindow();
+    return dlg;
 }
 
 }  // namespace ostrel

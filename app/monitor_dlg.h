@@ -1,11 +1,15 @@
 #pragma once
 // The MIDI monitor window (template 133): one line per message that the
 // pass-through handles while logging is on. Start and Stop switch logging and
-// remember it in MONITOR STATE; Clear empties the log; Exit closes.
+// remember it in MONITOR STATE; Clear empties the log; Exit closes. It stays
+// open beside the main form while the boxes are changed. The log's context menu
+// can add to each line the entries that decided its message (MONITOR EXPLAIN).
 #include <QDialog>
 #include <QStringList>
 #include <functional>
 
+class QAction;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -28,6 +32,17 @@ class CMonitorDlg : public QDialog {
     bool IsLogging() const { return logging_; }
     QPlainTextEdit* Log() const { return log_; }
 
+    // "Show the deciding entry", checked when lines are to name the entries that
+    // decided their message; remembered in MONITOR EXPLAIN, off by default.
+    QAction* ExplainItem() const { return explain_; }
+    bool IsExplaining() const;
+    // The log's context menu: the edit commands, then "Show the deciding entry".
+    // The caller owns it.
+    QMenu* CreateLogMenu();
+
+    // A new opening of the one window: an empty log, logging as remembered.
+    void Reopen();
+
     // Appends entries as they came, at the caret, one after the other; whenever
     // the text grows beyond kMonitorTextLimit it is emptied and the following
     // entries start again from an empty log. Ignored while not logging.
@@ -38,17 +53,25 @@ class CMonitorDlg : public QDialog {
     void OnStop();
     void OnClear();
 
+  signals:
+    void ExplainChanged(bool on);
+
   private:
+    void ReadRememberedState();
+
     CIniSettings& settings_;
     std::function<void(bool)> setLogging_;
     bool logging_ = false;
     QPlainTextEdit* log_ = nullptr;
     QPushButton* start_ = nullptr;
     QPushButton* stop_ = nullptr;
+    QAction* explain_ = nullptr;
 };
 
-// The main form's Monitor button: runs the monitor modally, fed by the window's
-// event pump, and turns the pass-through's monitor entries off when it closes.
-void RunMonitorDialog(QWidget* parent, AppState& state);
+// The main form's Monitor button: opens the one monitor window of owner (the
+// main form) beside owner's window, fed by the window's event pump, or brings it
+// to the front when it is open. Closed, it turns the pass-through's monitor
+// entries off. Returns the window.
+CMonitorDlg* ShowMonitorWindow(QWidget* owner, AppState& state);
 
 }  // namespace ostrel

@@ -19,7 +19,7 @@ namespace {
 int RunRun(int argc, char** argv);
 const Command kRun = {"run",
                       "run [--config FILE.cfg] [--in PORT] [--out PORT] [--remembered] "
-                      "[--name NAME] [--monitor]   (PORT: client:port or its number)",
+                      "[--name NAME] [--monitor [--explain]]   (PORT: client:port or its number)",
                       &RunRun};
 const Registration kRegistration(kRun);
 
@@ -30,6 +30,7 @@ struct RunOptions {
     std::string name = kDefaultClientName;
     bool remembered = false;
     bool monitor = false;
+    bool explain = false;  // monitor lines name the entries that decided each message
 };
 
 // Empty when the arguments are fine, else what is wrong with them.
@@ -39,6 +40,8 @@ std::string ParseOptions(int argc, char** argv, RunOptions& options) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(arg, "--monitor") == 0) {
             options.monitor = true;
+        } else if (std::strcmp(arg, "--explain") == 0) {
+            options.explain = true;
         } else if (std::strcmp(arg, "--remembered") == 0) {
             options.remembered = true;
         } else if (std::strcmp(arg, "--config") == 0 && hasValue) {
@@ -57,6 +60,7 @@ std::string ParseOptions(int argc, char** argv, RunOptions& options) {
             return std::string("unexpected argument '") + arg + "'";
         }
     }
+    if (options.explain && !options.monitor) return "--explain needs --monitor";
     return "";
 }
 
@@ -67,10 +71,10 @@ std::string ReadTable(const char* path, AssignmentTable& staging) {
     return std::string("cannot read configuration file ") + path + ": " + why;
 }
 
-void WriteMonitorLines(PassThrough& passThrough, StdoutLines& out) {
+void WriteMonitorLines(PassThrough& passThrough, StdoutLines& out, bool explain) {
     MonitorEvent event;
     while (passThrough.PopEvent(event)) {
-        std::string line = FormatMonitorLine(event);
+        std::string line = FormatMonitorLine(event, explain);
         if (!line.empty()) out.Push(std::move(line));
     }
 }
@@ -155,7 +159,7 @@ int RunRun(int argc, char** argv) {
         std::string notice;
         while (session.keeper->TakeNotice(notice))
             if (ready) std::fprintf(stderr, "ostrel-cli: %s\n", notice.c_str());
-        WriteMonitorLines(passThrough, out);
+        WriteMonitorLines(passThrough, out, options.explain);
         const int signal = sigtimedwait(&signals, nullptr, &tick);
         if (signal == SIGINT || signal == SIGTERM) break;
         if (signal == SIGHUP && options.config != nullptr) {
@@ -171,7 +175,7 @@ int RunRun(int argc, char** argv) {
 
     // Releases what is held, waits for it to go out, then closes the ports.
     session.keeper->Shutdown();
-    WriteMonitorLines(passThrough, out);
+    WriteMonitorLines(passThrough, out, options.explain);
     Report(passThrough.DroppedEvents(), "monitor entries dropped");
     Report(passThrough.DroppedSends(), "messages not sent (the output of a cycle was full)");
     Report(passThrough.DroppedLarge(),

@@ -66,15 +66,19 @@ uint8_t ReplyValue(const ControlStep& step, const uint8_t* m) {
 }
 
 // Runs the stage 1 step that recognised the message's bytes: the transport rules
-// for song position and record, the code rule for everything else.
+// for song position and record, the code rule for everything else. decidedBy:
+// the entry whose code (or pending record strobe) decided.
 Outcome RunControlStep(int index, const uint8_t* m, const AssignmentTable& table, bool& recPending,
-                       int& lastSongPosition) {
+                       int& lastSongPosition, Entry& decidedBy) {
     const ControlStep& step = kControlSteps[index];
+    decidedBy = step.entry;
     switch (step.sends) {
         case Sends::SongPositionZero:
-            // The keyboard follows a record strobe with a song position of its own.
+            // The keyboard follows a record strobe with a song position of its own:
+            // the REC button's doing.
             if (recPending) {
                 recPending = false;
+                decidedBy = Entry::REC;
                 return {Result::Suppressed};
             }
             lastSongPosition = 0;
@@ -82,11 +86,12 @@ Outcome RunControlStep(int index, const uint8_t* m, const AssignmentTable& table
         case Sends::SongPositionMoved: {
             if (recPending) {
                 recPending = false;
+                decidedBy = Entry::REC;
                 return {Result::Suppressed};
             }
             const int position = m[2] * 256 + m[1];
-            const Entry e = position < lastSongPosition ? Entry::REW : Entry::FF;
-            const Outcome o = ByCode(table.Get(e));
+            decidedBy = position < lastSongPosition ? Entry::REW : Entry::FF;
+            const Outcome o = ByCode(table.Get(decidedBy));
             if (o.result == Result::Replaced) lastSongPosition = position;
             return o;
         }
@@ -103,7 +108,8 @@ Outcome RunControlStep(int index, const uint8_t* m, const AssignmentTable& table
 
 }  // namespace
 
-TranslateResult TranslationEngine::TranslateMessage(uint8_t* message, int length, uint8_t* work) {
+TranslationEngine::Counts TranslationEngine::Translate(uint8_t* message, int length,
+                                                       uint8_t* work) {
     if (length < 0) length = 0;
     if (length > kMessageBufferSize) length = kMessageBufferSize;
     // Patterns are compared over their whole length: the bytes just past a shorter
@@ -126,45 +132,61 @@ TranslateResult TranslationEngine::TranslateMessage(uint8_t* message, int length
         message[3] = 0;
         current = 4;
     };
+    // What decided: the stage 1 entry, the note map cell read, and the stage 2
+    // steps that gave a byte a new value.
+    decision_ = {};
+    const auto adjust = [&](uint8_t& byte, int value, uint8_t by) {
+        if (byte == value) return;
+        byte = static_cast<uint8_t>(value);
+        decision_.changedBy |= by;
+    };
 
     // Stage 1: the control that sent the message, if any.
     const uint8_t stepIndex = FindControlStep(message);
     if (stepIndex != kNoStep) {
+        Entry decidedBy = Entry::KNOB01;
         const Outcome o =
-            RunControlStep(stepIndex, message, *table_, recPending_, lastSongPosition_);
-        if (o.result != Result::NotRecognised) apply(o);
+            RunControlStep(stepIndex, message, *table_, recPending_, lastSongPosition_, decidedBy);
+        if (o.result != Result::NotRecognised) {
+            apply(o);
+            decision_.entry = static_cast<int8_t>(decidedBy);
+        }
     }
 
     // Stage 2: note map, touch curve, velocity curve, channel, each on the
     // message as the steps before left it.
     if (message[0] == 0x80 || message[0] == 0x90) {
+        decision_.note = message[1];
         const CodeDecision d = DecideCode(table_->GetNote(message[1]));
         if (d.action == CodeAction::Suppress ||
-            (d.action == CodeAction::Replace && message[0] == 0x80))
+            (d.action == CodeAction::Replace && message[0] == 0x80)) {
             apply({Result::Suppressed});
-        else if (d.action == CodeAction::Replace)
+            decision_.changedBy |= kByNoteMap;
+        } else if (d.action == CodeAction::Replace) {
             apply({Result::Replaced, 0xB0, d.number, 0x7F});
-        else
+            decision_.changedBy |= kByNoteMap;
+        } else {
             apply({Result::Passed});
+        }
     }
     if ((message[0] & 0xF0) == 0xD0) {
         if (!suppressed)
-            message[1] = static_cast<uint8_t>(curves_.MapValue(CurveKind::Touch, message[1]));
+            adjust(message[1], curves_.MapValue(CurveKind::Touch, message[1]), kByTouchCurve);
         apply({Result::Adjusted});
     }
     if (message[0] == 0x80 || message[0] == 0x90) {
         if (!suppressed)
-            message[2] = static_cast<uint8_t>(curves_.MapValue(CurveKind::Velocity, message[2]));
+            adjust(message[2], curves_.MapValue(CurveKind::Velocity, message[2]), kByVelocityCurve);
         apply({Result::Adjusted});
     }
     if (message[0] < 0xF0) {
         const int channel = ChannelOfCode(table_->Get(Entry::CHANEL));
         if (channel >= 0 && !suppressed)
-            message[0] = static_cast<uint8_t>((message[0] & 0xF0) | channel);
+            adjust(message[0], (message[0] & 0xF0) | channel, kByChannel);
         apply({Result::Adjusted});
     }
 
-    if (changed == 0) return {0, 0};
+    if (changed == 0) return {};
     const int outLength = suppressed ? 0 : current;
     // Replacements and short messages are four bytes: a fixed copy is cheaper.
     if (outLength == 4)

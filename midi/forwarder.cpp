@@ -29,6 +29,17 @@ uint32_t KeepNoteOnMeaning(uint32_t packedIn, uint32_t packedOut) {
     return packedOut;
 }
 
+// What a message that the ledger decides belongs to: the key of a note on
+// channel 1, or the sustain pedal.
+Decision HeldByLedger(const uint8_t* in) {
+    Decision d;
+    if (in[0] == 0x80 || in[0] == 0x90)
+        d.note = in[1];
+    else if ((in[0] & 0xF0) == 0xB0 && in[1] == 0x40)
+        d.entry = static_cast<int8_t>(Entry::SUSTAIN);
+    return d;
+}
+
 }  // namespace
 
 Forwarded Forwarder::Forward(const uint8_t* bytes, size_t length) {
@@ -48,7 +59,7 @@ Forwarded Forwarder::ForwardShort(const uint8_t* bytes, size_t length) {
         if (ledgerLength != 0 && (short_[0] & 0xF0) == 0x80)
             short_[2] = static_cast<uint8_t>(curves_.MapValue(CurveKind::Velocity, short_[2]));
         short_[3] = 0;
-        f.result = {static_cast<int>(ledgerLength == 0 ? 0 : 4), 1};
+        f.result = {static_cast<int>(ledgerLength == 0 ? 0 : 4), 1, HeldByLedger(in)};
         f.packedOut = ledgerLength == 0 ? 0 : PackFour(short_);
     } else {
         std::memset(message_, 0, sizeof message_);

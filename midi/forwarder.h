@@ -36,6 +36,7 @@ class Forwarder {
 
     // The table for the following messages (switched between two cycles).
     void UseTable(const AssignmentTable& table) { engine_.UseTable(table); }
+    const AssignmentTable& Table() const { return engine_.Table(); }
     NoteLedger& Ledger() { return ledger_; }
 
   private:

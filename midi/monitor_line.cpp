@@ -25,9 +25,56 @@ void AppendBytes(std::string& line, const uint8_t* bytes, size_t length) {
     if (length > kShownBytes) line += " ...";
 }
 
+std::string PlainLine(const MonitorEvent& event);
+
+void AppendPart(std::string& text, const char* name, const AssignmentCode& code) {
+    if (!text.empty()) text += ' ';
+    text += '[';
+    text += name;
+    text += ' ';
+    // A hand-edited file can leave blanks, NULs or other bytes in a cell.
+    for (int i = 0; i < 3; ++i)
+        text += code.text[i] > ' ' && code.text[i] < 127 ? code.text[i] : '?';
+    text += ']';
+}
+
+// Puts the explanation in front of the line end ("\n" or "\r\n"), in place of
+// the blanks that end the line, so that it stays within the monitor's width.
+void Explain(std::string& line, const MonitorEvent& event) {
+    const std::string text = DecisionText(event.decision, event.codes);
+    if (text.empty()) return;
+    size_t end = line.size();
+    while (end > 0 && (line[end - 1] == '\n' || line[end - 1] == '\r')) --end;
+    size_t blanks = end;
+    while (blanks > 0 && line[blanks - 1] == ' ') --blanks;
+    line.replace(blanks, end - blanks, " " + text);
+}
+
 }  // namespace
 
-std::string FormatMonitorLine(const MonitorEvent& event) {
+std::string DecisionText(const Decision& d, const DecidingCodes& codes) {
+    std::string text;
+    if (d.entry != kNoEntry) AppendPart(text, EntryName(EntryAt(d.entry)), codes.entry);
+    if (d.note != kNoNote) {
+        char name[8] = {};
+        std::snprintf(name, sizeof name, "NOTE %02X", d.note);
+        AppendPart(text, name, codes.note);
+    }
+    if (d.changedBy & kByTouchCurve) AppendPart(text, EntryName(Entry::TOUCH), codes.touch);
+    if (d.changedBy & kByVelocityCurve) AppendPart(text, EntryName(Entry::CURVE), codes.velocity);
+    if (d.changedBy & kByChannel) AppendPart(text, EntryName(Entry::CHANEL), codes.channel);
+    return text;
+}
+
+std::string FormatMonitorLine(const MonitorEvent& event, bool explain) {
+    std::string line = PlainLine(event);
+    if (explain && event.kind != MonitorEvent::Kind::ReceivedDump) Explain(line, event);
+    return line;
+}
+
+namespace {
+
+std::string PlainLine(const MonitorEvent& event) {
     std::string line;
     switch (event.kind) {
         case MonitorEvent::Kind::ReceivedDump:
@@ -72,6 +119,8 @@ std::string FormatMonitorLine(const MonitorEvent& event) {
     line += "\n";
     return line;
 }
+
+}  // namespace
 
 std::string FormatDumpText(const MonitorEvent& event) {
     return FormatHexText(event.received, std::min<size_t>(event.receivedLength, kShownBytes));

@@ -16,7 +16,16 @@ namespace ostrel {
 //   was suppressed or each sent byte "%02x ", and a line feed.
 // A message longer than 256 bytes shows its first 256 bytes followed by " ...".
 // A received dump record is no monitor entry: the empty text.
-std::string FormatMonitorLine(const MonitorEvent& event);
+// explain: the blanks that end the line give way to one blank and the entries
+// that decided the message with their codes in force, e.g. "[KNOB01 007]",
+// "[NOTE 3C 064]", "[CHANEL 005]" (see DecisionText), before the line end; a
+// line whose message no entry decided stays as it is.
+std::string FormatMonitorLine(const MonitorEvent& event, bool explain = false);
+
+// The entries that a decision names, each "[NAME CODE]", separated by blanks:
+// the control entry, the note ("NOTE" and its number in hex), the touch and
+// velocity curves ("TOUCH", "CURVE") and the output channel ("CHANEL").
+std::string DecisionText(const Decision& decision, const DecidingCodes& codes);
 
 // The received bytes as the receive dialog shows them: "%02X " for each byte,
 // upper case, the last one followed by a blank too (at most the first 256).

@@ -162,6 +162,7 @@ void PassThrough::Event(const uint8_t* bytes, size_t length, MidiWriter& out) {
     // it, so later System Exclusive input is never blocked by it.
     if (State() != PassThroughState::Running || length == 0) return;
     const Forwarded f = forwarder_.Forward(bytes, length);
+    activity_.Fire(f.result.decision);
     if (f.length != 0 && !Send(out, f.bytes, f.length))
         droppedSends_.fetch_add(1, std::memory_order_relaxed);
     const bool hook = !f.shortMessage && ReceiveHook() && StartsWithDumpHeader(bytes, length);
@@ -186,6 +187,8 @@ void PassThrough::Monitor(const Forwarded& f, const uint8_t* bytes, size_t lengt
             event->packedOut = f.packedOut;
             event->changedCount = f.result.changedCount;
             event->outLength = f.result.outLength;
+            event->decision = f.result.decision;
+            event->codes = CodesOf(forwarder_.Table(), f.result.decision);
             events_.Commit(1);
         }
         return;
@@ -198,6 +201,8 @@ void PassThrough::Monitor(const Forwarded& f, const uint8_t* bytes, size_t lengt
         const size_t shown = f.packedOut != 0 ? static_cast<size_t>(f.result.outLength) : f.length;
         event->outLength = f.result.changedCount == 0 ? 0 : static_cast<int>(shown);
         if (shown != 0) std::memcpy(event->sent, f.bytes, std::min(shown, sizeof event->sent));
+        event->decision = f.result.decision;
+        event->codes = CodesOf(forwarder_.Table(), f.result.decision);
         events_.Commit(1);
     }
 }
@@ -223,6 +228,7 @@ MonitorEvent* PassThrough::BeginEvent(MonitorEvent::Kind kind, std::time_t now) 
     event.packedOut = 0;
     event.changedCount = 0;
     event.outLength = 0;
+    event.decision = {};
     return &event;
 }
 

@@ -15,6 +15,7 @@
 
 #include "core/assignment_table.h"
 #include "curves/current_curve.h"
+#include "midi/entry_activity.h"
 #include "midi/forwarder.h"
 #include "midi/midi_system.h"
 #include "midi/output_ring.h"
@@ -38,6 +39,8 @@ struct MonitorEvent {
     int outLength = 0;            // long: sent length (0 = suppressed)
     uint8_t received[256] = {};   // long / dump: first 256 received bytes
     uint8_t sent[256] = {};       // long: first outLength bytes of what was sent
+    Decision decision;            // short, long: the entries that decided it
+    DecidingCodes codes;          // ... and their codes when it was translated
 };
 
 class PassThrough final : private MidiProcessor {
@@ -98,6 +101,8 @@ class PassThrough final : private MidiProcessor {
     uint64_t Lost() const { return DroppedEvents() + DroppedSends() + DroppedLarge(); }
     // Cycles begun so far.
     uint64_t Cycles() const { return cycles_.load(std::memory_order_acquire); }
+    // When each entry last decided a message that was forwarded.
+    const EntryActivity& Activity() const { return activity_; }
 
   private:
     enum Swap : int { kIdle, kPending, kCopying, kOtherThreadCopying };
@@ -121,6 +126,7 @@ class PassThrough final : private MidiProcessor {
     AssignmentTable& table_;
     MidiSystem& system_;
     Forwarder forwarder_;  // MIDI thread only
+    EntryActivity activity_;
     std::atomic<PassThroughState> state_{PassThroughState::Stopped};
     std::atomic<bool> monitorLogging_{false};
     std::atomic<bool> receiveHook_{false};

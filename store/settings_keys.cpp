@@ -40,4 +40,12 @@ StoreResult WriteMonitorOn(CIniSettings& settings, bool on) {
     return settings.WriteValue(kMonitorSection, kMonitorStateKey, on ? "1" : "0");
 }
 
+bool ReadMonitorExplain(const CIniSettings& settings) {
+    return settings.ReadString(kMonitorSection, kMonitorExplainKey).starts_with('1');
+}
+
+StoreResult WriteMonitorExplain(CIniSettings& settings, bool on) {
+    return settings.WriteValue(kMonitorSection, kMonitorExplainKey, on ? "1" : "0");
+}
+
 }  // namespace ostrel

@@ -28,6 +28,8 @@ inline constexpr const char* kFullNameKey = "FULLNAME";
 // Section MONITOR, key STATE: whether the monitor logs.
 inline constexpr const char* kMonitorSection = "MONITOR";
 inline constexpr const char* kMonitorStateKey = "STATE";
+// Key EXPLAIN: whether monitor lines name the entry that decided them.
+inline constexpr const char* kMonitorExplainKey = "EXPLAIN";
 
 // The libraries of named curves: section CURVE for velocity, TOUCH for touch.
 // NUMS entries, each with the keys NAMEnn, FIRSTXnn, FIRSTYnn, SECONDXnn and
@@ -74,5 +76,7 @@ StoreResult WriteRememberedFile(CIniSettings& settings, const std::string& path,
 // nothing, is off.
 bool ReadMonitorOn(const CIniSettings& settings);
 StoreResult WriteMonitorOn(CIniSettings& settings, bool on);
+bool ReadMonitorExplain(const CIniSettings& settings);
+StoreResult WriteMonitorExplain(CIniSettings& settings, bool on);
 
 }  // namespace ostrel

@@ -5,16 +5,15 @@
 // Runs under scripts/with-jack.sh (make test); skipped without JACK_DEFAULT_SERVER.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <chrono>
 
 #include "app/app_state.h"
 #include "app/main_frame.h"
+#include "app/monitor_dlg.h"
 #include "app/ostrel_app.h"
 #include "midi/jack_midi_system.h"
 #include "midi/pass_through.h"
@@ -76,24 +75,16 @@ TEST(WindowOverJack, KnobMessageIsTranslatedAndShownInTheMonitor) {
     ASSERT_TRUE(keys.WaitUntilPlayed(test::kJackWait));
     keys.ClearReceived();
 
-    QString shown;
-    bool ran = false;
-    QTimer::singleShot(0, [&] {
-        QWidget* monitor = QApplication::activeModalWidget();
-        ASSERT_NE(monitor, nullptr);
-        ran = true;
-        EXPECT_EQ(monitor->objectName(), "CMonitorDlg");
-        res::Item<QPushButton>(monitor, 1106)->click();  // Start logging
-        ASSERT_TRUE(keys.Send({0xB0, 0x4A, 0x40}));
-        EXPECT_TRUE(keys.WaitForCount(1, test::kJackWait));
-        auto* log = res::Item<QPlainTextEdit>(monitor, 1004);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !log->toPlainText().isEmpty(); },
-                                    static_cast<int>(test::kJackWait.count())));
-        shown = log->toPlainText();
-        res::Item<QPushButton>(monitor, 1109)->click();  // Exit
-    });
-    res::Item<QPushButton>(frame, 1006)->click();  // Monitor, modal
-    ASSERT_TRUE(ran);
+    res::Item<QPushButton>(frame, 1006)->click();  // Monitor, beside the form
+    auto* monitor = frame->findChild<CMonitorDlg*>();
+    ASSERT_NE(monitor, nullptr);
+    res::Item<QPushButton>(monitor, 1106)->click();  // Start logging
+    ASSERT_TRUE(keys.Send({0xB0, 0x4A, 0x40}));
+    EXPECT_TRUE(keys.WaitForCount(1, test::kJackWait));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !monitor->Log()->toPlainText().isEmpty(); },
+                                static_cast<int>(test::kJackWait.count())));
+    const QString shown = monitor->Log()->toPlainText();
+    res::Item<QPushButton>(monitor, 1109)->click();  // Exit
 
     const auto received = keys.Received();
     ASSERT_EQ(received.size(), 1u);

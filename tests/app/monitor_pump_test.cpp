@@ -149,22 +149,14 @@ TEST(MonitorWindow, ShowsWhatThePassThroughHandles) {
     state.passThrough->Start();
     state.settings.WriteValue("MONITOR", "STATE", "1");
 
-    QString shown;
-    bool ran = false;
-    QTimer::singleShot(0, [&] {
-        QWidget* dlg = QApplication::activeModalWidget();
-        ASSERT_NE(dlg, nullptr);
-        ran = true;
-        EXPECT_EQ(dlg->objectName(), "CMonitorDlg");
-        EXPECT_TRUE(state.passThrough->MonitorLogging());
-        shell.midi->Deliver({0xB0, 0x4A, 0x40});
-        auto* log = res::Item<QPlainTextEdit>(dlg, 1004);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !log->toPlainText().isEmpty(); }, 5000));
-        shown = log->toPlainText();
-        res::Item<QPushButton>(dlg, 1109)->click();
-    });
-    RunMonitorDialog(nullptr, state);
-    ASSERT_TRUE(ran);
+    QWidget owner;
+    CMonitorDlg* dlg = ShowMonitorWindow(&owner, state);
+    EXPECT_EQ(dlg->objectName(), "CMonitorDlg");
+    EXPECT_TRUE(state.passThrough->MonitorLogging());
+    shell.midi->Deliver({0xB0, 0x4A, 0x40});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg->Log()->toPlainText().isEmpty(); }, 5000));
+    const QString shown = dlg->Log()->toPlainText();
+    res::Item<QPushButton>(dlg, 1109)->click();
     EXPECT_TRUE(shown.endsWith("    B0 4A 40       =>   B0 07 40       \n")) << shown.toStdString();
     // Closed, the window takes nothing more.
     EXPECT_FALSE(state.passThrough->MonitorLogging());
@@ -179,18 +171,12 @@ TEST(MonitorWindow, StoppedLoggingShowsNothing) {
     AppState& state = *shell.state;
     ASSERT_TRUE(state.ports->Start(nullptr));
     state.passThrough->Start();
-    QString shown = "unset";
-    QTimer::singleShot(0, [&] {
-        QWidget* dlg = QApplication::activeModalWidget();
-        ASSERT_NE(dlg, nullptr);
-        EXPECT_FALSE(state.passThrough->MonitorLogging());
-        shell.midi->Deliver({0x90, 0x3C, 0x40});
-        QTest::qWait(5 * EventPump::kIntervalMs);
-        shown = res::Item<QPlainTextEdit>(dlg, 1004)->toPlainText();
-        dlg->close();
-    });
-    RunMonitorDialog(nullptr, state);
-    EXPECT_EQ(shown, "");
+    QWidget owner;
+    CMonitorDlg* dlg = ShowMonitorWindow(&owner, state);
+    EXPECT_FALSE(state.passThrough->MonitorLogging());
+    shell.midi->Deliver({0x90, 0x3C, 0x40});
+    QTest::qWait(5 * EventPump::kIntervalMs);
+    EXPECT_EQ(dlg->Log()->toPlainText(), "");
     EXPECT_EQ(shell.midi->Sent().size(), 1u);  // forwarding does not depend on the monitor
 }
 
@@ -201,24 +187,14 @@ TEST(MonitorWindow, EntriesLeftAtClosingDoNotAppearAtTheNextOpening) {
     state.passThrough->Start();
     state.settings.WriteValue("MONITOR", "STATE", "1");
     // Closed in the same turn as the message came, before the window took it.
-    QTimer::singleShot(0, [&] {
-        QWidget* dlg = QApplication::activeModalWidget();
-        ASSERT_NE(dlg, nullptr);
-        shell.midi->Deliver({0x90, 0x3C, 0x40});
-        dlg->close();
-    });
-    RunMonitorDialog(nullptr, state);
+    QWidget owner;
+    CMonitorDlg* dlg = ShowMonitorWindow(&owner, state);
+    shell.midi->Deliver({0x90, 0x3C, 0x40});
+    dlg->close();
 
-    QString shown = "unset";
-    QTimer::singleShot(0, [&] {
-        QWidget* dlg = QApplication::activeModalWidget();
-        ASSERT_NE(dlg, nullptr);
-        QTest::qWait(5 * EventPump::kIntervalMs);
-        shown = res::Item<QPlainTextEdit>(dlg, 1004)->toPlainText();
-        dlg->close();
-    });
-    RunMonitorDialog(nullptr, state);
-    EXPECT_EQ(shown, "");
+    EXPECT_EQ(ShowMonitorWindow(&owner, state), dlg);  // the one window, opened again
+    QTest::qWait(5 * EventPump::kIntervalMs);
+    EXPECT_EQ(dlg->Log()->toPlainText(), "");
 }
 
 }  // namespace

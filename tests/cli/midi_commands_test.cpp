@@ -52,6 +52,7 @@ TEST(MidiCommands, BadArgumentsExitWithStatus2) {
         {"run", "--out", "-2"},
         {"run", "--bogus"},
         {"run", "--config"},
+        {"run", "--explain"},  // explains monitor lines: needs --monitor
         {"send-hex"},
         {"send-hex", "F0F7", "--out"},
         {"send-hex", "F0F7", "--out", "synth"},

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "midi/entry_activity.h"
 #include "support/counting_allocator.h"
 #include "support/mixed_stream.h"
 #include "tests/core/engine_harness.h"
@@ -36,6 +37,15 @@ TEST(EngineNoAllocationTest, LongMixedStreamAllocatesNothing) {
     curves.Of(CurveKind::Velocity).SetAll(WorkedExampleCurve());
     curves.Of(CurveKind::Touch).SetAll(CurvePoints{10, 200, 240, 20, 256, 256});
     TranslationEngine engine(table, curves);
+    // What the pass-through does with each decision: stamps the entries for the
+    // window's lights, and reads their codes for a monitor entry.
+    EntryActivity activity;
+    DecidingCodes codes;
+    const auto decided = [&](const TranslateResult& r) {
+        activity.Fire(r.decision);
+        codes = CodesOf(table, r.decision);
+        return r.outLength;
+    };
 
     uint8_t message[kMessageBufferSize];
     uint8_t work[kMessageBufferSize];
@@ -46,12 +56,12 @@ TEST(EngineNoAllocationTest, LongMixedStreamAllocatesNothing) {
         for (const auto& s : kMixedShorts) {
             std::memset(message, 0, sizeof message);
             std::memcpy(message, s, 3);
-            sent += engine.TranslateMessage(message, 4, work).outLength;
+            sent += decided(engine.TranslateMessage(message, 4, work));
         }
         for (int k = 0; k < 5; ++k) {
             std::memset(message, 0, sizeof message);
             std::memcpy(message, kMixedSysEx[k], kMixedSysExLength[k]);
-            sent += engine.TranslateMessage(message, kMixedSysExLength[k], work).outLength;
+            sent += decided(engine.TranslateMessage(message, kMixedSysExLength[k], work));
         }
         std::memset(message, 0x11, sizeof message);
         message[0] = 0xF0;
@@ -62,6 +72,7 @@ TEST(EngineNoAllocationTest, LongMixedStreamAllocatesNothing) {
 
     EXPECT_EQ(after, before);
     EXPECT_GT(sent, 0);
+    EXPECT_NE(activity.LastFired(EntryActivity::SlotOf(Entry::KNOB01)), 0u);
 }
 
 }  // namespace

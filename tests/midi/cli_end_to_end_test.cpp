@@ -110,6 +110,19 @@ TEST_F(CliOverJack, RunTranslatesShowsMonitorLinesAndStopsOnSigterm) {
     EXPECT_EQ(cli->Err().find("dropped"), std::string::npos);
 }
 
+TEST_F(CliOverJack, RunExplainEndsMonitorLinesWithTheDecidingEntry) {
+    dir.Write(dir.file("knob.cfg"), "[KNOB01]\nDATA=007\n");
+    auto cli = Start({"run", "--config", dir.file("knob.cfg"), "--monitor", "--explain"}, true);
+    ASSERT_TRUE(cli);
+    const size_t probes = WaitUntilLive(*cli, true);
+    const size_t probeLines = std::count(cli->Out().begin(), cli->Out().end(), '\n');
+    ASSERT_TRUE(client->Send({0xB0, 0x4A, 0x40}));
+    ASSERT_TRUE(cli->WaitForOutLines(probeLines + 1, kJackWait)) << cli->Err();
+    cli->Signal(SIGTERM);
+    EXPECT_EQ(cli->Wait(kJackWait), 0) << cli->Err();
+    EXPECT_EQ(cli->Out().substr(probes + 17), "    B0 4A 40       =>   B0 07 40 [KNOB01 007]\n");
+}
+
 TEST_F(CliOverJack, RunGoesOnWhenTheOutputIsNotThereYet) {
     auto cli = Start({"run", "--monitor", "--out", "nobody:in"}, false);
     ASSERT_TRUE(cli);

@@ -1,0 +1,58 @@
+#pragma once
+// Lights, for about a third of a second, the box of every entry that decided a
+// message just now: the knob's box when the knob moves, the key's box when a
+// note of the octave that Key Octave shows is played, the Channel box when it
+// moved a message. Reads the pass-through's entry activity at most 30 times a
+// second while the form is on the screen; hidden or minimised, it draws nothing.
+#include <QColor>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <array>
+
+#include "app/main_form_combos.h"
+#include "midi/entry_activity.h"
+
+class QComboBox;
+class QWidget;
+
+namespace ostrel {
+
+class EntryHighlight : public QObject {
+    Q_OBJECT
+  public:
+    // form: the main form with its combos (a child of it); activity: the
+    // pass-through's, which outlives the form.
+    EntryHighlight(const EntryActivity& activity, QWidget* form);
+
+    static constexpr int kPollMs = 34;  // fewer than 30 looks a second
+    static constexpr int kLitMs = 330;  // how long a box stays lit
+    // The background of a lit box.
+    static QColor LitColor() { return QColor(0xFF, 0xCC, 0x33); }
+
+    // Looks at the activity now and lights or darkens the boxes (the timer's work).
+    void Poll();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // Polls while the form is on the screen; otherwise every box goes dark.
+    void UpdateRunning();
+    // The activity slot whose light box i shows, or -1.
+    int SlotShownBy(int i) const;
+    void SetLit(int i, bool on);
+
+    const EntryActivity& activity_;
+    QWidget* form_;
+    QWidget* watchedWindow_ = nullptr;
+    QComboBox* octave_ = nullptr;
+    QTimer timer_;
+    QElapsedTimer clock_;
+    std::array<QComboBox*, kFormComboCount> combos_{};
+    std::array<bool, kFormComboCount> lit_{};
+    std::array<uint32_t, EntryActivity::kSlotCount> seen_{};
+    std::array<qint64, EntryActivity::kSlotCount> litUntil_{};  // on clock_, ms
+};
+
+}  // namespace ostrel

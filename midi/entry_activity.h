@@ -1,0 +1,45 @@
+#pragma once
+// When each entry of the table last decided a message, for the window's lights.
+// The MIDI thread stamps the entries of every message's decision with its own
+// clock, which ticks once per such message (no system call); the window reads
+// the stamps at its own pace and keeps the time it first saw a new one on its
+// own clock. One writer, any number of readers, no lock.
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+#include "core/assignment_table.h"
+#include "core/decision.h"
+
+namespace ostrel {
+
+class EntryActivity {
+  public:
+    // One slot per entry (KNOB01 .. CURVE, by Entry value), then one per note.
+    static constexpr int kSlotCount = kEntryCount + 128;
+    static constexpr int SlotOf(Entry e) { return static_cast<int>(e); }
+    static constexpr int NoteSlot(int note) { return kEntryCount + (note & 0x7F); }
+
+    // MIDI thread: the entries that recognised or changed this message fired now.
+    void Fire(const Decision& d) {
+        if (d.Empty()) return;
+        const uint32_t now = ++clock_;
+        if (d.entry != kNoEntry) Stamp(d.entry, now);
+        if (d.note != kNoNote) Stamp(NoteSlot(d.note), now);
+        if (d.changedBy & kByTouchCurve) Stamp(SlotOf(Entry::TOUCH), now);
+        if (d.changedBy & kByVelocityCurve) Stamp(SlotOf(Entry::CURVE), now);
+        if (d.changedBy & kByChannel) Stamp(SlotOf(Entry::CHANEL), now);
+    }
+
+    // Any thread: the MIDI thread's time of the slot's last firing; it changes
+    // whenever the slot fires again (0: not yet).
+    uint32_t LastFired(int slot) const { return fired_[slot].load(std::memory_order_relaxed); }
+
+  private:
+    void Stamp(int slot, uint32_t now) { fired_[slot].store(now, std::memory_order_relaxed); }
+
+    uint32_t clock_ = 0;  // MIDI thread only
+    std::array<std::atomic<uint32_t>, kSlotCount> fired_{};
+};
+
+}  // namespace ostrel

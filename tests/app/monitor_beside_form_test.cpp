@@ -1,0 +1,71 @@
+// The monitor stays open beside the form: a box changed meanwhile shows in the
+// next line, and the log's context item names the entry that decided each line.
+#include <QAction>
+#include <QMenu>
+#include <QPlainTextEdit>
+
+#include "app/event_pump.h"
+#include "app/monitor_dlg.h"
+#include "main_form_fixture.h"
+#include "res/template_monitor.h"
+
+namespace ostrel::test {
+namespace {
+
+class MonitorBesideForm : public MainFormTest {
+  protected:
+    void SetUp() override {
+        state->settings.WriteValue("MONITOR", "STATE", "1");
+        StartForm();
+        Button(res::kIdStart)->click();
+    }
+    CMonitorDlg* OpenMonitor() {
+        Button(res::kIdMonitor)->click();
+        return form->findChild<CMonitorDlg*>();
+    }
+    // The lines shown, without their 17 characters of time.
+    QStringList Lines(CMonitorDlg* dlg) const {
+        state->events->Drain();
+        QStringList lines = dlg->Log()->toPlainText().split(u'\n', Qt::SkipEmptyParts);
+        for (QString& line : lines) line.remove(0, 17);
+        return lines;
+    }
+};
+
+TEST_F(MonitorBesideForm, ABoxChangedWhileItIsOpenChangesTheNextLine) {
+    CMonitorDlg* dlg = OpenMonitor();
+    ASSERT_NE(dlg, nullptr);
+    midi->Deliver({0xB0, 0x4A, 0x40});
+    PickText(1046, "007");
+    midi->Deliver({0xB0, 0x4A, 0x40});
+    EXPECT_EQ(Lines(dlg), (QStringList{"    B0 4A 40       =>   B0 4A 40       ",
+                                       "    B0 4A 40       =>   B0 07 40       "}));
+}
+
+TEST_F(MonitorBesideForm, TheDecidingEntryItemAddsEntryNamesAndIsRemembered) {
+    CMonitorDlg* dlg = OpenMonitor();
+    std::unique_ptr<QMenu> menu(dlg->CreateLogMenu());
+    ASSERT_TRUE(menu->actions().contains(dlg->ExplainItem()));
+    EXPECT_EQ(dlg->ExplainItem()->text(), "Show the deciding entry");
+    EXPECT_FALSE(dlg->ExplainItem()->isChecked());
+
+    PickText(1046, "007");
+    midi->Deliver({0x90, 0x3C, 0x40});
+    state->events->Drain();  // shown before the item is checked
+    dlg->ExplainItem()->trigger();
+    EXPECT_EQ(Setting("MONITOR", "EXPLAIN"), "1");
+    midi->Deliver({0xB0, 0x4A, 0x40});
+    midi->Deliver({0xF6});  // decided by no entry: as without the item
+    EXPECT_EQ(Lines(dlg), (QStringList{"    90 3C 40       =>   90 3C 40       ",
+                                       "    B0 4A 40       =>   B0 07 40 [KNOB01 007]",
+                                       "    F6 00 00       =>   F6 00 00       "}));
+
+    res::Item<QPushButton>(dlg, res::kMonitorExitId)->click();
+    EXPECT_EQ(OpenMonitor(), dlg);
+    EXPECT_TRUE(dlg->ExplainItem()->isChecked());
+    midi->Deliver({0x90, 0x3C, 0x40});
+    EXPECT_EQ(Lines(dlg), QStringList{"    90 3C 40       =>   90 3C 40 [NOTE 3C ***]"});
+}
+
+}  // namespace
+}  // namespace ostrel::test
