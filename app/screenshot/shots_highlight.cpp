@@ -14,9 +14,9 @@
 #include "app/main_frame.h"
 #include "app/monitor_dlg.h"
 #include "app/screenshot/shot_registry.h"
-#include "store/settings_keys.h"
 #include "res/dialog_builder.h"
 #include "res/template_main_form.h"
+#include "store/settings_keys.h"
 
 namespace ostrel::shots {
 namespace {

@@ -63,7 +63,8 @@ TEST_F(JackClient, AMessageLeavesAtTheFrameAndInTheCycleItArrivedIn) {
         ASSERT_TRUE(client->WaitUntilPlayed(kJackWait));
         clean = client->Xruns() == xruns;
     }
-    if (!clean) GTEST_SKIP() << "the server reported xruns in every attempt: the machine is too busy";
+    if (!clean)
+        GTEST_SKIP() << "the server reported xruns in every attempt: the machine is too busy";
     ASSERT_TRUE(all) << synth.Received().size() << " arrived";
     EXPECT_EQ(synth.Received().front(), (Bytes{0xB0, 0x07, 0x00}));
     // Played and received frames, counted from the server's start, are equal:
@@ -155,7 +156,8 @@ TEST_F(JackClient, TablesReplacedUnderAStreamNeverMixAndLoseNothing) {
             ASSERT_TRUE(all) << got.size();
         }
     }
-    if (!clean) GTEST_SKIP() << "the server reported xruns in every attempt: the machine is too busy";
+    if (!clean)
+        GTEST_SKIP() << "the server reported xruns in every attempt: the machine is too busy";
     ASSERT_EQ(got.size(), static_cast<size_t>(kMessages));
     int fromA = 0, fromB = 0;
     for (int i = 0; i < kMessages; ++i) {

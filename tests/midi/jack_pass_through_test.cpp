@@ -207,7 +207,8 @@ TEST_F(JackPassThrough, BurstOfFiftyThousandMixedMessagesAtFullRateArrivesWholeA
             burst.size(), client->Xruns() != xruns ? std::chrono::seconds(1) : kBurstWait);
         clean = client->Xruns() == xruns;
     }
-    if (!clean) GTEST_SKIP() << "the server reported xruns in every attempt: the machine is too busy";
+    if (!clean)
+        GTEST_SKIP() << "the server reported xruns in every attempt: the machine is too busy";
     ASSERT_TRUE(whole) << "arrived: " << client->Received().size()
                        << ", xruns: " << client->Xruns();
     EXPECT_EQ(client->Received().size(), burst.size());
