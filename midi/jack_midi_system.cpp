@@ -47,7 +47,12 @@ class JackMidiSystem::CycleWriter final : public MidiWriter {
     bool Write(const uint8_t* bytes, size_t length) override {
         return jack_midi_event_write(buffer_, frame_, bytes, length) == 0;
     }
-    size_t Room() const override { return jack_midi_max_event_size(buffer_); }
+    // One byte short of what the buffer reports: PipeWire's JACK server (0.3.65)
+    // crashes the writer of an event of exactly that size.
+    size_t Room() const override {
+        const size_t largest = jack_midi_max_event_size(buffer_);
+        return largest > 0 ? largest - 1 : 0;
+    }
 
   private:
     void* buffer_;

@@ -57,6 +57,8 @@ trap stop_pipewire EXIT
 # PipeWire's JACK server meets every client, whatever server name it asks for;
 # the tests only need to know that a server runs for them.
 export JACK_DEFAULT_SERVER=pipewire-0
+# Tests that start a jackd server of their own know they cannot here.
+export OSTREL_ON_PIPEWIRE=1
 export JACK_NO_START_SERVER=1
 export OSTREL_MIDI_API=jack
 

@@ -107,7 +107,8 @@ TEST_F(JackClient, TheRememberedPortIsConnectedAgainWhenItsClientReturns) {
 
 TEST_F(JackClient, TheLargestEventPassesIntactAndALargerOneIsCountedNeverCut) {
     Connect();
-    const size_t largest = client->LargestEvent();
+    // One byte short of the whole port buffer (see the JACK system).
+    const size_t largest = client->LargestEvent() - 1;
     ASSERT_GT(largest, 1000u);
     Bytes fits(largest, 0x22), tooLarge(largest + 1, 0x33);
     fits.front() = tooLarge.front() = 0xF0;
