@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 
 #include "app/app_state.h"
+#include "app/code_box.h"
 #include "app/main_form.h"
 #include "curves/curve_library.h"
 #include "curves/gui/run_curve_dialog.h"
@@ -22,13 +23,8 @@ const char* CurveName(const CurveLibrary& library, int index) {
 
 }  // namespace
 
-void COstrelView::FillCurveCombos() {
-    FillCurveCombo(CurveKind::Velocity);
-    FillCurveCombo(CurveKind::Touch);
-}
-
-QComboBox* COstrelView::CurveCombo(CurveKind kind) const {
-    return ComboById(kind == CurveKind::Velocity ? kIdVelocityCurves : kIdTouchCurves);
+CodeBox* COstrelView::CurveCombo(CurveKind kind) const {
+    return BoxById(kind == CurveKind::Velocity ? kIdVelocityCurves : kIdTouchCurves);
 }
 
 void COstrelView::FillCurveCombo(CurveKind kind) {
@@ -40,10 +36,6 @@ void COstrelView::FillCurveCombo(CurveKind kind) {
     const QSignalBlocker block(combo);
     combo->clear();
     res::AddComboItems(combo, items);
-}
-
-void COstrelView::OnCurvePicked(const FormCombo& combo, const QString& itemText) {
-    UseCurveChoice(CurveKindOf(combo), itemText.toLatin1().constData());
 }
 
 // The box's curve goes into the dialog; afterwards the box lists the library
