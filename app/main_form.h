@@ -52,7 +52,7 @@ class COstrelView : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
-    // Picks and the codes shown (main_form_selection.cpp).
+    // Picks and the codes shown.
     void ConnectBox(int index);
     // Every box shows the beginning of its text, as a closed list does.
     void ShowTextStarts();
@@ -67,7 +67,7 @@ class COstrelView : public QWidget {
     void EnableUpperKeys(bool on);
     CodeBox* BoxById(int id) const;
 
-    // Showing a table and the File commands (main_form_files.cpp).
+    // Showing a table and the File commands.
     void SelectNewDefaults();
     // Reads the configuration file without a dialog and shows it; the file in
     // use is not changed. A missing or unreadable file gives the defaults.
@@ -81,7 +81,7 @@ class COstrelView : public QWidget {
     void RememberFileInUse();
     void UpdateTitle();
 
-    // Curve boxes (main_form_curves.cpp).
+    // Curve boxes.
     void FillCurveCombo(CurveKind kind);
     CodeBox* CurveCombo(CurveKind kind) const;
     void SelectCurvesInForce();
