@@ -9,10 +9,6 @@
 namespace ostrel {
 
 namespace {
-AppState* g_app = nullptr;
-}  // namespace
-
-namespace {
 
 // The MIDI system of this machine; JACK, which may still come, when the choice
 // in the environment is not one Ostrel knows (the reason is kept for the user).
@@ -37,9 +33,5 @@ AppState::~AppState() {
     passThrough.reset();
     midi.reset();
 }
-
-AppState& App() { return *g_app; }
-bool HasApp() { return g_app != nullptr; }
-void InstallApp(AppState* state) { g_app = state; }
 
 }  // namespace ostrel

@@ -8,6 +8,7 @@
 #include "curves/current_curve.h"
 #include "curves/curve_library.h"
 #include "midi/pass_through_state.h"
+#include "store/file_in_use.h"
 #include "store/ini_settings.h"
 
 namespace ostrel {
@@ -17,7 +18,6 @@ class MidiSystem;
 class PortKeeper;
 class EventPump;
 
-inline constexpr int kCfgNameSize = 256;
 // The window's client in the MIDI graph.
 inline constexpr const char* kMidiClientName = "Ostrel";
 
@@ -45,18 +45,11 @@ struct AppState {
     // dumps (the monitor window and the dump receive dialog register with it).
     std::unique_ptr<EventPump> events;
 
-    // The configuration file in use: full path and bare file name, both empty when none.
-    std::string currentCfgPath;
-    char currentCfgName[kCfgNameSize] = {};
+    // The configuration file in use (the title names it).
+    FileInUse fileInUse;
 
     // The directory that was current at start-up (the help page lives there).
     std::string programDirectory;
 };
-
-// The one AppState of the running program. Start-up installs it; code that is
-// handed an AppState& should use that instead.
-AppState& App();
-bool HasApp();
-void InstallApp(AppState* state);
 
 }  // namespace ostrel

@@ -37,7 +37,6 @@ class EventPump : public QObject {
     // Monitor lines name the entries that decided each message (from the next batch on).
     void SetMonitorExplain(bool on) { explain_ = on; }
     bool HasMonitorSink() const { return bool(monitorSink_); }
-    bool HasDumpSink() const { return bool(dumpSink_); }
 
     // Takes what the queue holds now (at most kMaxPerDrain records) and hands it on.
     // Returns the number of records taken.

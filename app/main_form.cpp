@@ -4,9 +4,10 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QShowEvent>
-#include <cstdio>
+#include <functional>
 
 #include "app/app_state.h"
+#include "app/code_box.h"
 #include "app/entry_highlight.h"
 #include "app/event_pump.h"
 #include "app/main_frame.h"
@@ -18,7 +19,6 @@
 #include "res/dialog_builder.h"
 #include "res/template_main_form.h"
 #include "res/ui_seam.h"
-#include "store/settings_keys.h"
 #include "sysex/gui/dump_receive_dlg.h"
 #include "sysex/gui/dump_send_dlg.h"
 #include "sysex/gui/sysex_send_report.h"
@@ -33,51 +33,52 @@ constexpr int kOpenedListWidth = 300;
 
 COstrelView::COstrelView(AppState& state, CMainFrame* frame, QWidget* parent)
     : QWidget(parent), state_(state), frame_(frame) {
-    res::BuildDialog(this, res::MainFormTemplate());
+    res::BuildDialog(this, res::MainFormTemplate(),
+                     [this](QWidget* parent) { return new CodeBox(lastItemText_, parent); });
     const auto table = FormCombos();
     for (int i = 0; i < kFormComboCount; ++i) {
-        QComboBox* combo = res::Item<QComboBox>(this, table[i].id);
-        combos_[i] = combo;
-        res::AddComboItems(combo, InitialItems(table[i]));
-        ConnectCombo(i);
+        boxes_[i] = res::Item<CodeBox>(this, table[i].id);
+        res::AddComboItems(boxes_[i], InitialItems(table[i]));
+        ConnectBox(i);
     }
     // The box of the control just moved lights up.
     new EntryHighlight(state_.passThrough->Activity(), this);
 
     start_ = res::Item<QPushButton>(this, res::kIdStart);
     stop_ = res::Item<QPushButton>(this, res::kIdStop);
-    connect(start_, &QPushButton::clicked, this, &COstrelView::OnStart);
-    connect(stop_, &QPushButton::clicked, this, &COstrelView::OnStop);
-    connect(res::Item<QPushButton>(this, res::kIdMonitor), &QPushButton::clicked, this,
-            &COstrelView::OnMonitor);
-
+    const auto onClick = [this](int id, auto handler) {
+        connect(res::Item<QPushButton>(this, id), &QPushButton::clicked, this, handler);
+    };
+    onClick(res::kIdStart, [this] { OnStart(); });
+    onClick(res::kIdStop, [this] { OnStop(); });
+    // The monitor stays open beside the form; a second click brings it to the front.
+    onClick(res::kIdMonitor, [this] { ShowMonitorWindow(this, state_); });
     // V.Curve and A.Touch open the velocity and touch curve dialogs.
-    connect(res::Item<QPushButton>(this, res::kIdVelocityCurveButton), &QPushButton::clicked, this,
-            &COstrelView::OnVelocityCurve);
-    connect(res::Item<QPushButton>(this, res::kIdTouchCurveButton), &QPushButton::clicked, this,
-            &COstrelView::OnTouchCurve);
+    onClick(res::kIdVelocityCurveButton, [this] { RunCurveDialogOf(CurveKind::Velocity); });
+    onClick(res::kIdTouchCurveButton, [this] { RunCurveDialogOf(CurveKind::Touch); });
 
     // The bulk dump dialogs live as long as the form; each click runs the same
-    // one again. The send dialog hands its message to the form.
+    // one again. The send dialog hands its message to the form, which sends it
+    // as one System Exclusive message and shows a refusal with itself as owner.
     dumpSendDlg_ = new CDumpSendDlg(this);
-    dumpSendDlg_->SetSendHandler([this](const std::string& hexDigits) { SendSysEx(hexDigits); });
+    dumpSendDlg_->SetSendHandler([this](const std::string& hexDigits) {
+        SendSysExText(this, *state_.passThrough, hexDigits);
+    });
     dumpReceiveDlg_ = new CDumpReceiveDlg(this);
-    connect(res::Item<QPushButton>(this, res::kIdBulkSend), &QPushButton::clicked, this,
-            &COstrelView::OnBulkSend);
-    connect(res::Item<QPushButton>(this, res::kIdBulkReceive), &QPushButton::clicked, this,
-            &COstrelView::OnBulkReceive);
+    onClick(res::kIdBulkSend, [this] { dumpSendDlg_->exec(); });
+    onClick(res::kIdBulkReceive, [this] { RunBulkReceive(); });
 
     if (frame_) {
-        const std::pair<int, void (COstrelView::*)()> commands[] = {
-            {kCmdFileNew, &COstrelView::OnFileNew},
-            {kCmdFileOpen, &COstrelView::OnFileOpen},
-            {kCmdFileSave, &COstrelView::OnFileSave},
-            {kCmdFileSaveAs, &COstrelView::OnFileSaveAs},
-            {kCmdMidiDriver, &COstrelView::OnMidiDriver},
+        const std::pair<int, std::function<void()>> commands[] = {
+            {kCmdFileNew, [this] { OnFileNew(); }},
+            {kCmdFileOpen, [this] { OnFileOpen(); }},
+            {kCmdFileSave, [this] { OnFileSave(); }},
+            {kCmdFileSaveAs, [this] { OnFileSaveAs(); }},
+            {kCmdMidiDriver, [this] { RunMidiDriverDialog(this, state_); }},
         };
-        for (const auto& [id, slot] : commands)
+        for (const auto& [id, handler] : commands)
             if (QAction* action = frame_->Command(id))
-                connect(action, &QAction::triggered, this, slot);
+                connect(action, &QAction::triggered, this, handler);
         connect(frame_, &CMainFrame::ExitConfirmed, this, &COstrelView::ShutDown);
     }
 }
@@ -95,17 +96,14 @@ void COstrelView::InitialUpdate() {
 
     // The pass-through never runs before the user presses Start.
     OnStop();
-    for (QComboBox* combo : combos_) res::WidenOpenList(combo, kOpenedListWidth);
-    FillCurveCombos();
+    for (QComboBox* box : boxes_) res::WidenOpenList(box, kOpenedListWidth);
+    FillCurveCombo(CurveKind::Velocity);
+    FillCurveCombo(CurveKind::Touch);
 
-    const RememberedFile remembered = ReadRememberedFile(state_.settings);
-    if (!remembered.name.empty()) {
-        // The remembered file is the file in use even when it cannot be read now,
-        // so that the next Save creates it there.
-        std::snprintf(state_.currentCfgName, sizeof state_.currentCfgName, "%s",
-                      remembered.name.c_str());
-        state_.currentCfgPath = remembered.path;
-        LoadConfig(state_.currentCfgPath);
+    // The remembered file is the file in use even when it cannot be read now,
+    // so that the next Save creates it there.
+    if (state_.fileInUse.Recall(state_.settings)) {
+        LoadConfig(state_.fileInUse.Path());
     } else {
         // No file remembered, or a name without its path: nothing to reopen.
         OnFileNew();
@@ -143,18 +141,7 @@ void COstrelView::OnStop() {
     state_.passThrough->Stop();
 }
 
-// The monitor stays open beside the form; a second click brings it to the front.
-void COstrelView::OnMonitor() { ShowMonitorWindow(this, state_); }
-
-void COstrelView::OnMidiDriver() { RunMidiDriverDialog(this, state_); }
-
-void COstrelView::OnVelocityCurve() { RunCurveDialogOf(CurveKind::Velocity); }
-
-void COstrelView::OnTouchCurve() { RunCurveDialogOf(CurveKind::Touch); }
-
-void COstrelView::OnBulkSend() { dumpSendDlg_->exec(); }
-
-void COstrelView::OnBulkReceive() {
+void COstrelView::RunBulkReceive() {
     // While the dialog is open the pass-through queues the dumps it receives, and
     // the event pump hands them to the dialog on this thread: the MIDI thread
     // never waits for the window. Records left over from an earlier opening are
@@ -170,24 +157,10 @@ void COstrelView::OnBulkReceive() {
     events.SetDumpSink({});
 }
 
-void COstrelView::SendSysEx(const std::string& hexDigits) {
-    SendSysExText(this, *state_.passThrough, hexDigits);
-}
-
 void COstrelView::UpdateTitle() {
     if (frame_) frame_->UpdateTitle();
 }
 
-QComboBox* COstrelView::ComboById(int id) const {
-    const int i = IndexOf(id);
-    return i < 0 ? nullptr : combos_[i];
-}
-
-int COstrelView::IndexOf(int id) const {
-    const auto table = FormCombos();
-    for (int i = 0; i < kFormComboCount; ++i)
-        if (table[i].id == id) return i;
-    return -1;
-}
+CodeBox* COstrelView::BoxById(int id) const { return res::Item<CodeBox>(this, id); }
 
 }  // namespace ostrel

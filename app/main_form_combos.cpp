@@ -101,12 +101,6 @@ constexpr std::array<FormCombo, kFormComboCount> kCombos = {{
 
 std::span<const FormCombo> FormCombos() { return kCombos; }
 
-const FormCombo* FindFormCombo(int id) {
-    for (const FormCombo& c : kCombos)
-        if (c.id == id) return &c;
-    return nullptr;
-}
-
 int KeyComboId(int key) {
     for (const FormCombo& c : kCombos)
         if (c.role == ComboRole::Key && c.key == key) return c.id;

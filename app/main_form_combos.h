@@ -43,8 +43,6 @@ inline constexpr int kIdMasterFaderUpper = 1084;  // row "VOL  1-8"
 inline constexpr int kIdMasterFaderLower = 1043;  // row "VOL  9-16"
 
 std::span<const FormCombo> FormCombos();
-// The row of combo id, or nullptr.
-const FormCombo* FindFormCombo(int id);
 // Id of the key combo for key k (C = 0 .. B = 11).
 int KeyComboId(int key);
 

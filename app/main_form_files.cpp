@@ -2,17 +2,15 @@
 // showing a whole table on the form.
 #include <QComboBox>
 #include <QSignalBlocker>
-#include <algorithm>
-#include <cstring>
 
 #include "app/app_state.h"
+#include "app/code_box.h"
 #include "app/main_form.h"
 #include "midi/pass_through.h"
 #include "res/dialog_builder.h"
 #include "res/ui_seam.h"
 #include "store/config_file.h"
 #include "store/display_text.h"
-#include "store/settings_keys.h"
 
 namespace ostrel {
 namespace {
@@ -36,16 +34,15 @@ void COstrelView::OnFileNew() {
     AssignmentTable defaults;
     PublishTable(defaults);
     SelectCurvesInForce();
-    std::memset(state_.currentCfgName, 0, sizeof state_.currentCfgName);
-    state_.currentCfgPath.clear();
+    state_.fileInUse.Forget();
     UpdateTitle();
 }
 
 void COstrelView::SelectNewDefaults() {
     const auto table = FormCombos();
     for (int i = 0; i < kFormComboCount; ++i) {
-        const QSignalBlocker block(combos_[i]);
-        combos_[i]->setCurrentIndex(NewDefaultIndex(table[i]));
+        const QSignalBlocker block(boxes_[i]);
+        boxes_[i]->setCurrentIndex(NewDefaultIndex(table[i]));
     }
     // Octave 0 has all twelve keys.
     octaveShown_ = 0;
@@ -78,7 +75,6 @@ void COstrelView::ShowTable() {
 }
 
 void COstrelView::OnFileOpen() {
-    SaveDisplay();
     const res::FileChoice choice = res::Ui().ChooseFile(this, OpenDialog());
     if (!choice.ok) return;
     // The dialog only offers existing files; one that cannot be read now would
@@ -98,9 +94,10 @@ void COstrelView::OnFileOpen() {
 }
 
 void COstrelView::OnFileSave() {
-    QString path = QString::fromLocal8Bit(state_.currentCfgPath.c_str());
-    QString name = QString::fromLocal8Bit(state_.currentCfgName);
-    if (state_.currentCfgName[0] == '\0' || path.isEmpty()) {
+    const FileInUse& file = state_.fileInUse;
+    QString path = QString::fromLocal8Bit(file.Path().c_str());
+    QString name = QString::fromLocal8Bit(file.Name().c_str());
+    if (file.SaveNeedsChoice()) {
         const res::FileChoice choice = res::Ui().ChooseFile(this, SaveDialog());
         if (!choice.ok) return;
         path = choice.fullPath;
@@ -117,9 +114,7 @@ void COstrelView::OnFileSaveAs() {
     const res::FileChoice choice = res::Ui().ChooseFile(this, SaveDialog());
     if (!choice.ok) return;
     if (!SaveTo(choice.fullPath)) return;
-    // Without a file in use the copy becomes it; otherwise the file in use stays
-    // what the title, the next Save and the next start work with.
-    if (state_.currentCfgName[0] == '\0') {
+    if (state_.fileInUse.SaveAsTakesCopy()) {
         UseFile(choice.fullPath, choice.fileName);
         RememberFileInUse();
     }
@@ -134,23 +129,13 @@ bool COstrelView::SaveTo(const QString& fullPath) {
 }
 
 void COstrelView::UseFile(const QString& fullPath, const QString& fileName) {
-    state_.currentCfgPath = fullPath.toLocal8Bit().toStdString();
-    std::memset(state_.currentCfgName, 0, sizeof state_.currentCfgName);
-    const QByteArray name = fileName.toLocal8Bit();
-    std::memcpy(state_.currentCfgName, name.constData(),
-                std::min<size_t>(name.size(), sizeof state_.currentCfgName - 1));
+    state_.fileInUse.Use(fullPath.toLocal8Bit().toStdString(),
+                         fileName.toLocal8Bit().toStdString());
 }
 
 void COstrelView::RememberFileInUse() {
-    // One write that is refused as a whole: a path the settings cannot hold
-    // leaves the file remembered before it, name and path together, for the
-    // next start.
-    const StoreResult result =
-        WriteRememberedFile(state_.settings, state_.currentCfgPath, state_.currentCfgName);
-    const QString path = QString::fromLocal8Bit(state_.currentCfgPath.c_str());
-    if (result == StoreResult::Ok || path == unrememberedPath_) return;
-    // Said once for each path, not at every Save to it.
-    unrememberedPath_ = path;
+    const StoreResult result = state_.fileInUse.Remember(state_.settings);
+    if (result == StoreResult::Ok || !state_.fileInUse.FirstRefusalOfPath()) return;
     const QString reason =
         result == StoreResult::TooLong
             ? QStringLiteral("its path is longer than the settings file can hold (255 bytes).")
@@ -159,7 +144,7 @@ void COstrelView::RememberFileInUse() {
             : QStringLiteral("the settings file could not be written.");
     ShowError(this, QStringLiteral("This file cannot be remembered for the next start: %1\n%2\n"
                                    "The next start opens the file remembered before.")
-                        .arg(reason, path));
+                        .arg(reason, QString::fromLocal8Bit(state_.fileInUse.Path().c_str())));
 }
 
 }  // namespace ostrel

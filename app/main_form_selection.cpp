@@ -1,17 +1,16 @@
-// The combos' behaviour: a pick in a list writes the table, Key Octave chooses the
-// twelve notes that the key combos show, and typed text is completed to a list
-// item without ever reaching the table: once typing ends the combo shows the
-// choice in force again.
-#include <QAbstractItemView>
-#include <QComboBox>
-#include <QCoreApplication>
-#include <QFocusEvent>
-#include <QKeyEvent>
+// Picks in the boxes: a pick in a list writes the table, Key Octave chooses the
+// twelve notes that the key boxes show. Typed text is the boxes' own; once
+// typing ends a box shows the choice in force again. The two curve boxes list
+// the default item and each library curve; a pick, a curve dialog or a table
+// shown by New, Open and the start selects the curve in force.
 #include <QLineEdit>
 #include <QSignalBlocker>
 
 #include "app/app_state.h"
+#include "app/code_box.h"
 #include "app/main_form.h"
+#include "curves/curve_library.h"
+#include "curves/gui/run_curve_dialog.h"
 #include "res/dialog_builder.h"
 #include "res/item_lists.h"
 #include "store/display_text.h"
@@ -23,119 +22,21 @@ QString CodeText(const AssignmentCode& code) {
     return QString::fromStdString(DisplayText(code.text));
 }
 
-// The popup is open while its list view is visible.
-bool ListIsOpen(const QComboBox* combo) { return combo->view()->isVisible(); }
+const char* CurveName(const CurveLibrary& library, int index) {
+    return library.entries[index].name;
+}
 
 }  // namespace
 
-void COstrelView::ConnectCombo(int index) {
-    QComboBox* combo = combos_[index];
-    // The form completes typed text itself (step by step, as the user types), so
-    // Qt's own inline completer stays out of the way.
-    combo->setCompleter(nullptr);
-    connect(combo, &QComboBox::activated, this, [this, index](int item) {
+void COstrelView::ConnectBox(int index) {
+    CodeBox* box = boxes_[index];
+    connect(box, &QComboBox::activated, this, [this, index](int item) {
         if (item < 0) return;
-        OnComboPicked(index, item);
+        OnBoxPicked(index, item);
         ShowTextStarts();
     });
-    connect(combo->lineEdit(), &QLineEdit::textEdited, this,
-            [this, index](const QString& text) { OnComboTextEdited(index, text); });
-    // Return in the edit field would turn a typed text into a pick; typed text
-    // must never reach the table, so the key is taken here (the combo passes its
-    // keys on to the edit field).
-    combo->installEventFilter(this);
-    combo->lineEdit()->installEventFilter(this);
-    // Typing while the list is open goes to the edit field, as in a drop-down
-    // combo whose list never takes the keyboard; opening the list selects the
-    // whole text so that the first key replaces it.
-    combo->view()->installEventFilter(this);
-    combo->view()->parentWidget()->installEventFilter(this);
-}
-
-bool COstrelView::eventFilter(QObject* watched, QEvent* event) {
-    for (int index = 0; index < kFormComboCount; ++index) {
-        QComboBox* combo = combos_[index];
-        QLineEdit* edit = combo->lineEdit();
-        if ((watched == edit || watched == combo) && event->type() == QEvent::ShortcutOverride) {
-            // The frame's keys come before the edit field's own, as its accelerators
-            // did: Ctrl+A is Save As here too, not "select all".
-            const auto* key = static_cast<QKeyEvent*>(event);
-            return key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_A);
-        }
-        if ((watched == edit || watched == combo) && event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
-            // Return ends the typing: it never turns typed text into a pick.
-            ShowChoiceInForce(index);
-            return true;
-        }
-        if (watched == combo && event->type() == QEvent::FocusOut &&
-            static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
-            ShowChoiceInForce(index);  // typing ends when the combo loses the focus
-            return false;
-        }
-        if (watched == combo->view()->parentWidget() && event->type() == QEvent::Show) {
-            listRowFromTyping_ = -1;
-            edit->setSelection(edit->text().size(), -edit->text().size());
-            return false;
-        }
-        if (watched == combo->view()->parentWidget() && event->type() == QEvent::Hide) {
-            // The list closes: typing in it has ended. A pick from the list is
-            // written after this and then shows itself.
-            ShowChoiceInForce(index);
-            return false;
-        }
-        const bool keyPress = event->type() == QEvent::KeyPress;
-        if (watched == combo->view() && (keyPress || event->type() == QEvent::ShortcutOverride)) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-                // The row that typing highlighted is no pick: Return only closes
-                // the list, so typed text never reaches the table. A row the user
-                // moved to is picked as usual. (The list acts on the key's
-                // shortcut check, which comes before the key press itself.)
-                if (!ListIsOpen(combo)) return true;
-                if (listRowFromTyping_ < 0 ||
-                    combo->view()->currentIndex().row() != listRowFromTyping_)
-                    return false;
-                listRowFromTyping_ = -1;
-                combo->hidePopup();
-                key->accept();
-                return true;
-            }
-            if (!keyPress) return false;
-            const bool typing = key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
-                                (!key->text().isEmpty() && key->text().at(0).isPrint());
-            if (!typing) {
-                listRowFromTyping_ = -1;  // the user moves in the list
-                return false;
-            }
-            QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text());
-            QCoreApplication::sendEvent(edit, &copy);
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void COstrelView::SaveDisplay() {
-    for (int i = 0; i < kFormComboCount; ++i) display_[i] = combos_[i]->currentText();
-}
-
-void COstrelView::LoadDisplay() {
-    for (int i = 0; i < kFormComboCount; ++i) ShowText(combos_[i], display_[i]);
-    ShowTextStarts();
-}
-
-void COstrelView::ShowText(QComboBox* combo, const QString& text) {
-    if (text.isEmpty()) {
-        // An empty text begins no item: the combo shows nothing rather than its
-        // first item, which would claim a choice the table does not hold.
-        const QSignalBlocker block(combo);
-        combo->setCurrentIndex(-1);
-        combo->setEditText(QString());
-    } else {
-        res::LoadComboText(combo, text);
-    }
+    connect(box, &CodeBox::TypingEnded, this, [this, index] { ShowChoiceInForce(index); });
+    connect(box, &CodeBox::TextCompleted, this, &COstrelView::ShowTextStarts);
 }
 
 AssignmentCode COstrelView::CodeInForce(const FormCombo& combo) const {
@@ -145,72 +46,67 @@ AssignmentCode COstrelView::CodeInForce(const FormCombo& combo) const {
 
 void COstrelView::ShowChoiceInForce(int index) {
     const FormCombo& c = FormCombos()[index];
-    QComboBox* combo = combos_[index];
+    CodeBox* box = boxes_[index];
     if (c.role == ComboRole::KeyOctave) {
-        const QSignalBlocker block(combo);
-        combo->setCurrentIndex(octaveShown_);
+        const QSignalBlocker block(box);
+        box->setCurrentIndex(octaveShown_);
     } else if (c.role != ComboRole::Key || NoteIndex(octaveShown_, c.key) <= 127) {
         // (The keys past G10 of the top octave are disabled and keep their text.)
-        ShowText(combo, CodeText(ListFormOf(CodeInForce(c))));
+        box->ShowText(CodeText(ListFormOf(CodeInForce(c))));
     }
-    combo->lineEdit()->setCursorPosition(0);
+    box->lineEdit()->setCursorPosition(0);
 }
 
 void COstrelView::ShowTextStarts() {
-    for (QComboBox* combo : combos_) combo->lineEdit()->setCursorPosition(0);
+    for (QComboBox* box : boxes_) box->lineEdit()->setCursorPosition(0);
 }
 
-void COstrelView::OnComboPicked(int index, int item) {
+void COstrelView::OnBoxPicked(int index, int item) {
     const FormCombo& combo = FormCombos()[index];
-    if (combo.role == ComboRole::KeyOctave) {
-        OnOctavePicked(item);
-        return;
-    }
-    SaveDisplay();
-    const QString text = combos_[index]->itemText(item);
+    const QString text = boxes_[index]->itemText(item);
     const QByteArray bytes = text.toLatin1();
     switch (combo.role) {
         case ComboRole::Entry:
             state_.table.SetFromItemText(combo.entry, bytes.constData());
             break;
         case ComboRole::MasterFader: {
-            // Both master fader combos edit VOLM and always show the same item.
+            // Both master fader boxes edit VOLM and always show the same item.
             const int other =
                 combo.id == kIdMasterFaderUpper ? kIdMasterFaderLower : kIdMasterFaderUpper;
-            QComboBox* mirror = ComboById(other);
+            QComboBox* mirror = BoxById(other);
             const QSignalBlocker block(mirror);
             mirror->setCurrentIndex(item);
             state_.table.SetFromItemText(Entry::VOLM, bytes.constData());
             break;
         }
         case ComboRole::Key: {
-            // The cell of the octave the key combos show, whatever text is typed
+            // The cell of the octave the key boxes show, whatever text is typed
             // into Key Octave meanwhile.
             const int note = NoteIndex(octaveShown_, combo.key);
             if (note <= 127) state_.table.SetNoteFromItemText(note, bytes.constData());
             break;
         }
         case ComboRole::Curve:
-            OnCurvePicked(combo, text);
+            UseCurveChoice(CurveKindOf(combo), bytes.constData());
             break;
         case ComboRole::KeyOctave:
+            OnOctavePicked(item);
             break;
     }
 }
 
 void COstrelView::OnOctavePicked(int octave) {
-    SaveDisplay();
     if (octave < 0 || octave > res::kTopOctave) return;
     octaveShown_ = octave;
     EnableUpperKeys(true);
     const int keys = octave == res::kTopOctave ? 8 : kKeyCount;  // C10..G10: notes 120..127
     for (int k = 0; k < keys; ++k)
-        ShowCodeByIndex(ComboById(KeyComboId(k)), state_.table.GetNote(NoteIndex(octave, k)));
+        ShowCodeByIndex(BoxById(KeyComboId(k)), state_.table.GetNote(NoteIndex(octave, k)));
     if (octave == res::kTopOctave) EnableUpperKeys(false);
 }
 
 void COstrelView::EnableUpperKeys(bool on) {
-    for (int k = 8; k < kKeyCount; ++k) ComboById(KeyComboId(k))->setEnabled(on);
+    for (int k = 8; k < kKeyCount; ++k) BoxById(KeyComboId(k))->setEnabled(on);
 }
 
 void COstrelView::ShowCodeByIndex(QComboBox* combo, const AssignmentCode& code) {
@@ -225,29 +121,46 @@ void COstrelView::ShowCodeByIndex(QComboBox* combo, const AssignmentCode& code) 
     }
 }
 
-void COstrelView::OnComboTextEdited(int index, const QString& text) {
-    SaveDisplay();
-    QComboBox* combo = combos_[index];
-    // While the list is open it follows the typed text to the first item that
-    // begins with it; while it is closed typing selects nothing.
-    const int item =
-        ListIsOpen(combo) && !text.isEmpty() ? res::FindItemWithPrefix(combo, text) : -1;
-    if (item < 0) {
-        display_[index] = lastItemText_;
-    } else {
-        display_[index] = combo->itemText(item);
-        lastItemText_ = display_[index];
-    }
-    LoadDisplay();
-    listRowFromTyping_ = -1;
-    if (ListIsOpen(combo) && combo->currentIndex() >= 0) {
-        combo->view()->setCurrentIndex(combo->model()->index(combo->currentIndex(), 0));
-        listRowFromTyping_ = combo->currentIndex();
-    }
-    // The completed text is selected, so the next key replaces it; the caret
-    // stays at its start, so the text shows from its beginning.
-    const int length = combo->lineEdit()->text().size();
-    combo->lineEdit()->setSelection(length, -length);
+CodeBox* COstrelView::CurveCombo(CurveKind kind) const {
+    return BoxById(kind == CurveKind::Velocity ? kIdVelocityCurves : kIdTouchCurves);
+}
+
+void COstrelView::FillCurveCombo(CurveKind kind) {
+    QComboBox* combo = CurveCombo(kind);
+    const CurveLibrary& library = state_.curveLibraries.Of(kind);
+    QStringList items{QString::fromLatin1(res::kDefaultCurveItem)};
+    for (int i = 0; i < library.count && i < kCurveSlots; ++i)
+        items << res::CurveItem(i, QString::fromStdString(DisplayText(CurveName(library, i))));
+    const QSignalBlocker block(combo);
+    combo->clear();
+    res::AddComboItems(combo, items);
+}
+
+// The box's curve goes into the dialog; afterwards the box lists the library
+// again, and the curve the dialog ended with becomes the choice exactly as a pick
+// in the box makes it: so the box, CURVE / TOUCH and the curve in force agree,
+// and Save stores the curve that plays.
+void COstrelView::RunCurveDialogOf(CurveKind kind) {
+    const QString id = RunCurveDialog(this, kind, CurveCombo(kind)->currentText(),
+                                      {state_.settings, state_.curves, state_.curveLibraries});
+    FillCurveCombo(kind);
+    UseCurveChoice(kind, id.toLatin1().constData());
+}
+
+void COstrelView::UseCurveChoice(CurveKind kind, const char* code) {
+    const CurveId choice = CurveChoiceIn(state_.curveLibraries.Of(kind), code);
+    state_.table.Set(kind == CurveKind::Velocity ? Entry::CURVE : Entry::TOUCH, choice.text);
+    SelectCurve(kind, choice, state_.curveLibraries, state_.curves);
+    QComboBox* combo = CurveCombo(kind);
+    res::LoadComboText(combo, QString::fromLatin1(choice.text));
+    combo->lineEdit()->setCursorPosition(0);
+}
+
+// The table's CURVE and TOUCH become the curves in force, so that what the curve
+// boxes show is what the pass-through maps with.
+void COstrelView::SelectCurvesInForce() {
+    UseCurveChoice(CurveKind::Velocity, state_.table.Get(Entry::CURVE).text);
+    UseCurveChoice(CurveKind::Touch, state_.table.Get(Entry::TOUCH).text);
 }
 
 }  // namespace ostrel

@@ -124,7 +124,7 @@ QString CMainFrame::TitleFor(const char* cfgName) {
         .arg(QString::fromLatin1(kFrameTitle), name.isEmpty() ? QStringLiteral("default") : name);
 }
 
-void CMainFrame::UpdateTitle() { setWindowTitle(TitleFor(state_.currentCfgName)); }
+void CMainFrame::UpdateTitle() { setWindowTitle(TitleFor(state_.fileInUse.Name().c_str())); }
 
 void CMainFrame::OnReadMe() {
     // The start directory first, whatever the current directory is now; an installed

@@ -44,7 +44,6 @@ COstrelApp::COstrelApp(Options options) : options_(std::move(options)) {}
 
 COstrelApp::~COstrelApp() {
     frame_.reset();  // the main form goes with it and closes the ports
-    if (HasApp() && &App() == state_.get()) InstallApp(nullptr);
     state_.reset();
 }
 
@@ -91,8 +90,6 @@ bool COstrelApp::InitInstance() {
             std::fprintf(stderr, "ostrel: cannot create the lock file %s\n", lockPath.c_str());
             return false;
     }
-    InstallApp(state_.get());
-
     frame_ = std::make_unique<CMainFrame>(state);
     frame_->SetMainForm(new COstrelView(state, frame_.get()));
     PlaceFrame(frame_.get());

@@ -66,7 +66,7 @@ QRect PixelRect(const DialogItem& it) {
                  DluToPixelsY(it.height));
 }
 
-QWidget* MakeItem(QWidget* parent, const DialogItem& it) {
+QWidget* MakeItem(QWidget* parent, const DialogItem& it, const ComboMaker& makeCombo) {
     const QString text = QString::fromLatin1(it.text ? it.text : "");
     switch (it.kind) {
         case ItemKind::PushButton:
@@ -92,7 +92,7 @@ QWidget* MakeItem(QWidget* parent, const DialogItem& it) {
             return g;
         }
         case ItemKind::ComboBox: {
-            auto* c = new QComboBox(parent);
+            QComboBox* c = makeCombo ? makeCombo(parent) : new QComboBox(parent);
             c->setEditable(!(it.flags & kDropDownList));
             c->setInsertPolicy(QComboBox::NoInsert);
             c->setMaxVisibleItems(qMax(4, it.height / 8));
@@ -151,14 +151,14 @@ QFont TemplateFont(const DialogFont& font) {
     return f;
 }
 
-void BuildDialog(QWidget* target, const DialogTemplate& tmpl) {
+void BuildDialog(QWidget* target, const DialogTemplate& tmpl, const ComboMaker& makeCombo) {
     target->setObjectName(QString::fromLatin1(tmpl.className));
     target->setWindowTitle(QString::fromLatin1(tmpl.caption ? tmpl.caption : ""));
     target->setFont(TemplateFont(tmpl.font));
     target->setFixedSize(DluToPixelsX(tmpl.width), DluToPixelsY(tmpl.height));
     QList<QWidget*> groups;
     for (const DialogItem& it : tmpl.items) {
-        QWidget* w = MakeItem(target, it);
+        QWidget* w = MakeItem(target, it, makeCombo);
         if (!w) continue;
         if (it.id > 0) w->setObjectName(QString::number(it.id));
         QRect r = PixelRect(it);

@@ -2,6 +2,7 @@
 // Builds the widgets of a dialog template into a widget, and finds them again.
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 #include "res/dialog_template.h"
 
@@ -17,7 +18,9 @@ namespace ostrel::res {
 // their height is that of a closed combo, the template height is the list's; a
 // wheel changes them only while they have the focus, and their tooltip is the
 // text they show. Group box captions lie across the frame's top line.
-void BuildDialog(QWidget* target, const DialogTemplate& tmpl);
+// makeCombo, when given, creates the combo boxes (of the class the dialog needs).
+using ComboMaker = std::function<QComboBox*(QWidget* parent)>;
+void BuildDialog(QWidget* target, const DialogTemplate& tmpl, const ComboMaker& makeCombo = {});
 
 // The font that stands for a template font at the fixed base units.
 QFont TemplateFont(const DialogFont& font);

@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     state.settings.WriteValue(ostrel::kDevicesSection, ostrel::kInputNameKey, "VQ Keyboard:MIDI 1");
     state.settings.WriteValue(ostrel::kDevicesSection, ostrel::kOutputNameKey,
                               "FluidSynth:midi_00");
-    std::strcpy(state.currentCfgName, "midi.cfg");
+    state.fileInUse.Use("", "midi.cfg");
 
     bool ok = true;
     ostrel::CMainFrame frame(state);

@@ -130,7 +130,7 @@ TEST_F(MainFormFiles, NewShowsTheDefaultsAndEndsTheUseOfTheFile) {
     // Octave 0 is shown with all twelve keys.
     EXPECT_TRUE(Combo(1067)->isEnabled());
     EXPECT_EQ(Title(), kDefaultTitle);
-    EXPECT_EQ(state->currentCfgPath, "");
+    EXPECT_EQ(state->fileInUse.Path(), "");
     // New does not touch the settings: the next start reopens the file.
     EXPECT_EQ(Setting("SYSTEM", "FILENAME"), "kept.cfg");
 }
@@ -383,7 +383,7 @@ TEST_F(MainFormStart, ANameWithoutItsPathStartsWithTheDefaults) {
     state->settings.WriteValue("SYSTEM", "FILENAME", "orphan.cfg");
     StartForm();
     EXPECT_EQ(Title(), kDefaultTitle);
-    EXPECT_EQ(state->currentCfgName[0], '\0');
+    EXPECT_EQ(state->fileInUse.Name(), "");
 }
 
 }  // namespace

@@ -53,10 +53,10 @@ TEST_F(FrameTest, TitleNamesTheConfigurationFileInUse) {
     EXPECT_EQ(CMainFrame::TitleFor(""), "DO Darivu v1.0 beta   [default]");
     EXPECT_EQ(CMainFrame::TitleFor("midi.cfg"), "DO Darivu v1.0 beta   [midi.cfg]");
     EXPECT_EQ(frame.windowTitle(), "DO Darivu v1.0 beta   [default]");
-    std::strcpy(shell.state->currentCfgName, "live set.cfg");
+    shell.state->fileInUse.Use("/sets/live set.cfg", "live set.cfg");
     frame.UpdateTitle();
     EXPECT_EQ(frame.windowTitle(), "DO Darivu v1.0 beta   [live set.cfg]");
-    shell.state->currentCfgName[0] = '\0';
+    shell.state->fileInUse.Forget();
     frame.UpdateTitle();
     EXPECT_EQ(frame.windowTitle(), "DO Darivu v1.0 beta   [default]");
 }

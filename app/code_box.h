@@ -1,0 +1,44 @@
+#pragma once
+// A combo box of the main form that edits one code. Picks from its list are the
+// form's business; typed text is the box's own: it is completed to a list item
+// while the list is open, and never turns into a pick. Once typing ends (Return,
+// the list closing, the focus leaving) the box says so, and the form shows the
+// code in force again.
+#include <QComboBox>
+
+class QKeyEvent;
+
+namespace ostrel {
+
+class CodeBox : public QComboBox {
+    Q_OBJECT
+  public:
+    // lastItemText: the text that typed text was last completed to, shared by
+    // all boxes of a form: typing in a closed box brings back the text last
+    // completed in any box.
+    CodeBox(QString& lastItemText, QWidget* parent);
+
+    // An empty text selects nothing; any other selects the item it begins, or is
+    // shown as it is.
+    void ShowText(const QString& text);
+
+  signals:
+    // Typing has ended: the box should show the code in force again.
+    void TypingEnded();
+    // Typed text has been completed and shown.
+    void TextCompleted();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void OnTextEdited(const QString& text);
+    bool FilterListKey(QKeyEvent* key);
+
+    QString& lastItemText_;
+    // Row of the open list that typed text highlighted, -1 when the user has
+    // moved in the list since (or nothing was typed): Return picks only the latter.
+    int listRowFromTyping_ = -1;
+};
+
+}  // namespace ostrel
