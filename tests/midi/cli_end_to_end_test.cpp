@@ -233,9 +233,15 @@ TEST_F(CliOverJack, NoNoteIsLeftSoundingAcrossAReloadOrAtTheEnd) {
     auto cli = Start({"run", "--config", cfg}, true);
     ASSERT_TRUE(cli);
     ASSERT_TRUE(SendUntil(*client, {0xF6}, {0xF6}));
-    ASSERT_TRUE(client->Send({0x90, 0x3C, 0x64}));
-    ASSERT_TRUE(client->WaitForCount(1, kJackWait));
-    client->ClearReceived();
+    // A message lost to a cycle that a busy machine missed (an xrun) cannot be
+    // sent again here without changing what is held: the run is then skipped.
+    const uint64_t xruns = client->Xruns();
+#define OSTREL_ARRIVED(count)                                                      \
+    if (!client->WaitForCount(count, kJackWait)) {                                 \
+        if (client->Xruns() != xruns) GTEST_SKIP() << "the server reported xruns"; \
+        FAIL() << client->Received().size() << " arrived";                         \
+    }
+    ASSERT_TRUE(SendUntil(*client, {0x90, 0x3C, 0x64}, {0x90, 0x3C, 0x64}));
 
     table.Set(Entry::CHANEL, "005");
     table.SetNote(0x3C, "###");
@@ -244,16 +250,17 @@ TEST_F(CliOverJack, NoNoteIsLeftSoundingAcrossAReloadOrAtTheEnd) {
     cli->Signal(SIGHUP);
     ASSERT_TRUE(SendUntil(*client, {0xB0, 0x4A, 0x01}, {0xB4, 0x07, 0x01})) << "not reloaded";
     ASSERT_TRUE(client->Send({0x80, 0x3C, 0x40}));  // released where it went: channel 1
-    ASSERT_TRUE(client->WaitForCount(1, kJackWait));
+    OSTREL_ARRIVED(1);
     EXPECT_EQ(client->Received(), (std::vector<Bytes>{{0x80, 0x3C, 0x40}}));
 
     client->ClearReceived();
     ASSERT_TRUE(client->SendAll({{0x90, 0x40, 0x64}, {0x90, 0x43, 0x64}, {0xB0, 0x40, 0x7F}}));
-    ASSERT_TRUE(client->WaitForCount(3, kJackWait));
+    OSTREL_ARRIVED(3);
     client->ClearReceived();
     cli->Signal(SIGINT);
     EXPECT_EQ(cli->Wait(kJackWait), 0) << cli->Err();
-    ASSERT_TRUE(client->WaitForCount(3, kJackWait)) << client->Received().size();
+    OSTREL_ARRIVED(3);
+#undef OSTREL_ARRIVED
     EXPECT_EQ(client->Received(),
               (std::vector<Bytes>{{0x84, 0x40, 0x40}, {0x84, 0x43, 0x40}, {0xB4, 0x40, 0x00}}));
 }
