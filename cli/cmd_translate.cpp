@@ -11,10 +11,10 @@
 
 #include "cli/command.h"
 #include "core/assignment_table.h"
+#include "core/config_file.h"
 #include "core/midi_bytes.h"
 #include "curves/current_curve.h"
 #include "midi/forwarder.h"
-#include "store/config_file.h"
 #include "store/hex_text.h"
 
 namespace ostrel::cli {
