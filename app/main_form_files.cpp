@@ -6,10 +6,10 @@
 #include "app/app_state.h"
 #include "app/code_box.h"
 #include "app/main_form.h"
+#include "core/config_file.h"
 #include "midi/pass_through.h"
 #include "res/dialog_builder.h"
-#include "res/ui_seam.h"
-#include "store/config_file.h"
+#include "res/message_box_seam.h"
 #include "store/display_text.h"
 
 namespace ostrel {

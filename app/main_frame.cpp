@@ -17,7 +17,7 @@
 #include "app/help_page.h"
 #include "app/menu_text_style.h"
 #include "res/app_resources.h"
-#include "res/ui_seam.h"
+#include "res/message_box_seam.h"
 #include "store/display_text.h"
 
 namespace ostrel {

@@ -7,7 +7,7 @@
 #include "midi/midi_system.h"
 #include "midi/port_keeper.h"
 #include "midi/remembered_ports.h"
-#include "res/ui_seam.h"
+#include "res/message_box_seam.h"
 
 namespace ostrel {
 

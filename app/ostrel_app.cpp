@@ -11,8 +11,8 @@
 #include "app/main_frame.h"
 #include "curves/curve_library.h"
 #include "res/app_resources.h"
+#include "res/message_box_seam.h"
 #include "res/template_curve.h"
-#include "res/ui_seam.h"
 
 namespace ostrel {
 namespace {

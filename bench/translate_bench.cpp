@@ -2,11 +2,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "core/assignment_table.h"
 #include "core/translation_engine.h"
 #include "curves/current_curve.h"
+#include "support/mixed_stream.h"
 
 namespace ostrel {
 namespace {
@@ -22,42 +24,14 @@ Message Long(std::vector<uint8_t> b) {
     return {std::move(b), n};
 }
 
-// What a player sends in a few seconds: mostly notes with their aftertouch,
-// knob and fader sweeps, the clock running, now and then a transport button or
-// a System Exclusive message.
+// The mixed stream of the no-allocation tests: knobs, faders, notes, pressure,
+// wheels, transport, clock and System Exclusive, each as the callback presents it.
 std::vector<Message> MixedStream() {
     std::vector<Message> s;
-    for (int bar = 0; bar < 16; ++bar) {
-        for (int n = 0; n < 4; ++n) {
-            const uint8_t note = static_cast<uint8_t>(48 + (bar * 5 + n * 7) % 36);
-            s.push_back(Short(0x90, note, static_cast<uint8_t>(30 + n * 25)));
-            s.push_back(Short(0xD0, static_cast<uint8_t>(20 + n * 30)));
-            s.push_back(Short(0xF8));
-            s.push_back(Short(0x80, note, 0x40));
-        }
-        s.push_back(Short(0xB0, 0x4A, static_cast<uint8_t>(bar * 8)));            // knob 1
-        s.push_back(Short(0xB0, 0x47, static_cast<uint8_t>(bar * 4)));            // knob 2
-        s.push_back(Short(static_cast<uint8_t>(0xB0 | (bar % 16)), 0x07, 0x64));  // faders
-        s.push_back(Short(0xB0, 0x0D, static_cast<uint8_t>(127 - bar)));          // drawbar 1
-        s.push_back(Short(0xE0, 0x00, static_cast<uint8_t>(0x40 + bar)));         // pitch bend
-        s.push_back(Short(0xB0, 0x40, bar % 2 ? 0x7F : 0x00));                    // sustain
-        s.push_back(Short(0xFE));
-        s.push_back(Short(0xF8));
-    }
-    s.push_back(Short(0xFA));
-    s.push_back(Short(0xF2, 0x10, 0x00));
-    s.push_back(Short(0xF2, 0x08, 0x00));
-    s.push_back(Short(0xF2, 0x00, 0x00));
-    s.push_back(Short(0xFC));
-    s.push_back(Long({0xF0, 0x7F, 0x00, 0x06, 0x06, 0xF7}));
-    s.push_back(Short(0xF2, 0x00, 0x00));
-    s.push_back(Long({0xF0, 0x7F, 0x7F, 0x04, 0x01, 0x7F, 0x64, 0xF7}));
-    s.push_back(Long({0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
-    std::vector<uint8_t> dump(59, 0x11);
-    const uint8_t header[] = {0xF0, 0x00, 0x5A, 0x52, 0x4B};
-    std::memcpy(dump.data(), header, sizeof header);
-    dump.back() = 0xF7;
-    s.push_back(Long(dump));
+    for (const auto& m : test::kMixedShorts) s.push_back(Short(m[0], m[1], m[2]));
+    for (int k = 0; k < static_cast<int>(std::size(test::kMixedSysEx)); ++k)
+        s.push_back(
+            Long({test::kMixedSysEx[k], test::kMixedSysEx[k] + test::kMixedSysExLength[k]}));
     return s;
 }
 

@@ -10,8 +10,8 @@
 #include "cli/command.h"
 #include "cli/midi_session.h"
 #include "cli/stdout_lines.h"
+#include "core/config_file.h"
 #include "midi/monitor_line.h"
-#include "store/config_file.h"
 
 namespace ostrel::cli {
 namespace {

@@ -11,9 +11,10 @@
 
 #include "cli/command.h"
 #include "core/assignment_table.h"
+#include "core/config_file.h"
+#include "core/midi_bytes.h"
 #include "curves/current_curve.h"
 #include "midi/forwarder.h"
-#include "store/config_file.h"
 #include "store/hex_text.h"
 
 namespace ostrel::cli {
@@ -80,18 +81,18 @@ bool ParseMessage(const std::string& line, Bytes& bytes, std::string& error) {
         bytes.push_back(static_cast<uint8_t>(value));
         i = end;
     }
-    if (bytes[0] < 0x80) {
+    if (!midi::IsStatus(bytes[0])) {
         error =
             "a message starts with a status byte (80 to FF), not " + FormatHexLine(bytes.data(), 1);
         return false;
     }
-    if (bytes[0] == 0xF0) return true;
+    if (bytes[0] == midi::kSystemExclusive) return true;
     if (bytes.size() > 3) {
         error = "a message of more than 3 bytes must be System Exclusive (start with F0)";
         return false;
     }
     for (size_t k = 1; k < bytes.size(); ++k) {
-        if (bytes[k] >= 0x80) {
+        if (midi::IsStatus(bytes[k])) {
             error = "data byte " + FormatHexLine(&bytes[k], 1) + " is not below 80";
             return false;
         }

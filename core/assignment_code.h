@@ -48,10 +48,6 @@ constexpr AssignmentCode ListFormOf(const AssignmentCode& code) {
     return listed;
 }
 
-// Decimal value of the code's characters by the atoi rule (leading digits only;
-// "###" and "***" give 0).
-int CodeValue(const AssignmentCode& code);
-
 // Position in the lists of 130 items ("###", "***", "000".."127"): "###" 0,
 // "***" 1, a digit code of value n (of one to three digits) gives n + 2.
 // Anything else gives -1.

@@ -64,10 +64,6 @@ void AssignmentTable::CopyFrom(const AssignmentTable& other) {
         notes_[i].store(other.notes_[i].load(std::memory_order_relaxed), std::memory_order_relaxed);
 }
 
-AssignmentCode AssignmentTable::ItemCode(const char* itemText) {
-    return AssignmentCode::FromText(itemText);
-}
-
 AssignmentCode AssignmentTable::Decode(const std::atomic<uint32_t>& cell) {
     // One 4-byte copy with the fourth byte cleared: the code's three characters
     // and its terminator, without a partial store that stalls the next load.

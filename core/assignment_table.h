@@ -51,14 +51,12 @@ class AssignmentTable {
     void Set(Entry e, const AssignmentCode& code) { Write(entries_[Index(e)], code); }
     void Set(Entry e, const char* three) { Set(e, AssignmentCode::FromText(three)); }
     // The first three characters of a list item's text become the code.
-    void SetFromItemText(Entry e, const char* itemText) { Set(e, ItemCode(itemText)); }
+    void SetFromItemText(Entry e, const char* itemText) { Set(e, itemText); }
 
     AssignmentCode GetNote(int index) const { return Decode(notes_[index & 0xFF]); }
     void SetNote(int index, const AssignmentCode& code) { Write(notes_[index & 0xFF], code); }
     void SetNote(int index, const char* three) { SetNote(index, AssignmentCode::FromText(three)); }
-    void SetNoteFromItemText(int index, const char* itemText) {
-        SetNote(index, ItemCode(itemText));
-    }
+    void SetNoteFromItemText(int index, const char* itemText) { SetNote(index, itemText); }
 
     // Publishes a whole table read elsewhere (configuration file loading), cell by cell.
     void CopyFrom(const AssignmentTable& other);
@@ -73,7 +71,6 @@ class AssignmentTable {
 
   private:
     static int Index(Entry e) { return static_cast<int>(e); }
-    static AssignmentCode ItemCode(const char* itemText);
     static AssignmentCode Decode(const std::atomic<uint32_t>& cell);
     // Writes exactly three characters and keeps the cell's fourth byte.
     static void Write(std::atomic<uint32_t>& cell, const AssignmentCode& code);

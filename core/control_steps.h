@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "core/assignment_table.h"
+#include "core/midi_bytes.h"
 
 namespace ostrel {
 
@@ -50,7 +51,7 @@ constexpr ControlStep Cc(Entry e, uint8_t controller) {
     return {e, Sends::ControlChange, controller};
 }
 constexpr ControlStep CcOn(Entry e, uint8_t channel) {
-    return {e, Sends::ControlChangeOn, 0x07, channel};
+    return {e, Sends::ControlChangeOn, midi::kChannelVolume, channel};
 }
 constexpr ControlStep Status(Entry e, uint8_t status, bool offOrNoChangeOnly = false) {
     return {e, Sends::Status, status, 0, {}, offOrNoChangeOnly};
@@ -65,10 +66,10 @@ inline constexpr std::array<ControlStep, 48> kControlSteps = {{
     steps::Cc(Entry::KNOB02, 0x47),
     steps::Cc(Entry::KNOB03, 0x49),
     steps::Cc(Entry::KNOB04, 0x48),
-    steps::Cc(Entry::KNOB05, 0x0A),
+    steps::Cc(Entry::KNOB05, midi::kPan),
     steps::Cc(Entry::KNOB06, 0x5B),
     steps::Cc(Entry::KNOB07, 0x5D),
-    steps::Status(Entry::KNOB08, 0xF8, true),
+    steps::Status(Entry::KNOB08, midi::kTimingClock, true),
     steps::Of(Entry::VOLM, Sends::MasterVolume),
     steps::CcOn(Entry::VOL01, 0),
     steps::CcOn(Entry::VOL02, 1),
@@ -98,18 +99,18 @@ inline constexpr std::array<ControlStep, 48> kControlSteps = {{
     steps::Of(Entry::RTZ, Sends::SongPositionZero),
     steps::Of(Entry::REW, Sends::SongPositionMoved),
     steps::Of(Entry::REC, Sends::RecordStrobe),
-    steps::Status(Entry::STOP, 0xFC),
-    steps::Status(Entry::PLAY, 0xFA),
+    steps::Status(Entry::STOP, midi::kStop),
+    steps::Status(Entry::PLAY, midi::kStart),
     steps::Of(Entry::PITCH, Sends::PitchBend),
-    steps::Cc(Entry::MODULATION, 0x01),
-    steps::Cc(Entry::SUSTAIN, 0x40),
-    steps::Cc(Entry::CONTROL, 0x0B),
-    steps::Cc(Entry::BC, 0x02),
+    steps::Cc(Entry::MODULATION, midi::kModulationWheel),
+    steps::Cc(Entry::SUSTAIN, midi::kSustainPedal),
+    steps::Cc(Entry::CONTROL, midi::kExpression),
+    steps::Cc(Entry::BC, midi::kBreathControl),
     steps::Bytes(Entry::GMON, {{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, 6}),
     steps::Bytes(Entry::XGON, {{0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7}, 9}),
     steps::Bytes(Entry::GSON,
                  {{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}, 11}),
-    steps::Status(Entry::ACTIVE, 0xFE, true),
+    steps::Status(Entry::ACTIVE, midi::kActiveSensing, true),
 }};
 
 inline constexpr uint8_t kNoStep = 0xFF;
@@ -128,21 +129,23 @@ constexpr bool Recognises(const ControlStep& step, const uint8_t* m) {
     constexpr uint8_t kRecordExit[] = {0xF0, 0x7F, 0x00, 0x06, 0x07, 0xF7};
     switch (step.sends) {
         case Sends::ControlChange:
-            return (m[0] & 0xF0) == 0xB0 && m[1] == step.number;
+            return midi::IsControlChange(m[0]) && m[1] == step.number;
         case Sends::ControlChangeOn:
-            return m[0] == (0xB0 | step.channel) && m[1] == step.number;
+            return m[0] == midi::OnChannel(midi::kControlChange, step.channel) &&
+                   m[1] == step.number;
         case Sends::MasterVolume:
-            return (m[0] == 0xB0 && m[1] == 0x27) || StartsWith(m, kMasterVolume, 6);
+            return (m[0] == midi::kControlChange && m[1] == midi::kChannelVolumeFine) ||
+                   StartsWith(m, kMasterVolume, 6);
         case Sends::Status:
             return m[0] == step.number;
         case Sends::PitchBend:
-            return (m[0] & 0xF0) == 0xE0;
+            return midi::IsPitchBend(m[0]);
         case Sends::Pattern:
             return StartsWith(m, step.pattern.bytes, step.pattern.length);
         case Sends::SongPositionZero:
-            return m[0] == 0xF2 && m[1] == 0 && m[2] == 0;
+            return m[0] == midi::kSongPosition && m[1] == 0 && m[2] == 0;
         case Sends::SongPositionMoved:
-            return m[0] == 0xF2 && (m[1] != 0 || m[2] != 0);
+            return m[0] == midi::kSongPosition && (m[1] != 0 || m[2] != 0);
         case Sends::RecordStrobe:
             return StartsWith(m, kRecordStrobe, 6) || StartsWith(m, kRecordExit, 6);
     }
@@ -170,7 +173,8 @@ constexpr std::array<uint8_t, 16 * 128> BuildControllerSteps() {
                 claim(step.channel, step.number, i);
                 break;
             case Sends::MasterVolume:
-                claim(0, 0x27, i);  // B0 27; its System Exclusive form is found by status
+                claim(0, midi::kChannelVolumeFine,
+                      i);  // B0 27; its System Exclusive form is found by status
                 break;
             default:
                 break;
@@ -188,10 +192,10 @@ constexpr int FirstByteOf(const ControlStep& step) {
         case Sends::MasterVolume:
         case Sends::Pattern:
         case Sends::RecordStrobe:
-            return 0xF0;
+            return midi::kSystemExclusive;
         case Sends::SongPositionZero:
         case Sends::SongPositionMoved:
-            return 0xF2;
+            return midi::kSongPosition;
         default:
             return -1;
     }
@@ -208,7 +212,7 @@ constexpr std::array<std::array<uint8_t, kMaxStepsPerStatus + 1>, 256> BuildStat
         int n = 0;
         for (int i = 0; i < static_cast<int>(kControlSteps.size()); ++i) {
             const ControlStep& step = kControlSteps[i];
-            const bool fits = step.sends == Sends::PitchBend ? (status & 0xF0) == 0xE0
+            const bool fits = step.sends == Sends::PitchBend ? midi::IsPitchBend(status)
                                                              : FirstByteOf(step) == status;
             if (fits) table[status][n++] = static_cast<uint8_t>(i);
         }
@@ -224,8 +228,10 @@ inline constexpr auto kStatusSteps = BuildStatusSteps();
 // The index in kControlSteps of the control that sent m, or kNoStep.
 inline uint8_t FindControlStep(const uint8_t* m) {
     const uint8_t status = m[0];
-    if ((status & 0xF0) == 0xB0)
-        return m[1] < 128 ? detail::kControllerSteps[(status & 0x0F) * 128 + m[1]] : kNoStep;
+    if (midi::IsControlChange(status))
+        return m[1] <= midi::kMaxData
+                   ? detail::kControllerSteps[midi::ChannelOf(status) * 128 + m[1]]
+                   : kNoStep;
     for (const uint8_t i : detail::kStatusSteps[status]) {
         if (i == kNoStep) break;
         if (Recognises(kControlSteps[i], m)) return i;

@@ -4,6 +4,7 @@
 
 #include "core/code_rule.h"
 #include "core/control_steps.h"
+#include "core/midi_bytes.h"
 
 namespace ostrel {
 namespace {
@@ -15,15 +16,16 @@ enum class Result : uint8_t { NotRecognised, Suppressed, Passed, Replaced, Adjus
 // change (the fourth is 0).
 struct Outcome {
     Result result = Result::NotRecognised;
-    uint8_t status = 0xB0;
+    uint8_t status = midi::kControlChange;
     uint8_t number = 0;
-    uint8_t value = 0x7F;
+    uint8_t value = midi::kMaxData;
 };
 
 // The code rule: "###" suppresses, "***" passes, a controller number replaces the
 // message by B0 n 7F unless the control says otherwise. A code that no list offers
 // passes the message on unchanged.
-Outcome ByCode(const AssignmentCode& code, uint8_t status = 0xB0, uint8_t value = 0x7F) {
+Outcome ByCode(const AssignmentCode& code, uint8_t status = midi::kControlChange,
+               uint8_t value = midi::kMaxData) {
     const CodeDecision d = DecideCode(code);
     switch (d.action) {
         case CodeAction::Suppress:
@@ -44,9 +46,9 @@ uint8_t ReplyStatus(const ControlStep& step, const uint8_t* m) {
         case Sends::ControlChange:
         case Sends::ControlChangeOn:
         case Sends::PitchBend:
-            return static_cast<uint8_t>(0xB0 | (m[0] & 0x0F));
+            return midi::OnChannel(midi::kControlChange, midi::ChannelOf(m[0]));
         default:
-            return 0xB0;
+            return midi::kControlChange;
     }
 }
 
@@ -59,9 +61,9 @@ uint8_t ReplyValue(const ControlStep& step, const uint8_t* m) {
         case Sends::PitchBend:
             return m[2];
         case Sends::MasterVolume:
-            return m[0] == 0xF0 ? m[6] : m[2];
+            return m[0] == midi::kSystemExclusive ? m[6] : m[2];
         default:
-            return 0x7F;
+            return midi::kMaxData;
     }
 }
 
@@ -155,44 +157,40 @@ TranslationEngine::Counts TranslationEngine::Translate(uint8_t* message, int len
 
     // Stage 2: note map, touch curve, velocity curve, channel, each on the
     // message as the steps before left it.
-    if (message[0] == 0x80 || message[0] == 0x90) {
+    if (midi::IsChannelOneNote(message[0])) {
         decision_.note = message[1];
         const CodeDecision d = DecideCode(table_->GetNote(message[1]));
         if (d.action == CodeAction::Suppress ||
-            (d.action == CodeAction::Replace && message[0] == 0x80)) {
+            (d.action == CodeAction::Replace && message[0] == midi::kNoteOff)) {
             apply({Result::Suppressed});
             decision_.changedBy |= kByNoteMap;
         } else if (d.action == CodeAction::Replace) {
-            apply({Result::Replaced, 0xB0, d.number, 0x7F});
+            apply({Result::Replaced, midi::kControlChange, d.number, midi::kMaxData});
             decision_.changedBy |= kByNoteMap;
         } else {
             apply({Result::Passed});
         }
     }
-    if ((message[0] & 0xF0) == 0xD0) {
+    if (midi::IsChannelPressure(message[0])) {
         if (!suppressed)
             adjust(message[1], curves_.MapValue(CurveKind::Touch, message[1]), kByTouchCurve);
         apply({Result::Adjusted});
     }
-    if (message[0] == 0x80 || message[0] == 0x90) {
+    if (midi::IsChannelOneNote(message[0])) {
         if (!suppressed)
             adjust(message[2], curves_.MapValue(CurveKind::Velocity, message[2]), kByVelocityCurve);
         apply({Result::Adjusted});
     }
-    if (message[0] < 0xF0) {
+    if (!midi::IsSystem(message[0])) {
         const int channel = ChannelOfCode(table_->Get(Entry::CHANEL));
         if (channel >= 0 && !suppressed)
-            adjust(message[0], (message[0] & 0xF0) | channel, kByChannel);
+            adjust(message[0], midi::OnChannel(message[0], channel), kByChannel);
         apply({Result::Adjusted});
     }
 
     if (changed == 0) return {};
     const int outLength = suppressed ? 0 : current;
-    // Replacements and short messages are four bytes: a fixed copy is cheaper.
-    if (outLength == 4)
-        std::memcpy(work, message, 4);
-    else
-        std::memcpy(work, message, outLength);
+    std::memcpy(work, message, outLength);
     return {outLength, changed};
 }
 

@@ -16,9 +16,7 @@ class CIniSettings;
 inline constexpr int kCurveSlots = 99;  // indices 00..98
 inline constexpr int kCurveNameSize = 256;
 
-// Texts of the curve choice boxes.
-inline constexpr const char* kDefaultCurveItem = "***     -- Default";
-// "%03d     -- %s" of index and name.
+// Text of a curve choice box item: "%03d     -- %s" of index and name.
 std::string CurveItemText(int index, const char* name);
 
 // Settings-file section of a kind's library.

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "core/assignment_table.h"
+#include "core/config_file.h"
 #include "core/translation_engine.h"
-#include "store/config_file.h"
 
 namespace {
 

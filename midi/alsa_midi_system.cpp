@@ -1,3 +1,6 @@
+// The ALSA sequencer through RtMidi, in one file of about 330 lines: the header
+// promises that only this pair of files knows RtMidi, so its error plumbing, the
+// token hand-off and the port connections stay together here.
 #include "midi/alsa_midi_system.h"
 
 #include <alsa/asoundlib.h>

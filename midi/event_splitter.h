@@ -14,22 +14,22 @@ namespace ostrel {
 template <typename Emit>
 void SplitJoinedEvents(const uint8_t* bytes, size_t length, Emit&& emit) {
     if (length == 0) return;
-    if (bytes[0] != 0xF0) {
+    if (bytes[0] != midi::kSystemExclusive) {
         emit(bytes, length);
         return;
     }
     size_t i = 0;
     while (i < length) {
         const uint8_t status = bytes[i];
-        if (status == 0xF0) {
+        if (status == midi::kSystemExclusive) {
             size_t end = i + 1;
-            while (end < length && bytes[end] < 0x80) ++end;
-            if (end < length && bytes[end] == 0xF7) ++end;  // complete: F0 ... F7
+            while (end < length && !midi::IsStatus(bytes[end])) ++end;
+            if (end < length && bytes[end] == midi::kEndOfExclusive) ++end;  // complete: F0 ... F7
             emit(bytes + i, end - i);
             i = end;
             continue;
         }
-        if (status < 0x80 || status == 0xF7) {
+        if (!midi::IsStatus(status) || status == midi::kEndOfExclusive) {
             ++i;  // a stray data byte or end mark belongs to no message
             continue;
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/midi_bytes.h"
 #include "midi/short_message.h"
 
 namespace ostrel {
@@ -14,7 +15,7 @@ uint32_t PackFour(const uint8_t* bytes) {
            uint32_t{bytes[3]} << 24;
 }
 
-bool IsNoteOnStatus(uint8_t status) { return (status & 0xF0) == 0x90; }
+bool IsNoteOnStatus(uint8_t status) { return midi::KindOf(status) == midi::kNoteOn; }
 
 // A note-on keeps its meaning: one that was played never leaves with velocity 0
 // (that would end the note), and the end of a note (velocity 0) never leaves as
@@ -33,9 +34,9 @@ uint32_t KeepNoteOnMeaning(uint32_t packedIn, uint32_t packedOut) {
 // channel 1, or the sustain pedal.
 Decision HeldByLedger(const uint8_t* in) {
     Decision d;
-    if (in[0] == 0x80 || in[0] == 0x90)
+    if (midi::IsChannelOneNote(in[0]))
         d.note = in[1];
-    else if ((in[0] & 0xF0) == 0xB0 && in[1] == 0x40)
+    else if (midi::IsSustainPedal(in))
         d.entry = static_cast<int8_t>(Entry::SUSTAIN);
     return d;
 }
@@ -44,7 +45,8 @@ Decision HeldByLedger(const uint8_t* in) {
 
 Forwarded Forwarder::Forward(const uint8_t* bytes, size_t length) {
     if (length == 0) return {};
-    return bytes[0] == 0xF0 ? ForwardLong(bytes, length) : ForwardShort(bytes, length);
+    return bytes[0] == midi::kSystemExclusive ? ForwardLong(bytes, length)
+                                              : ForwardShort(bytes, length);
 }
 
 Forwarded Forwarder::ForwardShort(const uint8_t* bytes, size_t length) {
@@ -56,7 +58,7 @@ Forwarded Forwarder::ForwardShort(const uint8_t* bytes, size_t length) {
     size_t ledgerLength = 0;
     if (ledger_.Intercept(in, short_, &ledgerLength)) {
         // The end of a note or pedal that the ledger holds: where its start went.
-        if (ledgerLength != 0 && (short_[0] & 0xF0) == 0x80)
+        if (ledgerLength != 0 && midi::KindOf(short_[0]) == midi::kNoteOff)
             short_[2] = static_cast<uint8_t>(curves_.MapValue(CurveKind::Velocity, short_[2]));
         short_[3] = 0;
         f.result = {static_cast<int>(ledgerLength == 0 ? 0 : 4), 1, HeldByLedger(in)};
@@ -96,7 +98,7 @@ Forwarded Forwarder::ForwardLong(const uint8_t* bytes, size_t length) {
         f.length = length;
     } else if (f.result.outLength <= 0) {
         // suppressed
-    } else if (work_[0] == 0xF0) {
+    } else if (work_[0] == midi::kSystemExclusive) {
         f.bytes = work_;
         f.length = static_cast<size_t>(f.result.outLength);
         // A copy of the first 256 bytes of a longer message is the message itself.

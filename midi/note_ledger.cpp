@@ -2,18 +2,13 @@
 
 #include <cstring>
 
+#include "core/midi_bytes.h"
+
 namespace ostrel {
-namespace {
 
-constexpr uint8_t kSustain = 0x40;
-
-bool IsNoteOn(const uint8_t* m) { return (m[0] & 0xF0) == 0x90 && m[2] != 0; }
-bool IsNoteOff(const uint8_t* m) {
-    return (m[0] & 0xF0) == 0x80 || ((m[0] & 0xF0) == 0x90 && m[2] == 0);
-}
-bool IsPedal(const uint8_t* m) { return (m[0] & 0xF0) == 0xB0 && m[1] == kSustain; }
-
-}  // namespace
+using midi::IsNoteOff;
+using midi::IsNoteOn;
+using midi::IsSustainPedal;
 
 void NoteLedger::Clear() {
     std::memset(notes_, kNone, sizeof notes_);
@@ -22,11 +17,11 @@ void NoteLedger::Clear() {
 }
 
 bool NoteLedger::Intercept(const uint8_t* in, uint8_t* out, size_t* length) {
-    const int channel = in[0] & 0x0F;
+    const int channel = midi::ChannelOf(in[0]);
     uint8_t* cell = nullptr;
     if (IsNoteOff(in))
-        cell = &notes_[channel][in[1] & 0x7F];
-    else if (IsPedal(in) && in[2] < 64)
+        cell = &notes_[channel][in[1] & midi::kMaxData];
+    else if (IsSustainPedal(in) && in[2] < midi::kPedalDown)
         cell = &pedals_[channel];
     if (cell == nullptr || *cell == kNone) return false;
 
@@ -34,7 +29,7 @@ bool NoteLedger::Intercept(const uint8_t* in, uint8_t* out, size_t* length) {
     if (*cell != kReleased) {
         // The end goes where the start went: the input's own kind of message
         // and values, on the output channel of the start.
-        out[0] = static_cast<uint8_t>((in[0] & 0xF0) | (*cell - 1));
+        out[0] = midi::OnChannel(in[0], *cell - 1);
         out[1] = in[1];
         out[2] = in[2];
         *length = 3;
@@ -46,21 +41,22 @@ bool NoteLedger::Intercept(const uint8_t* in, uint8_t* out, size_t* length) {
 
 void NoteLedger::Record(const uint8_t* in, const uint8_t* out, size_t outLength) {
     if (outLength < 3) return;
-    const int channel = in[0] & 0x0F;
+    const int channel = midi::ChannelOf(in[0]);
     uint8_t* cell = nullptr;
     if (IsNoteOn(in) && IsNoteOn(out) && out[1] == in[1])
-        cell = &notes_[channel][in[1] & 0x7F];
-    else if (IsPedal(in) && in[2] >= 64 && IsPedal(out) && out[2] >= 64)
+        cell = &notes_[channel][in[1] & midi::kMaxData];
+    else if (IsSustainPedal(in) && in[2] >= midi::kPedalDown && IsSustainPedal(out) &&
+             out[2] >= midi::kPedalDown)
         cell = &pedals_[channel];
     if (cell == nullptr) {
         // A key pressed again that now goes out as something else: its earlier
         // note is still held and keeps its place; a released mark is over.
-        if (IsNoteOn(in) && notes_[channel][in[1] & 0x7F] == kReleased)
-            notes_[channel][in[1] & 0x7F] = kNone;
+        uint8_t& earlier = notes_[channel][in[1] & midi::kMaxData];
+        if (IsNoteOn(in) && earlier == kReleased) earlier = kNone;
         return;
     }
     if (*cell == kNone || *cell == kReleased) ++held_;
-    *cell = static_cast<uint8_t>((out[0] & 0x0F) + 1);
+    *cell = static_cast<uint8_t>(midi::ChannelOf(out[0]) + 1);
 }
 
 }  // namespace ostrel

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/midi_bytes.h"
+
 namespace ostrel {
 
 class NoteLedger {
@@ -39,6 +41,8 @@ class NoteLedger {
 
     static constexpr uint8_t kNone = 0;
     static constexpr uint8_t kReleased = 0xFF;
+    // The note off velocity of a note that the ledger releases on its own.
+    static constexpr uint8_t kReleaseVelocity = 0x40;
 
   private:
     // Output channel + 1 of a held note or pedal, kNone, or kReleased.
@@ -53,15 +57,16 @@ bool NoteLedger::ReleaseAll(Emit&& emit) {
         for (int note = 0; note < 128 && held_ > 0; ++note) {
             uint8_t& cell = notes_[ch][note];
             if (cell == kNone || cell == kReleased) continue;
-            const uint8_t off[3] = {static_cast<uint8_t>(0x80 | (cell - 1)),
-                                    static_cast<uint8_t>(note), 0x40};
+            const uint8_t off[3] = {midi::OnChannel(midi::kNoteOff, cell - 1),
+                                    static_cast<uint8_t>(note), kReleaseVelocity};
             if (!emit(off, size_t{3})) return false;
             cell = kReleased;
             --held_;
         }
         uint8_t& pedal = pedals_[ch];
         if (pedal == kNone || pedal == kReleased) continue;
-        const uint8_t up[3] = {static_cast<uint8_t>(0xB0 | (pedal - 1)), 0x40, 0x00};
+        const uint8_t up[3] = {midi::OnChannel(midi::kControlChange, pedal - 1),
+                               midi::kSustainPedal, 0x00};
         if (!emit(up, size_t{3})) return false;
         pedal = kReleased;
         --held_;

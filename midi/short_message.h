@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/midi_bytes.h"
+
 namespace ostrel {
 
 // The number of bytes that a message with this status byte has: 3 for note off
@@ -12,12 +14,13 @@ namespace ostrel {
 // system messages. 0 for a data byte and for F0, which never travels as a short
 // message.
 constexpr int ShortMessageLength(uint8_t status) {
-    if (status < 0x80 || status == 0xF0) return 0;
-    if (status < 0xC0) return 3;
-    if (status < 0xE0) return 2;
-    if (status < 0xF0) return 3;
-    if (status == 0xF2) return 3;
-    if (status == 0xF1 || status == 0xF3) return 2;
+    using namespace midi;
+    if (!IsStatus(status) || status == kSystemExclusive) return 0;
+    if (status < kProgramChange) return 3;
+    if (status < kPitchBend) return 2;
+    if (!IsSystem(status)) return 3;
+    if (status == kSongPosition) return 3;
+    if (status == kTimeCode || status == kSongSelect) return 2;
     return 1;
 }
 

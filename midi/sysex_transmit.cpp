@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/midi_bytes.h"
 #include "midi/pass_through.h"
 #include "store/hex_text.h"
 
@@ -31,10 +32,11 @@ TransmitResult PrepareSysEx(const char* text, int length, uint8_t* bytes) {
     std::memcpy(copy, text, static_cast<size_t>(length));
     HexTextToBytes(copy, bytes, length);  // an odd length leaves all bytes 0
 
-    if (bytes[0] != 0xF0) return Refused(TransmitOutcome::NotF0, kNotF0Text, kNotF0Caption);
+    if (bytes[0] != midi::kSystemExclusive)
+        return Refused(TransmitOutcome::NotF0, kNotF0Text, kNotF0Caption);
     int lastF7 = -1;
     for (int i = 0; i < length / 2; ++i)
-        if (bytes[i] == 0xF7) lastF7 = i;
+        if (bytes[i] == midi::kEndOfExclusive) lastF7 = i;
     if (lastF7 < 0) return Refused(TransmitOutcome::NoF7, kNoF7Text, kTransmitCaption);
 
     TransmitResult result;

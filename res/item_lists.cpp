@@ -5,154 +5,144 @@ namespace {
 
 constexpr const char* kUndefined = "Undefined";
 
-// Names of the controllers that are not "Undefined" or a general purpose controller.
-const char* NamedController(int n) {
-    switch (n) {
-        case 0:
-            return "Bank Select";
-        case 1:
-            return "Modulation wheel";
-        case 2:
-            return "Breath control ";
-        case 4:
-            return "Foot controller";
-        case 5:
-            return "Portamento time";
-        case 6:
-            return "Data Entry ";
-        case 7:
-            return "Channel Volume";
-        case 8:
-            return "Balance";
-        case 10:
-            return "Pan";
-        case 11:
-            return "Expression Controller";
-        case 12:
-            return "Effect control 1 ";
-        case 13:
-            return "Effect control 2 ";
-        case 32:
-            return "Bank Select";
-        case 33:
-            return "Modulation wheel ";
-        case 34:
-            return "Breath control ";
-        case 36:
-            return "Foot controller";
-        case 37:
-            return "Portamento time";
-        case 38:
-            return "Data entry ";
-        case 39:
-            return "Channel Volume";
-        case 40:
-            return "Balance";
-        case 42:
-            return "Pan";
-        case 43:
-            return "Expression Controller";
-        case 44:
-            return "Effect control 1 ";
-        case 45:
-            return "Effect control 2 ";
-        case 64:
-            return "Damper pedal on/off (Sustain)";
-        case 65:
-            return "Portamento on/off";
-        case 66:
-            return "Sustenuto on/off ";
-        case 67:
-            return "Soft pedal on/off";
-        case 68:
-            return "Legato Footswitch";
-        case 69:
-            return "Hold 2";
-        case 70:
-            return "Sound Cont. 1 (Sound Variation)";
-        case 71:
-            return "Sound Cont. 2 (Timbre/Harmonic Intens.)";
-        case 72:
-            return "Sound Cont. 3 (Release Time) ";
-        case 73:
-            return "Sound Cont. 4 (Attack Time)";
-        case 74:
-            return "Sound Cont. 5 (Brightness)";
-        case 75:
-            return "Sound Cont. 6 (Decay Time)";
-        case 76:
-            return "Sound Cont. 7 (Vibrato Rate) ";
-        case 77:
-            return "Sound Cont. 8 (Vibrato Depth)";
-        case 78:
-            return "Sound Cont. 9 (Vibrato Delay)";
-        case 79:
-            return "Sound Cont. 10 ";
-        case 84:
-            return "Portamento Control ";
-        case 91:
-            return "Reverb Send Level";
-        case 92:
-            return "Effects 2 Depth (Tremolo Depth)";
-        case 93:
-            return "Chorus Send Level";
-        case 94:
-            return "Effects 4 Depth (Celeste/Detune Depth) ";
-        case 95:
-            return "Effects 5 Depth (Phaser Depth) ";
-        case 96:
-            return "Data entry +1";
-        case 97:
-            return "Data entry -1";
-        case 98:
-            return "Non-Registered Parameter Number LSB";
-        case 99:
-            return "Non-Registered Parameter Number MSB";
-        case 100:
-            return "Registered Parameter Number LSB* ";
-        case 101:
-            return "Registered Parameter Number MSB* ";
-        case 120:
-            return "All Sound Off";
-        case 121:
-            return "Reset All Controllers";
-        case 122:
-            return "Local control on/off";
-        case 123:
-            return "All notes off";
-        case 124:
-            return "Omni mode off (+ all notes off)";
-        case 125:
-            return "Omni mode on (+ all notes off)";
-        case 126:
-            return "Poly mode on/off (+ all notes off)";
-        case 127:
-            return "Poly mode on";
-        default:
-            return nullptr;
-    }
-}
-
-// General purpose controllers #1..#4 sit at 16..19 and again at 48..51, #5..#8 at 80..83.
-const char* GeneralPurpose(int n) {
-    static constexpr const char* kNames[8] = {
-        "General Purpose Controller #1", "General Purpose Controller #2",
-        "General Purpose Controller #3", "General Purpose Controller #4",
-        "General Purpose Controller #5", "General Purpose Controller #6",
-        "General Purpose Controller #7", "General Purpose Controller #8",
-    };
-    if (n >= 16 && n <= 19) return kNames[n - 16];
-    if (n >= 48 && n <= 51) return kNames[n - 48];
-    if (n >= 80 && n <= 83) return kNames[n - 80 + 4];
-    return nullptr;
-}
+// Controller names by number, as the lists show them (some end in a blank).
+// clang-format off
+constexpr const char* kControllerNames[128] = {
+    /*   0 */ "Bank Select",
+    /*   1 */ "Modulation wheel",
+    /*   2 */ "Breath control ",
+    /*   3 */ kUndefined,
+    /*   4 */ "Foot controller",
+    /*   5 */ "Portamento time",
+    /*   6 */ "Data Entry ",
+    /*   7 */ "Channel Volume",
+    /*   8 */ "Balance",
+    /*   9 */ kUndefined,
+    /*  10 */ "Pan",
+    /*  11 */ "Expression Controller",
+    /*  12 */ "Effect control 1 ",
+    /*  13 */ "Effect control 2 ",
+    /*  14 */ kUndefined,
+    /*  15 */ kUndefined,
+    /*  16 */ "General Purpose Controller #1",
+    /*  17 */ "General Purpose Controller #2",
+    /*  18 */ "General Purpose Controller #3",
+    /*  19 */ "General Purpose Controller #4",
+    /*  20 */ kUndefined,
+    /*  21 */ kUndefined,
+    /*  22 */ kUndefined,
+    /*  23 */ kUndefined,
+    /*  24 */ kUndefined,
+    /*  25 */ kUndefined,
+    /*  26 */ kUndefined,
+    /*  27 */ kUndefined,
+    /*  28 */ kUndefined,
+    /*  29 */ kUndefined,
+    /*  30 */ kUndefined,
+    /*  31 */ kUndefined,
+    /*  32 */ "Bank Select",
+    /*  33 */ "Modulation wheel ",
+    /*  34 */ "Breath control ",
+    /*  35 */ kUndefined,
+    /*  36 */ "Foot controller",
+    /*  37 */ "Portamento time",
+    /*  38 */ "Data entry ",
+    /*  39 */ "Channel Volume",
+    /*  40 */ "Balance",
+    /*  41 */ kUndefined,
+    /*  42 */ "Pan",
+    /*  43 */ "Expression Controller",
+    /*  44 */ "Effect control 1 ",
+    /*  45 */ "Effect control 2 ",
+    /*  46 */ kUndefined,
+    /*  47 */ kUndefined,
+    /*  48 */ "General Purpose Controller #1",
+    /*  49 */ "General Purpose Controller #2",
+    /*  50 */ "General Purpose Controller #3",
+    /*  51 */ "General Purpose Controller #4",
+    /*  52 */ kUndefined,
+    /*  53 */ kUndefined,
+    /*  54 */ kUndefined,
+    /*  55 */ kUndefined,
+    /*  56 */ kUndefined,
+    /*  57 */ kUndefined,
+    /*  58 */ kUndefined,
+    /*  59 */ kUndefined,
+    /*  60 */ kUndefined,
+    /*  61 */ kUndefined,
+    /*  62 */ kUndefined,
+    /*  63 */ kUndefined,
+    /*  64 */ "Damper pedal on/off (Sustain)",
+    /*  65 */ "Portamento on/off",
+    /*  66 */ "Sustenuto on/off ",
+    /*  67 */ "Soft pedal on/off",
+    /*  68 */ "Legato Footswitch",
+    /*  69 */ "Hold 2",
+    /*  70 */ "Sound Cont. 1 (Sound Variation)",
+    /*  71 */ "Sound Cont. 2 (Timbre/Harmonic Intens.)",
+    /*  72 */ "Sound Cont. 3 (Release Time) ",
+    /*  73 */ "Sound Cont. 4 (Attack Time)",
+    /*  74 */ "Sound Cont. 5 (Brightness)",
+    /*  75 */ "Sound Cont. 6 (Decay Time)",
+    /*  76 */ "Sound Cont. 7 (Vibrato Rate) ",
+    /*  77 */ "Sound Cont. 8 (Vibrato Depth)",
+    /*  78 */ "Sound Cont. 9 (Vibrato Delay)",
+    /*  79 */ "Sound Cont. 10 ",
+    /*  80 */ "General Purpose Controller #5",
+    /*  81 */ "General Purpose Controller #6",
+    /*  82 */ "General Purpose Controller #7",
+    /*  83 */ "General Purpose Controller #8",
+    /*  84 */ "Portamento Control ",
+    /*  85 */ kUndefined,
+    /*  86 */ kUndefined,
+    /*  87 */ kUndefined,
+    /*  88 */ kUndefined,
+    /*  89 */ kUndefined,
+    /*  90 */ kUndefined,
+    /*  91 */ "Reverb Send Level",
+    /*  92 */ "Effects 2 Depth (Tremolo Depth)",
+    /*  93 */ "Chorus Send Level",
+    /*  94 */ "Effects 4 Depth (Celeste/Detune Depth) ",
+    /*  95 */ "Effects 5 Depth (Phaser Depth) ",
+    /*  96 */ "Data entry +1",
+    /*  97 */ "Data entry -1",
+    /*  98 */ "Non-Registered Parameter Number LSB",
+    /*  99 */ "Non-Registered Parameter Number MSB",
+    /* 100 */ "Registered Parameter Number LSB* ",
+    /* 101 */ "Registered Parameter Number MSB* ",
+    /* 102 */ kUndefined,
+    /* 103 */ kUndefined,
+    /* 104 */ kUndefined,
+    /* 105 */ kUndefined,
+    /* 106 */ kUndefined,
+    /* 107 */ kUndefined,
+    /* 108 */ kUndefined,
+    /* 109 */ kUndefined,
+    /* 110 */ kUndefined,
+    /* 111 */ kUndefined,
+    /* 112 */ kUndefined,
+    /* 113 */ kUndefined,
+    /* 114 */ kUndefined,
+    /* 115 */ kUndefined,
+    /* 116 */ kUndefined,
+    /* 117 */ kUndefined,
+    /* 118 */ kUndefined,
+    /* 119 */ kUndefined,
+    /* 120 */ "All Sound Off",
+    /* 121 */ "Reset All Controllers",
+    /* 122 */ "Local control on/off",
+    /* 123 */ "All notes off",
+    /* 124 */ "Omni mode off (+ all notes off)",
+    /* 125 */ "Omni mode on (+ all notes off)",
+    /* 126 */ "Poly mode on/off (+ all notes off)",
+    /* 127 */ "Poly mode on",
+};
+// clang-format on
 
 }  // namespace
 
 const char* ControllerName(int number) {
-    if (const char* name = NamedController(number)) return name;
-    if (const char* name = GeneralPurpose(number)) return name;
-    return kUndefined;
+    return number >= 0 && number < 128 ? kControllerNames[number] : kUndefined;
 }
 
 QString ControllerItem(int number) {

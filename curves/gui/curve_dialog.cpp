@@ -5,12 +5,12 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+#include "curves/gui/curve_editor.h"
 #include "curves/gui/curve_list_dlg.h"
-#include "curves/gui/curve_static.h"
 #include "res/app_resources.h"
 #include "res/dialog_builder.h"
+#include "res/message_box_seam.h"
 #include "res/template_curve.h"
-#include "res/ui_seam.h"
 
 namespace ostrel {
 

@@ -6,8 +6,8 @@
 
 #include "curves/curve_library.h"
 #include "res/dialog_builder.h"
+#include "res/message_box_seam.h"
 #include "res/template_curve.h"
-#include "res/ui_seam.h"
 #include "store/display_text.h"
 #include "store/ini_settings.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "res/dialog_template.h"
-#include "res/ui_seam.h"
+#include "res/message_box_seam.h"
 
 class QPlainTextEdit;
 

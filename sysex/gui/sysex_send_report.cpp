@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "res/ui_seam.h"
+#include "res/message_box_seam.h"
 
 namespace ostrel {
 

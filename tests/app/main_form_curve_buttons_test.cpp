@@ -5,8 +5,8 @@
 #include <QListWidget>
 
 #include "curves/gui/curve_dialog.h"
+#include "curves/gui/curve_editor.h"
 #include "curves/gui/curve_list_dlg.h"
-#include "curves/gui/curve_static.h"
 #include "main_form_fixture.h"
 #include "res/template_curve.h"
 #include "res/template_main_form.h"

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/assignment_code.h"
+#include "core/config_file.h"
 #include "main_form_fixture.h"
-#include "store/config_file.h"
 #include "store/ini_file.h"
 
 namespace ostrel::test {

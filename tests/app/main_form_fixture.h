@@ -13,11 +13,11 @@
 #include "app/app_state.h"
 #include "app/main_form.h"
 #include "app/main_frame.h"
+#include "core/config_file.h"
 #include "midi/fake_midi_system.h"
 #include "midi/pass_through.h"
 #include "res/dialog_builder.h"
 #include "res/template_main_form.h"
-#include "store/config_file.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 

@@ -114,7 +114,6 @@ TEST(MainFormLists, ChannelTransportOctaveAndCurveTexts) {
     EXPECT_EQ(res::CurveItem(3, "Soft"), "003     -- Soft");
     // The curve dialogs build the same texts from the library.
     EXPECT_EQ(res::CurveItem(12, "x y").toStdString(), CurveItemText(12, "x y"));
-    EXPECT_STREQ(res::kDefaultCurveItem, kDefaultCurveItem);
 }
 
 TEST(MainFormLists, SortedCombosKeepCodeOrderSoThatItemIndexFollowsTheCode) {

@@ -86,14 +86,8 @@ TEST(AssignmentTableTest, CopyFromPublishesEveryCell) {
     EXPECT_EQ(Code(live.Get(Entry::PLAY)), "119");
 }
 
-TEST(AssignmentCodeTest, ValuesAndListPositions) {
+TEST(AssignmentCodeTest, ListPositions) {
     const auto code = [](const char* s) { return AssignmentCode::FromText(s); };
-    EXPECT_EQ(CodeValue(code("000")), 0);
-    EXPECT_EQ(CodeValue(code("007")), 7);
-    EXPECT_EQ(CodeValue(code("127")), 127);
-    EXPECT_EQ(CodeValue(code("###")), 0);
-    EXPECT_EQ(CodeValue(code("***")), 0);
-
     EXPECT_EQ(CodeToListPosition(code("###")), 0);
     EXPECT_EQ(CodeToListPosition(code("***")), 1);
     EXPECT_EQ(CodeToListPosition(code("000")), 2);

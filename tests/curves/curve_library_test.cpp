@@ -111,7 +111,6 @@ TEST_F(CurveLibraryTest, CurveIdsNameTheDefaultOrAnIndex) {
     EXPECT_EQ(CurveId::FromText("1").Index(), 1);
     EXPECT_EQ(CurveId::FromText("abc").Index(), 0);
     EXPECT_EQ(CurveItemText(3, "Soft"), "003     -- Soft");
-    EXPECT_STREQ(kDefaultCurveItem, "***     -- Default");
     EXPECT_STREQ(CurveSection(CurveKind::Velocity), "CURVE");
     EXPECT_STREQ(CurveSection(CurveKind::Touch), "TOUCH");
 }

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "core/assignment_table.h"
-#include "store/config_file.h"
+#include "core/config_file.h"
 #include "support/child_process.h"
 #include "support/jack_test_client.h"
 #include "support/temp_dir.h"

@@ -94,6 +94,9 @@ std::vector<std::string> JackTestClient::Connections(jack_port_t* port) const {
     return names;
 }
 
+uint32_t JackTestClient::Period() const { return client_ ? jack_get_buffer_size(client_) : 0; }
+uint32_t JackTestClient::Rate() const { return client_ ? jack_get_sample_rate(client_) : 0; }
+
 bool JackTestClient::ConnectPorts(const std::string& source, const std::string& destination) {
     return client_ && jack_connect(client_, source.c_str(), destination.c_str()) == 0;
 }

@@ -68,6 +68,9 @@ class JackTestClient {
 
     // Messages written to "out" per cycle, at most (64 unless set).
     void SetMessagesPerCycle(int count) { perCycle_.store(count); }
+    // Frames per cycle and frames per second of the server.
+    uint32_t Period() const;
+    uint32_t Rate() const;
     // Connects two ports by full name, as a patchbay does.
     bool ConnectPorts(const std::string& source, const std::string& destination);
 

@@ -4,7 +4,7 @@
 #include <deque>
 #include <vector>
 
-#include "res/ui_seam.h"
+#include "res/message_box_seam.h"
 
 namespace ostrel::test {
 

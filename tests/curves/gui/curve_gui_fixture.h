@@ -15,8 +15,8 @@
 #include <string>
 
 #include "curves/gui/curve_dialog.h"
+#include "curves/gui/curve_editor.h"
 #include "curves/gui/curve_list_dlg.h"
-#include "curves/gui/curve_static.h"
 #include "res/dialog_builder.h"
 #include "res/template_curve.h"
 #include "store/ini_settings.h"

@@ -1,6 +1,8 @@
 #pragma once
 // Helpers of the dump dialog tests: choosing a list entry the way the user does,
-// dump bytes and .syx files.
+// dump bytes, .syx files and the file dialog that saves them.
+#include <gtest/gtest.h>
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "res/dialog_builder.h"
+#include "res/message_box_seam.h"
 #include "support/temp_dir.h"
 #include "sysex/bulk_dump.h"
 
@@ -49,6 +52,14 @@ inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
     const std::string content = TempDir::Read(path);
     return std::vector<uint8_t>(content.begin(), content.end());
+}
+
+// Both dump dialogs save through the same file dialog: .syx files, "midi.syx" offered.
+inline void ExpectSyxSaveDialog(const res::FileDialogSpec& spec) {
+    EXPECT_TRUE(spec.save);
+    EXPECT_EQ(spec.initialName, "midi.syx");
+    EXPECT_EQ(spec.filter, "SysData file (*.syx)|*.syx||");
+    EXPECT_EQ(spec.defaultExtension, "syx");
 }
 
 inline QString ShownText(const QWidget* dialog, int id) {

@@ -17,6 +17,7 @@
 namespace ostrel {
 namespace {
 
+using test::ExpectSyxSaveDialog;
 using test::ReadBytes;
 using test::ScriptedUi;
 using test::TempDir;
@@ -154,10 +155,7 @@ TEST_F(DumpReceiveDlgTest, SaveAsThenOpenShowsTheSameTextAndValues) {
     ui.ChooseNext(QString::fromStdString(path));
     Click(res::kDumpReceiveSaveAs);
     ASSERT_EQ(ui.fileSpecs.size(), 1u);
-    EXPECT_TRUE(ui.fileSpecs[0].save);
-    EXPECT_EQ(ui.fileSpecs[0].initialName, "midi.syx");
-    EXPECT_EQ(ui.fileSpecs[0].filter, "SysData file (*.syx)|*.syx||");
-    EXPECT_EQ(ui.fileSpecs[0].defaultExtension, "syx");
+    ExpectSyxSaveDialog(ui.fileSpecs[0]);
     EXPECT_EQ(ReadBytes(path), dump);
 
     Click(res::kDumpReceiveNew);

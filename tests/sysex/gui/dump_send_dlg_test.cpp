@@ -17,6 +17,7 @@ namespace {
 
 using test::BytesOf;
 using test::ChooseEntry;
+using test::ExpectSyxSaveDialog;
 using test::ReadBytes;
 using test::ScriptedUi;
 using test::TempDir;
@@ -142,10 +143,7 @@ TEST_F(DumpSendDlgTest, SaveAsksOnceThenSaveAndSaveAsWriteTheSameFile) {
     ui.ChooseNext(QString::fromStdString(path));
     Click(res::kDumpSendSave);
     ASSERT_EQ(ui.fileSpecs.size(), 1u);
-    EXPECT_TRUE(ui.fileSpecs[0].save);
-    EXPECT_EQ(ui.fileSpecs[0].filter, "SysData file (*.syx)|*.syx||");
-    EXPECT_EQ(ui.fileSpecs[0].defaultExtension, "syx");
-    EXPECT_EQ(ui.fileSpecs[0].initialName, "midi.syx");
+    ExpectSyxSaveDialog(ui.fileSpecs[0]);
     EXPECT_EQ(FileNameBox(), "midi.syx");
     EXPECT_EQ(ReadBytes(path), TemplateBytes());
 

@@ -1,4 +1,4 @@
-#include "curves/gui/curve_static.h"
+#include "curves/gui/curve_editor.h"
 
 #include <QMouseEvent>
 #include <QPainter>

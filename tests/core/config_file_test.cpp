@@ -1,7 +1,7 @@
 // Configuration files: the file a reset table gives, reading values into cells
 // (defaults, cutting, short codes, case), files that cannot be read, and writes
 // into existing files.
-#include "store/config_file.h"
+#include "core/config_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "res/ui_seam.h"
+#include "res/message_box_seam.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

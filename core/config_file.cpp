@@ -1,4 +1,4 @@
-#include "store/config_file.h"
+#include "core/config_file.h"
 
 #include <cstring>
 #include <string>
