@@ -8,16 +8,14 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz/fuzz_inputs.h"
 #include "midi/event_splitter.h"
 #include "midi/forwarder.h"
 
 namespace {
 
 using namespace ostrel;
-
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
+using fuzz::Check;
 
 }  // namespace
 
@@ -25,10 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
     AssignmentTable table;
     CurrentCurves curves;
-    curves.Of(CurveKind::Velocity)
-        .SetAll(CurvePoints{in.ConsumeIntegral<int16_t>(), in.ConsumeIntegral<int16_t>(),
-                            in.ConsumeIntegral<int16_t>(), in.ConsumeIntegral<int16_t>(),
-                            in.ConsumeIntegral<int16_t>(), in.ConsumeIntegral<int16_t>()});
+    curves.Of(CurveKind::Velocity).SetAll(fuzz::AnyCurve(in));
     Forwarder forwarder(table, curves);
     while (in.remaining_bytes() > 0) {
         switch (in.ConsumeIntegralInRange(0, 9)) {

@@ -55,11 +55,11 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path) {
 }
 
 // Both dump dialogs save through the same file dialog: .syx files, "midi.syx" offered.
-inline void ExpectSyxSaveDialog(const res::FileDialogSpec& spec) {
-    EXPECT_TRUE(spec.save);
-    EXPECT_EQ(spec.initialName, "midi.syx");
-    EXPECT_EQ(spec.filter, "SysData file (*.syx)|*.syx||");
-    EXPECT_EQ(spec.defaultExtension, "syx");
+inline void ExpectSyxSaveDialog(const res::FileDialogSpec& dialog) {
+    EXPECT_TRUE(dialog.save);
+    EXPECT_EQ(dialog.initialName, "midi.syx");
+    EXPECT_EQ(dialog.filter, "SysData file (*.syx)|*.syx||");
+    EXPECT_EQ(dialog.defaultExtension, "syx");
 }
 
 inline QString ShownText(const QWidget* dialog, int id) {
