@@ -27,10 +27,11 @@ test: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 	scripts/with-jack.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-# The JACK end-to-end tests again, on PipeWire's JACK server (scripts/with-pipewire.sh).
+# The end-to-end chains and the command line again, on PipeWire's JACK server
+# (scripts/with-pipewire.sh).
 test-pipewire: build
 	@scripts/install-deps.sh pipewire pipewire-bin pipewire-jack
-	scripts/with-pipewire.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -R 'Jack|OverJack|Cli'
+	scripts/with-pipewire.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -L '^test_(end_to_end|cli)$$'
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DOSTREL_BENCH=ON -DOSTREL_GUI=OFF -DOSTREL_TESTS=OFF

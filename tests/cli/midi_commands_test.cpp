@@ -1,6 +1,6 @@
 // ostrel-cli ports, run, send-syx, send-hex and receive-syx: help, usage errors
 // and the refusals that need no MIDI system. Their work over a real MIDI system
-// is tested in tests/midi/cli_end_to_end_test.cpp.
+// is tested in tests/end_to_end/ostrel_cli_test.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -99,4 +99,36 @@ class PassThroughOverJack {
     std::unique_ptr<PortKeeper> keeper;
 };
 
+// The chain keyboard → Ostrel → synth as a test fixture: a test client plays
+// both ends, Ostrel's pass-through reads the fixture's table and curves.
+// Skipped when the test does not run beside a JACK server.
+class PassThroughChainTest : public ::testing::Test, protected PassThroughOverJack {
+  protected:
+    void SetUp() override {
+        if (!JackServerGiven()) GTEST_SKIP() << kNoJackServer;
+        ASSERT_NO_FATAL_FAILURE(JoinJack(table, curves));
+    }
+    void TearDown() override { LeaveJack(); }
+
+    AssignmentTable table;
+    CurrentCurves curves;
+};
+
+inline constexpr const char* kXrunsInEveryAttempt =
+    "the server reported xruns in every attempt: the machine is too busy";
+
+// A cycle that some client missed (an xrun: the machine was too busy) loses or
+// repeats what it carried between clients, whoever sent it. Runs `attempt`
+// again until one passes with no xrun reported, five times at most; false when
+// none did. Stops at a fatal failure inside `attempt`: check for one after.
+template <typename Attempt>
+bool AttemptWithoutXruns(const JackTestClient& client, Attempt attempt) {
+    for (int i = 0; i < 5 && !::testing::Test::HasFatalFailure(); ++i) {
+        const uint64_t xruns = client.Xruns();
+        attempt();
+        if (client.Xruns() == xruns) return true;
+    }
+    return false;
+}
+
 }  // namespace ostrel::test

@@ -4,8 +4,8 @@
 // curve that the editor and its preview column show.
 // Runs under scripts/with-jack.sh (make test); skipped without JACK_DEFAULT_SERVER.
 #include "core/assignment_table.h"
-#include "curve_gui_fixture.h"
 #include "support/pass_through_over_jack.h"
+#include "tests/curves/gui/curve_gui_fixture.h"
 
 namespace ostrel {
 namespace {

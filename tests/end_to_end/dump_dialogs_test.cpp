@@ -1,5 +1,5 @@
-// The dump dialogs over the real MIDI system: a private JACK server, RtMidi's
-// JACK backend, the pass-through, and a test client playing the keyboard and the
+// The dump dialogs over the real MIDI system: a private JACK server, Ostrel's
+// JACK client and pass-through, and a test client playing the keyboard and the
 // synth. Skipped unless run beside the server (scripts/with-jack.sh).
 #include <gtest/gtest.h>
 
@@ -8,7 +8,6 @@
 #include <chrono>
 #include <thread>
 
-#include "dump_dialog_fixture.h"
 #include "res/template_dump_receive.h"
 #include "res/template_dump_send.h"
 #include "support/pass_through_over_jack.h"
@@ -16,6 +15,7 @@
 #include "sysex/gui/dump_receive_dlg.h"
 #include "sysex/gui/dump_send_dlg.h"
 #include "sysex/gui/sysex_send_report.h"
+#include "tests/sysex/gui/dump_dialog_fixture.h"
 
 namespace ostrel {
 namespace {
@@ -23,14 +23,13 @@ namespace {
 using test::Bytes;
 using test::kJackWait;
 
-class DumpOverJack : public ::testing::Test, protected test::PassThroughOverJack {
+class DumpOverJack : public test::PassThroughChainTest {
   protected:
     void SetUp() override {
-        if (!test::JackServerGiven()) GTEST_SKIP() << test::kNoJackServer;
-        ASSERT_NO_FATAL_FAILURE(JoinJack(table, curves, "dumptest"));
+        ASSERT_NO_FATAL_FAILURE(PassThroughChainTest::SetUp());
+        if (IsSkipped()) return;
         ASSERT_NO_FATAL_FAILURE(Connect());
     }
-    void TearDown() override { LeaveJack(); }
 
     // What the window's event pump does for the receive dialog: takes the
     // pass-through's records on this thread and hands received dumps over.
@@ -42,8 +41,6 @@ class DumpOverJack : public ::testing::Test, protected test::PassThroughOverJack
     }
 
     test::ScriptedUi ui;
-    AssignmentTable table;
-    CurrentCurves curves;
 };
 
 TEST_F(DumpOverJack, SendDeliversTheDumpIntactAfterTheBoxIsAnswered) {
