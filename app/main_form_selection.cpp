@@ -67,7 +67,7 @@ void COstrelView::OnBoxPicked(int index, int item) {
     const QByteArray bytes = text.toLatin1();
     switch (combo.role) {
         case ComboRole::Entry:
-            state_.table.SetFromItemText(combo.entry, bytes.constData());
+            state_.table.Set(combo.entry, bytes.constData());
             break;
         case ComboRole::MasterFader: {
             // Both master fader boxes edit VOLM and always show the same item.
@@ -76,14 +76,14 @@ void COstrelView::OnBoxPicked(int index, int item) {
             QComboBox* mirror = BoxById(other);
             const QSignalBlocker block(mirror);
             mirror->setCurrentIndex(item);
-            state_.table.SetFromItemText(Entry::VOLM, bytes.constData());
+            state_.table.Set(Entry::VOLM, bytes.constData());
             break;
         }
         case ComboRole::Key: {
             // The cell of the octave the key boxes show, whatever text is typed
             // into Key Octave meanwhile.
             const int note = NoteIndex(octaveShown_, combo.key);
-            if (note <= 127) state_.table.SetNoteFromItemText(note, bytes.constData());
+            if (note <= 127) state_.table.SetNote(note, bytes.constData());
             break;
         }
         case ComboRole::Curve:

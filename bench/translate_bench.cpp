@@ -35,25 +35,10 @@ std::vector<Message> MixedStream() {
     return s;
 }
 
-// A table a player would use: knobs moved to other controllers, a fader off,
-// some keys turned into switches, a velocity and a touch curve, an output channel.
-void SetUpTable(AssignmentTable& table, CurrentCurves& curves) {
-    table.Set(Entry::KNOB01, "074");
-    table.Set(Entry::KNOB02, "007");
-    table.Set(Entry::VOL03, "###");
-    table.Set(Entry::VOLM, "007");
-    table.Set(Entry::PITCH, "001");
-    table.Set(Entry::CHANEL, "002");
-    for (int note = 48; note < 60; ++note) table.SetNote(note, "064");
-    table.SetNote(61, "###");
-    curves.Of(CurveKind::Velocity).SetAll(CurvePoints{64, 128, 192, 32, 256, 256});
-    curves.Of(CurveKind::Touch).SetAll(CurvePoints{32, 200, 220, 40, 256, 256});
-}
-
 void RunStream(benchmark::State& state, const std::vector<Message>& stream) {
     AssignmentTable table;
     CurrentCurves curves;
-    SetUpTable(table, curves);
+    test::SetUpPlayersTable(table, curves);
     TranslationEngine engine(table, curves);
     uint8_t message[kMessageBufferSize] = {};
     uint8_t work[kMessageBufferSize] = {};

@@ -49,14 +49,12 @@ class AssignmentTable {
 
     AssignmentCode Get(Entry e) const { return Decode(entries_[Index(e)]); }
     void Set(Entry e, const AssignmentCode& code) { Write(entries_[Index(e)], code); }
-    void Set(Entry e, const char* three) { Set(e, AssignmentCode::FromText(three)); }
-    // The first three characters of a list item's text become the code.
-    void SetFromItemText(Entry e, const char* itemText) { Set(e, itemText); }
+    // The first three characters of a text (a code, or a list item's text) become the code.
+    void Set(Entry e, const char* text) { Set(e, AssignmentCode::FromText(text)); }
 
     AssignmentCode GetNote(int index) const { return Decode(notes_[index & 0xFF]); }
     void SetNote(int index, const AssignmentCode& code) { Write(notes_[index & 0xFF], code); }
-    void SetNote(int index, const char* three) { SetNote(index, AssignmentCode::FromText(three)); }
-    void SetNoteFromItemText(int index, const char* itemText) { SetNote(index, itemText); }
+    void SetNote(int index, const char* text) { SetNote(index, AssignmentCode::FromText(text)); }
 
     // Publishes a whole table read elsewhere (configuration file loading), cell by cell.
     void CopyFrom(const AssignmentTable& other);

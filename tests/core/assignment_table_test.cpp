@@ -44,17 +44,17 @@ TEST(AssignmentTableTest, DefaultsAfterReset) {
 
 TEST(AssignmentTableTest, ListItemsStoreTheirFirstThreeCharacters) {
     AssignmentTable table;
-    table.SetFromItemText(Entry::KNOB01, "007     --Channel Volume");
+    table.Set(Entry::KNOB01, "007     --Channel Volume");
     EXPECT_EQ(Code(table.Get(Entry::KNOB01)), "007");
-    table.SetFromItemText(Entry::KNOB01, "###     --Off");
+    table.Set(Entry::KNOB01, "###     --Off");
     EXPECT_EQ(Code(table.Get(Entry::KNOB01)), "###");
-    table.SetFromItemText(Entry::VOLM, "127     -Poly mode on");
+    table.Set(Entry::VOLM, "127     -Poly mode on");
     EXPECT_EQ(Code(table.Get(Entry::VOLM)), "127");
 
     // Key Octave 5, key lists C and B; Key Octave 10, key list G.
-    table.SetNoteFromItemText(NoteIndex(5, 0), "064     --Sustain");
-    table.SetNoteFromItemText(NoteIndex(5, 11), "###     --Off");
-    table.SetNoteFromItemText(NoteIndex(10, 7), "001     --Modulation");
+    table.SetNote(NoteIndex(5, 0), "064     --Sustain");
+    table.SetNote(NoteIndex(5, 11), "###     --Off");
+    table.SetNote(NoteIndex(10, 7), "001     --Modulation");
     EXPECT_EQ(Code(table.GetNote(60)), "064");
     EXPECT_EQ(Code(table.GetNote(71)), "###");
     EXPECT_EQ(Code(table.GetNote(127)), "001");
@@ -65,7 +65,7 @@ TEST(AssignmentTableTest, WritingACodeKeepsTheFourthByte) {
     AssignmentTable table;
     EXPECT_EQ(FourthByte(table.RawEntryCell(Entry::KNOB01)), '*');
     EXPECT_EQ(FourthByte(table.RawEntryCell(Entry::REC)), '*');
-    table.SetFromItemText(Entry::KNOB01, "007     --Channel Volume");
+    table.Set(Entry::KNOB01, "007     --Channel Volume");
     EXPECT_EQ(FourthByte(table.RawEntryCell(Entry::KNOB01)), '*');
     table.SetNote(60, "064");
     EXPECT_EQ(FourthByte(table.RawNoteCell(60)), '*');

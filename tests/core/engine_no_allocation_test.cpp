@@ -26,16 +26,7 @@ TEST(EngineNoAllocationTest, CountingNewSeesAllocations) {
 TEST(EngineNoAllocationTest, LongMixedStreamAllocatesNothing) {
     AssignmentTable table;
     CurrentCurves curves;
-    table.Set(Entry::KNOB01, "007");
-    table.Set(Entry::KNOB02, "###");
-    table.Set(Entry::VOL03, "011");
-    table.Set(Entry::VOLM, "007");
-    table.Set(Entry::PITCH, "001");
-    table.Set(Entry::CHANEL, "003");
-    table.SetNote(60, "064");
-    table.SetNote(62, "###");
-    curves.Of(CurveKind::Velocity).SetAll(WorkedExampleCurve());
-    curves.Of(CurveKind::Touch).SetAll(CurvePoints{10, 200, 240, 20, 256, 256});
+    SetUpPlayersTable(table, curves);
     TranslationEngine engine(table, curves);
     // What the pass-through does with each decision: stamps the entries for the
     // window's lights, and reads their codes for a monitor entry.

@@ -48,13 +48,9 @@ class NoSystem final : public MidiSystem {
 };
 
 TEST(PassThroughNoAllocation, CyclesOfAMixedStreamAllocateNothing) {
-    AssignmentTable table, other;
+    AssignmentTable table;
     CurrentCurves curves;
-    table.Set(Entry::KNOB01, "007");
-    table.Set(Entry::CHANEL, "003");
-    table.SetNote(60, "064");
-    other.Set(Entry::CHANEL, "009");
-    curves.Of(CurveKind::Velocity).SetAll(CurvePoints{64, 128, 192, 32, 256, 256});
+    test::SetUpPlayersTable(table, curves);
     NoSystem system;
     PassThrough passThrough(table, curves, system, 64);
     passThrough.SetMonitorLogging(true);

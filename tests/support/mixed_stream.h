@@ -1,9 +1,12 @@
 #pragma once
 // A mixed stream of what the keyboard sends (knobs, faders, notes, pressure,
 // wheels, transport, clock, System Exclusive), in fixed arrays so that playing
-// it allocates nothing.
+// it allocates nothing, and a table that a player would use to play it through.
 #include <cstddef>
 #include <cstdint>
+
+#include "core/assignment_table.h"
+#include "curves/current_curve.h"
 
 namespace ostrel::test {
 
@@ -24,5 +27,21 @@ inline constexpr uint8_t kMixedSysEx[][11] = {
     {0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0xF7},
 };
 inline constexpr int kMixedSysExLength[] = {8, 6, 6, 11, 7};
+
+// Knobs moved to other controllers and one off, a fader off, the master fader
+// moved, some keys turned into switches and one off, a velocity and a touch
+// curve, an output channel.
+inline void SetUpPlayersTable(AssignmentTable& table, CurrentCurves& curves) {
+    table.Set(Entry::KNOB01, "074");
+    table.Set(Entry::KNOB02, "###");
+    table.Set(Entry::VOL03, "###");
+    table.Set(Entry::VOLM, "007");
+    table.Set(Entry::PITCH, "001");
+    table.Set(Entry::CHANEL, "003");
+    for (int note = 48; note < 61; ++note) table.SetNote(note, "064");
+    table.SetNote(62, "###");
+    curves.Of(CurveKind::Velocity).SetAll(CurvePoints{64, 128, 192, 32, 256, 256});
+    curves.Of(CurveKind::Touch).SetAll(CurvePoints{32, 200, 220, 40, 256, 256});
+}
 
 }  // namespace ostrel::test
