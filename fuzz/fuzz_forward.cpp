@@ -12,12 +12,8 @@
 #include "midi/event_splitter.h"
 #include "midi/forwarder.h"
 
-namespace {
-
 using namespace ostrel;
 using fuzz::Check;
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);

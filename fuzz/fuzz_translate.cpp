@@ -11,14 +11,10 @@
 #include "curves/current_curve.h"
 #include "fuzz/fuzz_inputs.h"
 
-namespace {
-
 using namespace ostrel;
 using fuzz::AnyCode;
 using fuzz::AnyCurve;
 using fuzz::Check;
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);

@@ -5,8 +5,8 @@
 // Records are filled and read in place, so a large record is copied only once.
 //
 // One thread produces and one consumes at any moment. The consumer may change
-// from thread to thread when the hand-over is itself synchronised (the output
-// gate passes the consumer role with its token).
+// from thread to thread when the hand-over is itself synchronised (the ALSA
+// system passes the consumer role with its processor's token).
 #include <atomic>
 #include <cstddef>
 #include <memory>
@@ -20,8 +20,6 @@ class SpscQueue {
         : capacity_(capacity == 0 ? 1 : capacity), slots_(new T[capacity_]) {}
     SpscQueue(const SpscQueue&) = delete;
     SpscQueue& operator=(const SpscQueue&) = delete;
-
-    size_t Capacity() const { return capacity_; }
 
     // Producer: free slots right now (more may appear as the consumer reads).
     size_t FreeSlots() const {
