@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -295,9 +294,7 @@ TEST_F(CliOverJack, SignalsEndTheRunWhenNobodyReadsTheMonitor) {
 TEST(CliServerRestart, PortsAndConnectionsComeBackWithTheServer) {
     if (!test::JackServerGiven()) GTEST_SKIP() << test::kNoJackServer;
     if (test::kSlowedBySanitizer) GTEST_SKIP() << "ThreadSanitizer makes clients miss cycles";
-    if (std::getenv("OSTREL_ON_PIPEWIRE") != nullptr)
-        GTEST_SKIP() << "PipeWire's libjack joins PipeWire whatever the server name: no jackd of "
-                        "the test's own to stop and start";
+    if (test::OnPipeWire()) GTEST_SKIP() << test::kNotOnPipeWire;
     const std::string server = test::UniqueName("ostrel-restart");
     const std::vector<std::string> jackd = {
         "/usr/bin/jackd", "--no-realtime", "-n", server, "-d", "dummy", "-r", "48000", "-p", "128"};

@@ -29,6 +29,8 @@ bool JackServerGiven() {
     return server != nullptr && *server != '\0';
 }
 
+bool OnPipeWire() { return std::getenv("OSTREL_ON_PIPEWIRE") != nullptr; }
+
 std::string UniqueName(const std::string& stem) {
     static std::atomic<int> counter{0};
     return stem + "-" + std::to_string(getpid()) + "-" + std::to_string(++counter);

@@ -39,6 +39,13 @@ inline constexpr const char* kNoJackServer =
 // True when the tests run beside a private JACK server (scripts/with-jack.sh).
 bool JackServerGiven();
 
+// True on PipeWire's JACK server (scripts/with-pipewire.sh), whose libjack joins
+// PipeWire whatever the server name: no test there can name a server that is
+// not running, nor run a jackd of its own.
+bool OnPipeWire();
+inline constexpr const char* kNotOnPipeWire =
+    "PipeWire's libjack joins PipeWire whatever the server name";
+
 // A name no other test process, and no other call in this one, uses.
 std::string UniqueName(const std::string& stem);
 
