@@ -115,6 +115,7 @@ void PassThrough::PickUpTable() {
 void PassThrough::BeginCycle(MidiWriter& out) {
     cycles_.fetch_add(1, std::memory_order_acq_rel);
     largest_ = out.Room();
+    cycleTime_ = 0;
     PickUpTable();
     DrainRing(out);
 }
@@ -167,21 +168,19 @@ void PassThrough::Event(const uint8_t* bytes, size_t length, MidiWriter& out) {
         droppedSends_.fetch_add(1, std::memory_order_relaxed);
     const bool hook = !f.shortMessage && ReceiveHook() && StartsWithDumpHeader(bytes, length);
     if (!hook && !MonitorLogging()) return;
-    const std::time_t now = std::time(nullptr);
     if (hook) {
-        if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::ReceivedDump, now)) {
+        if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::ReceivedDump)) {
             event->receivedLength = static_cast<uint32_t>(length);
             std::memcpy(event->received, bytes, std::min(length, sizeof event->received));
             events_.Commit(1);
         }
     }
-    if (MonitorLogging()) Monitor(f, bytes, length, now);
+    if (MonitorLogging()) Monitor(f, bytes, length);
 }
 
-void PassThrough::Monitor(const Forwarded& f, const uint8_t* bytes, size_t length,
-                          std::time_t now) {
+void PassThrough::Monitor(const Forwarded& f, const uint8_t* bytes, size_t length) {
     if (f.shortMessage) {
-        if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::ShortMessage, now)) {
+        if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::ShortMessage)) {
             event->receivedLength = static_cast<uint32_t>(length);
             event->packedIn = f.packedIn;
             event->packedOut = f.packedOut;
@@ -193,7 +192,7 @@ void PassThrough::Monitor(const Forwarded& f, const uint8_t* bytes, size_t lengt
         }
         return;
     }
-    if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::LongMessage, now)) {
+    if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::LongMessage)) {
         event->receivedLength = static_cast<uint32_t>(length);
         std::memcpy(event->received, bytes, std::min(length, sizeof event->received));
         event->changedCount = f.result.changedCount;
@@ -209,20 +208,25 @@ void PassThrough::Monitor(const Forwarded& f, const uint8_t* bytes, size_t lengt
 
 void PassThrough::MonitorRelease(const uint8_t* bytes) {
     if (!MonitorLogging()) return;
-    if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::Released, std::time(nullptr))) {
+    if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::Released)) {
         event->packedOut = PackShort(bytes, 3);
         events_.Commit(1);
     }
 }
 
-MonitorEvent* PassThrough::BeginEvent(MonitorEvent::Kind kind, std::time_t now) {
+std::time_t PassThrough::CycleTime() {
+    if (cycleTime_ == 0) cycleTime_ = std::time(nullptr);
+    return cycleTime_;
+}
+
+MonitorEvent* PassThrough::BeginEvent(MonitorEvent::Kind kind) {
     if (events_.FreeSlots() == 0) {
         droppedEvents_.fetch_add(1, std::memory_order_relaxed);
         return nullptr;
     }
     MonitorEvent& event = events_.SlotAhead(0);
     event.kind = kind;
-    event.time = now;
+    event.time = CycleTime();
     event.receivedLength = 0;
     event.packedIn = 0;
     event.packedOut = 0;

@@ -115,10 +115,12 @@ class PassThrough final : private MidiProcessor {
     void DrainRing(MidiWriter& out);
     // Writes one message; false when the cycle is full (try again next cycle).
     bool Send(MidiWriter& out, const uint8_t* bytes, size_t length);
-    void Monitor(const Forwarded& f, const uint8_t* bytes, size_t length, std::time_t now);
+    void Monitor(const Forwarded& f, const uint8_t* bytes, size_t length);
     void MonitorRelease(const uint8_t* bytes);
     // A free record of the event queue to fill, or null (counted as dropped).
-    MonitorEvent* BeginEvent(MonitorEvent::Kind kind, std::time_t now);
+    MonitorEvent* BeginEvent(MonitorEvent::Kind kind);
+    // The wall clock of this cycle, asked for once, by the first record that needs it.
+    std::time_t CycleTime();
     // Waits until pred() holds; false once no cycle began for a while.
     template <typename Pred>
     bool WaitForCycles(Pred pred);
@@ -136,6 +138,7 @@ class PassThrough final : private MidiProcessor {
     OutputRing ring_;                     // producers: other threads; consumer: MIDI thread
     std::atomic<bool> releasing_{false};  // a release of held notes is under way
     size_t largest_ = 0;                  // MIDI thread: largest event of this cycle
+    std::time_t cycleTime_ = 0;           // MIDI thread: CycleTime(), 0 until asked
 
     // Whole-table swap: the staged table, who copies it, and whether the MIDI
     // thread translates with it during the current cycle.
