@@ -14,6 +14,7 @@ bool RunMidiDriverDialog(QWidget* parent, AppState& state) {
     lists.chosenInput = ports.Chosen(PortDirection::Input);
     lists.chosenOutput = ports.Chosen(PortDirection::Output);
     if (!ports.Online()) lists.problem = state.midiProblem;
+    lists.system = ports.SystemName();
     // The connections stay as they are while the dialog is shown.
     CMidiDriverDlg dlg(lists, state.settings, parent);
     if (dlg.exec() != QDialog::Accepted) return false;

@@ -25,6 +25,7 @@ int RunPorts(int argc, char** argv) {
     MidiSession session;
     std::string why;
     if (!session.Join(name, why)) return RuntimeError(why);
+    std::printf("MIDI SYSTEM %s\n", session.system->Name());
     std::printf("MIDI IN DEVICE\n");
     for (const std::string& entry :
          DeviceListEntries(session.keeper->Devices(PortDirection::Input)))

@@ -25,7 +25,7 @@ int RunTranslate(int argc, char** argv);
 const Command kTranslate{
     "translate",
     "translate [--config FILE.cfg] [--velocity X1,Y1,X2,Y2,W,H] [--touch X1,Y1,X2,Y2,W,H]",
-    RunTranslate};
+    RunTranslate, /*joinsMidiGraph=*/false};
 const Registration kRegistration(kTranslate);
 
 using Bytes = std::vector<uint8_t>;

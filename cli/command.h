@@ -9,6 +9,7 @@ struct Command {
     const char* name;
     const char* usage;                  // one line, printed on bad arguments and with --help
     int (*run)(int argc, char** argv);  // argv[0] is the sub-command name
+    bool joinsMidiGraph = true;         // false: no MIDI system is looked for
 };
 
 // Each command file holds one static Registration.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "midi/jack_library.h"
 
 namespace ostrel::cli {
 namespace {
@@ -53,8 +54,11 @@ int main(int argc, char** argv) {
         PrintOverview(argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
     }
-    for (const Command& c : Commands())
-        if (std::strcmp(c.name, argv[1]) == 0) return c.run(argc - 1, argv + 1);
+    for (const Command& c : Commands()) {
+        if (std::strcmp(c.name, argv[1]) != 0) continue;
+        if (c.joinsMidiGraph) ostrel::RestartOnPipeWireJackWhenWanted(argv);
+        return c.run(argc - 1, argv + 1);
+    }
     std::fprintf(stderr, "ostrel-cli: unknown command '%s'\n", argv[1]);
     PrintOverview(stderr);
     return 2;

@@ -35,10 +35,16 @@ class AlsaMidiSystem final : public MidiSystem {
     std::string OwnPort(PortDirection direction) const override;
     bool ServerLost() const override { return false; }
     bool TakePortsChanged() override;
+    // Devices are ports of the sequencer's clients; RtMidi tells of no client
+    // leaving, so a port is new only when a look finds it after its absence.
+    std::vector<std::string> TakeDepartedClients() override { return {}; }
     std::vector<std::string> Devices(PortDirection direction) override;
     bool Connect(PortDirection direction, const std::string& device, std::string* why) override;
     void Disconnect(PortDirection direction, const std::string& device) override;
     bool IsConnected(PortDirection direction, const std::string& device) override;
+    // RtMidi does not see the connections that other clients make to our
+    // ports: both count as connected, so held notes are always released.
+    bool Linked(PortDirection) const override { return true; }
     void Wake() override { RunIdle(); }
 
   private:

@@ -40,6 +40,7 @@ bool FakeMidiSystem::Open(const std::string& clientName, MidiProcessor& processo
     clientName_ = clientName;
     serverLost_ = false;
     ++opens_;
+    UpdateLinks();
     return true;
 }
 
@@ -48,6 +49,7 @@ void FakeMidiSystem::Close() {
     processor_ = nullptr;
     connections_[0].clear();
     connections_[1].clear();
+    UpdateLinks();
 }
 
 bool FakeMidiSystem::IsOpen() const {
@@ -93,6 +95,8 @@ bool FakeMidiSystem::Connect(PortDirection direction, const std::string& device,
     }
     auto& list = connections_[Side(direction)];
     if (std::find(list.begin(), list.end(), device) == list.end()) list.push_back(device);
+    UpdateLinks();
+    portsChanged_ = true;
     return true;
 }
 
@@ -100,6 +104,8 @@ void FakeMidiSystem::Disconnect(PortDirection direction, const std::string& devi
     std::lock_guard<std::mutex> lock(mutex_);
     auto& list = connections_[Side(direction)];
     list.erase(std::remove(list.begin(), list.end(), device), list.end());
+    UpdateLinks();
+    portsChanged_ = true;
 }
 
 bool FakeMidiSystem::IsConnected(PortDirection direction, const std::string& device) {
@@ -118,8 +124,16 @@ bool FakeMidiSystem::RunCycle(const std::vector<Bytes>& events) {
     return true;
 }
 
+std::vector<std::string> FakeMidiSystem::TakeDepartedClients() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(departed_, {});
+}
+
 void FakeMidiSystem::SetDevices(PortDirection direction, std::vector<std::string> names) {
     std::lock_guard<std::mutex> lock(mutex_);
+    for (const std::string& before : direction == PortDirection::Input ? inputs_ : outputs_)
+        if (std::find(names.begin(), names.end(), before) == names.end())
+            departed_.push_back(before.substr(0, before.find(':')));
     (direction == PortDirection::Input ? inputs_ : outputs_) = std::move(names);
     // A port that goes away takes its connections with it.
     auto& list = connections_[Side(direction)];
@@ -129,6 +143,7 @@ void FakeMidiSystem::SetDevices(PortDirection direction, std::vector<std::string
                                   return std::find(now.begin(), now.end(), c) == now.end();
                               }),
                list.end());
+    UpdateLinks();
     portsChanged_ = true;
 }
 
@@ -139,6 +154,19 @@ void FakeMidiSystem::LoseServer() {
     processor_ = nullptr;
     connections_[0].clear();
     connections_[1].clear();
+    UpdateLinks();
+}
+
+void FakeMidiSystem::SetOtherLinks(PortDirection direction, int count) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    otherLinks_[Side(direction)] = count;
+    UpdateLinks();
+}
+
+void FakeMidiSystem::UpdateLinks() {
+    for (int side : {0, 1})
+        linked_[side].store(processor_ != nullptr &&
+                            (!connections_[side].empty() || otherLinks_[side] > 0));
 }
 
 void FakeMidiSystem::SetServerAvailable(bool available) {

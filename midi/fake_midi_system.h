@@ -3,6 +3,7 @@
 // recorded, input events delivered by the caller (each delivery is one cycle on
 // the caller's thread, as the MIDI thread would run it), output recorded. Serves
 // tests and runs that must not touch the machine's MIDI system.
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <set>
@@ -29,10 +30,14 @@ class FakeMidiSystem final : public MidiSystem {
     std::string OwnPort(PortDirection direction) const override;
     bool ServerLost() const override;
     bool TakePortsChanged() override;
+    std::vector<std::string> TakeDepartedClients() override;
     std::vector<std::string> Devices(PortDirection direction) override;
     bool Connect(PortDirection direction, const std::string& device, std::string* why) override;
     void Disconnect(PortDirection direction, const std::string& device) override;
     bool IsConnected(PortDirection direction, const std::string& device) override;
+    bool Linked(PortDirection direction) const override {
+        return linked_[direction == PortDirection::Input ? 0 : 1].load();
+    }
     // Runs one cycle without input, for output queued by other threads.
     void Wake() override { RunCycle({}); }
 
@@ -40,9 +45,15 @@ class FakeMidiSystem final : public MidiSystem {
     bool RunCycle(const std::vector<Bytes>& events);
     bool Deliver(const Bytes& message) { return RunCycle({message}); }
 
-    // The test's hand on the graph: devices coming and going, the server leaving.
+    // The test's hand on the graph: devices coming and going (a device that
+    // goes takes its client with it), the server leaving,
+    // a patchbay connecting or disconnecting our ports (Connect and Disconnect
+    // serve for that too). Each of our ports also starts with one connection to
+    // a port that is no device (a patchbay's wiring): SetOtherLinks changes
+    // how many there are, 0 leaves only the devices' connections.
     void SetDevices(PortDirection direction, std::vector<std::string> names);
     void LoseServer();
+    void SetOtherLinks(PortDirection direction, int count);
     // Opening fails while the server is away.
     void SetServerAvailable(bool available);
     // Largest event the output takes per cycle (all of a cycle's events together).
@@ -57,9 +68,14 @@ class FakeMidiSystem final : public MidiSystem {
 
   private:
     class Writer;
+    // Under mutex_: what Linked() reads, from the connections.
+    void UpdateLinks();
     mutable std::mutex mutex_;  // the fake's own: one cycle at a time, like a MIDI thread
     std::vector<std::string> inputs_, outputs_;
     std::vector<std::string> connections_[2];
+    int otherLinks_[2] = {1, 1};
+    std::vector<std::string> departed_;
+    std::atomic<bool> linked_[2] = {false, false};
     MidiProcessor* processor_ = nullptr;
     std::string clientName_;
     bool serverLost_ = false, serverAvailable_ = true, portsChanged_ = false;

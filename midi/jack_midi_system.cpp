@@ -8,6 +8,9 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <utility>
+
+#include "midi/jack_library.h"
 
 namespace ostrel {
 namespace {
@@ -59,6 +62,11 @@ class JackMidiSystem::CycleWriter final : public MidiWriter {
     uint32_t frame_ = 0;
 };
 
+const char* JackMidiSystem::Name() const {
+    static const bool pipeWire = OnPipeWireJack();
+    return pipeWire ? "PipeWire" : "JACK";
+}
+
 bool JackMidiSystem::ServerAnswers() {
     jack_set_error_function(&Quiet);
     jack_set_info_function(&Quiet);
@@ -92,17 +100,21 @@ bool JackMidiSystem::Open(const std::string& clientName, MidiProcessor& processo
         jack_set_process_callback(client, &JackMidiSystem::Process, this) != 0 ||
         jack_set_port_registration_callback(client, &JackMidiSystem::PortRegistered, this) != 0 ||
         jack_set_client_registration_callback(client, &JackMidiSystem::ClientRegistered, this) !=
-            0) {
+            0 ||
+        jack_set_port_connect_callback(client, &JackMidiSystem::PortConnected, this) != 0) {
         jack_client_close(client);
         SetWhy(why, "cannot register the JACK ports of " + clientName);
         return false;
     }
+    // jackd's libjack calls the first, PipeWire's only the second.
     jack_on_info_shutdown(
         client,
         [](jack_status_t code, const char* reason, void* self) {
             JackMidiSystem::Shutdown(static_cast<int>(code), reason, self);
         },
         this);
+    jack_on_shutdown(
+        client, [](void* self) { JackMidiSystem::Shutdown(0, "", self); }, this);
     if (jack_activate(client) != 0) {
         jack_client_close(client);
         SetWhy(why, "cannot activate the JACK client " + clientName);
@@ -111,6 +123,7 @@ bool JackMidiSystem::Open(const std::string& clientName, MidiProcessor& processo
     client_ = client;
     clientName_ = jack_get_client_name(client);
     portsChanged_.store(true, std::memory_order_release);
+    UpdateLinks();
     return true;
 }
 
@@ -124,6 +137,8 @@ void JackMidiSystem::Close() {
     client_ = nullptr;
     in_ = out_ = nullptr;
     processor_ = nullptr;
+    linked_[0].store(false, std::memory_order_release);
+    linked_[1].store(false, std::memory_order_release);
 }
 
 bool JackMidiSystem::IsOpen() const {
@@ -173,8 +188,34 @@ void JackMidiSystem::PortRegistered(uint32_t, int, void* arg) {
     static_cast<JackMidiSystem*>(arg)->portsChanged_.store(true, std::memory_order_release);
 }
 
-void JackMidiSystem::ClientRegistered(const char*, int, void* arg) {
-    static_cast<JackMidiSystem*>(arg)->portsChanged_.store(true, std::memory_order_release);
+void JackMidiSystem::ClientRegistered(const char* name, int registered, void* arg) {
+    auto* self = static_cast<JackMidiSystem*>(arg);
+    if (!registered && name != nullptr) {
+        std::lock_guard<std::mutex> lock(self->departedMutex_);
+        // Bounded: a keeper that does not ask only needs to know of the latest.
+        if (self->departed_.size() >= 256) self->departed_.erase(self->departed_.begin());
+        self->departed_.emplace_back(name);
+    }
+    self->portsChanged_.store(true, std::memory_order_release);
+}
+
+std::vector<std::string> JackMidiSystem::TakeDepartedClients() {
+    std::lock_guard<std::mutex> lock(departedMutex_);
+    return std::exchange(departed_, {});
+}
+
+// On the system's notification thread, never the MIDI thread.
+void JackMidiSystem::PortConnected(uint32_t, uint32_t, int, void* arg) {
+    auto* self = static_cast<JackMidiSystem*>(arg);
+    self->UpdateLinks();
+    self->portsChanged_.store(true, std::memory_order_release);
+}
+
+void JackMidiSystem::UpdateLinks() {
+    // in_ and out_ live from before activation until after the client closed.
+    if (in_ == nullptr || out_ == nullptr) return;
+    linked_[0].store(jack_port_connected(in_) > 0, std::memory_order_release);
+    linked_[1].store(jack_port_connected(out_) > 0, std::memory_order_release);
 }
 
 std::vector<std::string> JackMidiSystem::Devices(PortDirection direction) {
@@ -229,6 +270,9 @@ void JackMidiSystem::Disconnect(PortDirection direction, const std::string& devi
 bool JackMidiSystem::IsConnected(PortDirection direction, const std::string& device) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (client_ == nullptr || serverLost_.load(std::memory_order_acquire)) return false;
+    // The notification of a change may still be on its way: what the MIDI
+    // thread reads is brought up to date with what is asked here.
+    UpdateLinks();
     return jack_port_connected_to(Own(direction), device.c_str()) != 0;
 }
 

@@ -23,20 +23,26 @@ class JackMidiSystem final : public MidiSystem {
     // Whether a JACK server answers right now (it is never started for us).
     static bool ServerAnswers();
 
-    const char* Name() const override { return "JACK"; }
+    // "PipeWire" on PipeWire's libjack, else "JACK".
+    const char* Name() const override;
     bool Open(const std::string& clientName, MidiProcessor& processor, std::string* why) override;
     void Close() override;
     bool IsOpen() const override;
     std::string ClientName() const override;
     std::string OwnPort(PortDirection direction) const override;
     bool ServerLost() const override { return serverLost_.load(std::memory_order_acquire); }
+    bool Answers() override { return ServerAnswers(); }
     bool TakePortsChanged() override {
         return portsChanged_.exchange(false, std::memory_order_acq_rel);
     }
+    std::vector<std::string> TakeDepartedClients() override;
     std::vector<std::string> Devices(PortDirection direction) override;
     bool Connect(PortDirection direction, const std::string& device, std::string* why) override;
     void Disconnect(PortDirection direction, const std::string& device) override;
     bool IsConnected(PortDirection direction, const std::string& device) override;
+    bool Linked(PortDirection direction) const override {
+        return linked_[direction == PortDirection::Input ? 0 : 1].load(std::memory_order_acquire);
+    }
 
   private:
     class CycleWriter;
@@ -44,6 +50,9 @@ class JackMidiSystem final : public MidiSystem {
     static void Shutdown(int code, const char* reason, void* self);  // code: jack_status_t
     static void PortRegistered(uint32_t port, int registered, void* self);
     static void ClientRegistered(const char* name, int registered, void* self);
+    static void PortConnected(uint32_t a, uint32_t b, int connected, void* self);
+    // Off the MIDI thread: whether each of our ports has a connection now.
+    void UpdateLinks();
     jack_port_t* Own(PortDirection direction) const;
 
     mutable std::mutex mutex_;  // the client handle, for ordinary threads
@@ -54,6 +63,9 @@ class JackMidiSystem final : public MidiSystem {
     std::string clientName_;
     std::atomic<bool> serverLost_{false};
     std::atomic<bool> portsChanged_{false};
+    std::atomic<bool> linked_[2] = {false, false};
+    std::mutex departedMutex_;  // the notification thread's and the keeper's
+    std::vector<std::string> departed_;
 };
 
 }  // namespace ostrel

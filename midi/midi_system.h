@@ -54,7 +54,7 @@ class MidiSystem {
   public:
     virtual ~MidiSystem() = default;
 
-    // "JACK" or "ALSA" (or "fake"), for messages.
+    // "JACK", "PipeWire" or "ALSA" (or "fake"), for messages.
     virtual const char* Name() const = 0;
 
     // Joins the MIDI graph as clientName with the ports "in" and "out"; the
@@ -72,8 +72,15 @@ class MidiSystem {
     // True once the server went away under an open client: Close() it, then
     // try Open() again later. Set from the system's own notification thread.
     virtual bool ServerLost() const = 0;
+    // Whether the server still answers a new client. Asked, off the MIDI thread,
+    // when the cycles have stopped without any word from the server.
+    virtual bool Answers() { return true; }
     // True once after ports of the graph came or went (then look again).
     virtual bool TakePortsChanged() = 0;
+    // The clients that left the graph since the last call, by name: a port
+    // of theirs found at the next look is a new one, even when it has the
+    // old name (a synth that quit and started again between two looks).
+    virtual std::vector<std::string> TakeDepartedClients() = 0;
 
     // The other clients' ports a device can be chosen from, full names
     // ("client:port"), sorted by name, never our own.
@@ -82,6 +89,10 @@ class MidiSystem {
     virtual bool Connect(PortDirection direction, const std::string& device, std::string* why) = 0;
     virtual void Disconnect(PortDirection direction, const std::string& device) = 0;
     virtual bool IsConnected(PortDirection direction, const std::string& device) = 0;
+    // Whether our port of that direction has any connection at all, whoever
+    // made it, as the system last told. Safe on the MIDI thread: it reads an
+    // atomic and never calls into the system.
+    virtual bool Linked(PortDirection direction) const = 0;
 
     // Called after output was queued by a thread other than the MIDI thread.
     // Systems without a running cycle (ALSA between input events, the fake) run
@@ -89,9 +100,11 @@ class MidiSystem {
     virtual void Wake() {}
 };
 
-// Which MIDI system this machine offers: OSTREL_MIDI_API ("jack" or "alsa") when
-// set; otherwise JACK when a server answers without being started, else the ALSA
-// sequencer. Null with the reason in *why when the variable holds another value.
+// Which MIDI system this machine offers: OSTREL_MIDI_API ("jack", "pipewire" or
+// "alsa") when set; otherwise JACK when a server answers through the libjack in
+// use (jackd's, or PipeWire's: see jack_library.h), else the ALSA sequencer.
+// Null with the reason in *why when the variable holds another value, or asks
+// for PipeWire that cannot be had.
 std::unique_ptr<MidiSystem> CreateSystemMidi(std::string* why);
 
 // Appended to the reason why the chosen system did not open, when it was

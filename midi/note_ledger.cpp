@@ -14,6 +14,7 @@ void NoteLedger::Clear() {
     std::memset(notes_, kNone, sizeof notes_);
     std::memset(pedals_, kNone, sizeof pedals_);
     held_ = 0;
+    written_ = false;
 }
 
 bool NoteLedger::Intercept(const uint8_t* in, uint8_t* out, size_t* length) {
@@ -57,6 +58,7 @@ void NoteLedger::Record(const uint8_t* in, const uint8_t* out, size_t outLength)
     }
     if (*cell == kNone || *cell == kReleased) ++held_;
     *cell = static_cast<uint8_t>(midi::ChannelOf(out[0]) + 1);
+    written_ = true;
 }
 
 }  // namespace ostrel

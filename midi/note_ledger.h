@@ -36,7 +36,10 @@ class NoteLedger {
     bool ReleaseAll(Emit&& emit);
 
     bool HoldsAnything() const { return held_ > 0; }
-    // Everything forgotten, released marks too (a new MIDI graph).
+    // Nothing held and nothing marked released since the last Clear().
+    bool Blank() const { return !written_; }
+    // Everything forgotten, released marks too (a new MIDI graph, nobody
+    // listening on the output any more).
     void Clear();
 
     static constexpr uint8_t kNone = 0;
@@ -49,6 +52,7 @@ class NoteLedger {
     uint8_t notes_[16][128];
     uint8_t pedals_[16];
     int held_ = 0;
+    bool written_ = false;
 };
 
 template <typename Emit>
@@ -61,6 +65,7 @@ bool NoteLedger::ReleaseAll(Emit&& emit) {
                                     static_cast<uint8_t>(note), kReleaseVelocity};
             if (!emit(off, size_t{3})) return false;
             cell = kReleased;
+            written_ = true;
             --held_;
         }
         uint8_t& pedal = pedals_[ch];
@@ -69,6 +74,7 @@ bool NoteLedger::ReleaseAll(Emit&& emit) {
                                midi::kSustainPedal, 0x00};
         if (!emit(up, size_t{3})) return false;
         pedal = kReleased;
+        written_ = true;
         --held_;
     }
     return held_ == 0;

@@ -18,7 +18,7 @@ namespace ostrel {
 
 class OutputRing {
   public:
-    enum class Kind : uint8_t { Message = 1, ReleaseHeld = 2 };
+    enum class Kind : uint8_t { Message = 1, ReleaseHeld = 2, ReleaseAndForget = 3 };
 
     explicit OutputRing(size_t capacityBytes);
     OutputRing(const OutputRing&) = delete;

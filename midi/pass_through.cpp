@@ -43,6 +43,10 @@ void PassThrough::ReleaseHeld() {
     if (ring_.Push(OutputRing::Kind::ReleaseHeld, nullptr, 0)) system_.Wake();
 }
 
+void PassThrough::ReleaseAndForgetHeld() {
+    if (ring_.Push(OutputRing::Kind::ReleaseAndForget, nullptr, 0)) system_.Wake();
+}
+
 template <typename Pred>
 bool PassThrough::WaitForCycles(Pred pred) {
     uint64_t seen = Cycles();
@@ -94,6 +98,8 @@ void PassThrough::PublishTable(const AssignmentTable& staged) {
 void PassThrough::ForgetGraph() {
     ring_.Clear();
     releasing_.store(false, std::memory_order_release);
+    forgetReleased_ = false;
+    inputLinked_ = false;
     forwarder_.Ledger().Clear();
 }
 
@@ -117,7 +123,22 @@ void PassThrough::BeginCycle(MidiWriter& out) {
     largest_ = out.Room();
     cycleTime_ = 0;
     PickUpTable();
+    FollowLinks();
     DrainRing(out);
+}
+
+void PassThrough::FollowLinks() {
+    NoteLedger& ledger = forwarder_.Ledger();
+    const bool input = system_.Linked(PortDirection::Input);
+    // The keyboard went away (unplugged, its bridge restarted): the ends of the
+    // notes and the pedal it holds will never come from it.
+    if (inputLinked_ && !input && ledger.HoldsAnything())
+        releasing_.store(true, std::memory_order_release);
+    inputLinked_ = input;
+    // Nobody listens on the output any more (a wire pulled, the synth gone): a
+    // release would reach nobody, and what sounded there went with the wire.
+    // Forgotten, so that each key's own note-off goes out like any other.
+    if (!system_.Linked(PortDirection::Output) && !ledger.Blank()) ledger.Clear();
 }
 
 void PassThrough::EndCycle() {
@@ -143,13 +164,16 @@ void PassThrough::DrainRing(MidiWriter& out) {
                 return true;
             });
             if (!all) return;  // the cycle is full: the rest next cycle
+            if (forgetReleased_) forwarder_.Ledger().Clear();
+            forgetReleased_ = false;
             releasing_.store(false, std::memory_order_release);
         }
         OutputRing::Kind kind;
         const uint8_t* bytes = nullptr;
         size_t length = 0;
         if (!ring_.Front(kind, bytes, length)) return;
-        if (kind == OutputRing::Kind::ReleaseHeld) {
+        if (kind != OutputRing::Kind::Message) {
+            forgetReleased_ = forgetReleased_ || kind == OutputRing::Kind::ReleaseAndForget;
             releasing_.store(true, std::memory_order_relaxed);
         } else if (!Send(out, bytes, length)) {
             return;  // the cycle is full: the record waits for the next one

@@ -69,8 +69,13 @@ class PassThrough final : private MidiProcessor {
     // waiting output has no room for it.
     bool SendLong(const uint8_t* bytes, size_t length);
     // Releases, at the start of the next cycle, every note and pedal that the
-    // output still holds (Stop, a change of output device, exit).
+    // output still holds (Stop, a change of output device, exit). Their own
+    // note-offs and pedal releases, when they come, are not sent again.
     void ReleaseHeld();
+    // The same, for a synth that went away while the output still goes
+    // elsewhere: the others get the releases, and each key's own note-off
+    // still goes out when it comes, for the synth if it returns.
+    void ReleaseAndForgetHeld();
     // Waits until the MIDI thread has written everything queued so far. False
     // when no cycle ran for a while (no MIDI graph): then nothing is written.
     bool Flush();
@@ -112,6 +117,8 @@ class PassThrough final : private MidiProcessor {
     void EndCycle() override;
 
     void PickUpTable();
+    // What the graph did to our ports since the last cycle, for the ledger.
+    void FollowLinks();
     void DrainRing(MidiWriter& out);
     // Writes one message; false when the cycle is full (try again next cycle).
     bool Send(MidiWriter& out, const uint8_t* bytes, size_t length);
@@ -137,6 +144,8 @@ class PassThrough final : private MidiProcessor {
     SpscQueue<MonitorEvent> events_;      // producer: MIDI thread; consumer: window
     OutputRing ring_;                     // producers: other threads; consumer: MIDI thread
     std::atomic<bool> releasing_{false};  // a release of held notes is under way
+    bool forgetReleased_ = false;         // MIDI thread: ... after which the ledger forgets
+    bool inputLinked_ = false;            // MIDI thread: our input had a connection
     size_t largest_ = 0;                  // MIDI thread: largest event of this cycle
     std::time_t cycleTime_ = 0;           // MIDI thread: CycleTime(), 0 until asked
 

@@ -10,6 +10,10 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kTick = std::chrono::milliseconds(100);
 constexpr auto kRetryServer = std::chrono::seconds(2);
 constexpr auto kRecheck = std::chrono::seconds(1);
+// Cycles that stop for this long make the keeper ask whether the server still
+// answers: many periods of any usual setting, and a PipeWire server killed
+// without a word is noticed well within the 2 seconds of the next look.
+constexpr auto kCyclesStopped = std::chrono::milliseconds(500);
 
 int Side(PortDirection direction) { return direction == PortDirection::Input ? 0 : 1; }
 
@@ -62,6 +66,7 @@ bool PortKeeper::Choose(PortDirection direction, const std::string& device, std:
     if (chosen != device) madeByUs_[Side(direction)] = false;
     chosen = device;
     wasConnected_[Side(direction)] = false;
+    present_[Side(direction)] = false;
     if (device.empty()) return true;
     if (device.rfind(system_.ClientName() + ":", 0) == 0 ||
         (!online_ && device.rfind(requestedName_ + ":", 0) == 0)) {
@@ -72,6 +77,7 @@ bool PortKeeper::Choose(PortDirection direction, const std::string& device, std:
     if (!online_) return true;  // connected when the server comes
     const std::vector<std::string> present = system_.Devices(direction);
     if (std::find(present.begin(), present.end(), device) == present.end()) return true;
+    present_[Side(direction)] = true;
     return ConnectChosen(direction, why);
 }
 
@@ -134,19 +140,16 @@ void PortKeeper::Watch() {
     std::unique_lock<std::mutex> lock(mutex_);
     auto nextServerTry = Clock::now() + kRetryServer;
     auto nextRecheck = Clock::now();
+    lastCycleAt_ = Clock::now();
     while (running_) {
         wake_.wait_for(lock, kTick, [this] { return !running_; });
         if (!running_) break;
         const auto now = Clock::now();
-        if (online_ && system_.ServerLost()) {
-            system_.Close();
-            passThrough_.ForgetGraph();
-            online_ = false;
-            wasConnected_[0] = wasConnected_[1] = false;
-            Notice(std::string("The ") + system_.Name() +
-                   " server has stopped; Ostrel looks for it every 2 seconds.");
-            nextServerTry = now + kRetryServer;
+        if (online_ && (system_.ServerLost() || CyclesStoppedForGood(lock))) {
+            LeaveLostServer();
+            nextServerTry = Clock::now() + kRetryServer;
         }
+        if (!running_) break;
         if (!online_ && now >= nextServerTry) {
             nextServerTry = now + kRetryServer;
             Rejoin();
@@ -154,10 +157,39 @@ void PortKeeper::Watch() {
         if (!online_) continue;
         if (system_.TakePortsChanged() || now >= nextRecheck) {
             nextRecheck = now + kRecheck;
+            ForgetDepartedPorts();
             KeepConnected(PortDirection::Input);
             KeepConnected(PortDirection::Output);
         }
     }
+}
+
+bool PortKeeper::CyclesStoppedForGood(std::unique_lock<std::mutex>& lock) {
+    const auto now = Clock::now();
+    const uint64_t cycles = passThrough_.Cycles();
+    if (cycles != lastCycles_) {
+        lastCycles_ = cycles;
+        lastCycleAt_ = now;
+        return false;
+    }
+    if (now - lastCycleAt_ < kCyclesStopped || now < nextProbe_) return false;
+    nextProbe_ = now + kRetryServer;
+    // Asking may take as long as the library waits for a server: the window
+    // must not wait for that on mutex_.
+    lock.unlock();
+    const bool answers = system_.Answers();
+    lock.lock();
+    return !answers && online_;
+}
+
+void PortKeeper::LeaveLostServer() {
+    system_.Close();
+    passThrough_.ForgetGraph();
+    online_ = false;
+    wasConnected_[0] = wasConnected_[1] = false;
+    present_[0] = present_[1] = false;
+    Notice(std::string("The ") + system_.Name() +
+           " server has stopped; Ostrel looks for it every 2 seconds.");
 }
 
 void PortKeeper::Rejoin() {
@@ -167,6 +199,8 @@ void PortKeeper::Rejoin() {
     std::string why;
     if (!system_.Open(requestedName_, passThrough_.Processor(), &why)) return;
     online_ = true;
+    present_[0] = present_[1] = false;  // every chosen port there now is connected
+    lastCycleAt_ = Clock::now();
     if (everOnline_)
         Notice(std::string("The ") + system_.Name() + " server is back; Ostrel's ports are " +
                system_.OwnPort(PortDirection::Input) + " and " +
@@ -179,23 +213,35 @@ void PortKeeper::Rejoin() {
     KeepConnected(PortDirection::Output);
 }
 
+void PortKeeper::ForgetDepartedPorts() {
+    for (const std::string& client : system_.TakeDepartedClients())
+        for (int side : {0, 1})
+            if (chosen_[side].rfind(client + ":", 0) == 0) present_[side] = false;
+}
+
 void PortKeeper::KeepConnected(PortDirection direction) {
     const int side = Side(direction);
     const std::string& chosen = chosen_[side];
     if (chosen.empty()) return;
+    const std::vector<std::string> devices = system_.Devices(direction);
+    const bool present = std::find(devices.begin(), devices.end(), chosen) != devices.end();
+    const bool appeared = present && !present_[side];
+    present_[side] = present;
     if (system_.IsConnected(direction, chosen)) {
         wasConnected_[side] = true;
         return;
     }
-    if (wasConnected_[side] && direction == PortDirection::Output) {
-        // The synth went away: what it held is released wherever else the
-        // output still goes.
-        passThrough_.ReleaseHeld();
+    if (wasConnected_[side] && direction == PortDirection::Output &&
+        system_.Linked(PortDirection::Output)) {
+        // The synth went away, or its wire was pulled, while the output still
+        // goes elsewhere: what it held is released there. With no connection
+        // left the pass-through forgets what was held by itself.
+        passThrough_.ReleaseAndForgetHeld();
     }
     wasConnected_[side] = false;
-    const std::vector<std::string> present = system_.Devices(direction);
-    if (std::find(present.begin(), present.end(), chosen) == present.end()) return;
-    ConnectChosen(direction, nullptr);
+    // Connected when the port appears; a connection removed from outside while
+    // the port stayed is the patchbay's word and stays removed.
+    if (appeared) ConnectChosen(direction, nullptr);
 }
 
 }  // namespace ostrel

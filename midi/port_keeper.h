@@ -2,10 +2,16 @@
 // Keeps Ostrel in the MIDI graph: joins it with its two ports, connects the
 // chosen devices, connects them again whenever a port of that name appears (a
 // keyboard plugged in, a synth started later), and when the server goes away
-// looks for it every two seconds and comes back with ports and connections.
-// The MIDI system's notifications only set flags; the connecting happens here,
-// on an ordinary thread of the keeper's own (or the caller's, for a choice).
+// (it says so, or the cycles stop and it no longer answers) looks for it every
+// two seconds and comes back with ports and connections. The patchbay has the
+// last word: a connection to the chosen port that is removed from outside
+// while the port stays is left removed, until the port goes and comes back or
+// the user chooses again. The MIDI system's notifications only set flags; the
+// connecting happens here, on an ordinary thread of the keeper's own (or the
+// caller's, for a choice).
+#include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -55,7 +61,13 @@ class PortKeeper {
     void Watch();
     // Under mutex_: joins the graph, or leaves a dead one.
     void Rejoin();
+    void LeaveLostServer();
+    // Whether the cycles have stopped and the server no longer answers. Takes
+    // lock off mutex_ while it asks the server.
+    bool CyclesStoppedForGood(std::unique_lock<std::mutex>& lock);
     void KeepConnected(PortDirection direction);
+    // A chosen port whose client left is new when it is found again.
+    void ForgetDepartedPorts();
     // Under mutex_: connects the chosen device, noting whether Ostrel made it.
     bool ConnectChosen(PortDirection direction, std::string* why);
     void Notice(std::string text);
@@ -70,6 +82,13 @@ class PortKeeper {
     bool everOnline_ = false;
     std::string chosen_[2];
     bool wasConnected_[2] = {false, false};
+    // Whether the chosen port was in the graph at the last look: it is
+    // connected when it appears, not whenever it is found unconnected.
+    bool present_[2] = {false, false};
+    // The watch on the cycles: the count last seen and when it last moved.
+    uint64_t lastCycles_ = 0;
+    std::chrono::steady_clock::time_point lastCycleAt_{};
+    std::chrono::steady_clock::time_point nextProbe_{};
     // Whether the chosen connection is Ostrel's own doing: one that a patchbay
     // made first is left in place when the choice changes.
     bool madeByUs_[2] = {false, false};

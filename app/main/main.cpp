@@ -3,8 +3,12 @@
 
 #include "app/main_frame.h"
 #include "app/ostrel_app.h"
+#include "midi/jack_library.h"
 
 int main(int argc, char** argv) {
+    // On a PipeWire desktop without jackd, on PipeWire's libjack (this may
+    // start the program again, before anything else has happened).
+    ostrel::RestartOnPipeWireJackWhenWanted(argv);
     QApplication qt(argc, argv);
     ostrel::COstrelApp app;
     if (!app.InitInstance()) return 1;

@@ -60,10 +60,14 @@ CMidiDriverDlg::CMidiDriverDlg(const Lists& lists, CIniSettings& settings, QWidg
     outputs_ = res::Item<QComboBox>(this, res::kMidiOutListId);
     Fill(inputs_, lists.inputs, lists.chosenInput);  // inputs first, then outputs
     Fill(outputs_, lists.outputs, lists.chosenOutput);
-    if (!lists.problem.empty()) {
-        // Empty lists are never left unexplained.
-        auto* line = new QLabel(QString::fromStdString(lists.problem), this);
-        line->setObjectName(QStringLiteral("MidiProblem"));
+    // Empty lists are never left unexplained; full ones say whose ports they are.
+    const bool problem = !lists.problem.empty();
+    const std::string note = problem                ? lists.problem
+                             : lists.system.empty() ? ""
+                                                    : "MIDI system: " + lists.system;
+    if (!note.empty()) {
+        auto* line = new QLabel(QString::fromStdString(note), this);
+        line->setObjectName(problem ? QStringLiteral("MidiProblem") : QStringLiteral("MidiSystem"));
         line->setWordWrap(true);
         line->setGeometry(10, 150, width() - 20, 44);
         setFixedSize(width(), 200);

@@ -4,8 +4,8 @@
 // "%02d:%s" of its position and name. The remembered device is selected even
 // while its port is absent (listed as "--:" and its name). OK takes the two
 // choices into the settings file (DEVNAME: MIDIIN, MIDIINNAME, then MIDIOUT,
-// MIDIOUTNAME); Cancel changes nothing. When there is no MIDI system, a line
-// under the lists says why.
+// MIDIOUTNAME); Cancel changes nothing. A line under the lists says which MIDI
+// system the ports belong to, or, when there is none, why.
 #include <QDialog>
 #include <string>
 #include <vector>
@@ -23,6 +23,7 @@ class CMidiDriverDlg : public QDialog {
         std::vector<std::string> inputs, outputs;  // full port names, sorted
         std::string chosenInput, chosenOutput;     // remembered, possibly absent
         std::string problem;                       // why there is no MIDI system, or empty
+        std::string system;                        // the one in use: "JACK", "PipeWire", "ALSA"
     };
     CMidiDriverDlg(const Lists& lists, CIniSettings& settings, QWidget* parent = nullptr);
 

@@ -147,7 +147,8 @@ TEST(MidiCommands, WithoutAMidiSystemOneLineSaysWhy) {
     const Outcome bogus =
         RunProgram({"/usr/bin/env", "OSTREL_MIDI_API=bogus", OSTREL_CLI_PATH, "ports"});
     EXPECT_EQ(bogus.status, 1);
-    EXPECT_EQ(bogus.err, "ostrel-cli: OSTREL_MIDI_API is 'bogus'; valid values: jack, alsa\n");
+    EXPECT_EQ(bogus.err,
+              "ostrel-cli: OSTREL_MIDI_API is 'bogus'; valid values: jack, pipewire, alsa\n");
     if (test::OnPipeWire()) GTEST_SKIP() << test::kNotOnPipeWire;
     const Outcome none = RunProgram({"/usr/bin/env", "JACK_DEFAULT_SERVER=ostrel-nobody",
                                      "OSTREL_MIDI_API=", OSTREL_CLI_PATH, "ports"});
@@ -174,15 +175,18 @@ TEST(MidiCommands, DevicesDefaultToTheSettingsFile) {
 TEST(MidiCommands, PortsListsBothDirectionsUnderTheirHeadings) {
     const Outcome o = RunCli({"ports"});
     EXPECT_EQ(o.status, 0);
-    const size_t in = o.out.find("MIDI IN DEVICE\n");
+    // First which system the ports belong to.
+    const std::string system = test::OnPipeWire() ? "PipeWire" : "JACK";
+    const std::string heading = "MIDI SYSTEM " + system + "\nMIDI IN DEVICE\n";
     const size_t out = o.out.find("MIDI OUT DEVICE\n");
-    EXPECT_EQ(in, 0u) << o.out;
+    EXPECT_EQ(o.out.rfind(heading, 0), 0u) << o.out;
     ASSERT_NE(out, std::string::npos) << o.out;
     // Every other line is an entry "NN:name", numbered from 00 in each list.
     std::istringstream lines(o.out);
     std::string line;
     int expected = 0;
     while (std::getline(lines, line)) {
+        if (line.rfind("MIDI SYSTEM ", 0) == 0) continue;
         if (line == "MIDI IN DEVICE" || line == "MIDI OUT DEVICE") {
             expected = 0;
             continue;

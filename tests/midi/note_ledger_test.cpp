@@ -120,6 +120,57 @@ TEST_F(NoteLedgerTest, StopReleasesNotesAndPedalWhereTheyWentAndLaterEndsAreSupp
     EXPECT_EQ(Play({{0xB0, 0x40, 0x00}}), (Messages{{0xBF, 0x40, 0x00}}));
 }
 
+// What the graph does to Ostrel's ports while a note (channel 2 by the table)
+// and the pedal are held, then what the key's own note-off does once the wire
+// is back and the Channel box says 16: where a release reached a listener, the
+// note-off is not sent again; where it reached nobody, or the synth that held
+// the note may return, it goes out by the table.
+TEST_F(NoteLedgerTest, TheGraphDecidesWhatIsReleasedAndWhatIsForgotten) {
+    struct Case {
+        const char* what;
+        std::function<void()> happen;
+        Messages released;
+        Messages keyEnd;
+    };
+    const Messages releases = {{0x81, 0x30, 0x40}, {0xB1, 0x40, 0x00}};
+    const Case cases[] = {
+        {"the keyboard goes away: released where they went",
+         [this] { midi.SetOtherLinks(PortDirection::Input, 0); },
+         releases,
+         {}},
+        {"the wire to the synth is pulled: forgotten, and Stop sends nothing",
+         [this] {
+             midi.SetOtherLinks(PortDirection::Output, 0);
+             passThrough.Stop();
+             passThrough.Start();
+         },
+         {},
+         {{0x8F, 0x30, 0x40}}},
+        {"the synth goes while the output goes elsewhere: released there, then forgotten",
+         [this] { passThrough.ReleaseAndForgetHeld(); },
+         releases,
+         {{0x8F, 0x30, 0x40}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        midi.SetOtherLinks(PortDirection::Input, 1);
+        midi.SetOtherLinks(PortDirection::Output, 1);
+        table.Set(Entry::CHANEL, "002");
+        Play({{0x90, 0x30, 0x40}, {0xB0, 0x40, 0x7F}});
+        midi.ClearSent();
+        c.happen();
+        ASSERT_TRUE(midi.Deliver({0xF8}));  // one more cycle
+        Messages released = midi.Sent();
+        released.pop_back();  // the clock
+        EXPECT_EQ(released, c.released);
+        midi.SetOtherLinks(PortDirection::Input, 1);
+        midi.SetOtherLinks(PortDirection::Output, 1);
+        table.Set(Entry::CHANEL, "016");
+        EXPECT_EQ(Play({{0x80, 0x30, 0x40}}), c.keyEnd);
+        passThrough.ReleaseHeld();  // the pedal, where it is still held
+    }
+}
+
 TEST_F(NoteLedgerTest, AFullLedgerIsReleasedOverAsManyCyclesAsItNeeds) {
     Messages notes;
     for (int ch = 0; ch < 16; ++ch)

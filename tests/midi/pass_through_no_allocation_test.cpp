@@ -41,10 +41,12 @@ class NoSystem final : public MidiSystem {
     std::string OwnPort(PortDirection) const override { return {}; }
     bool ServerLost() const override { return false; }
     bool TakePortsChanged() override { return false; }
+    std::vector<std::string> TakeDepartedClients() override { return {}; }
     std::vector<std::string> Devices(PortDirection) override { return {}; }
     bool Connect(PortDirection, const std::string&, std::string*) override { return true; }
     void Disconnect(PortDirection, const std::string&) override {}
     bool IsConnected(PortDirection, const std::string&) override { return false; }
+    bool Linked(PortDirection) const override { return true; }
 };
 
 TEST(PassThroughNoAllocation, CyclesOfAMixedStreamAllocateNothing) {

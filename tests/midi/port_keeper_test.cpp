@@ -64,6 +64,47 @@ TEST_F(PortKeeperTest, ChangingTheOutputReleasesHeldNotesOnTheOldOneFirst) {
     EXPECT_EQ(midi.Connections(PortDirection::Output), Names{"Other:in"});
 }
 
+// A wire pulled in a patchbay stays pulled while both ports stay; the port
+// going and coming back, or the user choosing it again, connects it again.
+TEST_F(PortKeeperTest, ThePatchbayHasTheLastWord) {
+    keeper.Choose(PortDirection::Output, "Synth:in");
+    midi.Disconnect(PortDirection::Output, "Synth:in");  // the patchbay's
+    ASSERT_TRUE(Eventually([&] { return !keeper.Connected(PortDirection::Output); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // past the next looks
+    EXPECT_TRUE(midi.Connections(PortDirection::Output).empty());
+    midi.SetDevices(PortDirection::Output, {"Other:in"});              // the synth quits...
+    midi.SetDevices(PortDirection::Output, {"Other:in", "Synth:in"});  // ...and starts again
+    EXPECT_TRUE(Eventually([&] { return keeper.Connected(PortDirection::Output); }));
+    midi.Disconnect(PortDirection::Output, "Synth:in");
+    keeper.Choose(PortDirection::Output, "Synth:in");
+    EXPECT_EQ(midi.Connections(PortDirection::Output), Names{"Synth:in"});
+}
+
+// The chosen synth goes away with a note held: where the output still goes
+// elsewhere, the note is released there; with nothing left, nothing is sent.
+TEST_F(PortKeeperTest, TheSynthGoingAwayReleasesWhereTheOutputStillGoes) {
+    for (const int others : {1, 0}) {
+        SCOPED_TRACE(others);
+        midi.SetOtherLinks(PortDirection::Output, others);
+        midi.SetDevices(PortDirection::Output, {"Synth:in"});
+        keeper.Choose(PortDirection::Output, "Synth:in");
+        ASSERT_TRUE(Eventually([&] { return keeper.Connected(PortDirection::Output); }));
+        passThrough.Start();
+        ASSERT_TRUE(midi.Deliver({0x90, 0x3C, 0x64}));
+        midi.ClearSent();
+        midi.SetDevices(PortDirection::Output, {});
+        if (others) {
+            EXPECT_TRUE(Eventually([&] {
+                return midi.Sent() == std::vector<FakeMidiSystem::Bytes>{{0x80, 0x3C, 0x40}};
+            }));
+        } else {
+            ASSERT_TRUE(passThrough.Flush());
+            EXPECT_TRUE(midi.Sent().empty());
+        }
+        keeper.Choose(PortDirection::Output, "");
+    }
+}
+
 TEST_F(PortKeeperTest, AfterTheServerLeavesItIsSoughtAndPortsAndConnectionsComeBack) {
     keeper.Choose(PortDirection::Input, "Keys:out");
     midi.LoseServer();

@@ -32,7 +32,7 @@ class MidiDriverDlgTest : public ::testing::Test {
 
     static CMidiDriverDlg::Lists Lists(Names inputs, Names outputs, std::string in = "",
                                        std::string out = "") {
-        return {std::move(inputs), std::move(outputs), std::move(in), std::move(out), ""};
+        return {std::move(inputs), std::move(outputs), std::move(in), std::move(out), "", ""};
     }
     QComboBox* In(QWidget* d) { return res::Item<QComboBox>(d, 1003); }
     QComboBox* Out(QWidget* d) { return res::Item<QComboBox>(d, 1004); }
@@ -140,10 +140,18 @@ TEST_F(MidiDriverDlgTest, ManyPortsStillStoreTheirOwnPosition) {
     EXPECT_EQ(Setting("MIDIINNAME"), "port:1011");
 }
 
-TEST_F(MidiDriverDlgTest, WithoutAMidiSystemALineSaysWhy) {
+TEST_F(MidiDriverDlgTest, ALineSaysWhichMidiSystemOrWhyThereIsNone) {
     CMidiDriverDlg::Lists lists = Lists({}, {});
+    lists.system = "PipeWire";
+    {
+        CMidiDriverDlg dlg(lists, settings);
+        auto* line = dlg.findChild<QLabel*>("MidiSystem");
+        ASSERT_NE(line, nullptr);
+        EXPECT_EQ(line->text(), "MIDI system: PipeWire");
+    }
     lists.problem = "No MIDI system: no JACK server is running.";
     CMidiDriverDlg dlg(lists, settings);
+    EXPECT_EQ(dlg.findChild<QLabel*>("MidiSystem"), nullptr);
     auto* line = dlg.findChild<QLabel*>("MidiProblem");
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->text(), "No MIDI system: no JACK server is running.");
