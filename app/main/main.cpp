@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     // The program ends when the user confirms the exit, not when the last visible
     // window closes: with the frame hidden in the tray, closing a dialog must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
-    QObject::connect(app.Frame(), &ostrel::CMainFrame::ExitConfirmed, &qt, &QCoreApplication::quit,
+    QObject::connect(app.Frame(), &ostrel::CMainFrame::Exiting, &qt, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     return qt.exec();
 }
