@@ -79,7 +79,7 @@ COstrelView::COstrelView(AppState& state, CMainFrame* frame, QWidget* parent)
         for (const auto& [id, handler] : commands)
             if (QAction* action = frame_->Command(id))
                 connect(action, &QAction::triggered, this, handler);
-        connect(frame_, &CMainFrame::ExitConfirmed, this, &COstrelView::ShutDown);
+        connect(frame_, &CMainFrame::Exiting, this, &COstrelView::ShutDown);
     }
 }
 

@@ -45,7 +45,7 @@ class COstrelView : public QWidget {
     void OnFileSaveAs();
     void OnStart();
     void OnStop();
-    // Stopped, input closed, output closed (destruction and a confirmed exit).
+    // Stopped, held notes and pedals released, ports closed (destruction and exit).
     void ShutDown();
 
   protected:

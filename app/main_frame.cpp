@@ -157,16 +157,32 @@ void CMainFrame::OnAbout() {
 void CMainFrame::OnExit() { close(); }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    const res::MsgResult answer = res::Ui().Message(
-        this, QString::fromLatin1(kExitQuestion), QString::fromLatin1(kExitCaption),
-        res::MsgButtons::YesNo, res::MsgIcon::Information);
-    if (answer != res::MsgResult::Yes) {
-        event->ignore();
-        return;
+    // Asked only of a person. A signal that comes while the question is shown
+    // has ended the program, whatever the box then returns.
+    if (!endingUnasked_) {
+        const res::MsgResult answer = res::Ui().Message(
+            this, QString::fromLatin1(kExitQuestion), QString::fromLatin1(kExitCaption),
+            res::MsgButtons::YesNo, res::MsgIcon::Information);
+        if (answer != res::MsgResult::Yes && !endingUnasked_) {
+            event->ignore();
+            return;
+        }
     }
-    emit ExitConfirmed();
-    if (tray_) tray_->hide();
+    Leave();
     event->accept();
+}
+
+void CMainFrame::EndUnasked() {
+    endingUnasked_ = true;
+    Leave();
+    hide();
+}
+
+void CMainFrame::Leave() {
+    if (left_) return;
+    left_ = true;
+    emit Exiting();
+    if (tray_) tray_->hide();
 }
 
 void CMainFrame::changeEvent(QEvent* event) {

@@ -52,13 +52,17 @@ class CMainFrame : public QMainWindow {
     void OnAbout();
     // Exit command: the same path as the close box, so it asks the same question.
     void OnExit();
+    // The program ends without the question (a signal, the session's end): the
+    // frame says it is exiting and goes, also while the question is shown.
+    void EndUnasked();
     // A double click on the tray icon: shows the frame again, restored and active.
     void RestoreFromTray();
 
   signals:
-    // The user confirmed the exit; emitted before the frame closes, so the main
-    // form can stop the pass-through and close the ports.
-    void ExitConfirmed();
+    // The program ends (the user confirmed, or it ends unasked); emitted once,
+    // before the frame closes, so the main form can stop the pass-through and
+    // close the ports.
+    void Exiting();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -67,9 +71,13 @@ class CMainFrame : public QMainWindow {
   private:
     void BuildMenu();
     void BuildTrayIcon();
+    // Emits Exiting and hides the tray icon, the first time only.
+    void Leave();
 
     AppState& state_;
     QSystemTrayIcon* tray_ = nullptr;
+    bool endingUnasked_ = false;
+    bool left_ = false;
 };
 
 }  // namespace ostrel

@@ -113,7 +113,7 @@ TEST_F(FrameTest, EveryWayOutAsksTheSameQuestionAndNoKeepsRunning) {
     test::ScriptedUi ui;
     frame.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-    QSignalSpy confirmed(&frame, &CMainFrame::ExitConfirmed);
+    QSignalSpy exiting(&frame, &CMainFrame::Exiting);
 
     ui.AnswerNext(MsgResult::No);
     frame.close();  // the close box
@@ -132,17 +132,17 @@ TEST_F(FrameTest, EveryWayOutAsksTheSameQuestionAndNoKeepsRunning) {
         EXPECT_EQ(shown.icon, res::MsgIcon::Information);
     }
     EXPECT_TRUE(frame.isVisible());
-    EXPECT_EQ(confirmed.count(), 0);
+    EXPECT_EQ(exiting.count(), 0);
 }
 
 TEST_F(FrameTest, YesClosesTheFrame) {
     test::ScriptedUi ui;
     frame.show();
-    QSignalSpy confirmed(&frame, &CMainFrame::ExitConfirmed);
+    QSignalSpy exiting(&frame, &CMainFrame::Exiting);
     ui.AnswerNext(MsgResult::Yes);
     frame.Command(kCmdExit)->trigger();
     EXPECT_FALSE(frame.isVisible());
-    EXPECT_EQ(confirmed.count(), 1);
+    EXPECT_EQ(exiting.count(), 1);
     EXPECT_EQ(ui.shown.size(), 1u);
 }
 
