@@ -265,6 +265,8 @@ TEST_F(KeyboardToSynth, AConnectionMadeInAPatchbayForwardsWithNoDeviceChosen) {
     EXPECT_EQ(client->InConnections(), std::vector<std::string>{name + ":out"});
 }
 
+// A wire pulled in a patchbay stays pulled while both ports stay; the synth
+// quitting and starting again is connected again.
 TEST_F(KeyboardToSynth, TheRememberedPortIsConnectedAgainWhenItsClientReturns) {
     Connect(/*withOutput=*/false);
     passThrough->Start();
@@ -272,6 +274,10 @@ TEST_F(KeyboardToSynth, TheRememberedPortIsConnectedAgainWhenItsClientReturns) {
     auto synth = std::make_unique<test::JackTestClient>(synthName);
     ASSERT_TRUE(keeper->Choose(PortDirection::Output, synth->InPort()));
     ASSERT_TRUE(Eventually([&] { return synth->InConnections().size() == 1; }));
+    ASSERT_TRUE(synth->DisconnectPorts(name + ":out", synth->InPort()));
+    EXPECT_FALSE(Eventually([&] { return !synth->InConnections().empty(); },
+                            std::chrono::milliseconds(2500)))
+        << "the pulled wire was put back";
     synth.reset();  // the synth quits...
     ASSERT_TRUE(Eventually([&] { return !keeper->Connected(PortDirection::Output); }));
     synth = std::make_unique<test::JackTestClient>(synthName);  // ...and starts again
@@ -282,6 +288,42 @@ TEST_F(KeyboardToSynth, TheRememberedPortIsConnectedAgainWhenItsClientReturns) {
     while (!synth->WaitForCount(1, std::chrono::milliseconds(100)) && Clock::now() < deadline)
         client->Send({0xF6});
     EXPECT_EQ(synth->Received().front(), (Bytes{0xF6}));
+}
+
+// A note held while the wire to the synth is pulled and put back by hand: its
+// note-off reaches the synth (no release went anywhere meanwhile).
+TEST_F(KeyboardToSynth, ANoteOffAfterAWirePulledAndPutBackReachesTheSynth) {
+    Connect();
+    passThrough->Start();
+    EXPECT_EQ(PlayAndCollect({{0x90, 0x3C, 0x64}}), (Messages{{0x90, 0x3C, 0x64}}));
+    ASSERT_TRUE(client->DisconnectPorts(name + ":out", client->InPort()));
+    ASSERT_TRUE(Eventually([&] { return !system->Linked(PortDirection::Output); }));
+    passThrough->Stop();  // a release now reaches nobody
+    ASSERT_TRUE(passThrough->Flush());
+    passThrough->Start();
+    ASSERT_TRUE(client->ConnectPorts(name + ":out", client->InPort()));
+    EXPECT_EQ(PlayAndCollect({{0x80, 0x3C, 0x40}}), (Messages{{0x80, 0x3C, 0x40}}));
+}
+
+// The keyboard's client goes away (unplugged, its bridge restarted) while a
+// note and the pedal are held through it: the synth gets both releases.
+TEST_F(KeyboardToSynth, TheKeyboardGoingAwayReleasesWhatItHeld) {
+    auto keys = std::make_unique<test::JackTestClient>(test::UniqueName("keys"));
+    ASSERT_TRUE(keys->ok());
+    ASSERT_TRUE(keeper->Choose(PortDirection::Input, keys->OutPort()));
+    ASSERT_TRUE(keeper->Choose(PortDirection::Output, client->InPort()));
+    passThrough->Start();
+    const auto deadline = Clock::now() + kJackWait;
+    while (!client->WaitForCount(1, std::chrono::milliseconds(100)) && Clock::now() < deadline)
+        keys->Send({0xF6});
+    ASSERT_TRUE(keys->WaitUntilPlayed(kJackWait));
+    client->ClearReceived();
+    ASSERT_TRUE(keys->SendAll({{0x90, 0x3C, 0x64}, {0xB0, 0x40, 0x7F}}));
+    ASSERT_TRUE(client->WaitForCount(2, kJackWait));
+    client->ClearReceived();
+    keys.reset();
+    ASSERT_TRUE(client->WaitForCount(2, kJackWait));
+    EXPECT_EQ(client->Received(), (Messages{{0x80, 0x3C, 0x40}, {0xB0, 0x40, 0x00}}));
 }
 
 TEST_F(KeyboardToSynth, TheLargestEventPassesIntactAndALargerOneIsCountedNeverCut) {

@@ -110,6 +110,24 @@ TEST_F(CliOverJack, RunTranslatesShowsMonitorLinesAndStopsOnSigterm) {
     EXPECT_EQ(cli->Err().find("dropped"), std::string::npos);
 }
 
+// On a PipeWire desktop without jackd nobody types pw-jack: ostrel-cli takes
+// PipeWire's libjack by itself, and its ports are in PipeWire's graph.
+TEST_F(CliOverJack, OnPipeWireThePortsAppearWithoutPwJack) {
+    if (!test::OnPipeWire()) GTEST_SKIP() << "needs PipeWire: scripts/with-pipewire.sh";
+    const std::string name = test::UniqueName("Auto");
+    ChildProcess cli({"/usr/bin/env", "-u", "LD_LIBRARY_PATH", "-u", "OSTREL_MIDI_API", "-u",
+                      "JACK_DEFAULT_SERVER", OSTREL_CLI_PATH, "run", "--name", name, "--in",
+                      client->OutPort()});
+    ASSERT_TRUE(cli.WaitForErr("ready", kJackWait)) << cli.Err();
+    const auto deadline = std::chrono::steady_clock::now() + kJackWait;
+    while (client->OutConnections() != std::vector<std::string>{name + ":in"} &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(client->OutConnections(), std::vector<std::string>{name + ":in"}) << cli.Err();
+    cli.Signal(SIGTERM);
+    EXPECT_EQ(cli.Wait(kJackWait), 0) << cli.Err();
+}
+
 TEST_F(CliOverJack, RunExplainEndsMonitorLinesWithTheDecidingEntry) {
     dir.Write(dir.file("knob.cfg"), "[KNOB01]\nDATA=007\n");
     auto cli = Start({"run", "--config", dir.file("knob.cfg"), "--monitor", "--explain"}, true);

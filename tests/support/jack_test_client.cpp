@@ -103,6 +103,10 @@ bool JackTestClient::ConnectPorts(const std::string& source, const std::string& 
     return client_ && jack_connect(client_, source.c_str(), destination.c_str()) == 0;
 }
 
+bool JackTestClient::DisconnectPorts(const std::string& source, const std::string& destination) {
+    return client_ && jack_disconnect(client_, source.c_str(), destination.c_str()) == 0;
+}
+
 bool JackTestClient::SendAt(const Bytes& message, uint32_t frame) {
     return Queue(message, frame, kJackWait);
 }

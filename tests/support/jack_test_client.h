@@ -80,6 +80,7 @@ class JackTestClient {
     uint32_t Rate() const;
     // Connects two ports by full name, as a patchbay does.
     bool ConnectPorts(const std::string& source, const std::string& destination);
+    bool DisconnectPorts(const std::string& source, const std::string& destination);
 
     // Queues one message for "out", waiting while the queue is full; false when
     // the client is not connected, the message cannot be sent or the timeout
