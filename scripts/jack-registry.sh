@@ -76,7 +76,11 @@ if [ "${1:-}" = --free ]; then
     exit 0
 fi
 
-echo "JACK's registry of servers ($registry) holds ${#servers[@]} of 8:"
+if [ ${#servers[@]} -ge 8 ]; then
+    echo "JACK's registry of servers ($registry) is full: it holds 8 servers, the most it can:"
+else
+    echo "JACK's registry of servers ($registry) holds ${#servers[@]} of 8:"
+fi
 gone=0
 for entry in "${servers[@]}"; do
     read -r owner name pid state <<<"$entry"

@@ -114,8 +114,7 @@ while :; do
                 ;;
         esac
         if grep -q "Too many servers already active" "$log"; then
-            echo "with-jack.sh: jackd cannot start: JACK's registry of servers is full" \
-                "(\"Too many servers already active\")." >&2
+            echo "with-jack.sh: jackd cannot start (\"Too many servers already active\"):" >&2
             "$here/jack-registry.sh" >&2
             exit 1
         fi
