@@ -91,26 +91,23 @@ ServerProcess::ServerProcess(const std::vector<std::string>& argv, const std::st
 }
 
 bool ServerProcess::Running() {
-    if (pid_ <= 0 || status_ >= 0) return false;
-    int raw = 0;
-    if (waitpid(pid_, &raw, WNOHANG) != pid_) return true;
-    status_ = WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : WEXITSTATUS(raw);
-    return false;
+    if (pid_ <= 0 || ended_) return false;
+    ended_ = waitpid(pid_, nullptr, WNOHANG) == pid_;
+    return !ended_;
 }
 
-int ServerProcess::Stop() {
-    if (!Running()) return status_;
+bool ServerProcess::Stop() {
+    if (!Running()) return !killed_;
     kill(pid_, SIGTERM);
     const auto deadline = Clock::now() + std::chrono::seconds(20);
     while (Running() && Clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (Running()) {
         kill(pid_, SIGKILL);
-        int raw = 0;
-        waitpid(pid_, &raw, 0);
-        status_ = 128 + SIGKILL;
+        waitpid(pid_, nullptr, 0);
+        ended_ = killed_ = true;
     }
-    return status_;
+    return !killed_;
 }
 
 std::string ServerProcess::Log() const { return TempDir::Read(log_); }
