@@ -6,7 +6,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # The project's own checks treat warnings as errors; a user's build does not.
 CHECK_FLAGS := -DOSTREL_WERROR=ON
 
-.PHONY: all deps build run test test-pipewire bench fuzz asan tsan screenshot format clean
+.PHONY: all deps test-deps build run test test-pipewire bench fuzz asan tsan screenshot format clean
 
 all: build
 
@@ -22,16 +22,29 @@ build: deps $(BUILD)/CMakeCache.txt
 run: build
 	@scripts/run.sh $(BUILD)
 
-test: deps $(BUILD)/CMakeCache.txt
+# PipeWire's JACK server for the second run of the chains (scripts/with-pipewire.sh).
+PIPEWIRE_PACKAGES := pipewire pipewire-bin pipewire-jack
+# The tests that join the MIDI graph: the end-to-end chains and the command line.
+GRAPH_TESTS := -L '^test_(end_to_end|cli)$$'
+
+# Every test beside a private jackd, then the end-to-end chains and the command
+# line again on a private PipeWire; both runs always run, either failing fails.
+test: test-deps $(BUILD)/CMakeCache.txt
 	cmake -S . -B $(BUILD) $(CHECK_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
-	scripts/with-jack.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	status=0; \
+	scripts/with-jack.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) || status=1; \
+	scripts/with-pipewire.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(GRAPH_TESTS) || status=1; \
+	exit $$status
 
-# The end-to-end chains and the command line again, on PipeWire's JACK server
-# (scripts/with-pipewire.sh).
-test-pipewire: build
-	@scripts/install-deps.sh pipewire pipewire-bin pipewire-jack
-	scripts/with-pipewire.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -L '^test_(end_to_end|cli)$$'
+# What building needs and PipeWire, installed in one go.
+test-deps:
+	@scripts/install-deps.sh $(PIPEWIRE_PACKAGES)
+
+# The end-to-end chains and the command line on PipeWire's JACK server alone.
+test-pipewire: test-deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+	scripts/with-pipewire.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(GRAPH_TESTS)
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DOSTREL_BENCH=ON -DOSTREL_GUI=OFF -DOSTREL_TESTS=OFF

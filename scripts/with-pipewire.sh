@@ -43,8 +43,9 @@ unset DBUS_SESSION_BUS_ADDRESS
 # The daemon reads its configuration from the system only, not from the user's
 # ~/.config/pipewire. Its own configuration brings a dummy driver that runs
 # the graph without a sound card. No session manager: JACK clients connect
-# their ports themselves.
-XDG_CONFIG_HOME="$runtime/config" pipewire >"$runtime/pipewire.log" 2>&1 &
+# their ports themselves. The daemon gets SIGTERM when this script ends, however
+# it ends.
+XDG_CONFIG_HOME="$runtime/config" setpriv --pdeathsig TERM pipewire >"$runtime/pipewire.log" 2>&1 &
 pipewire_pid=$!
 
 stop_pipewire() {
@@ -57,7 +58,7 @@ trap stop_pipewire EXIT
 # PipeWire's JACK server meets every client, whatever server name it asks for;
 # the tests only need to know that a server runs for them.
 export JACK_DEFAULT_SERVER=pipewire-0
-# Tests that start a jackd server of their own know they cannot here.
+# Tests that start a server of their own start a pipewire daemon here, not jackd.
 export OSTREL_ON_PIPEWIRE=1
 export JACK_NO_START_SERVER=1
 export OSTREL_MIDI_API=jack

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -12,6 +13,7 @@
 #include "support/child_process.h"
 #include "support/jack_test_client.h"
 #include "support/temp_dir.h"
+#include "support/test_server.h"
 
 namespace ostrel {
 namespace {
@@ -307,47 +309,107 @@ TEST_F(CliOverJack, SignalsEndTheRunWhenNobodyReadsTheMonitor) {
     EXPECT_TRUE(cli->WaitExitUnread(kJackWait)) << "SIGINT waited for the reader";
 }
 
+// The server of the restart test, which the test stops and starts again: jackd
+// under a name of the test servers' set, or on PipeWire a pipewire daemon in a
+// runtime folder of its own (XDG_RUNTIME_DIR tells PipeWire's libjack which
+// daemon to join), whose configuration comes from the system only.
+class OwnServer {
+  public:
+    OwnServer() {
+        if (test::OnPipeWire())
+            std::filesystem::create_directory(folder_.file("config"));
+        else
+            name_ = std::make_unique<test::ServerName>(kJackWait);
+    }
+    // Empty when the server can run.
+    std::string Unusable() const {
+        return name_ && name_->name().empty() ? "every test server name is taken by another run"
+                                              : "";
+    }
+    void Start() {
+        const std::string log = folder_.file("server-" + std::to_string(++starts_) + ".log");
+        if (name_) {
+            server_ = std::make_unique<test::ServerProcess>(
+                std::vector<std::string>{"/usr/bin/jackd", "--no-realtime", "-n", name_->name(),
+                                         "-d", "dummy", "-r", "48000", "-p", "128"},
+                log);
+        } else {
+            server_ = std::make_unique<test::ServerProcess>(
+                std::vector<std::string>{"/usr/bin/env", "-u", "DBUS_SESSION_BUS_ADDRESS",
+                                         "XDG_RUNTIME_DIR=" + folder_.path(),
+                                         "XDG_CONFIG_HOME=" + folder_.file("config"), "pipewire"},
+                log);
+        }
+    }
+    // SIGTERM, waited for: false when the server had to be killed.
+    bool Stop() { return server_->Stop(); }
+    std::string Log() const { return name_ ? test::ExplainJackd(server_->Log()) : server_->Log(); }
+    // What a child process's environment needs to join this server.
+    std::string ChildEnv() const {
+        return name_ ? "JACK_DEFAULT_SERVER=" + name_->name() : "XDG_RUNTIME_DIR=" + folder_.path();
+    }
+    // An in-process client of this server, waiting while the server starts;
+    // nullptr when it ended or did not answer in time.
+    std::unique_ptr<test::JackTestClient> Join(const std::string& client) {
+        const auto deadline = std::chrono::steady_clock::now() + kJackWait;
+        while (server_->Running() && std::chrono::steady_clock::now() < deadline) {
+            auto joined = name_ ? std::make_unique<test::JackTestClient>(client, name_->name())
+                                : JoinPipeWire(client);
+            if (joined->ok()) return joined;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return nullptr;
+    }
+
+  private:
+    std::unique_ptr<test::JackTestClient> JoinPipeWire(const std::string& client) const {
+        const char* old = std::getenv("XDG_RUNTIME_DIR");
+        const std::string saved = old ? old : "";
+        setenv("XDG_RUNTIME_DIR", folder_.path().c_str(), 1);
+        auto joined = std::make_unique<test::JackTestClient>(client);
+        if (old)
+            setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+        else
+            unsetenv("XDG_RUNTIME_DIR");
+        return joined;
+    }
+
+    // Destroyed in reverse: the server stops before its name and its folder go.
+    test::TempDir folder_;
+    std::unique_ptr<test::ServerName> name_;
+    std::unique_ptr<test::ServerProcess> server_;
+    int starts_ = 0;
+};
+
 // The server stops under a running ostrel-cli and starts again: it says so, and
-// comes back with its ports and its connections. A server of this test's own.
+// comes back with its ports and its connections. On PipeWire the pipewire
+// process stops and starts again in the same runtime folder.
 TEST(CliServerRestart, PortsAndConnectionsComeBackWithTheServer) {
     if (!test::JackServerGiven()) GTEST_SKIP() << test::kNoJackServer;
     if (test::kSlowedBySanitizer) GTEST_SKIP() << "ThreadSanitizer makes clients miss cycles";
-    if (test::OnPipeWire()) GTEST_SKIP() << test::kNotOnPipeWire;
-    const std::string server = test::UniqueName("ostrel-restart");
-    const std::vector<std::string> jackd = {
-        "/usr/bin/jackd", "--no-realtime", "-n", server, "-d", "dummy", "-r", "48000", "-p", "128"};
+    OwnServer server;
+    ASSERT_EQ(server.Unusable(), "");
     const std::string keysName = test::UniqueName("keys");
-    // A server that has just started may not answer at once.
-    const auto join = [&](std::unique_ptr<test::JackTestClient>& keys) {
-        const auto deadline = std::chrono::steady_clock::now() + kJackWait;
-        do {
-            keys = std::make_unique<test::JackTestClient>(keysName, server);
-            if (keys->ok()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        } while (std::chrono::steady_clock::now() < deadline);
-        return false;
-    };
-    auto first = std::make_unique<ChildProcess>(jackd);
-    std::unique_ptr<test::JackTestClient> keys;
-    ASSERT_TRUE(join(keys));
-    ChildProcess cli({"/usr/bin/env", "JACK_DEFAULT_SERVER=" + server, OSTREL_CLI_PATH, "run",
-                      "--in", keys->OutPort(), "--out", keys->InPort()});
+    server.Start();
+    auto keys = server.Join(keysName);
+    ASSERT_TRUE(keys) << "the server did not answer: " << server.Log();
+    ChildProcess cli({"/usr/bin/env", server.ChildEnv(), OSTREL_CLI_PATH, "run", "--in",
+                      keys->OutPort(), "--out", keys->InPort()});
     ASSERT_TRUE(cli.WaitForErr("ready", kJackWait)) << cli.Err();
     ASSERT_TRUE(SendUntil(*keys, {0xF6}, {0xF6}));
 
     keys.reset();
-    first->Signal(SIGTERM);
-    first->Wait(kJackWait);
+    EXPECT_TRUE(server.Stop()) << server.Log();
     EXPECT_TRUE(cli.WaitForErr("server has stopped", kJackWait)) << cli.Err();
-    auto second = std::make_unique<ChildProcess>(jackd);
-    ASSERT_TRUE(join(keys));
+    server.Start();
+    keys = server.Join(keysName);
+    ASSERT_TRUE(keys) << "the server did not answer again: " << server.Log();
     EXPECT_TRUE(cli.WaitForErr("server is back", kJackWait)) << cli.Err();
     EXPECT_TRUE(SendUntil(*keys, {0xF6}, {0xF6})) << "the connections did not come back";
     cli.Signal(SIGTERM);
     EXPECT_EQ(cli.Wait(kJackWait), 0) << cli.Err();
     keys.reset();
-    second->Signal(SIGTERM);
-    second->Wait(kJackWait);
+    EXPECT_TRUE(server.Stop()) << server.Log();
 }
 
 }  // namespace
