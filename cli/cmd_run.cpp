@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "cli/command.h"
 #include "cli/midi_session.h"
@@ -178,9 +179,11 @@ int RunRun(int argc, char** argv) {
     WriteMonitorLines(passThrough, out, options.explain);
     Report(passThrough.DroppedEvents(), "monitor entries dropped");
     Report(passThrough.DroppedSends(), "messages not sent (the output of a cycle was full)");
-    Report(passThrough.DroppedLarge(),
-           "System Exclusive messages dropped: larger than the largest MIDI event the output "
-           "port carries");
+    const std::string tooLarge =
+        "System Exclusive messages dropped: larger than the largest MIDI event the output port "
+        "carries (" +
+        std::to_string(passThrough.LargestEvent()) + " bytes)";
+    Report(passThrough.DroppedLarge(), tooLarge.c_str());
     Report(out.Dropped(), "monitor lines dropped (the standard output did not keep up)");
     return 0;
 }

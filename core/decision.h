@@ -19,12 +19,18 @@ enum ChangedBy : uint8_t {
     kByTouchCurve = 2,     // the touch curve gave another pressure
     kByVelocityCurve = 4,  // the velocity curve gave another velocity
     kByChannel = 8,        // CHANEL moved it to another channel
+    // The ledger of held notes decided instead of the table: the end of a held
+    // note or pedal went where its start went (heldOn), or was left out because
+    // Ostrel had released it already.
+    kByLedger = 16,
+    kReleasedBefore = 32,
 };
 
 struct Decision {
     int8_t entry = kNoEntry;  // the control entry (KNOB01 .. ACTIVE) that recognised it
     uint8_t note = kNoNote;   // the note map cell that the note map step read
     uint8_t changedBy = 0;    // ChangedBy bits
+    uint8_t heldOn = 0;       // kByLedger: the output channel (0-15) the start went to
 
     bool Empty() const { return entry == kNoEntry && note == kNoNote && changedBy == 0; }
 };

@@ -1,9 +1,11 @@
 #pragma once
-// Every input event stands alone. A MIDI library that assembles System
-// Exclusive messages may glue an event that never ended (F0 without F7: a
-// keyboard reset or unplugged in the middle of a dump) to the events after it.
-// This takes such a block apart again: the unterminated System Exclusive part
-// as it came, then each message that followed, one by one.
+// Every message stands alone. A MIDI library that assembles System Exclusive
+// messages may glue an event that never ended (F0 without F7: a keyboard reset
+// or unplugged in the middle of a dump) to the events after it, and a sender
+// may put several short messages in one event (a note-on and the note-off of
+// another key). This takes such a block apart: the unterminated System
+// Exclusive part as it came, then each message, one by one; a message cut
+// short at the end comes as what is there, and stray data bytes are skipped.
 #include <cstddef>
 #include <cstdint>
 
@@ -13,11 +15,6 @@ namespace ostrel {
 
 template <typename Emit>
 void SplitJoinedEvents(const uint8_t* bytes, size_t length, Emit&& emit) {
-    if (length == 0) return;
-    if (bytes[0] != midi::kSystemExclusive) {
-        emit(bytes, length);
-        return;
-    }
     size_t i = 0;
     while (i < length) {
         const uint8_t status = bytes[i];
@@ -33,8 +30,10 @@ void SplitJoinedEvents(const uint8_t* bytes, size_t length, Emit&& emit) {
             ++i;  // a stray data byte or end mark belongs to no message
             continue;
         }
-        size_t n = static_cast<size_t>(ShortMessageLength(status));
-        if (n > length - i) n = length - i;
+        // Its data bytes, as many as its status implies, up to the next status.
+        const size_t wanted = static_cast<size_t>(ShortMessageLength(status));
+        size_t n = 1;
+        while (n < wanted && i + n < length && !midi::IsStatus(bytes[i + n])) ++n;
         emit(bytes + i, n);
         i += n;
     }

@@ -61,7 +61,10 @@ Forwarded Forwarder::ForwardShort(const uint8_t* bytes, size_t length) {
         if (ledgerLength != 0 && midi::KindOf(short_[0]) == midi::kNoteOff)
             short_[2] = static_cast<uint8_t>(curves_.MapValue(CurveKind::Velocity, short_[2]));
         short_[3] = 0;
-        f.result = {static_cast<int>(ledgerLength == 0 ? 0 : 4), 1, HeldByLedger(in)};
+        Decision decision = HeldByLedger(in);
+        decision.changedBy = ledgerLength == 0 ? kReleasedBefore : kByLedger;
+        decision.heldOn = static_cast<uint8_t>(midi::ChannelOf(short_[0]));
+        f.result = {static_cast<int>(ledgerLength == 0 ? 0 : 4), 1, decision};
         f.packedOut = ledgerLength == 0 ? 0 : PackFour(short_);
     } else {
         std::memset(message_, 0, sizeof message_);

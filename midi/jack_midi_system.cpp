@@ -45,20 +45,19 @@ void WaitUntilShown(jack_port_t* own, const std::string& device) {
 // processed. Lives on the process thread's stack.
 class JackMidiSystem::CycleWriter final : public MidiWriter {
   public:
-    explicit CycleWriter(void* buffer) : buffer_(buffer) {}
+    CycleWriter(void* buffer, size_t margin) : buffer_(buffer), margin_(margin) {}
     void At(uint32_t frame) { frame_ = frame; }
     bool Write(const uint8_t* bytes, size_t length) override {
         return jack_midi_event_write(buffer_, frame_, bytes, length) == 0;
     }
-    // One byte short of what the buffer reports: PipeWire's JACK server (0.3.65)
-    // crashes the writer of an event of exactly that size.
     size_t Room() const override {
         const size_t largest = jack_midi_max_event_size(buffer_);
-        return largest > 0 ? largest - 1 : 0;
+        return largest > margin_ ? largest - margin_ : 0;
     }
 
   private:
     void* buffer_;
+    size_t margin_;
     uint32_t frame_ = 0;
 };
 
@@ -122,6 +121,9 @@ bool JackMidiSystem::Open(const std::string& clientName, MidiProcessor& processo
     }
     client_ = client;
     clientName_ = jack_get_client_name(client);
+    // PipeWire's JACK server (0.3.65) crashes the writer of an event of exactly
+    // the size its buffer reports: one byte short there; jackd takes it whole.
+    margin_ = OnPipeWireJack() ? 1 : 0;
     portsChanged_.store(true, std::memory_order_release);
     UpdateLinks();
     return true;
@@ -166,7 +168,7 @@ int JackMidiSystem::Process(uint32_t frames, void* arg) {
     void* inBuffer = jack_port_get_buffer(self->in_, frames);
     void* outBuffer = jack_port_get_buffer(self->out_, frames);
     jack_midi_clear_buffer(outBuffer);
-    CycleWriter writer(outBuffer);
+    CycleWriter writer(outBuffer, self->margin_);
     MidiProcessor& processor = *self->processor_;
     processor.BeginCycle(writer);
     const uint32_t count = jack_midi_get_event_count(inBuffer);

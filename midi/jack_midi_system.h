@@ -64,6 +64,7 @@ class JackMidiSystem final : public MidiSystem {
     std::atomic<bool> serverLost_{false};
     std::atomic<bool> portsChanged_{false};
     std::atomic<bool> linked_[2] = {false, false};
+    size_t margin_ = 0;         // bytes kept free of the largest event the port reports
     std::mutex departedMutex_;  // the notification thread's and the keeper's
     std::vector<std::string> departed_;
 };

@@ -54,6 +54,13 @@ void Explain(std::string& line, const MonitorEvent& event) {
 
 std::string DecisionText(const Decision& d, const DecidingCodes& codes) {
     std::string text;
+    // The ledger decided, not the table: its cells say nothing of what happened.
+    if (d.changedBy & kReleasedBefore) return "[RELEASED ###]";
+    if (d.changedBy & kByLedger) {
+        char held[16] = {};
+        std::snprintf(held, sizeof held, "[HELD %03d]", d.heldOn + 1);
+        return held;
+    }
     if (d.entry != kNoEntry) AppendPart(text, EntryName(EntryAt(d.entry)), codes.entry);
     if (d.note != kNoNote) {
         char name[8] = {};
@@ -101,12 +108,29 @@ std::string PlainLine(const MonitorEvent& event) {
             line += text;
             return line;
         }
+        case MonitorEvent::Kind::Incomplete: {
+            // Received without all its data bytes: the missing ones show as --.
+            AppendTime(line, event.time);
+            char text[64] = {};
+            std::snprintf(text, sizeof text, "    %02X", PackedByte(event.packedIn, 0));
+            line += text;
+            for (uint32_t i = 1; i < 3; ++i) {
+                std::snprintf(text, sizeof text, " %02X", PackedByte(event.packedIn, int(i)));
+                line += i < event.receivedLength ? text : " --";
+            }
+            line += "       => Incomplete, not sent \n";
+            return line;
+        }
         case MonitorEvent::Kind::LongMessage:
             break;
     }
     AppendTime(line, event.time);
     line += "   ";
     AppendBytes(line, event.received, event.receivedLength);
+    if (event.tooLarge) {
+        line += "    => Not Sent: larger than the output port carries \r\n";
+        return line;
+    }
     if (event.changedCount == 0) {
         line += "    => No Change \r\n";
         return line;

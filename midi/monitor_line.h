@@ -24,7 +24,9 @@ std::string FormatMonitorLine(const MonitorEvent& event, bool explain = false);
 
 // The entries that a decision names, each "[NAME CODE]", separated by blanks:
 // the control entry, the note ("NOTE" and its number in hex), the touch and
-// velocity curves ("TOUCH", "CURVE") and the output channel ("CHANEL").
+// velocity curves ("TOUCH", "CURVE") and the output channel ("CHANEL"). Where
+// the ledger of held notes decided: "[HELD 009]" (the end went to channel 9,
+// where its start went) or "[RELEASED ###]" (left out: Ostrel had released it).
 std::string DecisionText(const Decision& decision, const DecidingCodes& codes);
 
 // The received bytes as the receive dialog shows them: "%02X " for each byte,

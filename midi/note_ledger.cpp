@@ -44,10 +44,12 @@ void NoteLedger::Record(const uint8_t* in, const uint8_t* out, size_t outLength)
     if (outLength < 3) return;
     const int channel = midi::ChannelOf(in[0]);
     uint8_t* cell = nullptr;
+    const bool pressed = IsNoteOn(in) || (IsSustainPedal(in) && in[2] >= midi::kPedalDown);
     if (IsNoteOn(in) && IsNoteOn(out) && out[1] == in[1])
         cell = &notes_[channel][in[1] & midi::kMaxData];
-    else if (IsSustainPedal(in) && in[2] >= midi::kPedalDown && IsSustainPedal(out) &&
-             out[2] >= midi::kPedalDown)
+    else if (pressed && IsSustainPedal(out) && out[2] >= midi::kPedalDown)
+        // The pedal, or a key whose box sends control change 64: a sustain press
+        // either way, held until the pedal's release or Ostrel's.
         cell = &pedals_[channel];
     if (cell == nullptr) {
         // A key pressed again that now goes out as something else: its earlier

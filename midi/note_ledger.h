@@ -25,7 +25,7 @@ class NoteLedger {
     bool Intercept(const uint8_t* in, uint8_t* out, size_t* length);
 
     // After the table decided: remembers a note-on that went out as a note-on,
-    // or a pedal that went out held as control change 64.
+    // or a pedal press or played key that went out as a held control change 64.
     void Record(const uint8_t* in, const uint8_t* out, size_t outLength);
 
     // Emits a note-off (80-8F, note, 40) for every held note and a pedal release

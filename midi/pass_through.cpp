@@ -4,6 +4,7 @@
 #include <cstring>
 #include <thread>
 
+#include "midi/event_splitter.h"
 #include "midi/short_message.h"
 #include "sysex/dump_header.h"
 
@@ -121,6 +122,7 @@ void PassThrough::PickUpTable() {
 void PassThrough::BeginCycle(MidiWriter& out) {
     cycles_.fetch_add(1, std::memory_order_acq_rel);
     largest_ = out.Room();
+    largestSeen_.store(largest_, std::memory_order_relaxed);
     cycleTime_ = 0;
     PickUpTable();
     FollowLinks();
@@ -186,8 +188,27 @@ void PassThrough::Event(const uint8_t* bytes, size_t length, MidiWriter& out) {
     // Stopped and Loading ignore the message entirely; nothing is held back for
     // it, so later System Exclusive input is never blocked by it.
     if (State() != PassThroughState::Running || length == 0) return;
+    // A System Exclusive event is one message, whatever bytes it carries (a
+    // dump may hold bytes above 7F); short messages joined in one event are
+    // forwarded one by one.
+    if (bytes[0] == midi::kSystemExclusive) {
+        ForwardMessage(bytes, length, out);
+        return;
+    }
+    SplitJoinedEvents(bytes, length,
+                      [&](const uint8_t* b, size_t n) { ForwardMessage(b, n, out); });
+}
+
+void PassThrough::ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter& out) {
+    if (bytes[0] != midi::kSystemExclusive &&
+        length < static_cast<size_t>(ShortMessageLength(bytes[0]))) {
+        droppedIncomplete_.fetch_add(1, std::memory_order_relaxed);
+        if (MonitorLogging()) MonitorIncomplete(bytes, length);
+        return;
+    }
     const Forwarded f = forwarder_.Forward(bytes, length);
     activity_.Fire(f.result.decision);
+    const bool tooLarge = f.length > largest_;
     if (f.length != 0 && !Send(out, f.bytes, f.length))
         droppedSends_.fetch_add(1, std::memory_order_relaxed);
     const bool hook = !f.shortMessage && ReceiveHook() && StartsWithDumpHeader(bytes, length);
@@ -199,10 +220,18 @@ void PassThrough::Event(const uint8_t* bytes, size_t length, MidiWriter& out) {
             events_.Commit(1);
         }
     }
-    if (MonitorLogging()) Monitor(f, bytes, length);
+    if (MonitorLogging()) Monitor(f, bytes, length, tooLarge);
 }
 
-void PassThrough::Monitor(const Forwarded& f, const uint8_t* bytes, size_t length) {
+void PassThrough::MonitorIncomplete(const uint8_t* bytes, size_t length) {
+    if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::Incomplete)) {
+        event->receivedLength = static_cast<uint32_t>(length);
+        event->packedIn = PackShort(bytes, length);
+        events_.Commit(1);
+    }
+}
+
+void PassThrough::Monitor(const Forwarded& f, const uint8_t* bytes, size_t length, bool tooLarge) {
     if (f.shortMessage) {
         if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::ShortMessage)) {
             event->receivedLength = static_cast<uint32_t>(length);
@@ -224,6 +253,7 @@ void PassThrough::Monitor(const Forwarded& f, const uint8_t* bytes, size_t lengt
         const size_t shown = f.packedOut != 0 ? static_cast<size_t>(f.result.outLength) : f.length;
         event->outLength = f.result.changedCount == 0 ? 0 : static_cast<int>(shown);
         if (shown != 0) std::memcpy(event->sent, f.bytes, std::min(shown, sizeof event->sent));
+        event->tooLarge = tooLarge;
         event->decision = f.result.decision;
         event->codes = CodesOf(forwarder_.Table(), f.result.decision);
         events_.Commit(1);
@@ -256,6 +286,7 @@ MonitorEvent* PassThrough::BeginEvent(MonitorEvent::Kind kind) {
     event.packedOut = 0;
     event.changedCount = 0;
     event.outLength = 0;
+    event.tooLarge = false;
     event.decision = {};
     return &event;
 }

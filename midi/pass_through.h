@@ -27,9 +27,11 @@ namespace ostrel {
 // One record of the queue, fixed size. A monitor entry carries what was received
 // (up to 256 bytes shown, the real length kept) and what was sent; a dump entry
 // carries the received bytes for the receive dialog; a release entry what
-// Ostrel sent on its own to end a held note or pedal.
+// Ostrel sent on its own to end a held note or pedal; an incomplete entry a
+// short message that came without all its data bytes (packedIn, receivedLength)
+// and was not sent.
 struct MonitorEvent {
-    enum class Kind : uint8_t { ShortMessage, LongMessage, ReceivedDump, Released };
+    enum class Kind : uint8_t { ShortMessage, LongMessage, ReceivedDump, Released, Incomplete };
     Kind kind = Kind::ShortMessage;
     std::time_t time = 0;         // local time of arrival
     uint32_t receivedLength = 0;  // real length of the message (may exceed 256)
@@ -37,6 +39,7 @@ struct MonitorEvent {
     uint32_t packedOut = 0;       // short, release: sent bytes (0 when suppressed)
     int changedCount = 0;         // long: 0 = no change
     int outLength = 0;            // long: sent length (0 = suppressed)
+    bool tooLarge = false;        // long: not sent, larger than the output port carries
     uint8_t received[256] = {};   // long / dump: first 256 received bytes
     uint8_t sent[256] = {};       // long: first outLength bytes of what was sent
     Decision decision;            // short, long: the entries that decided it
@@ -102,8 +105,17 @@ class PassThrough final : private MidiProcessor {
     // are larger than the largest event the output port carries (never cut).
     uint64_t DroppedSends() const { return droppedSends_.load(std::memory_order_relaxed); }
     uint64_t DroppedLarge() const { return droppedLarge_.load(std::memory_order_relaxed); }
+    // Short messages that came without all their data bytes: never sent, since
+    // a made-up data byte would be a note or program the player never chose.
+    uint64_t DroppedIncomplete() const {
+        return droppedIncomplete_.load(std::memory_order_relaxed);
+    }
+    // The largest event the output port carried in the last cycle, in bytes.
+    size_t LargestEvent() const { return largestSeen_.load(std::memory_order_relaxed); }
     // Every loss of forwarding or monitoring, for the monitor's lost count.
-    uint64_t Lost() const { return DroppedEvents() + DroppedSends() + DroppedLarge(); }
+    uint64_t Lost() const {
+        return DroppedEvents() + DroppedSends() + DroppedLarge() + DroppedIncomplete();
+    }
     // Cycles begun so far.
     uint64_t Cycles() const { return cycles_.load(std::memory_order_acquire); }
     // When each entry last decided a message that was forwarded.
@@ -122,7 +134,10 @@ class PassThrough final : private MidiProcessor {
     void DrainRing(MidiWriter& out);
     // Writes one message; false when the cycle is full (try again next cycle).
     bool Send(MidiWriter& out, const uint8_t* bytes, size_t length);
-    void Monitor(const Forwarded& f, const uint8_t* bytes, size_t length);
+    // One message of an input event.
+    void ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter& out);
+    void Monitor(const Forwarded& f, const uint8_t* bytes, size_t length, bool tooLarge);
+    void MonitorIncomplete(const uint8_t* bytes, size_t length);
     void MonitorRelease(const uint8_t* bytes);
     // A free record of the event queue to fill, or null (counted as dropped).
     MonitorEvent* BeginEvent(MonitorEvent::Kind kind);
@@ -140,7 +155,9 @@ class PassThrough final : private MidiProcessor {
     std::atomic<bool> monitorLogging_{false};
     std::atomic<bool> receiveHook_{false};
     std::atomic<uint64_t> droppedEvents_{0}, droppedSends_{0}, droppedLarge_{0};
+    std::atomic<uint64_t> droppedIncomplete_{0};
     std::atomic<uint64_t> cycles_{0};
+    std::atomic<size_t> largestSeen_{0};
     SpscQueue<MonitorEvent> events_;      // producer: MIDI thread; consumer: window
     OutputRing ring_;                     // producers: other threads; consumer: MIDI thread
     std::atomic<bool> releasing_{false};  // a release of held notes is under way

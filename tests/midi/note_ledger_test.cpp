@@ -114,6 +114,14 @@ TEST_F(NoteLedgerTest, StopReleasesNotesAndPedalWhereTheyWentAndLaterEndsAreSupp
 
     passThrough.Start();
     EXPECT_TRUE(Play({{0x80, 0x30, 0x40}, {0xB0, 0x40, 0x00}}).empty());
+    // A key whose box sends the sustain controller holds the sustain like the pedal.
+    table.SetNote(0x3C, "064");
+    EXPECT_EQ(Play({{0x90, 0x3C, 0x64}}), (Messages{{0xBF, 0x40, 0x7F}}));
+    midi.ClearSent();
+    passThrough.Stop();
+    EXPECT_EQ(midi.Sent(), (Messages{{0xBF, 0x40, 0x00}}));
+    passThrough.Start();
+    table.SetNote(0x3C, "***");
     // The pedal's end is the table's again, and a held pedal ends where it went.
     EXPECT_EQ(Play({{0xB0, 0x40, 0x7F}}), (Messages{{0xBF, 0x40, 0x7F}}));
     Publish([](AssignmentTable& t) { t.Set(Entry::SUSTAIN, "###"); });

@@ -80,6 +80,61 @@ TEST_F(PassThroughTest, ShortMessagesAreTranslatedSentAndShown) {
                        }));
 }
 
+// What the monitor says of events that are not one whole message, and of the
+// ends of notes that the ledger decided.
+TEST_F(PassThroughTest, EventsThatAreNotOneWholeMessageAndLedgerEndsAreSaidAsTheyWent) {
+    const struct {
+        const char* what;
+        Bytes event;
+        std::vector<Sent> sent;
+        std::vector<std::string> lines;  // explained
+    } cases[] = {
+        {"a program change cut short: no program is made up",
+         {0xC0},
+         {},
+         {"    C0 -- --       => Incomplete, not sent \n"}},
+        {"a note-on cut short",
+         {0x90, 0x3C},
+         {},
+         {"    90 3C --       => Incomplete, not sent \n"}},
+        {"two messages in one event, each forwarded",
+         {0x90, 0x3E, 0x64, 0x80, 0x3E, 0x00},
+         {Short({0x94, 0x3E, 0x64}), Short({0x84, 0x3E, 0x00})},
+         {"    90 3E 64       =>   94 3E 64 [NOTE 3E ***] [CHANEL 005]\n",
+          "    80 3E 00       =>   84 3E 00 [HELD 005]\n"}},
+        {"a note held",
+         {0x90, 0x30, 0x40},
+         {Short({0x94, 0x30, 0x40})},
+         {"    90 30 40       =>   94 30 40 [NOTE 30 ***] [CHANEL 005]\n"}},
+    };
+    table.Set(Entry::CHANEL, "005");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        midi.ClearSent();
+        Deliver(c.event);
+        EXPECT_EQ(midi.Sent(), c.sent);
+        std::vector<std::string> lines;
+        for (const MonitorEvent& e : Events())
+            lines.push_back(FormatMonitorLine(e, true).substr(17));
+        EXPECT_EQ(lines, c.lines);
+    }
+    EXPECT_EQ(passThrough.DroppedIncomplete(), 2u);
+    passThrough.Stop();  // releases note 30
+    passThrough.Start();
+    Events();
+    Deliver({0x80, 0x30, 0x40});
+    const std::vector<MonitorEvent> end = Events();
+    ASSERT_EQ(end.size(), 1u);
+    EXPECT_EQ(FormatMonitorLine(end[0], true).substr(17),
+              "    80 30 40       =>   00 00 00 [RELEASED ###]\n");
+
+    midi.SetCycleRoom(8);  // a port that carries 8 bytes at most
+    Deliver({0xF0, 0x7D, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0xF7});
+    EXPECT_EQ(Lines(), (std::vector<std::string>{
+                           "   f0 7d 01 02 03 04 05 06 f7     => Not Sent: larger than the "
+                           "output port carries \r\n"}));
+}
+
 TEST_F(PassThroughTest, NoteMapAndOutputChannelApply) {
     table.SetNote(60, "064");
     table.Set(Entry::CHANEL, "010");
