@@ -227,6 +227,29 @@ TEST_F(CliOverJack, SendHexAndSendSyxReachTheOutput) {
     EXPECT_EQ(client->Received(), (std::vector<Bytes>{{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, dump}));
 }
 
+// run --remembered wires what Ostrel.ini remembers and leaves a direction with
+// nothing remembered for a patchbay, even with a port listed first ("aaa").
+TEST_F(CliOverJack, RunRememberedLeavesADirectionWithNothingRememberedUnconnected) {
+    test::JackTestClient first(test::UniqueName("aaa"));
+    ASSERT_TRUE(first.ok());
+    dir.Write(dir.file("Ostrel.ini"), "[DEVNAME]\nMIDIINNAME=" + client->OutPort() + "\n");
+    test::ScopedCwd cwd(dir.path());
+    ChildProcess cli({OSTREL_CLI_PATH, "run", "--remembered"});
+    ASSERT_TRUE(cli.WaitForErr("ready", kJackWait)) << cli.Err();
+    const auto deadline = std::chrono::steady_clock::now() + kJackWait;
+    while (!test::ConnectedOnlyTo(client->OutConnections(), "Ostrel", ":in") &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(test::ConnectedOnlyTo(client->OutConnections(), "Ostrel", ":in"));
+    EXPECT_TRUE(first.InConnections().empty());
+    EXPECT_TRUE(client->InConnections().empty());
+    EXPECT_NE(cli.Err().find("ostrel-cli: no MIDI output port remembered in Ostrel.ini"),
+              std::string::npos)
+        << cli.Err();
+    cli.Signal(SIGTERM);
+    EXPECT_EQ(cli.Wait(kJackWait), 0) << cli.Err();
+}
+
 // Sends probe until what arrives at the test client ends with expected, then
 // lets every probe still under way arrive and forgets them all.
 bool SendUntil(test::JackTestClient& client, const Bytes& probe, const Bytes& expected) {
