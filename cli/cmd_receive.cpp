@@ -32,12 +32,12 @@ struct ReceiveOptions {
     const char* timeoutText = "60";
 };
 
-// A number of seconds above 0 and at most 1,000,000.
+// A number of seconds above 0 and at most 1000000.
 std::string ReadTimeout(const char* text, double& seconds) {
     char* end = nullptr;
     seconds = std::strtod(text, &end);
     if (*end != '\0' || !(seconds > 0.0) || seconds > 1e6)
-        return "bad timeout " + QuoteText(text) + ": give seconds above 0";
+        return "bad timeout " + QuoteText(text) + ": give seconds above 0, at most 1000000";
     return "";
 }
 

@@ -26,7 +26,7 @@ const char* OptionName(PortDirection direction) {
 
 bool RemembersPort(PortDirection direction) {
     CIniSettings settings;
-    return settings.InitPath() && RemembersPort(settings, direction);
+    return settings.InitPath() && ostrel::RemembersPort(settings, direction);
 }
 
 std::string NoPortChosen(PortDirection direction) {
