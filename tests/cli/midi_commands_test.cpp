@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
+#include <tuple>
 
 #include "support/child_process.h"
 #include "support/jack_test_client.h"
@@ -31,6 +32,15 @@ Outcome RunCli(std::vector<std::string> args) {
     return RunProgram(args);
 }
 
+// Run where no MIDI system can be built: a command that gets as far as joining
+// the graph ends with status 1 and that system's line, so status 2 shows that
+// it was refused before.
+Outcome RunCliWithoutMidi(const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {"/usr/bin/env", "OSTREL_MIDI_API=none", OSTREL_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProgram(argv);
+}
+
 std::string Repeated(const std::string& text, int count) {
     std::string all;
     for (int i = 0; i < count; ++i) all += text;
@@ -50,32 +60,6 @@ TEST(MidiCommands, EveryCommandExplainsItself) {
         const Outcome help = RunCli({name, "--help"});
         EXPECT_EQ(help.status, 0);
         EXPECT_EQ(help.out.rfind(usage, 0), 0u) << help.out;
-    }
-}
-
-TEST(MidiCommands, BadArgumentsExitWithStatus2) {
-    const std::vector<std::vector<std::string>> cases = {
-        {"ports", "extra"},
-        {"run", "--in", "x"},
-        {"run", "--out", "-2"},
-        {"run", "--bogus"},
-        {"run", "--config"},
-        {"run", "--explain"},  // explains monitor lines: needs --monitor
-        {"send-hex"},
-        {"send-hex", "F0F7", "--out"},
-        {"send-hex", "F0F7", "--out", "synth"},
-        {"receive-syx", "a.syx", "--in", "-5"},
-        {"send-syx", "a.syx", "b.syx"},
-        {"receive-syx"},
-        {"receive-syx", "a.syx", "--timeout", "0"},
-        {"receive-syx", "a.syx", "--timeout", "soon"},
-    };
-    for (const auto& args : cases) {
-        SCOPED_TRACE(args[0] + " " + (args.size() > 1 ? args[1] : ""));
-        const Outcome o = RunCli(args);
-        EXPECT_EQ(o.status, 2);
-        EXPECT_NE(o.err.find("usage: ostrel-cli " + args[0]), std::string::npos) << o.err;
-        EXPECT_TRUE(o.out.empty());
     }
 }
 
@@ -200,92 +184,65 @@ TEST(MidiCommands, PortsListsBothDirectionsUnderTheirHeadings) {
     }
 }
 
-// Run where no MIDI system can be built: a command that gets as far as joining
-// the graph ends with status 1 and that system's line, so status 2 shows that
-// it was refused before.
-Outcome RunCliWithoutMidi(const std::vector<std::string>& args) {
-    std::vector<std::string> argv = {"/usr/bin/env", "OSTREL_MIDI_API=none", OSTREL_CLI_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return RunProgram(argv);
-}
-
-// One reader for every command: both forms of a value, and the same words for
-// the same mistakes.
+// One reader for every command: the same words for the same mistakes, then the
+// usage line and status 2; a value after '=' as after a blank.
 TEST(MidiCommands, EveryCommandReadsItsOptionsAlike) {
-    const struct {
-        std::vector<std::string> args;
-        int status;
-        std::string err;  // its first line
-    } cases[] = {
-        {{"run", "--config=/no/such.cfg"}, 1, "ostrel-cli: cannot read configuration file"},
-        {{"translate", "--config=/no/such.cfg"}, 1, "ostrel-cli: cannot read configuration file"},
-        {{"receive-syx", "a.syx", "--timeout=0.5", "--in=x"},
-         2,
-         "ostrel-cli receive-syx: bad input port 'x'"},
-        {{"ports", "--name="}, 2, "ostrel-cli ports: --name needs a value"},
-        {{"run", "--name", ""}, 2, "ostrel-cli run: --name needs a value"},
-        {{"receive-syx", "a.syx", "--timeout"},
-         2,
-         "ostrel-cli receive-syx: --timeout needs a value"},
-        {{"run", "--monitor=1"}, 2, "ostrel-cli run: --monitor takes no value"},
-        {{"send-syx", "--bogus"}, 2, "ostrel-cli send-syx: unknown option '--bogus'"},
-        {{"translate", "--config=a", "extra"},
-         2,
-         "ostrel-cli translate: unexpected argument 'extra'"},
-        {{"send-syx"}, 2, "ostrel-cli send-syx: missing FILE.syx"},
-        {{"run", "--bogus", "--help"}, 0, ""},
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"ports", "extra"}, "unexpected argument 'extra'"},
+        {{"run", "--in", "x"}, "bad input port 'x'"},
+        {{"run", "--out=-2"}, "bad output port '-2'"},
+        {{"ports", "--name="}, "--name needs a value"},
+        {{"run", "--monitor=1"}, "--monitor takes no value"},
+        {{"run", "--explain"}, "--explain needs --monitor"},
+        {{"send-syx", "--bogus"}, "unknown option '--bogus'"},
+        {{"receive-syx"}, "missing FILE.syx"},
+        {{"receive-syx", "a.syx", "--timeout=0"}, "bad timeout '0': give seconds above 0"},
+        {{"translate", "--touch=1,2"}, "--touch needs six whole numbers X1,Y1,X2,Y2,W,H"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.args.back());
-        const Outcome o = RunCliWithoutMidi(c.args);
-        EXPECT_EQ(o.status, c.status);
-        EXPECT_EQ(o.err.substr(0, o.err.find('\n')).substr(0, c.err.size()), c.err) << o.err;
+    for (const auto& [args, why] : cases) {
+        const Outcome o = RunCliWithoutMidi(args);
+        EXPECT_EQ(o.status, 2);
+        const std::string start = "ostrel-cli " + args[0] + ": " + why;
+        EXPECT_EQ(o.err.rfind(start, 0), 0u) << o.err;
+        EXPECT_NE(o.err.find("\nusage: ostrel-cli " + args[0]), std::string::npos) << o.err;
+        EXPECT_TRUE(o.out.empty());
+    }
+    for (const char* command : {"run", "translate"}) {
+        const Outcome o = RunCliWithoutMidi({command, "--config=/no/such.cfg"});
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.err.rfind("ostrel-cli: cannot read configuration file", 0), 0u) << o.err;
     }
 }
 
 // Nothing remembered in Ostrel.ini (or the window's "none") is no port: the
 // command line never takes the first listed one.
 TEST(MidiCommands, NoPortRememberedIsNoPortChosen) {
-    const std::string noOutput =
-        "no MIDI output port chosen: give --out, or choose one in the window\n";
-    const std::string noInput =
-        "no MIDI input port chosen: give --in, or choose one in the window\n";
-    const struct {
-        std::string ini;  // empty: no Ostrel.ini
-        std::vector<std::string> args;
-        int status;
-        std::string err;  // found in stderr
-    } cases[] = {
-        {"", {"send-hex", "F0 7E 7F 09 01 F7"}, 2, "ostrel-cli send-hex: " + noOutput},
-        {"", {"send-syx", "a.syx"}, 2, "ostrel-cli send-syx: " + noOutput},
-        {"", {"receive-syx", "a.syx"}, 2, "ostrel-cli receive-syx: " + noInput},
-        {"[DEVNAME]\nMIDIOUT=-1\nMIDIOUTNAME=\nMIDIIN=-1\n",
+    const std::string none = "[DEVNAME]\nMIDIOUT=-1\nMIDIOUTNAME=\nMIDIIN=-1\n";
+    const std::string chosen = " port chosen: give ";
+    const std::tuple<std::string, std::vector<std::string>, int, std::string> cases[] = {
+        {"",
          {"send-hex", "F0 F7"},
          2,
-         "ostrel-cli send-hex: " + noOutput},
-        {"",
-         {"run", "--remembered"},
-         2,
-         "ostrel-cli run: no MIDI input or output port chosen: give --in or --out, or choose "
-         "them in the window\n"},
-        // What is remembered, or given, is used: the command goes on to the MIDI system.
-        {"[DEVNAME]\nMIDIOUT=0\n", {"send-hex", "F0 F7"}, 1, "OSTREL_MIDI_API is 'none'"},
-        {"[DEVNAME]\nMIDIOUTNAME=synth:in\n", {"send-hex", "F0 F7"}, 1, "OSTREL_MIDI_API"},
-        {"", {"send-hex", "F0 F7", "--out", "0"}, 1, "OSTREL_MIDI_API"},
-        {"[DEVNAME]\nMIDIINNAME=keys:out\n",
+         "send-hex: no MIDI output" + chosen + "--out, or choose one"},
+        {none, {"send-syx", "a.syx"}, 2, "send-syx: no MIDI output" + chosen + "--out,"},
+        {none, {"receive-syx", "a.syx"}, 2, "receive-syx: no MIDI input" + chosen + "--in,"},
+        {"", {"run", "--remembered"}, 2, "run: no MIDI input or output" + chosen + "--in or"},
+        // What is remembered is used: the command goes on to the MIDI system.
+        {"[DEVNAME]\nMIDIOUT=0\n", {"send-hex", "F0 F7"}, 1, ": OSTREL_MIDI_API is 'none'"},
+        {"[DEVNAME]\nMIDIINNAME=k:out\n",
          {"run", "--remembered"},
          1,
-         "ostrel-cli: no MIDI output port remembered in Ostrel.ini; it stays unconnected for a "
-         "patchbay\n"},
+         ": no MIDI output port remembered in Ostrel.ini; it stays unconnected"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.ini + c.args[0]);
+    for (const auto& [ini, args, status, err] : cases) {
         test::TempDir dir;
-        if (!c.ini.empty()) test::TempDir::Write(dir.file("Ostrel.ini"), c.ini);
+        if (!ini.empty()) test::TempDir::Write(dir.file("Ostrel.ini"), ini);
         test::ScopedCwd cwd(dir.path());
-        const Outcome o = RunCliWithoutMidi(c.args);
-        EXPECT_EQ(o.status, c.status);
-        EXPECT_NE(o.err.find(c.err), std::string::npos) << o.err;
+        const Outcome o = RunCliWithoutMidi(args);
+        EXPECT_EQ(o.status, status) << ini << args[0];
+        // A refusal names its command, as every usage error does.
+        const std::string line = status == 2 ? "ostrel-cli " + err : "ostrel-cli" + err;
+        EXPECT_NE(o.err.find(line), std::string::npos) << o.err;
     }
 }
 
@@ -295,7 +252,6 @@ TEST(MidiCommands, SendHexRefusesEveryTokenThatIsNotTwoHexDigits) {
         {"F07E F7", "'F07E'"}, {"F0 0x7E F7", "'0x7E'"}, {"F0 \x01 F7", "'\\x01'"},
     };
     for (const auto& [text, token] : cases) {
-        SCOPED_TRACE(text);
         const Outcome o = RunCliWithoutMidi({"send-hex", text, "--out", "0"});
         EXPECT_EQ(o.status, 2);
         EXPECT_EQ(o.err.substr(0, o.err.find('\n') + 1),
@@ -320,7 +276,6 @@ TEST(MidiCommands, PipesAndDevicesAreRefusedAsFiles) {
         {{"receive-syx", "/dev/null", "--in", "0"}, "ostrel-cli: cannot write /dev/null"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.args[0] + " " + c.args[1]);
         const Outcome o = RunCliWithoutMidi(c.args);
         EXPECT_EQ(o.status, 1);
         EXPECT_EQ(o.err, c.err + ": not a regular file\n");
