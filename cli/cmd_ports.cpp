@@ -1,7 +1,6 @@
 // ostrel-cli ports: the MIDI ports a device can be chosen from, by full name
 // with the number that --in and --out also take, as the device dialog lists them.
 #include <cstdio>
-#include <cstring>
 
 #include "cli/command.h"
 #include "cli/midi_session.h"
@@ -14,14 +13,8 @@ int RunPorts(int argc, char** argv);
 const Command kPorts = {"ports", "ports [--name NAME]", &RunPorts};
 
 int RunPorts(int argc, char** argv) {
-    if (WantsHelp(kPorts, argc, argv)) return 0;
-    std::string name = kDefaultClientName;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--name") == 0 && i + 1 < argc)
-            name = argv[++i];
-        else
-            return UsageError(kPorts, std::string("unexpected argument '") + argv[i] + "'");
-    }
+    const char* name = kDefaultClientName;
+    if (const auto exit = Options(kPorts).Value("--name", name).Parse(argc, argv)) return *exit;
     MidiSession session;
     std::string why;
     if (!session.Join(name, why)) return RuntimeError(why);

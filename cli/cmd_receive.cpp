@@ -1,6 +1,7 @@
 // ostrel-cli receive-syx: waits for one bulk dump from the MIDI input, stores it
 // in a .syx file and prints its nineteen fields, as the receive dialog shows them.
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdio>
@@ -9,6 +10,7 @@
 
 #include "cli/command.h"
 #include "cli/midi_session.h"
+#include "cli/quoted_text.h"
 #include "store/atomic_file.h"
 #include "store/hex_text.h"
 #include "sysex/bulk_dump.h"
@@ -22,33 +24,33 @@ const Command kReceiveSyx = {"receive-syx",
                              &RunReceiveSyx};
 const Registration kRegistration(kReceiveSyx);
 
-constexpr double kDefaultTimeout = 60.0;
-
 struct ReceiveOptions {
     const char* path = nullptr;
     const char* input = nullptr;
-    double timeout = kDefaultTimeout;
+    // The waiting time, and its text as the user gave it for messages to quote.
+    double timeout = 60.0;
+    const char* timeoutText = "60";
 };
 
-std::string ParseOptions(int argc, char** argv, ReceiveOptions& options) {
-    for (int i = 1; i < argc; ++i) {
-        const bool hasValue = i + 1 < argc;
-        if (std::strcmp(argv[i], "--in") == 0 && hasValue) {
-            options.input = argv[++i];
-            if (!IsPortArgument(options.input))
-                return std::string("bad input port '") + options.input + "'";
-        } else if (std::strcmp(argv[i], "--timeout") == 0 && hasValue) {
-            char* end = nullptr;
-            options.timeout = std::strtod(argv[++i], &end);
-            if (*end != '\0' || !(options.timeout > 0.0) || options.timeout > 1e6)
-                return std::string("bad timeout '") + argv[i] + "'";
-        } else if (options.path == nullptr && argv[i][0] != '-') {
-            options.path = argv[i];
-        } else {
-            return std::string("unexpected argument '") + argv[i] + "'";
-        }
-    }
-    return options.path == nullptr ? "missing file name" : "";
+// A number of seconds above 0 and at most 1000000.
+std::string ReadTimeout(const char* text, double& seconds) {
+    char* end = nullptr;
+    seconds = std::strtod(text, &end);
+    if (*end != '\0' || !(seconds > 0.0) || seconds > 1e6)
+        return "bad timeout " + QuoteText(text) + ": give seconds above 0, at most 1000000";
+    return "";
+}
+
+// Refuses what a regular file's write would not reach as the user means it: a
+// folder or a path that cannot be written (the system's words), or a pipe, a
+// device or a socket, which the write would replace by a regular file. Empty
+// when the file can be written.
+std::string CheckTarget(const char* path) {
+    std::string why;
+    if (!CanWriteFile(path, &why)) return why;
+    struct stat st {};
+    if (::stat(path, &st) == 0 && !S_ISREG(st.st_mode)) return "not a regular file";
+    return "";
 }
 
 // Waits for the first received dump. False on timeout or a stop signal.
@@ -81,13 +83,20 @@ int KeepUnwrittenDump(const char* path, const uint8_t* bytes, size_t length) {
 }
 
 int RunReceiveSyx(int argc, char** argv) {
-    if (WantsHelp(kReceiveSyx, argc, argv)) return 0;
     ReceiveOptions options;
-    const std::string bad = ParseOptions(argc, argv, options);
-    if (!bad.empty()) return UsageError(kReceiveSyx, bad);
+    if (const auto exit =
+            Options(kReceiveSyx)
+                .Positional("FILE.syx", options.path)
+                .Value("--in", options.input, PortCheck(PortDirection::Input))
+                .Value("--timeout", options.timeoutText,
+                       [&options](const char* text) { return ReadTimeout(text, options.timeout); })
+                .Parse(argc, argv))
+        return *exit;
+    if (options.input == nullptr && !RemembersPort(PortDirection::Input))
+        return UsageError(kReceiveSyx, NoPortChosen(PortDirection::Input));
     // Known before the wait, so that no dump arrives only to be lost.
-    std::string unwritable;
-    if (!CanWriteFile(options.path, &unwritable))
+    const std::string unwritable = CheckTarget(options.path);
+    if (!unwritable.empty())
         return RuntimeError(std::string("cannot write ") + options.path + ": " + unwritable);
 
     sigset_t stopSignals;
@@ -112,7 +121,7 @@ int RunReceiveSyx(int argc, char** argv) {
     session.keeper->Shutdown();
     if (interrupted) return RuntimeError("interrupted before a dump arrived");
     if (!received)
-        return RuntimeError("no dump received within " + std::to_string(options.timeout) +
+        return RuntimeError(std::string("no dump received within ") + options.timeoutText +
                             " seconds");
 
     const size_t length = dump.receivedLength;

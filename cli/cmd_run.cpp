@@ -5,8 +5,8 @@
 #include <signal.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <utility>
 
 #include "cli/command.h"
 #include "cli/midi_session.h"
@@ -28,42 +28,11 @@ struct RunOptions {
     const char* config = nullptr;
     const char* input = nullptr;
     const char* output = nullptr;
-    std::string name = kDefaultClientName;
+    const char* name = kDefaultClientName;
     bool remembered = false;
     bool monitor = false;
     bool explain = false;  // monitor lines name the entries that decided each message
 };
-
-// Empty when the arguments are fine, else what is wrong with them.
-std::string ParseOptions(int argc, char** argv, RunOptions& options) {
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (std::strcmp(arg, "--monitor") == 0) {
-            options.monitor = true;
-        } else if (std::strcmp(arg, "--explain") == 0) {
-            options.explain = true;
-        } else if (std::strcmp(arg, "--remembered") == 0) {
-            options.remembered = true;
-        } else if (std::strcmp(arg, "--config") == 0 && hasValue) {
-            options.config = argv[++i];
-        } else if (std::strcmp(arg, "--in") == 0 && hasValue) {
-            options.input = argv[++i];
-            if (!IsPortArgument(options.input))
-                return std::string("bad input port '") + options.input + "'";
-        } else if (std::strcmp(arg, "--out") == 0 && hasValue) {
-            options.output = argv[++i];
-            if (!IsPortArgument(options.output))
-                return std::string("bad output port '") + options.output + "'";
-        } else if (std::strcmp(arg, "--name") == 0 && hasValue && argv[i + 1][0] != '\0') {
-            options.name = argv[++i];
-        } else {
-            return std::string("unexpected argument '") + arg + "'";
-        }
-    }
-    if (options.explain && !options.monitor) return "--explain needs --monitor";
-    return "";
-}
 
 // Reads a configuration file into a staging table. Empty when it worked, else why not.
 std::string ReadTable(const char* path, AssignmentTable& staging) {
@@ -85,6 +54,30 @@ void Report(uint64_t count, const char* what) {
         std::fprintf(stderr, "ostrel-cli: %llu %s\n", static_cast<unsigned long long>(count), what);
 }
 
+// With --remembered, a direction with neither its option nor a remembered
+// device stays unconnected for a patchbay, and says so; when that leaves
+// nothing to connect at all, the run is refused as a usage error. Known
+// before the MIDI graph is joined.
+bool RememberedEnough(const RunOptions& options) {
+    const bool input = options.input != nullptr || RemembersPort(PortDirection::Input);
+    const bool output = options.output != nullptr || RemembersPort(PortDirection::Output);
+    if (!input && !output) {
+        UsageError(kRun,
+                   "no MIDI input or output port chosen: give --in or --out, or choose them in "
+                   "the window");
+        return false;
+    }
+    for (const auto& [chosen, direction] :
+         {std::pair{input, PortDirection::Input}, std::pair{output, PortDirection::Output}}) {
+        if (!chosen)
+            std::fprintf(stderr,
+                         "ostrel-cli: no MIDI %s port remembered in Ostrel.ini; it stays "
+                         "unconnected for a patchbay\n",
+                         DirectionWord(direction));
+    }
+    return true;
+}
+
 // Chooses the device of a direction from the option (or the settings).
 bool ChoosePort(MidiSession& session, PortDirection direction, const char* option,
                 bool remembered) {
@@ -94,8 +87,13 @@ bool ChoosePort(MidiSession& session, PortDirection direction, const char* optio
             std::fprintf(stderr, "ostrel-cli: %s\n", why.c_str());
             return false;
         }
-    } else if (remembered) {
+    } else if (remembered && RemembersPort(direction)) {
         device = session.Remembered(direction);
+        if (device.empty())
+            std::fprintf(stderr,
+                         "ostrel-cli: the MIDI %s port that Ostrel.ini remembers by its number "
+                         "is not listed; it stays unconnected\n",
+                         DirectionWord(direction));
     }
     if (device.empty()) return true;
     if (!session.keeper->Choose(direction, device, &why)) {
@@ -111,10 +109,19 @@ bool ChoosePort(MidiSession& session, PortDirection direction, const char* optio
 }
 
 int RunRun(int argc, char** argv) {
-    if (WantsHelp(kRun, argc, argv)) return 0;
     RunOptions options;
-    const std::string bad = ParseOptions(argc, argv, options);
-    if (!bad.empty()) return UsageError(kRun, bad);
+    if (const auto exit = Options(kRun)
+                              .Value("--config", options.config)
+                              .Value("--in", options.input, PortCheck(PortDirection::Input))
+                              .Value("--out", options.output, PortCheck(PortDirection::Output))
+                              .Flag("--remembered", options.remembered)
+                              .Value("--name", options.name)
+                              .Flag("--monitor", options.monitor)
+                              .Flag("--explain", options.explain)
+                              .Parse(argc, argv))
+        return *exit;
+    if (options.explain && !options.monitor) return UsageError(kRun, "--explain needs --monitor");
+    if (options.remembered && !RememberedEnough(options)) return 2;
 
     MidiSession session;
     if (options.config != nullptr) {

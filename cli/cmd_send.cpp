@@ -1,14 +1,21 @@
 // ostrel-cli send-syx / send-hex: one System Exclusive message to the MIDI
 // output, checked exactly as the window's transmission checks it.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <thread>
 
 #include "cli/command.h"
 #include "cli/midi_session.h"
+#include "cli/quoted_text.h"
 #include "midi/sysex_transmit.h"
 #include "store/hex_text.h"
 #include "store/read_file.h"
@@ -24,21 +31,6 @@ const Registration kSyxRegistration(kSendSyx);
 const Registration kHexRegistration(kSendHex);
 
 constexpr std::chrono::milliseconds kSettleTime{200};
-
-// One positional argument and --out PORT. Empty when fine, else what is wrong.
-std::string ParseArguments(int argc, char** argv, const char*& positional, const char*& output) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
-            output = argv[++i];
-            if (!IsPortArgument(output)) return std::string("bad output port '") + output + "'";
-        } else if (positional == nullptr && (argv[i][0] != '-' || argv[i][1] == '\0')) {
-            positional = argv[i];
-        } else {
-            return std::string("unexpected argument '") + argv[i] + "'";
-        }
-    }
-    return positional == nullptr ? "missing argument" : "";
-}
 
 // Checks the blank-free hex text, opens the output and sends the message.
 int Transmit(const std::string& hexText, const char* output) {
@@ -69,32 +61,73 @@ int Transmit(const std::string& hexText, const char* output) {
     return 0;
 }
 
+// Reads the start of a regular file: one byte more than a message can hold is
+// enough to refuse a longer file. Opened without blocking, so that a pipe with
+// no writer is refused at once instead of waited on; a pipe or a device is
+// never read. Empty when it worked, else why not.
+std::string ReadSyxFile(const char* path, std::string& content) {
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    std::string why;
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0)
+        why = std::strerror(errno);
+    else if (!S_ISREG(st.st_mode))
+        why = "not a regular file";
+    else if (!ReadUpTo(fd, kTransmitBufferSize / 2 + 1, content))
+        why = std::strerror(errno);
+    if (fd >= 0) ::close(fd);
+    return why;
+}
+
+// The message's text without blanks, as the transmission wants it, when every
+// token is exactly two hex digits. Otherwise empty, with the first bad token
+// named in why.
+std::string ReadHexTokens(const char* text, std::string& why) {
+    std::string hexText;
+    std::istringstream tokens(text);
+    std::string token;
+    while (tokens >> token) {
+        if (token.size() != 2 || !std::isxdigit(static_cast<unsigned char>(token[0])) ||
+            !std::isxdigit(static_cast<unsigned char>(token[1]))) {
+            why = "bad byte " + QuoteText(token) + ": each byte is two hex digits";
+            return "";
+        }
+        hexText += token;
+    }
+    return hexText;
+}
+
 int RunSendSyx(int argc, char** argv) {
-    if (WantsHelp(kSendSyx, argc, argv)) return 0;
     const char* path = nullptr;
     const char* output = nullptr;
-    const std::string bad = ParseArguments(argc, argv, path, output);
-    if (!bad.empty()) return UsageError(kSendSyx, bad);
+    if (const auto exit = Options(kSendSyx)
+                              .Positional("FILE.syx", path)
+                              .Value("--out", output, PortCheck(PortDirection::Output))
+                              .Parse(argc, argv))
+        return *exit;
+    if (output == nullptr && !RemembersPort(PortDirection::Output))
+        return UsageError(kSendSyx, NoPortChosen(PortDirection::Output));
 
-    // One byte more than a message can hold is enough to refuse a longer file, so
-    // a file of any size (or a device that never ends) is read no further.
     std::string content;
-    if (!ReadFileStart(path, kTransmitBufferSize / 2 + 1, content))
-        return RuntimeError(std::string("cannot read ") + path);
+    const std::string why = ReadSyxFile(path, content);
+    if (!why.empty()) return RuntimeError(std::string("cannot read ") + path + ": " + why);
     return Transmit(
         FormatHexDigits(reinterpret_cast<const uint8_t*>(content.data()), content.size()), output);
 }
 
 int RunSendHex(int argc, char** argv) {
-    if (WantsHelp(kSendHex, argc, argv)) return 0;
     const char* text = nullptr;
     const char* output = nullptr;
-    const std::string bad = ParseArguments(argc, argv, text, output);
+    if (const auto exit = Options(kSendHex)
+                              .Positional("the message's hex bytes", text)
+                              .Value("--out", output, PortCheck(PortDirection::Output))
+                              .Parse(argc, argv))
+        return *exit;
+    std::string bad;
+    const std::string hexText = ReadHexTokens(text, bad);
     if (!bad.empty()) return UsageError(kSendHex, bad);
-    // Blanks separate the bytes for the reader only; the transmission wants none.
-    std::string hexText;
-    for (const char* c = text; *c != '\0'; ++c)
-        if (!std::isspace(static_cast<unsigned char>(*c))) hexText += *c;
+    if (output == nullptr && !RemembersPort(PortDirection::Output))
+        return UsageError(kSendHex, NoPortChosen(PortDirection::Output));
     return Transmit(hexText, output);
 }
 

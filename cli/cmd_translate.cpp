@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/options.h"
+#include "cli/quoted_text.h"
 #include "core/assignment_table.h"
 #include "core/config_file.h"
 #include "core/midi_bytes.h"
@@ -52,17 +54,6 @@ const char* const kNothingSent = "--";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-// A bad token as an error line quotes it: its start, marked as cut when longer.
-std::string Echo(const std::string& token) {
-    constexpr size_t kEchoLength = 20;
-    std::string echo(1, '\'');
-    if (token.size() <= kEchoLength) return echo.append(token).append(1, '\'');
-    return echo.append(token, 0, kEchoLength)
-        .append("...' (")
-        .append(std::to_string(token.size()))
-        .append(" characters)");
-}
-
 // Reads one line of hex bytes. Returns false with a reason when it is not a message.
 bool ParseMessage(const std::string& line, Bytes& bytes, std::string& error) {
     bytes.clear();
@@ -75,7 +66,7 @@ bool ParseMessage(const std::string& line, Bytes& bytes, std::string& error) {
         const std::string token = line.substr(i, end - i);
         const int value = token.size() == 2 ? HexPairToByte(token[0], token[1]) : -1;
         if (value < 0) {
-            error = Echo(token) + " is not a hex byte (two hex digits)";
+            error = QuoteText(token) + " is not a hex byte (two hex digits)";
             return false;
         }
         bytes.push_back(static_cast<uint8_t>(value));
@@ -117,40 +108,24 @@ bool ReadLine(FILE* in, std::string& line) {
     return !line.empty();
 }
 
-// The value of option argv[i] ("--name VALUE" or "--name=VALUE"), or nullptr when
-// argv[i] is not that option. Moves i past a separate value.
-const char* OptionValue(const char* name, int argc, char** argv, int& i, bool& missing) {
-    const size_t n = std::strlen(name);
-    if (std::strncmp(argv[i], name, n) != 0) return nullptr;
-    if (argv[i][n] == '=') return argv[i] + n + 1;
-    if (argv[i][n] != '\0') return nullptr;
-    if (i + 1 >= argc) {
-        missing = true;
-        return nullptr;
-    }
-    return argv[++i];
-}
-
 int RunTranslate(int argc, char** argv) {
-    if (WantsHelp(kTranslate, argc, argv)) return 0;
     const char* configPath = nullptr;
+    const char* velocityText = nullptr;
+    const char* touchText = nullptr;
     CurvePoints velocity, touch;
-    for (int i = 1; i < argc; ++i) {
-        bool missing = false;
-        if (const char* v = OptionValue("--config", argc, argv, i, missing)) {
-            configPath = v;
-        } else if (const char* v = OptionValue("--velocity", argc, argv, i, missing)) {
-            if (!ParseCurve(v, velocity))
-                return UsageError(kTranslate, "--velocity needs six whole numbers X1,Y1,X2,Y2,W,H");
-        } else if (const char* v = OptionValue("--touch", argc, argv, i, missing)) {
-            if (!ParseCurve(v, touch))
-                return UsageError(kTranslate, "--touch needs six whole numbers X1,Y1,X2,Y2,W,H");
-        } else if (missing) {
-            return UsageError(kTranslate, std::string(argv[i]) + " needs a value");
-        } else {
-            return UsageError(kTranslate, std::string("unknown argument '") + argv[i] + "'");
-        }
-    }
+    const auto curveCheck = [](const char* name, CurvePoints& curve) {
+        return [name, &curve](const char* text) {
+            return ParseCurve(text, curve)
+                       ? std::string()
+                       : std::string(name) + " needs six whole numbers X1,Y1,X2,Y2,W,H";
+        };
+    };
+    if (const auto exit = Options(kTranslate)
+                              .Value("--config", configPath)
+                              .Value("--velocity", velocityText, curveCheck("--velocity", velocity))
+                              .Value("--touch", touchText, curveCheck("--touch", touch))
+                              .Parse(argc, argv))
+        return *exit;
 
     AssignmentTable table;
     if (configPath) {

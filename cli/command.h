@@ -21,7 +21,5 @@ struct Registration {
 int UsageError(const Command& c, const std::string& why = "");
 // Prints "ostrel-cli: <message>" on stderr and returns 1.
 int RuntimeError(const std::string& message);
-// True when argv holds --help or -h; prints the usage on stdout.
-bool WantsHelp(const Command& c, int argc, char** argv);
 
 }  // namespace ostrel::cli

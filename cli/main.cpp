@@ -36,16 +36,6 @@ int RuntimeError(const std::string& message) {
     return 1;
 }
 
-bool WantsHelp(const Command& c, int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::printf("usage: ostrel-cli %s\n", c.usage);
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace ostrel::cli
 
 int main(int argc, char** argv) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "cli/quoted_text.h"
 #include "midi/device_list.h"
 #include "midi/remembered_ports.h"
 #include "store/ini_settings.h"
@@ -15,6 +16,29 @@ bool IsPortArgument(const char* text) {
 
 const char* DirectionWord(PortDirection direction) {
     return direction == PortDirection::Input ? "input" : "output";
+}
+
+namespace {
+const char* OptionName(PortDirection direction) {
+    return direction == PortDirection::Input ? "--in" : "--out";
+}
+}  // namespace
+
+bool RemembersPort(PortDirection direction) {
+    CIniSettings settings;
+    return settings.InitPath() && ostrel::RemembersPort(settings, direction);
+}
+
+std::string NoPortChosen(PortDirection direction) {
+    return std::string("no MIDI ") + DirectionWord(direction) + " port chosen: give " +
+           OptionName(direction) + ", or choose one in the window";
+}
+
+Options::Check PortCheck(PortDirection direction) {
+    return [direction](const char* value) {
+        if (IsPortArgument(value)) return std::string();
+        return std::string("bad ") + DirectionWord(direction) + " port " + QuoteText(value);
+    };
 }
 
 bool MidiSession::Join(const std::string& clientName, std::string& why, bool* built) {
@@ -64,7 +88,11 @@ bool MidiSession::JoinWithPort(PortDirection direction, const char* option, std:
     if (option == nullptr) device = Remembered(direction);
     const std::string word = DirectionWord(direction);
     if (device.empty()) {
-        why = "no MIDI " + word + " port chosen (--" + (word == "input" ? "in" : "out") + " PORT)";
+        if (option != nullptr)
+            why = "no MIDI " + word + " port chosen (" + OptionName(direction) + " " + option + ")";
+        else
+            why = "the MIDI " + word + " port that Ostrel.ini remembers by its number is not " +
+                  "listed; give " + OptionName(direction);
         return false;
     }
     std::string reason;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/options.h"
 #include "core/assignment_table.h"
 #include "curves/current_curve.h"
 #include "midi/midi_system.h"
@@ -35,10 +36,23 @@ struct MidiSession {
     std::string Remembered(PortDirection direction);
 
     // For a one-shot command: joins the graph as Ostrel and connects the one
-    // port it needs at once: the option's port, else the remembered one. False
-    // with one line in why.
+    // port it needs at once: the option's port, else the remembered one (the
+    // caller has made sure, with RemembersPort, that there is one). False with
+    // one line in why.
     bool JoinWithPort(PortDirection direction, const char* option, std::string& why);
 };
+
+// Whether Ostrel.ini in the current folder remembers a device of this
+// direction; known without joining the MIDI graph.
+bool RemembersPort(PortDirection direction);
+
+// What a command says when a direction has neither its option nor a
+// remembered device: "no MIDI output port chosen: give --out, or choose one in
+// the window".
+std::string NoPortChosen(PortDirection direction);
+
+// The check of a --in or --out value for Options.
+Options::Check PortCheck(PortDirection direction);
 
 // Whether text can name a port for --in / --out: a number (-1 for none) or a
 // full port name "client:port".

@@ -21,6 +21,12 @@ std::string ReadRememberedPort(const CIniSettings& settings, PortDirection direc
     return devices[static_cast<size_t>(index)];
 }
 
+bool RemembersPort(const CIniSettings& settings, PortDirection direction) {
+    if (!settings.ReadString(kDevicesSection, NameKey(direction)).empty()) return true;
+    return !settings.ReadString(kDevicesSection, IndexKey(direction)).empty() &&
+           settings.ReadInt(kDevicesSection, IndexKey(direction)) >= 0;
+}
+
 StoreResult WriteRememberedPort(CIniSettings& settings, PortDirection direction, int index,
                                 const std::string& name) {
     return settings.WriteValues({{kDevicesSection, IndexKey(direction), std::to_string(index)},

@@ -18,6 +18,12 @@ namespace ostrel {
 std::string ReadRememberedPort(const CIniSettings& settings, PortDirection direction,
                                const std::vector<std::string>& devices);
 
+// Whether settings remember a device of this direction at all: a name, or a
+// position of 0 or more. Where they hold neither, the window's list starts on
+// its first entry (an absent position reads as 0), but the command line
+// connects nothing: it never guesses a port.
+bool RemembersPort(const CIniSettings& settings, PortDirection direction);
+
 // Remembers a choice: its position in the list (-1 when not listed) and its name.
 StoreResult WriteRememberedPort(CIniSettings& settings, PortDirection direction, int index,
                                 const std::string& name);

@@ -218,6 +218,12 @@ TEST(TranslateCliTest, BadLinesAreReportedAndTheRestStillRuns) {
     EXPECT_EQ(huge.err,
               "ostrel-cli: line 1: '77777777777777777777...' (1000000 characters) "
               "is not a hex byte (two hex digits)\n");
+
+    // A NUL or another control byte is shown escaped, and the line goes on past it.
+    const CliRun control = Translate(std::string("90 3\0C 40\n", 10) + "90 \x1b[31m 40\n");
+    EXPECT_EQ(control.err,
+              "ostrel-cli: line 1: '3\\x00C' is not a hex byte (two hex digits)\n"
+              "ostrel-cli: line 2: '\\x1B[31m' is not a hex byte (two hex digits)\n");
 }
 
 TEST(TranslateCliTest, ShortMessagesPrintTheirStatusLength) {
