@@ -90,19 +90,16 @@ grep -qx -- --version <<<"$(offer ostrel-cli --)" || fail "bash completion does 
 # synth, on the private JACK server of the test run.
 if [ -n "${JACK_DEFAULT_SERVER:-}" ]; then
     keyboard="VQ Keyboard-$$" synth="fluidsynth-$$"
-    jack_midiseq "$keyboard" 24000 0 60 1 >/dev/null 2>&1 &
-    port_clients="$!"
-    jack_midi_dump "$synth" >/dev/null 2>&1 &
-    port_clients+=" $!"
+    { jack_midiseq "$keyboard" 24000 0 60 1 & jack_midi_dump "$synth" & } >/dev/null 2>&1
+    port_clients=$(jobs -p)
     for _ in $(seq 200); do
         [ "$(jack_lsp | grep -cx -e "$keyboard:out" -e "$synth:input")" = 2 ] && break
         sleep 0.05
     done
     expect_offer() { # what is expected (one per line), then COMP_LINE and COMP_WORDS
-        local expected=$1 got
-        shift
-        got=$(complete_line "$@")
-        [ "$got" = "$expected" ] || fail "completing '$1' offers '$got', not '$expected'"
+        local got
+        got=$(complete_line "${@:2}")
+        [ "$got" = "$1" ] || fail "completing '$2' offers '$got', not '$1'"
     }
     expect_offer "fluidsynth-$$:input" "ostrel-cli run --out fluidsynth-$$" ostrel-cli run --out "fluidsynth-$$"
     expect_offer "VQ\\ Keyboard-$$:out" "ostrel-cli run --in VQ\\ Keyboard-$$" \
@@ -117,8 +114,7 @@ if [ -n "${JACK_DEFAULT_SERVER:-}" ]; then
     # After an opening quote, the bare name: the shell closes the quote.
     expect_offer "VQ Keyboard-$$:out" "ostrel-cli run --in 'VQ Keyboard-$$:o" \
         ostrel-cli run --in "'VQ Keyboard-$$:o"
-    kill $port_clients
-    wait $port_clients 2>/dev/null
+    kill $port_clients && wait $port_clients 2>/dev/null
     port_clients=
 else
     echo "port names not completed: no private JACK server (scripts/with-jack.sh starts one)"
