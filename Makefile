@@ -79,8 +79,11 @@ PREFIX ?= /usr/local
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
-# The Debian package ostrel_<version>_<arch>.deb in $(BUILD)/.
-package: build
+# The Debian package ostrel_<version>_<arch>.deb in $(BUILD)/, built with Debian's
+# hardening flags (dpkg-buildflags).
+package: deps $(BUILD)/CMakeCache.txt
+	cmake -S . -B $(BUILD) -DOSTREL_DPKG_BUILDFLAGS=ON
+	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && cpack --config CPackConfig.cmake
 	@ls $(BUILD)/ostrel_*.deb
 

@@ -17,7 +17,7 @@ std::vector<Command>& Commands() {
 }
 
 void PrintOverview(FILE* out) {
-    std::fprintf(out, "usage: ostrel-cli <command> [options]\ncommands:\n");
+    std::fprintf(out, "usage: ostrel-cli <command> [options] | --help | --version\ncommands:\n");
     for (const Command& c : Commands()) std::fprintf(out, "  %s\n", c.usage);
 }
 
@@ -43,6 +43,10 @@ int main(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         PrintOverview(argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("ostrel-cli %s\n", OSTREL_VERSION);
+        return 0;
     }
     for (const Command& c : Commands()) {
         if (std::strcmp(c.name, argv[1]) != 0) continue;
