@@ -1,5 +1,6 @@
 #include "app/entry_highlight.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QEvent>
 #include <QPalette>
@@ -100,6 +101,10 @@ void EntryHighlight::SetLit(int i, bool on) {
     palette.setColor(QPalette::Base, LitColor());
     palette.setColor(QPalette::Button, LitColor());
     combo->setPalette(palette);
+    // A screen reader hears of it too: one event each time the box lights, which
+    // carries the box's name and what its choice does (its description).
+    QAccessibleEvent event(combo, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 }  // namespace ostrel

@@ -4,6 +4,7 @@
 // note of the octave that Key Octave shows is played, the Channel box when it
 // moved a message. Reads the pass-through's entry activity at most 30 times a
 // second while the form is on the screen; hidden or minimised, it draws nothing.
+// Each lighting is also told to the accessibility interface, once.
 #include <QColor>
 #include <QElapsedTimer>
 #include <QObject>

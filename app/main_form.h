@@ -54,8 +54,11 @@ class COstrelView : public QWidget {
   private:
     // Picks and the codes shown.
     void ConnectBox(int index);
-    // Every box shows the beginning of its text, as a closed list does.
+    // Every box shows the beginning of its text, as a closed list does, and
+    // describes the choice in force.
     void ShowTextStarts();
+    // The box's accessible description says the choice in force in words.
+    void DescribeChoice(int index);
     // The code a box edits: its entry, or a key's cell of the octave shown.
     AssignmentCode CodeInForce(const FormCombo& combo) const;
     // Typing has ended: the box shows the choice in force again (the code of

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "core/code_rule.h"
 #include "res/item_lists.h"
 
 namespace ostrel {
@@ -141,6 +142,26 @@ int NewDefaultIndex(const FormCombo& combo) {
 
 CurveKind CurveKindOf(const FormCombo& combo) {
     return combo.entry == Entry::TOUCH ? CurveKind::Touch : CurveKind::Velocity;
+}
+
+QString CodeInWords(const FormCombo& combo, const AssignmentCode& code) {
+    if (combo.list == ComboList::Channel) {
+        const int channel = ChannelOfCode(code);
+        return channel < 0 ? QStringLiteral("channel unchanged")
+                           : QStringLiteral("sent on channel %1").arg(channel + 1);
+    }
+    const CodeDecision decision = DecideCode(code);
+    switch (decision.action) {
+        case CodeAction::Suppress:
+            return QStringLiteral("suppressed");
+        case CodeAction::Pass:
+            return QStringLiteral("passes unchanged");
+        case CodeAction::Replace:
+            return QStringLiteral("replaced by controller %1").arg(decision.number);
+        case CodeAction::Unknown:
+            break;
+    }
+    return QStringLiteral("passes unchanged (unknown code)");
 }
 
 }  // namespace ostrel

@@ -55,4 +55,10 @@ int NewDefaultIndex(const FormCombo& combo);
 // The curve kind of a curve combo.
 CurveKind CurveKindOf(const FormCombo& combo);
 
+// What code does to the control's messages, in words for screen readers:
+// "suppressed", "passes unchanged", "replaced by controller 7"; for the Channel
+// box "sent on channel 3" or "channel unchanged". (Key Octave and the curve
+// boxes say what they show themselves.)
+QString CodeInWords(const FormCombo& combo, const AssignmentCode& code);
+
 }  // namespace ostrel

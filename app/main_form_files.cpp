@@ -34,6 +34,7 @@ void COstrelView::OnFileNew() {
     AssignmentTable defaults;
     PublishTable(defaults);
     SelectCurvesInForce();
+    ShowTextStarts();  // the boxes describe the defaults now in force
     state_.fileInUse.Forget();
     UpdateTitle();
 }

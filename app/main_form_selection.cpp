@@ -55,10 +55,35 @@ void COstrelView::ShowChoiceInForce(int index) {
         box->ShowText(CodeText(ListFormOf(CodeInForce(c))));
     }
     box->lineEdit()->setCursorPosition(0);
+    DescribeChoice(index);
 }
 
 void COstrelView::ShowTextStarts() {
     for (QComboBox* box : boxes_) box->lineEdit()->setCursorPosition(0);
+    // A pick can change other boxes' choices too (the other master fader, the
+    // keys of a new octave).
+    for (int i = 0; i < kFormComboCount; ++i) DescribeChoice(i);
+}
+
+void COstrelView::DescribeChoice(int index) {
+    const FormCombo& c = FormCombos()[index];
+    QString words;
+    if (c.role == ComboRole::KeyOctave) {
+        words = QStringLiteral("the keys show ") + res::OctaveItems()[octaveShown_].simplified();
+    } else if (c.role == ComboRole::Key && NoteIndex(octaveShown_, c.key) > 127) {
+        words = QStringLiteral("no note in this octave");
+    } else if (c.role == ComboRole::Curve) {
+        const CurveLibrary& library = state_.curveLibraries.Of(CurveKindOf(c));
+        const CurveId id = CurveChoiceIn(library, state_.table.Get(c.entry).text);
+        words = id.IsDefault()
+                    ? QStringLiteral("default curve")
+                    : QStringLiteral("curve ") +
+                          QString::fromStdString(DisplayText(CurveName(library, id.Index())));
+    } else {
+        words = CodeInWords(c, CodeInForce(c));
+    }
+    if (boxes_[index]->accessibleDescription() != words)
+        boxes_[index]->setAccessibleDescription(words);
 }
 
 void COstrelView::OnBoxPicked(int index, int item) {
@@ -154,6 +179,9 @@ void COstrelView::UseCurveChoice(CurveKind kind, const char* code) {
     QComboBox* combo = CurveCombo(kind);
     res::LoadComboText(combo, QString::fromLatin1(choice.text));
     combo->lineEdit()->setCursorPosition(0);
+    const int curveId = kind == CurveKind::Velocity ? kIdVelocityCurves : kIdTouchCurves;
+    for (int i = 0; i < kFormComboCount; ++i)
+        if (FormCombos()[i].id == curveId) DescribeChoice(i);
 }
 
 // The table's CURVE and TOUCH become the curves in force, so that what the curve

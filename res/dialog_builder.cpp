@@ -14,11 +14,10 @@
 #include <QStyle>
 #include <algorithm>
 
+#include "res/item_names.h"
+
 namespace ostrel::res {
 namespace {
-
-// Height of a closed combo box: the template gives the height of the open list.
-constexpr int kComboHeightDlu = 12;
 
 // A wheel turned over a combo box changes its choice only while the box has the
 // focus: a wheel on its way past must not change an assignment. The turn goes on
@@ -157,12 +156,14 @@ void BuildDialog(QWidget* target, const DialogTemplate& tmpl, const ComboMaker& 
     target->setFont(TemplateFont(tmpl.font));
     target->setFixedSize(DluToPixelsX(tmpl.width), DluToPixelsY(tmpl.height));
     QList<QWidget*> groups;
-    for (const DialogItem& it : tmpl.items) {
+    for (int i = 0; i < int(tmpl.items.size()); ++i) {
+        const DialogItem& it = tmpl.items[i];
         QWidget* w = MakeItem(target, it, makeCombo);
         if (!w) continue;
         if (it.id > 0) w->setObjectName(QString::number(it.id));
+        NameItem(w, tmpl, i);
         QRect r = PixelRect(it);
-        if (it.kind == ItemKind::ComboBox) r.setHeight(DluToPixelsY(kComboHeightDlu) + 2);
+        if (it.kind == ItemKind::ComboBox) r.setHeight(DluToPixelsY(kClosedComboHeightDlu) + 2);
         w->setGeometry(r);
         w->setEnabled(!(it.flags & kDisabled));
         if (it.kind == ItemKind::GroupBox) {

@@ -12,7 +12,8 @@ class QListWidget;
 namespace ostrel::res {
 
 // Creates every item of tmpl as a child of target, at its pixel rectangle, with
-// objectName = the id in decimal (items without an id get none). Sets target's
+// objectName = the id in decimal (items without an id get none) and the name
+// that screen readers call it by (res/item_names.h). Sets target's
 // objectName to the class name, its title to the caption, its font and its fixed
 // size. Combo boxes are editable drop-downs (sorted ones carry property "sorted");
 // their height is that of a closed combo, the template height is the list's; a

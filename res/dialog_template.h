@@ -39,6 +39,9 @@ struct DialogItem {
     const char* text;
     int x, y, width, height;  // dialog units
     unsigned flags = kNone;
+    // What a screen reader calls an item that no caption beside it names (a
+    // text box, a list, a drawing area); null for items named by their captions.
+    const char* name = nullptr;
 };
 
 struct DialogFont {
@@ -59,5 +62,8 @@ struct DialogTemplate {
 // so every layout has the same pixel size on every machine.
 constexpr int DluToPixelsX(int x) { return x * 6 / 4; }
 constexpr int DluToPixelsY(int y) { return y * 13 / 8; }
+
+// Height of a closed combo box: a template gives the height of its open list.
+inline constexpr int kClosedComboHeightDlu = 12;
 
 }  // namespace ostrel::res

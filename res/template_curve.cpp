@@ -17,11 +17,13 @@ struct CurveLayout {
     DialogItem items[kItemCount];
 };
 
-constexpr CurveLayout MakeCurveLayout(int drawingId, int firstButtonId, int newHeadingY) {
+constexpr CurveLayout MakeCurveLayout(int drawingId, const char* drawingName, int firstButtonId,
+                                      int newHeadingY) {
     CurveLayout l{};
     int n = 0;
     constexpr int side = kCurveAreaDlu;
-    l.items[n++] = {drawingId, ItemKind::CustomArea, "Static", 0, 0, side, side, kNotify};
+    l.items[n++] = {drawingId, ItemKind::CustomArea, "Static", 0, 0, side, side,
+                    kNotify,   drawingName};
     l.items[n++] = {0, ItemKind::StaticCenter, "Source", 265, 12, 34, 13};
     l.items[n++] = {0, ItemKind::StaticCenter, "New", 304, newHeadingY, 34, 13};
     for (int r = 0; r < kPreviewRows; ++r) {
@@ -34,12 +36,13 @@ constexpr CurveLayout MakeCurveLayout(int drawingId, int firstButtonId, int newH
     return l;
 }
 
-constexpr CurveLayout kTouchLayout = MakeCurveLayout(1002, 1113, 13);
-constexpr CurveLayout kVelocityLayout = MakeCurveLayout(1003, 1107, 12);
+constexpr CurveLayout kTouchLayout = MakeCurveLayout(1002, "Touch curve", 1113, 13);
+constexpr CurveLayout kVelocityLayout = MakeCurveLayout(1003, "Velocity curve", 1107, 12);
 
 constexpr DialogItem kCurveListItems[] = {
-    {kCurveListNameEdit, ItemKind::Edit, "", 1, 7, 147, 14, kBorder | kHScroll},
-    {kCurveListList, ItemKind::ListBox, "", 1, 23, 147, 135, kBorder | kVScroll | kNotify},
+    {kCurveListNameEdit, ItemKind::Edit, "", 1, 7, 147, 14, kBorder | kHScroll, "Curve name"},
+    {kCurveListList, ItemKind::ListBox, "", 1, 23, 147, 135, kBorder | kVScroll | kNotify,
+     "Curve library"},
     {kCurveListOk, ItemKind::DefaultPushButton, "OK", 150, 7, 50, 14},
     {kCurveListCancel, ItemKind::PushButton, "Cancel", 150, 24, 50, 14},
 };

@@ -38,8 +38,8 @@ constexpr DumpLayout<kItemCount> MakeLayout() {
     l.Add({1020, ItemKind::Edit, "", 375, 114, kFieldWidth, kFieldHeight, kFieldFlags});
     l.Add({1021, ItemKind::Edit, "", 425, 114, kFieldWidth, kFieldHeight, kFieldFlags});
 
-    l.Add(
-        {kDumpReceiveText, ItemKind::Edit, "", 3, 102, 366, 69, kMultiline | kBorder | kReadOnly});
+    l.Add({kDumpReceiveText, ItemKind::Edit, "", 3, 102, 366, 69, kMultiline | kBorder | kReadOnly,
+           "Message"});
     l.Add({kDumpReceiveNew, ItemKind::PushButton, "New", 374, 137, 42, 14});
     l.Add({kDumpReceiveSaveAs, ItemKind::PushButton, "Save As", 425, 137, 42, 14});
     l.Add({kDumpReceiveOpen, ItemKind::PushButton, "Open", 374, 155, 42, 14});

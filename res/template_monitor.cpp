@@ -4,7 +4,8 @@ namespace ostrel::res {
 namespace {
 
 const DialogItem kItems[] = {
-    {kMonitorLogId, ItemKind::Edit, "", 0, 0, 319, 201, kMultiline | kBorder | kVScroll | kHScroll},
+    {kMonitorLogId, ItemKind::Edit, "", 0, 0, 319, 201, kMultiline | kBorder | kVScroll | kHScroll,
+     "Messages"},
     {kMonitorStartId, ItemKind::PushButton, "Start", 321, 11, 35, 16},
     {kMonitorStopId, ItemKind::PushButton, "Stop", 321, 34, 35, 16},
     {kMonitorClearId, ItemKind::PushButton, "Clear", 321, 57, 35, 16},

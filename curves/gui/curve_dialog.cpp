@@ -39,6 +39,7 @@ CCurveDlg::CCurveDlg(const CurveDialogTraits& traits, const CurveDialogServices&
     editor_ = new CCurveStatic(services_.curves, traits_.kind, this);
     editor_->setObjectName(placeholder->objectName());
     editor_->setGeometry(placeholder->geometry());
+    editor_->setAccessibleName(placeholder->accessibleName());
     delete placeholder;
     connect(editor_, &CCurveStatic::CurveChanged, this, &CCurveDlg::RefreshPreview);
 
@@ -89,6 +90,8 @@ void CCurveDlg::RefreshPreview() {
     for (int r = 0; r < res::kPreviewRows; ++r) {
         const int out = services_.curves.MapValue(traits_.kind, res::kPreviewInputs[r]);
         preview_[r]->setText(QString::asprintf("%03d", out));
+        // Its name is its place ("010, New"): the value is told beside it.
+        preview_[r]->setAccessibleDescription(preview_[r]->text());
     }
 }
 

@@ -58,8 +58,22 @@ void CCurveStatic::DrawPicture(int width, int height) {
     painter.drawLine(secondX_, secondY_, width, 0);
 }
 
+// For screen readers: where the two points lie, as the values (0 to 127) that
+// they map from and to.
+void CCurveStatic::DescribePoints(int width, int height) {
+    if (width <= 0 || height <= 0) return;
+    const auto in = [width](int x) { return (x * 127 + width / 2) / width; };
+    const auto out = [height](int y) { return ((height - y) * 127 + height / 2) / height; };
+    setAccessibleDescription(QStringLiteral("first point %1 to %2, second point %3 to %4")
+                                 .arg(in(firstX_))
+                                 .arg(out(firstY_))
+                                 .arg(in(secondX_))
+                                 .arg(out(secondY_)));
+}
+
 void CCurveStatic::Redraw(int width, int height) {
     DrawPicture(width, height);
+    DescribePoints(width, height);
     update();
 }
 
@@ -140,6 +154,7 @@ void CCurveStatic::DragTo(const QPoint& p) {
 
     curve_.SetPoints(firstX_, firstY_, secondX_, secondY_);
     DrawPicture(width(), height());
+    DescribePoints(area.width, area.height);
     emit CurveChanged();
     update();
 }

@@ -54,6 +54,7 @@ class CCurveStatic : public QWidget {
   private:
     static bool InHandle(int pointX, int pointY, const QPoint& p);
     void DrawPicture(int width, int height);
+    void DescribePoints(int width, int height);
     void DragTo(const QPoint& p);
     void EndDrag();
 
