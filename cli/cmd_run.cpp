@@ -191,6 +191,8 @@ int RunRun(int argc, char** argv) {
         "carries (" +
         std::to_string(passThrough.LargestEvent()) + " bytes)";
     Report(passThrough.DroppedLarge(), tooLarge.c_str());
+    Report(passThrough.DroppedIncomplete(),
+           "short messages not forwarded: they came without all their data bytes");
     Report(out.Dropped(), "monitor lines dropped (the standard output did not keep up)");
     return 0;
 }
