@@ -152,8 +152,8 @@ bool WriteInPlace(const std::string& path, std::string_view content, std::string
     // The numbered steps; the seam stops after one of them as a kill would.
     const int stopAfter = stopAfterStep.load(std::memory_order_relaxed);
     const auto stopped = [&](int step) { return step == stopAfter; };
-    // Until step 3 is done the old content is what the file reads as; a failure
-    // cuts the journal off again.
+    // Until step 3 is done nothing of the old content has been touched: a failure
+    // cuts the journal off again, and the file holds the old content alone.
     const auto undo = [&](int error) {
         if (::ftruncate(fd, static_cast<off_t>(old.size())) == 0) ::fsync(fd);
         return fail(error);
