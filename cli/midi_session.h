@@ -31,13 +31,17 @@ struct MidiSession {
     // in today's list of that direction. False with the reason in why.
     bool Resolve(PortDirection direction, const std::string& text, std::string& device,
                  std::string& why);
-    // The device Ostrel.ini in the current folder remembers, or empty.
+    // The device Ostrel.ini in the current folder remembers, or empty. A settings
+    // file that cannot be read is said once on stderr.
     std::string Remembered(PortDirection direction);
 
     // For a one-shot command: joins the graph as Ostrel and connects the one
     // port it needs at once: the option's port, else the remembered one. False
     // with one line in why.
     bool JoinWithPort(PortDirection direction, const char* option, std::string& why);
+
+  private:
+    bool toldSettingsProblem_ = false;
 };
 
 // Whether text can name a port for --in / --out: a number (-1 for none) or a
