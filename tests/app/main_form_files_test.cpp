@@ -427,41 +427,35 @@ TEST_F(MainFormStart, ARememberedFileNamedInWindows1252IsSavedWhereItWasRead) {
     EXPECT_EQ(Setting("SYSTEM", "FILENAME"), name);
 }
 
-// A path copied from Windows names no file here: the defaults, said once, and
-// Save asks for a name instead of creating a file named with backslashes.
-TEST_F(MainFormStart, ARememberedWindowsPathStartsWithTheDefaultsAndSaveAsks) {
-    for (const char* windowsPath : {"C:\\Users\\me\\midi.cfg", "\\\\server\\sets\\midi.cfg"}) {
-        ASSERT_EQ(WriteRememberedFile(state->settings, windowsPath, "midi.cfg"), StoreResult::Ok);
+// A path copied from Windows names no file here, and a file that is no
+// configuration is not written over: the defaults, said once, and Save asks for
+// a name instead of creating a file named with backslashes.
+TEST_F(MainFormStart, ARememberedWindowsPathOrNoConfigurationStartsWithTheDefaults) {
+    TempDir::Write(dir.file("notes.txt"), "shopping list\n");
+    const QString notFound(
+        "The file remembered from the last session could not be found:\n%1\n"
+        "The defaults are in force."),
+        notOpened(
+            "The file remembered from the last session cannot be opened:\n%1\n"
+            "not an Ostrel configuration file\nThe defaults are in force.");
+    const std::pair<std::string, QString> cases[] = {{"C:\\Users\\me\\midi.cfg", notFound},
+                                                     {"\\\\server\\sets\\midi.cfg", notFound},
+                                                     {dir.file("notes.txt"), notOpened}};
+    for (const auto& [path, message] : cases) {
+        ASSERT_EQ(WriteRememberedFile(state->settings, path, "midi.cfg"), StoreResult::Ok);
         ui.shown.clear();
         ui.fileSpecs.clear();
         StartForm();
-        ASSERT_EQ(ui.shown.size(), 1u) << windowsPath;
-        EXPECT_EQ(ui.shown[0].text, QStringLiteral("The file remembered from the last session "
-                                                   "could not be found:\n%1\nThe defaults are "
-                                                   "in force.")
-                                        .arg(windowsPath));
+        ASSERT_EQ(ui.shown.size(), 1u) << path;
+        EXPECT_EQ(ui.shown[0].text, message.arg(QString::fromStdString(path)));
         EXPECT_EQ(Title(), kDefaultTitle);
         EXPECT_EQ(Code(Entry::RTZ), "115");
         ui.ChooseNext("");
         form->OnFileSave();
         EXPECT_EQ(ui.fileSpecs.size(), 1u);  // asked for a name, then cancelled
         EXPECT_EQ(ui.shown.size(), 1u);
-        EXPECT_FALSE(std::filesystem::exists(windowsPath));
     }
-}
-
-// What is at a remembered path but is no configuration is not written over.
-TEST_F(MainFormStart, ARememberedFileThatIsNoConfigurationIsSaidAndNotUsed) {
-    TempDir::Write(dir.file("notes.txt"), "shopping list\n");
-    ASSERT_EQ(WriteRememberedFile(state->settings, dir.file("notes.txt"), "notes.txt"),
-              StoreResult::Ok);
-    StartForm();
-    ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_TRUE(ui.shown[0].text.contains("not an Ostrel configuration file"));
-    EXPECT_EQ(Title(), kDefaultTitle);
-    ui.ChooseNext("");
-    form->OnFileSave();
-    EXPECT_EQ(ui.fileSpecs.size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists("C:\\Users\\me\\midi.cfg"));
     EXPECT_EQ(TempDir::Read(dir.file("notes.txt")), "shopping list\n");
 }
 

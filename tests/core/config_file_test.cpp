@@ -147,43 +147,6 @@ TEST_F(ConfigFileTest, WhatIsNoConfigurationIsRefusedAndTheTableStays) {
     }
 }
 
-// Windows' profile functions and Notepad write UTF-16 with a byte order mark: it
-// reads as the same table, and a save writes it back in its own encoding.
-TEST_F(ConfigFileTest, Utf16FilesReadAndStayInTheirEncoding) {
-    const std::string text = "[KNOB01]\r\nDATA=007\r\n[NOTE]\r\nDATA3C=###\r\n";
-    for (const bool littleEndian : {true, false}) {
-        std::string utf16 = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
-        for (const char c : text) {
-            utf16 += littleEndian ? c : '\0';
-            utf16 += littleEndian ? '\0' : c;
-        }
-        TempDir::Write(Path(), utf16);
-        AssignmentTable table;
-        ASSERT_EQ(ReadConfig(Path().c_str(), table), StoreResult::Ok);
-        EXPECT_TRUE(table.Get(Entry::KNOB01).Is("007"));
-        EXPECT_TRUE(table.GetNote(0x3C).Is("###"));
-
-        table.Set(Entry::KNOB01, "074");
-        ASSERT_EQ(WriteConfig(Path().c_str(), table), StoreResult::Ok);
-        const std::string saved = TempDir::Read(Path());
-        const std::string head = utf16.substr(0, 2 + 2 * 15);  // BOM, "[KNOB01]\r\nDATA="
-        EXPECT_EQ(saved.substr(0, head.size()), head);
-        EXPECT_EQ(saved.substr(head.size(), 6), littleEndian ? std::string("0\0"
-                                                                           "7\0"
-                                                                           "4\0",
-                                                                           6)
-                                                             : std::string("\0"
-                                                                           "0\0"
-                                                                           "7\0"
-                                                                           "4",
-                                                                           6));
-        AssignmentTable back;
-        ASSERT_EQ(ReadConfig(Path().c_str(), back), StoreResult::Ok);
-        EXPECT_TRUE(back.Get(Entry::KNOB01).Is("074"));
-        EXPECT_TRUE(back.GetNote(0x3C).Is("###"));
-    }
-}
-
 TEST_F(ConfigFileTest, ValuesAreCutToThreeAndShortOnesKeepNuls) {
     TempDir::Write(Path(),
                    "[KNOB01]\nDATA=0070\n[KNOB02]\nDATA=1\n[KNOB03]\nDATA=12\n"
