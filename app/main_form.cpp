@@ -100,14 +100,8 @@ void COstrelView::InitialUpdate() {
     FillCurveCombo(CurveKind::Velocity);
     FillCurveCombo(CurveKind::Touch);
 
-    // The remembered file is the file in use even when it cannot be read now,
-    // so that the next Save creates it there.
-    if (state_.fileInUse.Recall(state_.settings)) {
-        LoadConfig(state_.fileInUse.Path());
-    } else {
-        // No file remembered, or a name without its path: nothing to reopen.
-        OnFileNew();
-    }
+    WatchSettingsWrites();
+    ReopenRememberedFile();
     UpdateTitle();
     // Ostrel's ports exist from here on; the remembered devices are connected
     // now or as soon as they appear.

@@ -72,13 +72,17 @@ class COstrelView : public QWidget {
 
     // Showing a table and the File commands.
     void SelectNewDefaults();
-    // Reads the configuration file without a dialog and shows it; the file in
-    // use is not changed. A missing or unreadable file gives the defaults.
-    void LoadConfig(const std::string& path);
+    // The start: the remembered configuration file read without a dialog and
+    // shown, or the defaults. A missing file stays in use (Save creates it); a
+    // path from another system, or a file that is no configuration, is said and
+    // not used.
+    void ReopenRememberedFile();
+    // Every failed write of the settings is said, with the system's reason.
+    void WatchSettingsWrites();
     void ShowTable();
     void PublishTable(const AssignmentTable& staging);
-    bool SaveTo(const QString& fullPath);
-    void UseFile(const QString& fullPath, const QString& fileName);
+    // Writes the table to path (bytes, as the file calls take them); a failure is said.
+    bool SaveTo(const std::string& path);
     // Writes the file in use to the settings for the next start; a path they
     // cannot hold is said (once for each path), and the earlier remembered file kept.
     void RememberFileInUse();
@@ -109,6 +113,7 @@ class COstrelView : public QWidget {
     QPushButton* stop_ = nullptr;
     bool initialised_ = false;
     bool shutDown_ = false;
+    bool quietSettingsFailure_ = false;          // the failed write is said by its caller
     bool toldNoMidi_ = false;                    // the missing MIDI system was reported at Start
     CDumpSendDlg* dumpSendDlg_ = nullptr;        // child of the form
     CDumpReceiveDlg* dumpReceiveDlg_ = nullptr;  // child of the form

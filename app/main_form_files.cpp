@@ -1,7 +1,11 @@
 // The File commands: New, Open, Save and Save As of configuration files, and
 // showing a whole table on the form.
 #include <QComboBox>
+#include <QFile>
+#include <QPointer>
 #include <QSignalBlocker>
+#include <cerrno>
+#include <cstring>
 
 #include "app/app_state.h"
 #include "app/code_box.h"
@@ -25,6 +29,13 @@ void ShowError(QWidget* owner, const QString& text) {
     res::Ui().Message(owner, text, QString::fromLatin1(res::kAppCaption), res::MsgButtons::Ok,
                       res::MsgIcon::Error);
 }
+
+// A path or file name is kept as the bytes the system gave; only what is shown is
+// decoded (Windows-1252 where the bytes are not UTF-8, as in the title).
+QString Shown(const std::string& bytes) { return QString::fromStdString(DisplayText(bytes)); }
+
+// What a file dialog chose, as the bytes the file calls take.
+std::string Bytes(const QString& chosen) { return QFile::encodeName(chosen).toStdString(); }
 
 }  // namespace
 
@@ -51,14 +62,45 @@ void COstrelView::SelectNewDefaults() {
     ShowTextStarts();
 }
 
-void COstrelView::LoadConfig(const std::string& path) {
+void COstrelView::ReopenRememberedFile() {
+    FileInUse& file = state_.fileInUse;
+    if (!file.Recall(state_.settings)) {
+        // No file remembered, a name without its path, or a path from another system.
+        OnFileNew();
+        if (!file.UnusablePath().empty())
+            ShowError(this, QStringLiteral("The file remembered from the last session could not "
+                                           "be found:\n%1\nThe defaults are in force.")
+                                .arg(Shown(file.UnusablePath())));
+        return;
+    }
     AssignmentTable staging;
-    // A remembered file that cannot be read now gives the defaults.
-    ReadConfig(path.c_str(), staging);
+    std::string why;
+    bool missing = false;
+    if (ReadConfig(file.Path().c_str(), staging, &why) != StoreResult::Ok) {
+        // A missing file stays in use, so that the next Save creates it there.
+        // Anything else there (no configuration, unreadable) is not written over.
+        missing = why == std::strerror(ENOENT);
+        if (!missing) {
+            ShowError(this, QStringLiteral("The file remembered from the last session cannot be "
+                                           "opened:\n%1\n%2\nThe defaults are in force.")
+                                .arg(Shown(file.Path()), QString::fromStdString(why)));
+            file.Forget();
+        }
+    }
     PublishTable(staging);
     ShowTable();
     SelectCurvesInForce();
     UpdateTitle();
+}
+
+void COstrelView::WatchSettingsWrites() {
+    // Every write of the settings that fails is said once, with the system's reason.
+    QPointer<COstrelView> form(this);
+    state_.settings.OnWriteFailure([form](const std::string& why) {
+        if (!form || form->quietSettingsFailure_) return;
+        ShowError(form, QStringLiteral("The settings file could not be written:\n%1\n%2")
+                            .arg(Shown(form->state_.settings.Path()), QString::fromStdString(why)));
+    });
 }
 
 void COstrelView::PublishTable(const AssignmentTable& staging) {
@@ -81,12 +123,14 @@ void COstrelView::OnFileOpen() {
     // The dialog only offers existing files; one that cannot be read now would
     // silently replace the table with the defaults, so it is refused instead.
     AssignmentTable staging;
-    if (ReadConfig(choice.fullPath.toLocal8Bit().constData(), staging) != StoreResult::Ok) {
-        ShowError(this,
-                  QStringLiteral("Cannot open the configuration file\n%1").arg(choice.fullPath));
+    std::string why;
+    const std::string path = Bytes(choice.fullPath);
+    if (ReadConfig(path.c_str(), staging, &why) != StoreResult::Ok) {
+        ShowError(this, QStringLiteral("Cannot open the configuration file\n%1\n%2")
+                            .arg(Shown(path), QString::fromStdString(why)));
         return;
     }
-    UseFile(choice.fullPath, choice.fileName);
+    state_.fileInUse.Use(path, Bytes(choice.fileName));
     PublishTable(staging);
     ShowTable();
     SelectCurvesInForce();
@@ -96,17 +140,17 @@ void COstrelView::OnFileOpen() {
 
 void COstrelView::OnFileSave() {
     const FileInUse& file = state_.fileInUse;
-    QString path = QString::fromLocal8Bit(file.Path().c_str());
-    QString name = QString::fromLocal8Bit(file.Name().c_str());
+    // The file in use is written by the bytes it was opened by.
+    std::string path = file.Path(), name = file.Name();
     if (file.SaveNeedsChoice()) {
         const res::FileChoice choice = res::Ui().ChooseFile(this, SaveDialog());
         if (!choice.ok) return;
-        path = choice.fullPath;
-        name = choice.fileName;
+        path = Bytes(choice.fullPath);
+        name = Bytes(choice.fileName);
     }
     // A file that could not be written does not become the file in use.
     if (!SaveTo(path)) return;
-    UseFile(path, name);
+    state_.fileInUse.Use(path, name);
     RememberFileInUse();
     UpdateTitle();
 }
@@ -114,38 +158,41 @@ void COstrelView::OnFileSave() {
 void COstrelView::OnFileSaveAs() {
     const res::FileChoice choice = res::Ui().ChooseFile(this, SaveDialog());
     if (!choice.ok) return;
-    if (!SaveTo(choice.fullPath)) return;
+    const std::string path = Bytes(choice.fullPath);
+    if (!SaveTo(path)) return;
     if (state_.fileInUse.SaveAsTakesCopy()) {
-        UseFile(choice.fullPath, choice.fileName);
+        state_.fileInUse.Use(path, Bytes(choice.fileName));
         RememberFileInUse();
     }
     UpdateTitle();
 }
 
-bool COstrelView::SaveTo(const QString& fullPath) {
-    const StoreResult result = WriteConfig(fullPath.toLocal8Bit().constData(), state_.table);
+bool COstrelView::SaveTo(const std::string& path) {
+    std::string why;
+    const StoreResult result = WriteConfig(path.c_str(), state_.table, &why);
     if (result == StoreResult::Ok) return true;
-    ShowError(this, QStringLiteral("Cannot save the configuration file\n%1").arg(fullPath));
+    if (result == StoreResult::InvalidText) why = "a code holds a line break";
+    ShowError(this, QStringLiteral("Cannot save the configuration file\n%1\n%2")
+                        .arg(Shown(path), QString::fromStdString(why)));
     return false;
 }
 
-void COstrelView::UseFile(const QString& fullPath, const QString& fileName) {
-    state_.fileInUse.Use(fullPath.toLocal8Bit().toStdString(),
-                         fileName.toLocal8Bit().toStdString());
-}
-
 void COstrelView::RememberFileInUse() {
+    // A failure is said here, with what it means for the next start.
+    quietSettingsFailure_ = true;
     const StoreResult result = state_.fileInUse.Remember(state_.settings);
+    quietSettingsFailure_ = false;
     if (result == StoreResult::Ok || !state_.fileInUse.FirstRefusalOfPath()) return;
     const QString reason =
         result == StoreResult::TooLong
             ? QStringLiteral("its path is longer than the settings file can hold (255 bytes).")
         : result == StoreResult::InvalidText
             ? QStringLiteral("its path holds a line break.")
-            : QStringLiteral("the settings file could not be written.");
+            : QStringLiteral("the settings file could not be written: %1.")
+                  .arg(QString::fromStdString(state_.settings.LastFailure()));
     ShowError(this, QStringLiteral("This file cannot be remembered for the next start: %1\n%2\n"
                                    "The next start opens the file remembered before.")
-                        .arg(reason, QString::fromLocal8Bit(state_.fileInUse.Path().c_str())));
+                        .arg(reason, Shown(state_.fileInUse.Path())));
 }
 
 }  // namespace ostrel

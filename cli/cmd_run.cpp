@@ -4,8 +4,12 @@
 // table again on SIGHUP, and releases every held note before it leaves.
 #include <signal.h>
 
+#include <atomic>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "cli/command.h"
@@ -40,6 +44,52 @@ std::string ReadTable(const char* path, AssignmentTable& staging) {
     if (ReadConfig(path, staging, &why) == StoreResult::Ok) return "";
     return std::string("cannot read configuration file ") + path + ": " + why;
 }
+
+// The table read again on SIGHUP, off the loop that takes the signals: that loop
+// never waits for a file, and the end of run never waits for a read. A read runs
+// in a thread of its own that touches nothing but its job; the loop publishes
+// the table once the read is done. A SIGHUP during a read asks for one more.
+class TableReload {
+  public:
+    explicit TableReload(const char* path) : path_(path) {}
+
+    void Request() {
+        if (job_) {
+            again_ = true;
+            return;
+        }
+        job_ = std::make_shared<Job>();
+        std::thread([job = job_, path = path_] {
+            job->failure = ReadTable(path.c_str(), job->table);
+            job->done.store(true, std::memory_order_release);
+        }).detach();
+    }
+
+    // Called on every turn of the loop: puts a finished read in force, or says why not.
+    void Finish(PassThrough& passThrough) {
+        if (!job_ || !job_->done.load(std::memory_order_acquire)) return;
+        if (job_->failure.empty())
+            passThrough.PublishTable(job_->table);
+        else
+            std::fprintf(stderr, "ostrel-cli: %s; the table stays as it was\n",
+                         job_->failure.c_str());
+        job_.reset();
+        if (again_) {
+            again_ = false;
+            Request();
+        }
+    }
+
+  private:
+    struct Job {
+        AssignmentTable table;  // staged, published whole between two cycles
+        std::string failure;
+        std::atomic<bool> done{false};
+    };
+    std::string path_;
+    std::shared_ptr<Job> job_;
+    bool again_ = false;
+};
 
 void WriteMonitorLines(PassThrough& passThrough, StdoutLines& out, bool explain) {
     MonitorEvent event;
@@ -156,6 +206,7 @@ int RunRun(int argc, char** argv) {
     passThrough.Start();
     bool ready = false;
     StdoutLines out;
+    TableReload reload(options.config ? options.config : "");
 
     const timespec tick = {0, 10 * 1000 * 1000};
     for (;;) {
@@ -168,17 +219,10 @@ int RunRun(int argc, char** argv) {
         while (session.keeper->TakeNotice(notice))
             if (ready) std::fprintf(stderr, "ostrel-cli: %s\n", notice.c_str());
         WriteMonitorLines(passThrough, out, options.explain);
+        reload.Finish(passThrough);
         const int signal = sigtimedwait(&signals, nullptr, &tick);
         if (signal == SIGINT || signal == SIGTERM) break;
-        if (signal == SIGHUP && options.config != nullptr) {
-            // Read again, staged, then published whole between two cycles.
-            AssignmentTable staging;
-            const std::string failed = ReadTable(options.config, staging);
-            if (failed.empty())
-                passThrough.PublishTable(staging);
-            else
-                std::fprintf(stderr, "ostrel-cli: %s; the table stays as it was\n", failed.c_str());
-        }
+        if (signal == SIGHUP && options.config != nullptr) reload.Request();
     }
 
     // Releases what is held, waits for it to go out, then closes the ports.

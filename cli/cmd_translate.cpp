@@ -130,8 +130,10 @@ int RunTranslate(int argc, char** argv) {
     AssignmentTable table;
     if (configPath) {
         // Not a table of defaults: a mistyped name must not go unnoticed.
-        if (ReadConfig(configPath, table) != StoreResult::Ok)
-            return RuntimeError(std::string("cannot read configuration file '") + configPath + "'");
+        std::string why;
+        if (ReadConfig(configPath, table, &why) != StoreResult::Ok)
+            return RuntimeError(std::string("cannot read configuration file '") + configPath +
+                                "': " + why);
     }
     CurrentCurves curves;
     curves.Of(CurveKind::Velocity).SetAll(velocity);

@@ -1,5 +1,6 @@
 #include "cli/midi_session.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "cli/quoted_text.h"
@@ -105,6 +106,13 @@ bool MidiSession::JoinWithPort(PortDirection direction, const char* option, std:
 std::string MidiSession::Remembered(PortDirection direction) {
     CIniSettings settings;
     if (!settings.InitPath()) return "";
+    const std::string problem = settings.ReadProblem();
+    if (!problem.empty() && !toldSettingsProblem_) {
+        // Said once for both directions: nothing is remembered then.
+        toldSettingsProblem_ = true;
+        std::fprintf(stderr, "ostrel-cli: cannot read the settings file %s: %s\n", settings.Path(),
+                     problem.c_str());
+    }
     return ReadRememberedPort(settings, direction, keeper->Devices(direction));
 }
 

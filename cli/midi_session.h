@@ -32,7 +32,8 @@ struct MidiSession {
     // in today's list of that direction. False with the reason in why.
     bool Resolve(PortDirection direction, const std::string& text, std::string& device,
                  std::string& why);
-    // The device Ostrel.ini in the current folder remembers, or empty.
+    // The device Ostrel.ini in the current folder remembers, or empty. A settings
+    // file that cannot be read is said once on stderr.
     std::string Remembered(PortDirection direction);
 
     // For a one-shot command: joins the graph as Ostrel and connects the one
@@ -40,6 +41,9 @@ struct MidiSession {
     // caller has made sure, with RemembersPort, that there is one). False with
     // one line in why.
     bool JoinWithPort(PortDirection direction, const char* option, std::string& why);
+
+  private:
+    bool toldSettingsProblem_ = false;
 };
 
 // Whether Ostrel.ini in the current folder remembers a device of this

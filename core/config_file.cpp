@@ -48,11 +48,14 @@ std::string ValueOf(const AssignmentCode& code) {
 
 }  // namespace
 
-StoreResult WriteConfig(const char* path, const AssignmentTable& table) {
-    if (!path || !*path) return StoreResult::IoFailure;
+StoreResult WriteConfig(const char* path, const AssignmentTable& table, std::string* why) {
+    if (!path || !*path) {
+        if (why) *why = "no file name";
+        return StoreResult::IoFailure;
+    }
     IniFile file;
     // Values are replaced in place, so an existing file must be readable first.
-    if (file.Load(path) != StoreResult::Ok) return StoreResult::IoFailure;
+    if (file.Load(path, why) != StoreResult::Ok) return StoreResult::IoFailure;
     for (int n = 0; n < kNoteKeyCount; ++n) {
         const StoreResult r = file.Set(kNoteSection, NoteKey(n), ValueOf(table.GetNote(n)));
         if (r != StoreResult::Ok) return r;
@@ -61,19 +64,31 @@ StoreResult WriteConfig(const char* path, const AssignmentTable& table) {
         const StoreResult r = file.Set(EntryName(e), kEntryKey, ValueOf(table.Get(e)));
         if (r != StoreResult::Ok) return r;
     }
-    return file.Save(path);
+    return file.Save(path, why);
 }
 
 StoreResult ReadConfig(const char* path, AssignmentTable& table, std::string* why) {
+    IniFile file;
     std::string text;
-    const bool read = path && ReadRegularFile(path, text, why);
-    // A file that could not be read leaves every value at its default.
-    const IniFile file = IniFile::FromText(text);
+    if (!path || !ReadStoredFile(path, text, why)) {
+        if (!path && why) *why = "no file name";
+        return StoreResult::IoFailure;
+    }
+    file = IniFile::FromText(text);
+    // Anything can be opened by mistake; a file without one section of a table
+    // would silently give the defaults.
+    bool isConfiguration = file.HasSection(kNoteSection);
+    for (int i = 0; i < kEntryCount && !isConfiguration; ++i)
+        isConfiguration = file.HasSection(EntryName(EntryAt(i)));
+    if (!isConfiguration) {
+        if (why) *why = kNotAConfiguration;
+        return StoreResult::IoFailure;
+    }
     for (int n = 0; n < kNoteKeyCount; ++n)
         table.SetNote(n, CodeFromValue(file.Get(kNoteSection, NoteKey(n)), "***"));
     for (Entry e : kWriteOrder)
         table.Set(e, CodeFromValue(file.Get(EntryName(e), kEntryKey), EntryDefault(e)));
-    return read ? StoreResult::Ok : StoreResult::IoFailure;
+    return StoreResult::Ok;
 }
 
 }  // namespace ostrel

@@ -11,14 +11,20 @@ namespace ostrel {
 class AssignmentTable;
 
 // Writes the whole table to path in one crash-safe write: the note map first, then
-// the entries in the file's order. Values of an existing file are replaced in place.
-StoreResult WriteConfig(const char* path, const AssignmentTable& table);
+// the entries in the file's order. Values of an existing file are replaced in place,
+// in the file's own encoding. The reason of a failure is in why: the system's
+// words, or why the existing file could not be read first.
+StoreResult WriteConfig(const char* path, const AssignmentTable& table, std::string* why = nullptr);
+
+// Why a file is refused when no section of a configuration is found in it.
+inline constexpr const char* kNotAConfiguration = "not an Ostrel configuration file";
 
 // Reads a whole table from path into table (a staging table; the caller publishes
 // it). Absent or empty values give the entry's default; values are cut to three
-// characters. Returns Ok when the file was read; IoFailure, with table holding
-// all defaults and the reason in why (the system's words, or "not a regular
-// file"), when it is missing, is no regular file or cannot be read.
+// characters. Returns Ok when the file was read; IoFailure, with table unchanged
+// and the reason in why, when it is missing, is no regular file, is larger than
+// 1 MB, cannot be read (see ReadStoredFile), or holds no section of a
+// configuration (kNotAConfiguration: random bytes, a .syx file).
 StoreResult ReadConfig(const char* path, AssignmentTable& table, std::string* why = nullptr);
 
 }  // namespace ostrel

@@ -17,7 +17,7 @@
 #include <cstring>
 #include <vector>
 
-#include "store/read_file.h"
+#include "store/in_place_write.h"
 
 namespace ostrel {
 namespace {
@@ -136,11 +136,12 @@ int CreateTempFile(const std::string& folder, const std::string& baseName, std::
     return -1;
 }
 
-// Gives the new file the old one's owner and group, or at least its group, where
-// the system permits; false when it stays ours.
+// Gives the new file the old one's owner and group; false when the system does
+// not permit it (the saver is not root and the file is another user's).
 bool KeepOwner(int fd, const struct stat& old) {
-    return ::fchown(fd, old.st_uid, old.st_gid) == 0 ||
-           ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
+    if (::fchown(fd, old.st_uid, old.st_gid) == 0) return true;
+    struct stat now;
+    return fstat(fd, &now) == 0 && now.st_uid == old.st_uid && now.st_gid == old.st_gid;
 }
 
 bool WriteAll(int fd, std::string_view content) {
@@ -158,42 +159,6 @@ bool WriteAll(int fd, std::string_view content) {
     return true;
 }
 
-// Writes content over the start of the open file and cuts it there.
-bool Overwrite(int fd, std::string_view content) {
-    return ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, content) &&
-           ::ftruncate(fd, static_cast<off_t>(content.size())) == 0 && ::fsync(fd) == 0;
-}
-
-bool HoldsExactly(int fd, std::string_view content) {
-    std::string back;
-    return ::lseek(fd, 0, SEEK_SET) == 0 && ReadUpTo(fd, content.size() + 1, back) &&
-           back == content;
-}
-
-// Takes the disk room for size bytes, so that a full disk fails before anything
-// is overwritten. File systems without that support go on without it.
-bool TakeRoom(int fd, size_t size) {
-    if (size == 0) return true;
-    const int error = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
-    return error == 0 || error == EOPNOTSUPP || error == EINVAL;
-}
-
-// The last resort: the file's own blocks take the new content, flushed and read
-// back. A failure writes the old content back.
-bool WriteInPlace(const std::string& target, std::string_view content) {
-    const int fd = ::open(target.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st;
-    std::string old;
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ReadUpTo(fd, SIZE_MAX, old);
-    if (ok) {
-        ok = TakeRoom(fd, content.size()) && Overwrite(fd, content) && HoldsExactly(fd, content);
-        if (!ok) Overwrite(fd, old);
-    }
-    ::close(fd);
-    return ok;
-}
-
 // Makes the rename itself durable; a failure here does not undo the write.
 void SyncFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -204,45 +169,57 @@ void SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view content) {
-    if (path.empty()) return false;
+bool WriteFileAtomically(const std::string& path, std::string_view content, std::string* why) {
+    const auto fail = [why](int error) {
+        if (why) *why = std::strerror(error);
+        return false;
+    };
+    if (path.empty()) return fail(ENOENT);
     const std::string target = ResolveTarget(path);
     const std::string folder = FolderOf(target), baseName = BaseNameOf(target);
     // A file the user made read-only is not replaced behind their back (the rename
     // alone would succeed, as it only needs the folder to be writable).
-    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) return false;
+    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0)
+        return fail(errno);
     struct stat old;
     const bool replacing = ::stat(target.c_str(), &old) == 0;
     const bool regular = replacing && S_ISREG(old.st_mode);
-    if (regular && old.st_nlink > 1) return WriteInPlace(target, content);
+    if (regular && old.st_nlink > 1) return WriteInPlace(target, content, why);
 
     RemoveLeftovers(folder, baseName);
     // A name of our own in the same folder (rename only works within one file
     // system); O_EXCL makes sure no other file is ever overwritten.
     std::string temp;
     const int fd = CreateTempFile(folder, baseName, temp);
-    if (fd < 0) return regular && WriteInPlace(target, content);
-    // A replaced file keeps its mode (after the owner: a change of owner clears
-    // set-id bits); a new one gets 0666 less the umask.
+    if (fd < 0) {
+        const int error = errno;
+        return regular ? WriteInPlace(target, content, why) : fail(error);
+    }
+    // A replaced file keeps its owner and group: where the new file cannot have
+    // them (another user's file in a shared folder) the file is written in place,
+    // so that its owner can still write it. It keeps its mode too (set after the
+    // owner: a change of owner clears set-id bits); a new one gets 0666 less the umask.
     if (replacing) {
-        KeepOwner(fd, old);
+        if (regular && !KeepOwner(fd, old)) {
+            ::unlink(temp.c_str());
+            ::close(fd);
+            return WriteInPlace(target, content, why);
+        }
         ::fchmod(fd, old.st_mode & 07777);
     }
 
     // The file stays open, and so locked, until it has its final name.
-    bool ok = WriteAll(fd, content) && ::fsync(fd) == 0;
-    int renameError = 0;
-    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
-        renameError = errno;
-        ok = false;
-    }
-    if (!ok) ::unlink(temp.c_str());
+    int error = 0;
+    if (!WriteAll(fd, content) || ::fsync(fd) != 0 || ::rename(temp.c_str(), target.c_str()) != 0)
+        error = errno;
+    if (error != 0) ::unlink(temp.c_str());
     ::close(fd);
-    if (!ok) {
+    if (error != 0) {
         // A folder may take new files but refuse a rename over this one (a sticky
         // folder and another user's file).
-        return regular && (renameError == EACCES || renameError == EPERM) &&
-               WriteInPlace(target, content);
+        if (regular && (error == EACCES || error == EPERM))
+            return WriteInPlace(target, content, why);
+        return fail(error);
     }
     SyncFolder(folder);
     return true;

@@ -11,18 +11,21 @@ namespace ostrel {
 // Writes content to a temporary file in the target's folder, syncs it and renames
 // it over path. A symbolic link is followed, so the file it names is replaced. The
 // replaced file's mode is kept, and its owner and group where the system permits.
-// Returns false (and removes the temporary file) when any step fails; the old
-// file is then untouched. A file that we may not write (read-only) is not replaced.
+// Returns false, with the system's reason in why ("No space left on device"), and
+// removes the temporary file when any step fails; the old file is then untouched.
+// A file that we may not write (read-only) is not replaced.
 //
 // Temporary files have short names of their own (a name near the file-system
 // limit can still be saved) and are locked while they are written; one that a
 // killed write left behind is removed by the next write of the same file.
 //
-// Two cases write the file in place instead, flushed and read back: a file with
-// more than one hard link (a rename would cut it off from the others), and a
-// writable file in a folder that takes no new file or no rename. A failure there
-// writes the old content back.
-bool WriteFileAtomically(const std::string& path, std::string_view content);
+// Three cases write the file in place instead (in_place_write.h: a kill at any
+// point leaves the old content or the new one): a file with more than one hard
+// link (a rename would cut it off from the others), a writable file in a folder
+// that takes no new file or no rename, and a file whose owner and group the new
+// file could not be given (another user's file in a shared folder).
+bool WriteFileAtomically(const std::string& path, std::string_view content,
+                         std::string* why = nullptr);
 
 // Whether WriteFileAtomically can be expected to write path now: the folder takes
 // a new file, or the file exists and may be written in place. Otherwise false,

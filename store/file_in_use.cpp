@@ -6,7 +6,12 @@ namespace ostrel {
 
 bool FileInUse::Recall(const CIniSettings& settings) {
     const RememberedFile remembered = ReadRememberedFile(settings);
+    unusablePath_.clear();
     if (remembered.name.empty()) return false;
+    if (remembered.path.front() != '/') {
+        unusablePath_ = remembered.path;
+        return false;
+    }
     Use(remembered.path, remembered.name);
     return true;
 }

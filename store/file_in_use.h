@@ -18,8 +18,14 @@ class FileInUse {
 
     // The start: the remembered file becomes the file in use even when it cannot
     // be read now, so that the next Save creates it there. False when nothing is
-    // remembered (or a name without its path).
+    // remembered (or a name without its path), and when the remembered path names
+    // no file here (UnusablePath).
     bool Recall(const CIniSettings& settings);
+    // The remembered path that the last Recall could not use, else empty: one that
+    // does not start at the root, such as a path copied from Windows
+    // ("C:\sets\live.cfg", "\\server\sets\live.cfg"). Saving to it would create a
+    // file named with backslashes in whatever folder is current.
+    const std::string& UnusablePath() const { return unusablePath_; }
     // New: no file in use.
     void Forget();
     // Open, Save and Save As: this file is in use. The name keeps at most
@@ -42,6 +48,7 @@ class FileInUse {
 
   private:
     std::string name_, path_;
+    std::string unusablePath_;
     std::string unrememberedPath_;  // the last path that could not be remembered
 };
 

@@ -93,6 +93,12 @@ int ParseIntLikeAtoi(std::string_view text) {
 
 IniFile IniFile::FromText(std::string_view text) {
     IniFile file;
+    file.encoding_ = EncodingOf(text);
+    std::string decoded;
+    if (file.encoding_ != FileEncoding::Bytes) {
+        decoded = Utf16ToUtf8(text.substr(2), file.encoding_);
+        text = decoded;
+    }
     if (text.substr(0, 3) == "\xEF\xBB\xBF") {
         file.bom_ = std::string(text.substr(0, 3));
         text.remove_prefix(3);
@@ -118,10 +124,10 @@ IniFile IniFile::FromText(std::string_view text) {
     return file;
 }
 
-StoreResult IniFile::Load(const std::string& path) {
+StoreResult IniFile::Load(const std::string& path, std::string* why) {
     std::string content;
     bool missing = false;
-    if (!ReadWholeFile(path, content, &missing)) {
+    if (!ReadStoredFile(path, content, why, &missing)) {
         *this = IniFile();
         return missing ? StoreResult::Ok : StoreResult::IoFailure;
     }
@@ -129,8 +135,8 @@ StoreResult IniFile::Load(const std::string& path) {
     return StoreResult::Ok;
 }
 
-StoreResult IniFile::Save(const std::string& path) const {
-    return WriteFileAtomically(path, Text()) ? StoreResult::Ok : StoreResult::IoFailure;
+StoreResult IniFile::Save(const std::string& path, std::string* why) const {
+    return WriteFileAtomically(path, Text(), why) ? StoreResult::Ok : StoreResult::IoFailure;
 }
 
 std::string IniFile::Text() const {
@@ -139,7 +145,9 @@ std::string IniFile::Text() const {
         out += line.text;
         out += line.end;
     }
-    return out;
+    if (encoding_ == FileEncoding::Bytes) return out;
+    return (encoding_ == FileEncoding::Utf16Le ? "\xFF\xFE" : "\xFE\xFF") +
+           Utf8ToUtf16(out, encoding_);
 }
 
 int IniFile::FindKey(std::string_view section, std::string_view key) const {
@@ -171,6 +179,13 @@ std::string IniFile::Get(std::string_view section, std::string_view key) const {
 
 bool IniFile::Has(std::string_view section, std::string_view key) const {
     return FindKey(section, key) >= 0;
+}
+
+bool IniFile::HasSection(std::string_view section) const {
+    std::string_view name;
+    for (const Line& line : lines_)
+        if (ParseSection(line.text, name) && SameName(name, section)) return true;
+    return false;
 }
 
 // New lines take the line end of the file's first line, so a Windows file stays CRLF.

@@ -2,12 +2,15 @@
 // An initialization file (sections of key=value lines) held in memory: load once,
 // read and change values, save once with a crash-safe write. Every line that is not
 // changed is kept byte for byte: comments, blank lines, unknown sections and keys,
-// and each line's own line end (a file written on Windows keeps its CRLF).
+// and each line's own line end (a file written on Windows keeps its CRLF). A file
+// in UTF-16 with a byte order mark (as the Windows profile functions and Notepad
+// write it) is held as UTF-8 and written back in UTF-16 of the same byte order.
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "store/store_result.h"
+#include "store/text_encoding.h"
 
 namespace ostrel {
 
@@ -24,12 +27,14 @@ class IniFile {
     // A document made from text, as Load would read it from a file.
     static IniFile FromText(std::string_view text);
 
-    // Reads the file at path. A missing file gives an empty document and Ok; a file
-    // that exists but cannot be read gives an empty document and IoFailure, so that
-    // a caller never writes over content it could not see.
-    StoreResult Load(const std::string& path);
-    // Writes the document to path in one crash-safe step.
-    StoreResult Save(const std::string& path) const;
+    // Reads the file at path (see ReadStoredFile). A missing file gives an empty
+    // document and Ok; a file that exists but cannot be read, is no regular file or
+    // is too large gives an empty document and IoFailure with the reason in why,
+    // so that a caller never writes over content it could not see.
+    StoreResult Load(const std::string& path, std::string* why = nullptr);
+    // Writes the document to path in one crash-safe step; the reason of a failure
+    // in why (the system's words).
+    StoreResult Save(const std::string& path, std::string* why = nullptr) const;
     // The whole file content as Save writes it.
     std::string Text() const;
 
@@ -38,6 +43,8 @@ class IniFile {
     // "" when the section or key is absent.
     std::string Get(std::string_view section, std::string_view key) const;
     bool Has(std::string_view section, std::string_view key) const;
+    // Whether a section of that name (without regard to case) is in the document.
+    bool HasSection(std::string_view section) const;
 
     // Stores value under key in section, in double quotes when Get would otherwise
     // not read it back as it is (blanks or quotes at its ends). An existing value
@@ -59,6 +66,7 @@ class IniFile {
 
     std::vector<Line> lines_;
     std::string bom_;  // a UTF-8 byte order mark at the start, kept as it was
+    FileEncoding encoding_ = FileEncoding::Bytes;
 };
 
 }  // namespace ostrel

@@ -68,21 +68,37 @@ StoreResult CIniSettings::WriteInt(const char* section, const char* key, int val
     return WriteValue(section, key, std::to_string(value).c_str());
 }
 
+std::string CIniSettings::ReadProblem() const {
+    std::string why;
+    IniFile file;
+    if (!path_[0] || file.Load(path_, &why) == StoreResult::Ok) return "";
+    return why;
+}
+
+StoreResult CIniSettings::Failed(std::string reason) {
+    lastFailure_ = std::move(reason);
+    if (onWriteFailure_) onWriteFailure_(lastFailure_);
+    return StoreResult::IoFailure;
+}
+
 StoreResult CIniSettings::WriteValues(const std::vector<ValueWrite>& writes) {
+    lastFailure_.clear();
     for (const ValueWrite& w : writes)
         if (!FitsBuffer(w.section) || !FitsBuffer(w.key) || !FitsBuffer(w.value))
             return StoreResult::TooLong;
-    if (!path_[0]) return StoreResult::IoFailure;
+    if (!path_[0]) return Failed("the settings file has no path");
 
     IniFile file;
+    std::string why;
     // A file that exists but cannot be read is never replaced by one holding only
     // the new values.
-    if (file.Load(path_) != StoreResult::Ok) return StoreResult::IoFailure;
+    if (file.Load(path_, &why) != StoreResult::Ok) return Failed(why);
     for (const ValueWrite& w : writes) {
         const StoreResult r = file.Set(w.section, w.key, w.value);
         if (r != StoreResult::Ok) return r;  // nothing has been written yet
     }
-    return file.Save(path_);
+    if (file.Save(path_, &why) != StoreResult::Ok) return Failed(why);
+    return StoreResult::Ok;
 }
 
 }  // namespace ostrel

@@ -1,6 +1,7 @@
 #pragma once
 // The settings file Ostrel.ini in the directory that was current at start-up.
 // Every read and write goes to the file at once; nothing is cached.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,9 +45,26 @@ class CIniSettings {
     // The file read once, for callers that read many values in a row (start-up).
     // Its Get follows the rules of ReadValue.
     IniFile Snapshot() const;
+    // Why the file, present, cannot be read (it then reads as empty): the system's
+    // words, "not a regular file" or "larger than 1 MB"; empty when it can or is absent.
+    std::string ReadProblem() const;
+
+    // Why the last write failed to reach the file (the system's words, e.g. "No
+    // space left on device", or why the file could not be read first); empty
+    // after a write that worked or was refused for its text.
+    const std::string& LastFailure() const { return lastFailure_; }
+    // Called with that reason after every write that fails to reach the file, so
+    // that the program says it where the user sees it.
+    void OnWriteFailure(std::function<void(const std::string& reason)> listener) {
+        onWriteFailure_ = std::move(listener);
+    }
 
   private:
+    StoreResult Failed(std::string reason);
+
     char path_[kTextBufferSize] = {};
+    std::string lastFailure_;
+    std::function<void(const std::string&)> onWriteFailure_;
 };
 
 }  // namespace ostrel

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "store/in_place_write.h"
+
 namespace ostrel {
 
 bool ReadUpTo(int fd, size_t limit, std::string& content) {
@@ -40,28 +42,41 @@ bool ReadFileStart(const std::string& path, size_t limit, std::string& content, 
     return ok;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& content, bool* missing) {
-    return ReadFileStart(path, SIZE_MAX, content, missing);
-}
-
-bool ReadRegularFile(const std::string& path, std::string& content, std::string* why) {
+bool ReadStoredFile(const std::string& path, std::string& content, std::string* why,
+                    bool* missing) {
     content.clear();
-    // Opened without blocking, so that a pipe is looked at, not waited on; the flag
-    // changes nothing for a regular file.
+    if (missing) *missing = false;
+    // O_NONBLOCK: a pipe is looked at, not waited on; it changes nothing for a
+    // regular file.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     const char* failure = nullptr;
     struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0)
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        if (missing) *missing = fd < 0 && (errno == ENOENT || errno == ENOTDIR);
         failure = std::strerror(errno);
-    else if (!S_ISREG(st.st_mode))
+    } else if (!S_ISREG(st.st_mode)) {
         failure = "not a regular file";
-    else if (!ReadUpTo(fd, SIZE_MAX, content))
+    } else if (static_cast<uint64_t>(st.st_size) > InPlaceWriteLimit(kMaxStoredFileSize) ||
+               (static_cast<uint64_t>(st.st_size) > kMaxStoredFileSize &&
+                !EndsWithInPlaceJournal(fd, static_cast<uint64_t>(st.st_size)))) {
+        // An unfinished in-place write of a file within the limit may hold more.
+        failure = "larger than 1 MB";
+    } else if (!ReadUpTo(fd, static_cast<size_t>(st.st_size), content)) {
         failure = std::strerror(errno);
+    }
     if (fd >= 0) ::close(fd);
-    if (failure == nullptr) return true;
-    content.clear();
-    if (why) *why = failure;
-    return false;
+    if (failure != nullptr) {
+        content.clear();
+        if (why) *why = failure;
+        return false;
+    }
+    SettleInPlaceWrite(path, content);
+    if (content.size() > kMaxStoredFileSize) {
+        content.clear();
+        if (why) *why = "larger than 1 MB";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace ostrel

@@ -9,6 +9,7 @@
 #include "core/config_file.h"
 #include "main_form_fixture.h"
 #include "store/ini_file.h"
+#include "store/settings_keys.h"
 
 namespace ostrel::test {
 namespace {
@@ -161,6 +162,7 @@ TEST_F(MainFormFiles, FailedWritesAreReportedAndDoNotBecomeTheFileInUse) {
     EXPECT_EQ(ui.shown[0].icon, res::MsgIcon::Error);
     EXPECT_EQ(ui.shown[0].caption, "DO Darivu v1.0 beta");
     EXPECT_TRUE(ui.shown[0].text.contains(unwritable));
+    EXPECT_TRUE(ui.shown[0].text.endsWith("No such file or directory"));
     EXPECT_EQ(Title(), kDefaultTitle);
     EXPECT_EQ(Setting("SYSTEM", "FILENAME"), "");
 
@@ -172,18 +174,43 @@ TEST_F(MainFormFiles, FailedWritesAreReportedAndDoNotBecomeTheFileInUse) {
     EXPECT_EQ(Setting("SYSTEM", "FILENAME"), "good.cfg");
 }
 
-TEST_F(MainFormFiles, OpenRefusesAFileThatCannotBeReadAndKeepsTheTable) {
+TEST_F(MainFormFiles, OpenRefusesWhatIsNoConfigurationSaysWhyAndKeepsTheTable) {
     PickText(kKnob1, "009");
-    Open("missing.cfg");
-    ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].icon, res::MsgIcon::Error);
-    EXPECT_EQ(Code(Entry::KNOB01), "009");
-    EXPECT_EQ(Title(), kDefaultTitle);
-    // A folder is no configuration file either.
     std::filesystem::create_directory(dir.file("folder.cfg"));
-    Open("folder.cfg");
-    EXPECT_EQ(ui.shown.size(), 2u);
-    EXPECT_EQ(Code(Entry::KNOB01), "009");
+    TempDir::Write(dir.file("dump.syx"), "\xF0\x42\x30\x00\x01\x2F\x51\xF7");
+    const std::pair<const char*, const char*> cases[] = {
+        {"missing.cfg", "No such file or directory"},
+        {"folder.cfg", "not a regular file"},
+        {"dump.syx", "not an Ostrel configuration file"},
+    };
+    for (const auto& [name, reason] : cases) {
+        ui.shown.clear();
+        Open(name);
+        ASSERT_EQ(ui.shown.size(), 1u) << name;
+        EXPECT_EQ(ui.shown[0].icon, res::MsgIcon::Error);
+        EXPECT_EQ(
+            ui.shown[0].text,
+            QStringLiteral("Cannot open the configuration file\n%1\n%2").arg(Path(name), reason));
+        EXPECT_EQ(Code(Entry::KNOB01), "009") << name;
+        EXPECT_EQ(Title(), kDefaultTitle) << name;
+    }
+}
+
+// Each failed write of the settings is said once, with the system's reason: a
+// remembered file, and a value that another part of the window writes.
+TEST_F(MainFormFiles, FailedSettingsWritesAreSaidOnceWithTheirReason) {
+    std::filesystem::create_directory(dir.file("Ostrel.ini"));
+    SaveAs("kept.cfg");
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_TRUE(
+        ui.shown[0].text.startsWith("This file cannot be remembered for the next start: "
+                                    "the settings file could not be written: "
+                                    "not a regular file."));
+    EXPECT_EQ(WriteMonitorOn(state->settings, true), StoreResult::IoFailure);
+    ASSERT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(ui.shown[1].text, QStringLiteral("The settings file could not be written:\n%1\n"
+                                               "not a regular file")
+                                    .arg(Path("Ostrel.ini")));
 }
 
 TEST_F(MainFormFiles, OpenKeepsThePassThroughRunningAndShowsOctaveZero) {
@@ -377,6 +404,59 @@ TEST_F(MainFormStart, AMissingRememberedFileGivesTheDefaultsAndStaysInUse) {
     form->OnFileSave();  // creates it there, without a dialog
     EXPECT_TRUE(ui.fileSpecs.empty());
     EXPECT_EQ(CfgValue(dir.file("gone.cfg"), "RTZ"), "115");
+}
+
+// A path that is not UTF-8 (a Windows-1252 name) is opened, saved and remembered
+// by its bytes; only the title decodes it.
+TEST_F(MainFormStart, ARememberedFileNamedInWindows1252IsSavedWhereItWasRead) {
+    const std::string name = "Jos\xE9.cfg", path = dir.file(name);
+    AssignmentTable t;
+    t.Set(Entry::KNOB01, "007");
+    ASSERT_EQ(WriteConfig(path.c_str(), t), StoreResult::Ok);
+    ASSERT_EQ(WriteRememberedFile(state->settings, path, name), StoreResult::Ok);
+    StartForm();
+    EXPECT_EQ(Code(Entry::KNOB01), "007");
+    EXPECT_EQ(Title(), TitleWith("Jos\u00E9.cfg"));
+    PickText(kKnob1, "###");
+    form->OnFileSave();
+    EXPECT_TRUE(ui.fileSpecs.empty());
+    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_EQ(CfgValue(path, "KNOB01"), "###");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+    EXPECT_EQ(Setting("SYSTEM", "FULLNAME"), path);
+    EXPECT_EQ(Setting("SYSTEM", "FILENAME"), name);
+}
+
+// A path copied from Windows names no file here, and a file that is no
+// configuration is not written over: the defaults, said once, and Save asks for
+// a name instead of creating a file named with backslashes.
+TEST_F(MainFormStart, ARememberedWindowsPathOrNoConfigurationStartsWithTheDefaults) {
+    TempDir::Write(dir.file("notes.txt"), "shopping list\n");
+    const QString notFound(
+        "The file remembered from the last session could not be found:\n%1\n"
+        "The defaults are in force."),
+        notOpened(
+            "The file remembered from the last session cannot be opened:\n%1\n"
+            "not an Ostrel configuration file\nThe defaults are in force.");
+    const std::pair<std::string, QString> cases[] = {{"C:\\Users\\me\\midi.cfg", notFound},
+                                                     {"\\\\server\\sets\\midi.cfg", notFound},
+                                                     {dir.file("notes.txt"), notOpened}};
+    for (const auto& [path, message] : cases) {
+        ASSERT_EQ(WriteRememberedFile(state->settings, path, "midi.cfg"), StoreResult::Ok);
+        ui.shown.clear();
+        ui.fileSpecs.clear();
+        StartForm();
+        ASSERT_EQ(ui.shown.size(), 1u) << path;
+        EXPECT_EQ(ui.shown[0].text, message.arg(QString::fromStdString(path)));
+        EXPECT_EQ(Title(), kDefaultTitle);
+        EXPECT_EQ(Code(Entry::RTZ), "115");
+        ui.ChooseNext("");
+        form->OnFileSave();
+        EXPECT_EQ(ui.fileSpecs.size(), 1u);  // asked for a name, then cancelled
+        EXPECT_EQ(ui.shown.size(), 1u);
+    }
+    EXPECT_FALSE(std::filesystem::exists("C:\\Users\\me\\midi.cfg"));
+    EXPECT_EQ(TempDir::Read(dir.file("notes.txt")), "shopping list\n");
 }
 
 TEST_F(MainFormStart, ANameWithoutItsPathStartsWithTheDefaults) {

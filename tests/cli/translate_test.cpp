@@ -2,6 +2,7 @@
 // pass-through would send out on stdout.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -258,6 +259,40 @@ TEST(TranslateCliTest, UsageAndRuntimeErrors) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
     EXPECT_NE(missing.err.find("ostrel-cli: "), std::string::npos);
+}
+
+// --config as a user meets it: UTF-16 files from Windows read as their table;
+// what is no configuration is refused with one line that says why, exit 1.
+TEST(TranslateCliTest, ConfigFilesInWindowsEncodingsReadAndOthersAreRefusedWithTheirReason) {
+    TempDir dir;
+    const std::string text = "[KNOB01]\r\nDATA=007\r\n";
+    std::string le = "\xFF\xFE", be = "\xFE\xFF";
+    for (const char c : text) le += {c, '\0'}, be += {'\0', c};
+    TempDir::Write(dir.file("le.cfg"), le);
+    TempDir::Write(dir.file("be.cfg"), be);
+    TempDir::Write(dir.file("dump.syx"), "\xF0\x42\x30\x00\x01\x2F\x51\xF7");
+    ASSERT_EQ(mkfifo(dir.file("pipe.cfg").c_str(), 0600), 0);
+    const struct {
+        std::string file;
+        int status;
+        std::string out, err;
+    } cases[] = {
+        {dir.file("le.cfg"), 0, "B0 07 40\n", ""},
+        {dir.file("be.cfg"), 0, "B0 07 40\n", ""},
+        {dir.file("dump.syx"), 1, "", "not an Ostrel configuration file"},
+        {dir.file("pipe.cfg"), 1, "", "not a regular file"},
+        {"/dev/zero", 1, "", "not a regular file"},
+        {dir.file("none.cfg"), 1, "", "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = Translate("B0 4A 40\n", {"--config", c.file});
+        EXPECT_EQ(run.status, c.status) << c.file;
+        EXPECT_EQ(run.out, c.out) << c.file;
+        const std::string line = c.err.empty() ? ""
+                                               : "ostrel-cli: cannot read configuration file '" +
+                                                     c.file + "': " + c.err + "\n";
+        EXPECT_EQ(run.err, line) << c.file;
+    }
 }
 
 }  // namespace

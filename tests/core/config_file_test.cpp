@@ -97,17 +97,10 @@ TEST_F(ConfigFileTest, SaveThenReadGivesTheSameTable) {
     for (int n = 0; n < 255; ++n) EXPECT_EQ(read.GetNote(n), table.GetNote(n)) << n;
 }
 
-TEST_F(ConfigFileTest, MissingFileAndMissingSectionsGiveTheDefaults) {
+TEST_F(ConfigFileTest, MissingSectionsGiveTheDefaults) {
     AssignmentTable table;
     table.Set(Entry::RTZ, "001");
     table.Set(Entry::KNOB01, "007");
-    table.SetNote(3, "010");
-    std::string why;
-    EXPECT_EQ(ReadConfig(dir.file("absent.cfg").c_str(), table, &why), StoreResult::IoFailure);
-    EXPECT_EQ(why, "No such file or directory");
-    EXPECT_TRUE(table.Get(Entry::RTZ).Is("115"));
-    EXPECT_TRUE(table.Get(Entry::KNOB01).Is("***"));
-    EXPECT_TRUE(table.GetNote(3).Is("***"));
 
     TempDir::Write(Path(), "[KNOB02]\nDATA=010\n[RTZ]\nDATA=\n[PLAY]\n");
     EXPECT_EQ(ReadConfig(Path().c_str(), table), StoreResult::Ok);
@@ -116,16 +109,41 @@ TEST_F(ConfigFileTest, MissingFileAndMissingSectionsGiveTheDefaults) {
     EXPECT_TRUE(table.Get(Entry::RTZ).Is("115"));   // empty value
     EXPECT_TRUE(table.Get(Entry::PLAY).Is("119"));  // section without the key
     EXPECT_TRUE(table.Get(Entry::REC).Is("114"));
+}
 
-    // What is no regular file (a folder, a pipe) is refused and reads as all
-    // defaults too; a pipe without a writer does not hold the reader up.
+// Everything that is not a configuration is refused with a reason and leaves
+// the table as it was: nothing at the path, what is no regular file (a pipe
+// without a writer does not hold the reader up, /dev/zero is never read), a file
+// too large to be one, and files in which no section of a table is found.
+TEST_F(ConfigFileTest, WhatIsNoConfigurationIsRefusedAndTheTableStays) {
     std::filesystem::create_directory(dir.file("folder.cfg"));
     ASSERT_EQ(::mkfifo(dir.file("pipe.cfg").c_str(), 0600), 0);
-    for (const char* name : {"folder.cfg", "pipe.cfg"}) {
+    std::filesystem::create_symlink("/dev/zero", dir.file("zero.cfg"));
+    TempDir::Write(dir.file("big.cfg"), "[KNOB01]\nDATA=001\n" + std::string(1 << 20, ';'));
+    std::string random(4096, '\0');
+    for (size_t i = 0; i < random.size(); ++i) random[i] = static_cast<char>(i * 7919 % 251);
+    TempDir::Write(dir.file("random.cfg"), random);
+    TempDir::Write(dir.file("dump.syx"), "\xF0\x42\x30\x00\x01\x2F\x51\xF7");
+    TempDir::Write(dir.file("empty.cfg"), "");
+    TempDir::Write(dir.file("other.ini"), "[SYSTEM]\nFILENAME=a.cfg\n");
+    const std::pair<const char*, const char*> cases[] = {
+        {"absent.cfg", "No such file or directory"},
+        {"folder.cfg", "not a regular file"},
+        {"pipe.cfg", "not a regular file"},
+        {"zero.cfg", "not a regular file"},
+        {"big.cfg", "larger than 1 MB"},
+        {"random.cfg", kNotAConfiguration},
+        {"dump.syx", kNotAConfiguration},
+        {"empty.cfg", kNotAConfiguration},
+        {"other.ini", kNotAConfiguration},
+    };
+    for (const auto& [name, reason] : cases) {
+        AssignmentTable table;
         table.Set(Entry::KNOB02, "010");
-        EXPECT_EQ(ReadConfig(dir.file(name).c_str(), table, &why), StoreResult::IoFailure);
-        EXPECT_EQ(why, "not a regular file") << name;
-        EXPECT_TRUE(table.Get(Entry::KNOB02).Is("***")) << name;
+        std::string why;
+        EXPECT_EQ(ReadConfig(dir.file(name).c_str(), table, &why), StoreResult::IoFailure) << name;
+        EXPECT_EQ(why, reason) << name;
+        EXPECT_TRUE(table.Get(Entry::KNOB02).Is("010")) << name;
     }
 }
 

@@ -1,11 +1,13 @@
 // ostrel-cli run and receive-syx as a user runs them: the real binary beside a
 // private JACK server, fed and read by a test client of our own.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "core/assignment_table.h"
@@ -310,15 +312,28 @@ TEST_F(CliOverJack, NoNoteIsLeftSoundingAcrossAReloadOrAtTheEnd) {
               (std::vector<Bytes>{{0x84, 0x40, 0x40}, {0x84, 0x43, 0x40}, {0xB4, 0x40, 0x00}}));
 }
 
+// A reload that finds no configuration keeps the table and says why; one that
+// is still under way never holds up the end.
 TEST_F(CliOverJack, AReloadThatCannotReadItsFileKeepsTheTableAndSaysWhy) {
-    const std::string cfg = dir.file("gone.cfg");
+    const std::string cfg = dir.file("live.cfg");
     test::TempDir::Write(cfg, "[KNOB01]\nDATA=007\n");
     auto cli = Start({"run", "--config", cfg}, true);
     ASSERT_TRUE(cli);
-    std::remove(cfg.c_str());
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] { std::remove(cfg.c_str()); }, "No such file or directory"},
+        {[&] { test::TempDir::Write(cfg, std::string(4096, '\x9C')); },
+         "not an Ostrel configuration file"},
+        {[&] { std::remove(cfg.c_str()), mkfifo(cfg.c_str(), 0600); }, "not a regular file"},
+    };
+    for (const auto& [make, reason] : cases) {
+        make();
+        cli->Signal(SIGHUP);
+        const std::string line = "ostrel-cli: cannot read configuration file " + cfg + ": " +
+                                 reason + "; the table stays as it was\n";
+        EXPECT_TRUE(cli->WaitForErr(line, kJackWait)) << cli->Err();
+        EXPECT_TRUE(SendUntil(*client, {0xB0, 0x4A, 0x02}, {0xB0, 0x07, 0x02}));
+    }
     cli->Signal(SIGHUP);
-    EXPECT_TRUE(cli->WaitForErr("the table stays as it was", kJackWait)) << cli->Err();
-    EXPECT_TRUE(SendUntil(*client, {0xB0, 0x4A, 0x02}, {0xB0, 0x07, 0x02}));
     cli->Signal(SIGTERM);
     EXPECT_EQ(cli->Wait(kJackWait), 0);
 }

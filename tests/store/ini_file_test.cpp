@@ -18,6 +18,7 @@
 #include <tuple>
 
 #include "store/atomic_file.h"
+#include "store/in_place_write.h"
 #include "support/temp_dir.h"
 
 namespace ostrel {
@@ -367,6 +368,62 @@ TEST(AtomicFileTest, WritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(TempDir::Read(path), "new");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+}
+
+// Another user's file in a shared folder: the saver cannot give a new file that
+// owner, so the file is written in place and stays its owner's.
+TEST(AtomicFileTest, AnotherUsersFileInASharedFolderKeepsItsOwner) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to act as two users";
+    TempDir dir;
+    const std::string folder = dir.file("shared"), path = folder + "/live.cfg";
+    std::filesystem::create_directory(folder);
+    TempDir::Write(path, "[KNOB01]\nDATA=001\n");
+    ASSERT_EQ(chmod(folder.c_str(), 0777) | chmod(path.c_str(), 0666) |
+                  chmod(dir.path().c_str(), 0755) | chown(path.c_str(), 0, 0),
+              0);
+    struct stat before, after;
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    EXPECT_EQ(
+        InChild([&] { return WriteFileAtomically(path, "[KNOB01]\nDATA=002\n") ? 0 : 1; }, true),
+        0);
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_EQ(std::make_tuple(after.st_ino, after.st_uid, after.st_gid),
+              std::make_tuple(before.st_ino, uid_t{0}, gid_t{0}));
+    EXPECT_EQ(TempDir::Read(path), "[KNOB01]\nDATA=002\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+}
+
+// An in-place write (here: a file with two hard links) stopped after each of its
+// steps, as a kill would stop it: the next read gives the old content or the new
+// one, never a mixture, and leaves both links holding exactly that.
+TEST(AtomicFileTest, AnInPlaceWriteKilledAtAnyStepReadsAsOldOrNew) {
+    struct Seam {
+        ~Seam() { fault::StopInPlaceWriteAfter(0); }
+    } seam;
+    const std::string longer = "[KNOB01]\nDATA=001\n[KNOB02]\nDATA=002\n[VOLM]\nDATA=003\n";
+    const std::string shorter = "[KNOB01]\nDATA=009\n";
+    for (const auto& [old, next] : {std::pair{longer, shorter}, std::pair{shorter, longer}}) {
+        for (int step = 1; step <= 7; ++step) {
+            TempDir dir;
+            const std::string path = dir.file("live.cfg"), link = dir.file("link.cfg");
+            TempDir::Write(path, old);
+            ASSERT_EQ(::link(path.c_str(), link.c_str()), 0);
+            fault::StopInPlaceWriteAfter(step);
+            EXPECT_FALSE(WriteFileAtomically(path, next));
+            fault::StopInPlaceWriteAfter(0);
+            EXPECT_NE(TempDir::Read(path), old) << step;  // the journal is there
+
+            const std::string& expected = step < 2 ? old : next;  // step 2 completes the copy
+            IniFile read;
+            ASSERT_EQ(read.Load(link), StoreResult::Ok);
+            EXPECT_EQ(read.Text(), expected) << step << " " << old.size();
+            EXPECT_EQ(TempDir::Read(path), expected) << step;
+            EXPECT_EQ(StrayFiles(dir, 2), 0);
+            // The next write starts from what was read.
+            ASSERT_TRUE(WriteFileAtomically(path, "[VOLM]\nDATA=###\n"));
+            EXPECT_EQ(TempDir::Read(link), "[VOLM]\nDATA=###\n");
+        }
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "store/ini_settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
@@ -158,6 +159,56 @@ TEST_F(IniSettingsTest, ExistingFileThatCannotBeReadIsNotOverwritten) {
     EXPECT_EQ(settings.WriteValue("A", "B", "1"), StoreResult::IoFailure);
     EXPECT_EQ(TempDir::Read(dir.file("Ostrel.ini/keep")), "x");
     EXPECT_EQ(settings.ReadString("A", "B"), "");
+}
+
+// What is no settings file is refused with its reason, without waiting (a pipe
+// with no writer) and without reading a device: it reads as empty and is never
+// written over. Every write that fails reaches the listener with its reason.
+TEST_F(IniSettingsTest, SpecialFilesAreRefusedAndFailedWritesSayWhy) {
+    std::vector<std::string> said;
+    settings.OnWriteFailure([&](const std::string& why) { said.push_back(why); });
+    ASSERT_EQ(::mkfifo(dir.file("pipe.ini").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir.file("zero.ini"));
+    TempDir::Write(dir.file("big.ini"), "[MONITOR]\nSTATE=1\n" + std::string(1 << 20, ';'));
+    const std::pair<const char*, const char*> cases[] = {
+        {"pipe.ini", "not a regular file"},
+        {"zero.ini", "not a regular file"},
+        {"big.ini", "larger than 1 MB"},
+        {"no-folder/Ostrel.ini", ""},  // absent: reads as empty, no problem
+    };
+    for (const auto& [name, reason] : cases) {
+        ASSERT_TRUE(settings.SetPath(dir.file(name)));
+        EXPECT_EQ(settings.ReadProblem(), reason) << name;
+        EXPECT_EQ(settings.ReadString("MONITOR", "STATE"), "") << name;
+        said.clear();
+        EXPECT_EQ(settings.WriteValue("MONITOR", "STATE", "0"), StoreResult::IoFailure) << name;
+        const std::string expected = *reason ? reason : "No such file or directory";
+        EXPECT_EQ(settings.LastFailure(), expected) << name;
+        EXPECT_EQ(said, std::vector<std::string>{expected}) << name;
+    }
+    EXPECT_EQ(std::filesystem::file_size(dir.file("big.ini")), (1u << 20) + 18);
+    ASSERT_TRUE(settings.SetPath(dir.file("Ostrel.ini")));
+    said.clear();
+    EXPECT_EQ(settings.WriteValue("MONITOR", "STATE", "1"), StoreResult::Ok);
+    EXPECT_EQ(settings.LastFailure(), "");
+    EXPECT_TRUE(said.empty());
+}
+
+// A settings file in UTF-16 (Windows' profile functions) reads, and a write
+// keeps it UTF-16 of the same byte order with every other line as it was.
+TEST_F(IniSettingsTest, Utf16SettingsAreReadAndWrittenBackInUtf16) {
+    const auto utf16le = [](const std::u16string& text) {
+        std::string bytes = "\xFF\xFE";
+        for (const char16_t c : text)
+            bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        return bytes;
+    };
+    TempDir::Write(dir.file("Ostrel.ini"),
+                   utf16le(u"[SYSTEM]\r\nFILENAME=Jos\u00E9.cfg\r\n; \U0001F3B9 \xD800\r\n"));
+    EXPECT_EQ(settings.ReadString("SYSTEM", "FILENAME"), "Jos\xC3\xA9.cfg");
+    ASSERT_EQ(settings.WriteValue("MONITOR", "STATE", "1"), StoreResult::Ok);
+    EXPECT_EQ(FileText(), utf16le(u"[SYSTEM]\r\nFILENAME=Jos\u00E9.cfg\r\n; \U0001F3B9 \xD800\r\n"
+                                  u"[MONITOR]\r\nSTATE=1\r\n"));
 }
 
 }  // namespace
