@@ -58,6 +58,8 @@ class CIniSettings {
     void OnWriteFailure(std::function<void(const std::string& reason)> listener) {
         onWriteFailure_ = std::move(listener);
     }
+    // Whether a listener says failed writes, so that a caller does not say them twice.
+    bool SaysWriteFailures() const { return static_cast<bool>(onWriteFailure_); }
 
   private:
     StoreResult Failed(std::string reason);

@@ -172,6 +172,8 @@ bool CCurveDlg::Stored(CurveStoreResult result) {
             text = "A curve name cannot hold a line break. This curve was not saved.";
             break;
         case CurveStoreResult::WriteFailure:
+            // Said once, with the system's reason, where the window listens.
+            if (services_.settings.SaysWriteFailures()) return false;
             text = "The settings file could not be written. The curve library was not changed.";
             break;
     }
