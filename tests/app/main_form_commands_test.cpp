@@ -73,20 +73,25 @@ TEST_F(MainFormCommands, FileMenuCommandsRunTheFileOperations) {
     EXPECT_EQ(Title(), "DO Darivu v1.0 beta   [menu.cfg]");
 }
 
-TEST_F(MainFormCommands, FrameKeysWorkWhileAComboHasTheFocus) {
+TEST_F(MainFormCommands, CtrlASelectsAllInABoxsTextAndIsSaveAsElsewhere) {
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     Combo(1046)->setFocus();
-    ASSERT_EQ(QApplication::focusWidget(), Combo(1046));
-    // Ctrl+A is Save As, although the edit field knows it as "select all".
-    ui.ChooseNext("");
+    Combo(1046)->lineEdit()->deselect();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-    ASSERT_EQ(ui.fileSpecs.size(), 1u);
-    EXPECT_TRUE(ui.fileSpecs[0].save);
+    EXPECT_TRUE(ui.fileSpecs.empty());
+    EXPECT_EQ(Combo(1046)->lineEdit()->selectedText(), "***     --Default No Change");
+    // The other frame keys work while a box has the focus.
     ui.ChooseNext("");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(ui.fileSpecs.size(), 1u);
+    EXPECT_FALSE(ui.fileSpecs[0].save);
+    // Outside a text field Ctrl+A is Save As.
+    Button(res::kIdMonitor)->setFocus();
+    ui.ChooseNext("");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
     ASSERT_EQ(ui.fileSpecs.size(), 2u);
-    EXPECT_FALSE(ui.fileSpecs[1].save);
+    EXPECT_TRUE(ui.fileSpecs[1].save);
     EXPECT_EQ(Code(Entry::KNOB01), "***");
 }
 
