@@ -122,8 +122,18 @@ TEST_F(MainFormMidiSystem, NoMidiSystemIsSaidOnceAtStartAndAServerLossWithoutBlo
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return (notice = form->findChild<QMessageBox*>("MidiNotice")); }, 20000));
     EXPECT_FALSE(notice->isModal());
+
+    // Above an open dialog, and still up when the dialog closes.
+    QDialog dialog(frame.get());
+    dialog.setModal(true);
+    dialog.show();
     midi->LoseServer();
     EXPECT_TRUE(QTest::qWaitFor([&] { return notice->text().contains("has stopped"); }, 20000));
+    EXPECT_EQ(notice->parentWidget(), &dialog);
+    EXPECT_TRUE(notice->isVisible());
+    dialog.hide();
+    EXPECT_EQ(notice->parentWidget(), form);
+    EXPECT_TRUE(notice->isVisible());
 }
 
 }  // namespace
