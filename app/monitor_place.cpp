@@ -32,8 +32,8 @@ std::optional<QPoint> Beside(const QRect& screen, const QRect& main, const QSize
 
 MonitorPlacement PlaceMonitor(const QRect& screen, const QRect& main, const QSize& m, int gap) {
     if (const auto at = Beside(screen, main, m, gap)) return {*at, main.topLeft()};
-    // Room for both side by side, or one above the other: the main window moves
-    // the least distance that makes that room.
+    // Room for both side by side, else one above the other: the main window
+    // moves the least distance that makes that room.
     std::optional<QPoint> moved;
     const auto consider = [&](QPoint to) {
         if (!moved ||
@@ -45,7 +45,7 @@ MonitorPlacement PlaceMonitor(const QRect& screen, const QRect& main, const QSiz
         consider({std::min(main.left(), screen.right() + 1 - m.width() - gap - main.width()), y});
         consider({std::max(main.left(), screen.left() + m.width() + gap), y});
     }
-    if (main.height() + gap + m.height() <= screen.height()) {
+    if (!moved && main.height() + gap + m.height() <= screen.height()) {
         const int x = main.left();
         consider({x, std::min(main.top(), screen.bottom() + 1 - m.height() - gap - main.height())});
         consider({x, std::max(main.top(), screen.top() + m.height() + gap)});
