@@ -1,11 +1,13 @@
 #include "app/code_box.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <algorithm>
 
 #include "res/dialog_builder.h"
 
@@ -33,8 +35,7 @@ CodeBox::CodeBox(QString& lastItemText, QWidget* parent)
     // keys on to the edit field).
     installEventFilter(this);
     lineEdit()->installEventFilter(this);
-    // Typing while the list is open goes to the edit field; opening the list
-    // selects the whole text so that the first key replaces it.
+    // Keys typed while the list is open search the list (FilterListKey).
     view()->installEventFilter(this);
     view()->parentWidget()->installEventFilter(this);
 }
@@ -55,12 +56,6 @@ bool CodeBox::eventFilter(QObject* watched, QEvent* event) {
     QLineEdit* edit = lineEdit();
     QWidget* popup = view()->parentWidget();
     const bool boxOrEdit = watched == this || watched == edit;
-    if (boxOrEdit && event->type() == QEvent::ShortcutOverride) {
-        // The frame's keys come before the edit field's own, as its accelerators
-        // did: Ctrl+A is Save As here too, not "select all".
-        const auto* key = static_cast<QKeyEvent*>(event);
-        return key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_A);
-    }
     if (boxOrEdit && event->type() == QEvent::KeyPress) {
         if (!IsReturn(static_cast<QKeyEvent*>(event))) return false;
         // Return ends the typing: it never turns typed text into a pick.
@@ -73,6 +68,7 @@ bool CodeBox::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (watched == popup && event->type() == QEvent::Show) {
+        searchClock_.invalidate();  // each opening starts a new search
         listRowFromTyping_ = -1;
         edit->setSelection(edit->text().size(), -edit->text().size());
         return false;
@@ -89,8 +85,9 @@ bool CodeBox::eventFilter(QObject* watched, QEvent* event) {
     return QComboBox::eventFilter(watched, event);
 }
 
-// Typing while the list is open goes to the edit field, as in a drop-down
-// combo whose list never takes the keyboard.
+// Keys typed while the list is open search it, as in any list: keys in quick
+// succession make one text that an item begins with. The item found is the
+// completed text, shown in the edit field; it is no pick.
 bool CodeBox::FilterListKey(QKeyEvent* key) {
     if (IsReturn(key)) {
         // The row that typing highlighted is no pick: Return only closes the
@@ -106,15 +103,37 @@ bool CodeBox::FilterListKey(QKeyEvent* key) {
         return true;
     }
     if (key->type() != QEvent::KeyPress) return false;
-    const bool typing = key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
-                        (!key->text().isEmpty() && key->text().at(0).isPrint());
-    if (!typing) {
+    // Erasing has nothing to erase in a list.
+    if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete) return true;
+    if (key->text().isEmpty() || !key->text().at(0).isPrint()) {
         listRowFromTyping_ = -1;  // the user moves in the list
         return false;
     }
-    QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text());
-    QCoreApplication::sendEvent(lineEdit(), &copy);
+    SearchOpenList(key->text());
     return true;
+}
+
+void CodeBox::SearchOpenList(const QString& keys) {
+    // Keys in quick succession go on with the search; a new one starts after
+    // the row shown, so that one key typed again steps through its items.
+    const bool goOn =
+        searchClock_.isValid() && searchClock_.elapsed() <= QApplication::keyboardInputInterval();
+    search_ = goOn ? search_ + keys : keys;
+    searchClock_.start();
+    const int shown = view()->currentIndex().row();
+    const int from = goOn ? std::max(shown, 0) : shown + 1;
+    for (int i = 0; i < count(); ++i) {
+        const int row = (from + i) % count();
+        if (!itemText(row).startsWith(search_, Qt::CaseInsensitive)) continue;
+        view()->setCurrentIndex(model()->index(row, 0));
+        lastItemText_ = itemText(row);
+        ShowText(lastItemText_);
+        emit TextCompleted();
+        listRowFromTyping_ = row;
+        SelectShownText();
+        return;
+    }
+    // No item begins with the keys: nothing changes.
 }
 
 void CodeBox::OnTextEdited(const QString& text) {
@@ -130,8 +149,12 @@ void CodeBox::OnTextEdited(const QString& text) {
         view()->setCurrentIndex(model()->index(currentIndex(), 0));
         listRowFromTyping_ = currentIndex();
     }
-    // The completed text is selected, so the next key replaces it; the caret
-    // stays at its start, so the text shows from its beginning.
+    SelectShownText();
+}
+
+void CodeBox::SelectShownText() {
+    // The completed text is selected, so the next key in the edit field replaces
+    // it; the caret stays at its start, so the text shows from its beginning.
     const int length = lineEdit()->text().size();
     lineEdit()->setSelection(length, -length);
 }

@@ -1,10 +1,12 @@
 #pragma once
 // A combo box of the main form that edits one code. Picks from its list are the
-// form's business; typed text is the box's own: it is completed to a list item
-// while the list is open, and never turns into a pick. Once typing ends (Return,
+// form's business; typed text is the box's own: while the list is open, keys
+// typed in quick succession search it by its items' beginnings and the item
+// found is shown, and never turns into a pick. Once typing ends (Return,
 // the list closing, the focus leaving) the box says so, and the form shows the
 // code in force again.
 #include <QComboBox>
+#include <QElapsedTimer>
 
 class QKeyEvent;
 
@@ -34,11 +36,18 @@ class CodeBox : public QComboBox {
   private:
     void OnTextEdited(const QString& text);
     bool FilterListKey(QKeyEvent* key);
+    // Searches the open list with keys typed in quick succession and shows the
+    // item found as the completed text.
+    void SearchOpenList(const QString& keys);
+    void SelectShownText();
 
     QString& lastItemText_;
     // Row of the open list that typed text highlighted, -1 when the user has
     // moved in the list since (or nothing was typed): Return picks only the latter.
     int listRowFromTyping_ = -1;
+    // The keys typed in quick succession into the open list, and when the last came.
+    QString search_;
+    QElapsedTimer searchClock_;
 };
 
 }  // namespace ostrel

@@ -62,7 +62,7 @@ void EntryHighlight::Poll() {
         const uint32_t fired = activity_.LastFired(s);
         if (fired == seen_[s]) continue;
         seen_[s] = fired;
-        litUntil_[s] = now + kLitMs;
+        if (streams_[s].Fired(now)) litUntil_[s] = now + kLitMs;
     }
     for (int i = 0; i < kFormComboCount; ++i) {
         const int slot = SlotShownBy(i);

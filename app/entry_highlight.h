@@ -2,9 +2,10 @@
 // Lights, for about a third of a second, the box of every entry that decided a
 // message just now: the knob's box when the knob moves, the key's box when a
 // note of the octave that Key Octave shows is played, the Channel box when it
-// moved a message. Reads the pass-through's entry activity at most 30 times a
-// second while the form is on the screen; hidden or minimised, it draws nothing.
-// Each lighting is also told to the accessibility interface, once.
+// moved a message; a stream only as it starts and after a pause (StreamLight).
+// Reads the pass-through's entry activity at most 30 times a second while the
+// form is on the screen; hidden or minimised, it draws nothing. Each lighting
+// is also told to the accessibility interface, once.
 #include <QColor>
 #include <QElapsedTimer>
 #include <QObject>
@@ -12,6 +13,7 @@
 #include <array>
 
 #include "app/main_form_combos.h"
+#include "app/stream_light.h"
 #include "midi/entry_activity.h"
 
 class QComboBox;
@@ -54,6 +56,7 @@ class EntryHighlight : public QObject {
     std::array<bool, kFormComboCount> lit_{};
     std::array<uint32_t, EntryActivity::kSlotCount> seen_{};
     std::array<qint64, EntryActivity::kSlotCount> litUntil_{};  // on clock_, ms
+    std::array<StreamLight, EntryActivity::kSlotCount> streams_{};
 };
 
 }  // namespace ostrel

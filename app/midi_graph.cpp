@@ -1,5 +1,7 @@
 #include "app/midi_graph.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -34,10 +36,41 @@ MidiNotices::MidiNotices(AppState& state, QWidget* parent)
     timer->start(250);
 }
 
+// The window a notice opens above: the dialog that holds the input now, else
+// Ostrel's active window, else the main form (the notice itself active: where
+// it is).
+QWidget* MidiNotices::Owner() const {
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!owner) owner = QApplication::activeWindow();
+    if (box_ && owner == box_) return box_->parentWidget();
+    if (!owner || owner == parent_->window()) return parent_;
+    return owner;
+}
+
+void MidiNotices::PutAbove(QWidget* owner) {
+    if (box_->parentWidget() == owner) return;
+    if (box_->parentWidget() && box_->parentWidget() != parent_)
+        box_->parentWidget()->removeEventFilter(this);
+    box_->setParent(owner, box_->windowFlags());
+    // A notice above a dialog stays when the dialog closes: it goes back above
+    // the form.
+    if (owner != parent_) owner->installEventFilter(this);
+}
+
+bool MidiNotices::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Hide && box_ && watched == box_->parentWidget() &&
+        watched != parent_ && box_->isVisible()) {
+        PutAbove(parent_);
+        box_->show();
+    }
+    return false;
+}
+
 void MidiNotices::Poll() {
     std::string notice;
     while (state_.ports->TakeNotice(notice)) {
         if (state_.ports->Online()) state_.midiProblem.clear();
+        QWidget* owner = Owner();
         if (!box_) {
             box_ = new QMessageBox(QMessageBox::Information, QString::fromLatin1(res::kAppCaption),
                                    QString(), QMessageBox::Ok, parent_);
@@ -45,8 +78,10 @@ void MidiNotices::Poll() {
             box_->setAttribute(Qt::WA_DeleteOnClose);
             box_->setModal(false);
         }
+        PutAbove(owner);
         box_->setText(QString::fromStdString(notice));
         box_->show();
+        box_->raise();
     }
 }
 

@@ -21,14 +21,21 @@ void JoinMidiGraph(AppState& state);
 QString NoMidiSystemText(const AppState& state);
 
 // Shows the keeper's notices (server gone, server back) in a message window
-// that does not block: forwarding and the form go on while it is up.
+// that does not block: forwarding and the form go on while it is up. A notice
+// opens above whatever window of Ostrel is active, an open dialog too.
 class MidiNotices : public QObject {
     Q_OBJECT
   public:
     MidiNotices(AppState& state, QWidget* parent);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void Poll();
+    QWidget* Owner() const;
+    // Makes the notice a window of owner, so it stays above it.
+    void PutAbove(QWidget* owner);
 
     AppState& state_;
     QWidget* parent_;

@@ -1,6 +1,8 @@
 #include "app/monitor_dlg.h"
 
 #include <QAction>
+#include <QGuiApplication>
+#include <QMargins>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -8,11 +10,11 @@
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <algorithm>
 #include <memory>
 
 #include "app/app_state.h"
 #include "app/event_pump.h"
+#include "app/monitor_place.h"
 #include "midi/pass_through.h"
 #include "res/app_resources.h"
 #include "res/dialog_builder.h"
@@ -27,23 +29,19 @@ const char* const kExplainText = "Show the deciding entry";
 // Gap between the main window and the monitor placed beside it.
 constexpr int kGapBeside = 8;
 
-// Right of the main window when the screen has room there, else left of it,
-// else as far right as the screen allows; never off the screen.
-void PlaceBeside(QWidget* dlg, const QWidget* main) {
-    const QRect form = main->frameGeometry();
-    const QSize size = dlg->frameGeometry().size();
-    QPoint at(form.right() + 1 + kGapBeside, form.top());
-    if (const QScreen* screen = main->screen()) {
-        const QRect room = screen->availableGeometry();
-        if (at.x() + size.width() - 1 > room.right()) {
-            const int left = form.left() - kGapBeside - size.width();
-            at.setX(left >= room.left() ? left
-                                        : std::max(room.left(), room.right() + 1 - size.width()));
-        }
-        at.setY(std::clamp(at.y(), room.top(),
-                           std::max(room.top(), room.bottom() + 1 - size.height())));
-    }
-    dlg->move(at);
+// The sizes of a window's frame; before its first showing a window has none
+// yet, and the main window's stand for it.
+QMargins FrameMargins(const QWidget* window) {
+    const QRect outer = window->frameGeometry();
+    const QRect inner = window->geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+// A remembered place is used while its title bar lies on a screen.
+bool OnAScreen(const WindowPlace& place) {
+    return QGuiApplication::screenAt(QPoint(place.left + place.width / 2, place.top + 4)) !=
+           nullptr;
 }
 
 // Characters in the log, as the text reads back.
@@ -62,12 +60,20 @@ CMonitorDlg::CMonitorDlg(CIniSettings& settings, std::function<void(bool)> setLo
                          QWidget* parent)
     : QDialog(parent), settings_(settings), setLogging_(std::move(setLogging)) {
     res::BuildDialog(this, res::kMonitorTemplate);
+    // Resizable: the log takes the room, the buttons keep to the right edge.
+    const QSize designed = size();
+    setMinimumSize(designed.width() / 2, designed.height() / 2);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(res::AppIcon());
     log_ = res::Item<QPlainTextEdit>(this, res::kMonitorLogId);
     start_ = res::Item<QPushButton>(this, res::kMonitorStartId);
     stop_ = res::Item<QPushButton>(this, res::kMonitorStopId);
+    buttons_ = {start_, stop_, res::Item<QPushButton>(this, res::kMonitorClearId),
+                res::Item<QPushButton>(this, res::kMonitorExitId)};
+    logMargin_ = designed.width() - log_->width();
+    buttonsFromRight_ = designed.width() - start_->x();
     // The log is cut at 10240 characters anyway; an undo history of it is of no use.
     log_->setUndoRedoEnabled(false);
     connect(start_, &QPushButton::clicked, this, &CMonitorDlg::OnStart);
@@ -95,6 +101,38 @@ CMonitorDlg::CMonitorDlg(CIniSettings& settings, std::function<void(bool)> setLo
 }
 
 CMonitorDlg::~CMonitorDlg() = default;
+
+void CMonitorDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    log_->resize(width() - logMargin_, height());
+    for (QPushButton* button : buttons_)
+        if (button) button->move(width() - buttonsFromRight_, button->y());
+}
+
+void CMonitorDlg::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    // A place the user gave it is kept for the next opening and the next run.
+    const WindowPlace now = Place();
+    if (now == placed_) return;
+    WriteMonitorPlace(settings_, now);  // a failed write is ignored
+    placed_ = now;
+}
+
+WindowPlace CMonitorDlg::Place() const { return {x(), y(), width(), height()}; }
+
+void CMonitorDlg::PlaceOnScreen(QWidget* mainWindow) {
+    if (const auto saved = ReadMonitorPlace(settings_); saved && OnAScreen(*saved)) {
+        resize(QSize(saved->width, saved->height).expandedTo(minimumSize()));
+        move(saved->left, saved->top);
+    } else if (const QScreen* screen = mainWindow->screen()) {
+        const MonitorPlacement at =
+            PlaceMonitor(screen->availableGeometry(), mainWindow->frameGeometry(),
+                         size().grownBy(FrameMargins(mainWindow)), kGapBeside);
+        if (at.main != mainWindow->pos()) mainWindow->move(at.main);
+        move(at.monitor);
+    }
+    placed_ = Place();
+}
 
 void CMonitorDlg::ReadRememberedState() {
     if (ReadMonitorOn(settings_))
@@ -154,19 +192,24 @@ void CMonitorDlg::AppendLines(const QStringList& lines) {
         }
     }
     const QString rest = plain.mid(first).join(QString());
+    // The caret is scrolled into view down the log; across, the reader's
+    // position stays where it was.
+    QScrollBar* across = log_->horizontalScrollBar();
+    const int column = across->value();
     if (emptied) {
         log_->setPlainText(rest);
         log_->moveCursor(QTextCursor::End);
-        log_->ensureCursorVisible();
-        return;
+    } else {
+        // Inserted at the caret, so the entries follow one another at the end
+        // unless the user has put the caret elsewhere; any selection is dropped,
+        // not replaced.
+        QTextCursor cursor = log_->textCursor();
+        cursor.clearSelection();
+        cursor.insertText(rest);
+        log_->setTextCursor(cursor);
     }
-    // Inserted at the caret, so the entries follow one another at the end unless
-    // the user has put the caret elsewhere; any selection is dropped, not replaced.
-    QTextCursor cursor = log_->textCursor();
-    cursor.clearSelection();
-    cursor.insertText(rest);
-    log_->setTextCursor(cursor);
     log_->ensureCursorVisible();
+    across->setValue(column);
 }
 
 CMonitorDlg* ShowMonitorWindow(QWidget* owner, AppState& state) {
@@ -199,7 +242,7 @@ CMonitorDlg* ShowMonitorWindow(QWidget* owner, AppState& state) {
     events->SetMonitorExplain(dlg->IsExplaining());
     events->SetMonitorSink([dlg](const QStringList& lines) { dlg->AppendLines(lines); });
     dlg->setModal(false);
-    PlaceBeside(dlg, owner->window());
+    dlg->PlaceOnScreen(owner->window());
     dlg->show();
     dlg->raise();
     dlg->activateWindow();

@@ -4,9 +4,14 @@
 // remember it in MONITOR STATE; Clear empties the log; Exit closes. It stays
 // open beside the main form while the boxes are changed. The log's context menu
 // can add to each line the entries that decided its message (MONITOR EXPLAIN).
+// It can be resized; a size and place the user gives it are remembered
+// (MONITOR LEFT, TOP, WIDTH, HEIGHT), else it opens beside the main window.
 #include <QDialog>
 #include <QStringList>
+#include <array>
 #include <functional>
+
+#include "store/settings_keys.h"
 
 class QAction;
 class QMenu;
@@ -42,6 +47,10 @@ class CMonitorDlg : public QDialog {
 
     // A new opening of the one window: an empty log, logging as remembered.
     void Reopen();
+    // Puts the window where the user last left it when that is on a screen;
+    // else beside mainWindow (PlaceMonitor), which may move mainWindow to make
+    // room.
+    void PlaceOnScreen(QWidget* mainWindow);
 
     // Appends entries as they came, at the caret, one after the other; whenever
     // the text grows beyond kMonitorTextLimit it is emptied and the following
@@ -56,8 +65,13 @@ class CMonitorDlg : public QDialog {
   signals:
     void ExplainChanged(bool on);
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
   private:
     void ReadRememberedState();
+    WindowPlace Place() const;
 
     CIniSettings& settings_;
     std::function<void(bool)> setLogging_;
@@ -66,6 +80,10 @@ class CMonitorDlg : public QDialog {
     QPushButton* start_ = nullptr;
     QPushButton* stop_ = nullptr;
     QAction* explain_ = nullptr;
+    std::array<QPushButton*, 4> buttons_{};
+    int logMargin_ = 0;         // the template's width less the log's
+    int buttonsFromRight_ = 0;  // from the buttons' left edge to the window's right
+    WindowPlace placed_;        // where the window was put when it opened
 };
 
 // The main form's Monitor button: opens the one monitor window of owner (the

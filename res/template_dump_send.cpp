@@ -41,7 +41,7 @@ constexpr DumpLayout<kItemCount> MakeLayout() {
     l.Add({1104, ItemKind::ComboBox, "", 371, 113, kListWidth, kListDropHeight, kListFlags});
     l.Add({1055, ItemKind::ComboBox, "", 421, 113, kListWidth, kListDropHeight, kListFlags});
 
-    l.Add({kDumpSendText, ItemKind::Edit, "", 4, 102, 360, 102, kMultiline | kBorder | kDisabled,
+    l.Add({kDumpSendText, ItemKind::Edit, "", 4, 102, 360, 102, kMultiline | kBorder | kReadOnly,
            "Message"});
     l.Add({kDumpSendNew, ItemKind::PushButton, "New", 371, 137, 42, 12});
     l.Add({kDumpSendSave, ItemKind::PushButton, "Save", 421, 137, 42, 12});
@@ -49,7 +49,7 @@ constexpr DumpLayout<kItemCount> MakeLayout() {
     l.Add({kDumpSendSaveAs, ItemKind::PushButton, "Save As", 421, 155, 42, 12});
     l.Add({kDumpSendSend, ItemKind::PushButton, "Send", 371, 173, 42, 12});
     l.Add({kDumpSendClose, ItemKind::PushButton, "Close", 421, 174, 42, 12});
-    l.Add({kDumpSendFileName, ItemKind::Edit, "", 371, 190, 92, 13, kHScroll | kDisabled,
+    l.Add({kDumpSendFileName, ItemKind::Edit, "", 371, 190, 92, 13, kHScroll | kReadOnly,
            "File name"});
     return l;
 }

@@ -1,6 +1,8 @@
 #include "store/settings_keys.h"
 
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 
 namespace ostrel {
 
@@ -46,6 +48,30 @@ bool ReadMonitorExplain(const CIniSettings& settings) {
 
 StoreResult WriteMonitorExplain(CIniSettings& settings, bool on) {
     return settings.WriteValue(kMonitorSection, kMonitorExplainKey, on ? "1" : "0");
+}
+
+std::optional<WindowPlace> ReadMonitorPlace(const CIniSettings& settings) {
+    int values[4];
+    const char* const keys[4] = {kMonitorLeftKey, kMonitorTopKey, kMonitorWidthKey,
+                                 kMonitorHeightKey};
+    for (int i = 0; i < 4; ++i) {
+        const std::string text = settings.ReadString(kMonitorSection, keys[i]);
+        char* end = nullptr;
+        const long value = std::strtol(text.c_str(), &end, 10);
+        if (text.empty() || *end != '\0' || value < INT_MIN || value > INT_MAX) return std::nullopt;
+        values[i] = static_cast<int>(value);
+    }
+    if (values[2] <= 0 || values[3] <= 0) return std::nullopt;
+    return WindowPlace{values[0], values[1], values[2], values[3]};
+}
+
+StoreResult WriteMonitorPlace(CIniSettings& settings, const WindowPlace& place) {
+    return settings.WriteValues({
+        {kMonitorSection, kMonitorLeftKey, std::to_string(place.left)},
+        {kMonitorSection, kMonitorTopKey, std::to_string(place.top)},
+        {kMonitorSection, kMonitorWidthKey, std::to_string(place.width)},
+        {kMonitorSection, kMonitorHeightKey, std::to_string(place.height)},
+    });
 }
 
 }  // namespace ostrel

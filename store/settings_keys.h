@@ -4,6 +4,7 @@
 // together. Nothing is cached: each helper reads or writes the file at the
 // moment it is called. The devices are read and written by
 // midi/remembered_ports.h, the curve libraries by curves/curve_library.h.
+#include <optional>
 #include <string>
 
 #include "store/ini_settings.h"
@@ -30,6 +31,12 @@ inline constexpr const char* kMonitorSection = "MONITOR";
 inline constexpr const char* kMonitorStateKey = "STATE";
 // Key EXPLAIN: whether monitor lines name the entry that decided them.
 inline constexpr const char* kMonitorExplainKey = "EXPLAIN";
+// Keys LEFT, TOP, WIDTH, HEIGHT: where the user last put the monitor window
+// (its frame's top left corner on the desktop) and its size inside the frame.
+inline constexpr const char* kMonitorLeftKey = "LEFT";
+inline constexpr const char* kMonitorTopKey = "TOP";
+inline constexpr const char* kMonitorWidthKey = "WIDTH";
+inline constexpr const char* kMonitorHeightKey = "HEIGHT";
 
 // The libraries of named curves: section CURVE for velocity, TOUCH for touch.
 // NUMS entries, each with the keys NAMEnn, FIRSTXnn, FIRSTYnn, SECONDXnn and
@@ -78,5 +85,16 @@ bool ReadMonitorOn(const CIniSettings& settings);
 StoreResult WriteMonitorOn(CIniSettings& settings, bool on);
 bool ReadMonitorExplain(const CIniSettings& settings);
 StoreResult WriteMonitorExplain(CIniSettings& settings, bool on);
+
+// A window's place: its frame's top left corner and its size inside the frame.
+struct WindowPlace {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const WindowPlace&) const = default;
+};
+// The monitor's remembered place; nothing when a key is missing or not a
+// number, or the size is not positive.
+std::optional<WindowPlace> ReadMonitorPlace(const CIniSettings& settings);
+// The four keys in one write that is refused as a whole.
+StoreResult WriteMonitorPlace(CIniSettings& settings, const WindowPlace& place);
 
 }  // namespace ostrel

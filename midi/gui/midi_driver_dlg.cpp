@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
 
@@ -9,6 +10,7 @@
 #include "midi/remembered_ports.h"
 #include "res/app_resources.h"
 #include "res/dialog_builder.h"
+#include "res/message_box_seam.h"
 #include "res/template_midi_driver.h"
 #include "store/ini_settings.h"
 
@@ -35,13 +37,32 @@ void Fill(QComboBox* list, const std::vector<std::string>& names, const std::str
     list->setCurrentIndex(chosen.empty() ? -1 : list->findData(QString::fromStdString(chosen)));
 }
 
-// The chosen port: the selected entry, unless the user has typed something
-// else into the edit field, which leaves no entry selected.
+// The chosen port: the selected entry, unless the edit field shows other text
+// (OK first turns typed text into the entry it names).
 std::string Chosen(const QComboBox* list) {
     const int pos = list->currentIndex();
     if (pos < 0) return "";
     if (list->isEditable() && list->currentText() != list->itemText(pos)) return "";
     return list->itemData(pos).toString().toStdString();
+}
+
+// The entry that typed text names: an entry's text or its port's full name
+// (either ignoring case), else a part of the name, ignoring case, that only one
+// port has. kNamesNone or kNamesSeveral when there is no such entry.
+constexpr int kNamesNone = -1;
+constexpr int kNamesSeveral = -2;
+int EntryNamedBy(const QComboBox* list, const QString& typed) {
+    for (int pos = 0; pos < list->count(); ++pos)
+        if (list->itemText(pos).compare(typed, Qt::CaseInsensitive) == 0 ||
+            list->itemData(pos).toString().compare(typed, Qt::CaseInsensitive) == 0)
+            return pos;
+    int found = kNamesNone;
+    for (int pos = 0; pos < list->count(); ++pos) {
+        if (!list->itemData(pos).toString().contains(typed, Qt::CaseInsensitive)) continue;
+        if (found != kNamesNone) return kNamesSeveral;
+        found = pos;
+    }
+    return found;
 }
 
 int ChosenPosition(const QComboBox* list) {
@@ -80,7 +101,35 @@ CMidiDriverDlg::CMidiDriverDlg(const Lists& lists, CIniSettings& settings, QWidg
 std::string CMidiDriverDlg::ChosenInput() const { return Chosen(inputs_); }
 std::string CMidiDriverDlg::ChosenOutput() const { return Chosen(outputs_); }
 
+bool CMidiDriverDlg::TakeTypedChoice(QComboBox* list, const char* direction) {
+    const int pos = list->currentIndex();
+    if (pos >= 0 && list->currentText() == list->itemText(pos)) return true;
+    const QString typed = list->currentText().trimmed();
+    // An emptied field chooses no port.
+    const int named = typed.isEmpty() ? kNamesNone : EntryNamedBy(list, typed);
+    if (typed.isEmpty() || named >= 0) {
+        list->setCurrentIndex(named);
+        return true;
+    }
+    const QString text =
+        named == kNamesSeveral
+            ? QStringLiteral(
+                  "\"%1\" is part of the names of several MIDI %2 ports. Type more "
+                  "of the name, or choose the port from the list.")
+            : QStringLiteral(
+                  "\"%1\" names no listed MIDI %2 port. Type the name of a port in "
+                  "the list, or a part of it, or choose the port from the list.");
+    res::Ui().Message(this, text.arg(typed, QString::fromLatin1(direction)),
+                      QString::fromLatin1(res::kAppCaption), res::MsgButtons::Ok,
+                      res::MsgIcon::Stop);
+    list->setFocus();
+    list->lineEdit()->selectAll();
+    return false;
+}
+
 void CMidiDriverDlg::accept() {
+    // Typed text chooses the port it names; text that names none changes nothing.
+    if (!TakeTypedChoice(inputs_, "input") || !TakeTypedChoice(outputs_, "output")) return;
     WriteRememberedPort(settings_, PortDirection::Input, ChosenPosition(inputs_), ChosenInput());
     WriteRememberedPort(settings_, PortDirection::Output, ChosenPosition(outputs_), ChosenOutput());
     QDialog::accept();

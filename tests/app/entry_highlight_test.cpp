@@ -3,6 +3,7 @@
 #include "app/entry_highlight.h"
 
 #include <QPalette>
+#include <tuple>
 
 #include "main_form_fixture.h"
 
@@ -47,19 +48,61 @@ TEST_F(EntryHighlightTest, EachMessageLightsTheBoxesOfItsEntries) {
         const char* channel;  // picked in the Channel box first
         std::vector<FakeMidiSystem::Bytes> played;
         std::vector<int> lit;
+        bool afterPause = false;  // the box lit last time: a pause lets it light again
     } cases[] = {
         {"***", {{0x90, 48, 0x40}, {0xF8}}, {1083}},        // a note of octave 4 lights no key
         {"***", {{0x90, 60, 0x40}}, {1045}},                // C of octave 5
-        {"***", {{0x80, 60, 0x40}}, {1045}},                // its end, sent where its start went
+        {"***", {{0x80, 60, 0x40}}, {1045}, true},          // its end, sent where its start went
         {"***", {{0xB0, 0x40, 0x7F}}, {1054}},              // sustain pedal ...
-        {"***", {{0xB0, 0x40, 0x00}}, {1054}},              // ... and its release
+        {"***", {{0xB0, 0x40, 0x00}}, {1054}, true},        // ... and its release
         {"002", {{0xB0, 0x27, 0x50}}, {1084, 1043, 1060}},  // both master boxes; moved
         {"002", {{0xB1, 0x0B, 0x10}}, {1053}},  // already on channel 2: Channel stays dark
     };
     for (const auto& c : cases) {
+        if (c.afterPause) QTest::qWait(StreamLight::kPauseMs);
         PickText(1060, c.channel);
         EXPECT_EQ(LitBy(c.played), c.lit) << c.channel;
         EXPECT_TRUE(GoesDark());
+    }
+}
+
+// MIDI clock (F8, here every 20 ms) and Active Sensing (FE, every 300 ms)
+// come faster than a box stays lit: the box lights as the stream starts, then
+// only after the stream has paused for a second.
+TEST_F(EntryHighlightTest, AStreamLightsItsBoxAsItStartsAndAgainOnlyAfterAPause) {
+    for (const auto& [byte, everyMs, box] : {std::tuple{0xF8, 20, 1083}, {0xFE, 300, 1059}}) {
+        int lightings = 0;
+        bool wasLit = false;
+        for (int ms = 0; ms < 1500; ms += everyMs) {
+            midi->Deliver({uint8_t(byte)});
+            for (int waited = 0; waited < everyMs; waited += 10) {
+                QTest::qWait(10);
+                const bool lit = Lit() == std::vector<int>{box};
+                lightings += lit && !wasLit;
+                wasLit = lit;
+            }
+        }
+        EXPECT_EQ(lightings, 1) << byte;
+        EXPECT_FALSE(wasLit) << byte;  // dark while the stream goes on
+        QTest::qWait(StreamLight::kPauseMs);
+        EXPECT_EQ(LitBy({{uint8_t(byte)}}), std::vector<int>{box}) << byte;
+    }
+}
+
+TEST(StreamLight, AFiringLightsOnlyAfterASecondOfQuiet) {
+    const struct {
+        std::vector<int64_t> firedMs;
+        std::vector<bool> lights;
+    } cases[] = {
+        {{0, 20, 40, 999, 1019}, {true, false, false, false, false}},
+        {{0, 300, 600, 1600, 1900}, {true, false, false, true, false}},
+        {{5000, 5999, 6999}, {true, false, true}},
+    };
+    for (const auto& c : cases) {
+        StreamLight light;
+        std::vector<bool> lights;
+        for (int64_t ms : c.firedMs) lights.push_back(light.Fired(ms));
+        EXPECT_EQ(lights, c.lights) << c.firedMs[0];
     }
 }
 
@@ -76,6 +119,7 @@ TEST_F(EntryHighlightTest, NothingLightsWhileTheWindowIsHiddenOrMinimised) {
         // What came while away is past; the next knob lights its box alone.
         EXPECT_EQ(LitBy({{0xB0, 0x47, 0x40}}), std::vector<int>{1077});
         EXPECT_TRUE(GoesDark());
+        QTest::qWait(StreamLight::kPauseMs);  // so that the knob lights again
     }
 }
 

@@ -73,20 +73,25 @@ TEST_F(MainFormCommands, FileMenuCommandsRunTheFileOperations) {
     EXPECT_EQ(Title(), "DO Darivu v1.0 beta   [menu.cfg]");
 }
 
-TEST_F(MainFormCommands, FrameKeysWorkWhileAComboHasTheFocus) {
+TEST_F(MainFormCommands, CtrlASelectsAllInABoxsTextAndIsSaveAsElsewhere) {
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     Combo(1046)->setFocus();
-    ASSERT_EQ(QApplication::focusWidget(), Combo(1046));
-    // Ctrl+A is Save As, although the edit field knows it as "select all".
-    ui.ChooseNext("");
+    Combo(1046)->lineEdit()->deselect();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-    ASSERT_EQ(ui.fileSpecs.size(), 1u);
-    EXPECT_TRUE(ui.fileSpecs[0].save);
+    EXPECT_TRUE(ui.fileSpecs.empty());
+    EXPECT_EQ(Combo(1046)->lineEdit()->selectedText(), "***     --Default No Change");
+    // The other frame keys work while a box has the focus.
     ui.ChooseNext("");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(ui.fileSpecs.size(), 1u);
+    EXPECT_FALSE(ui.fileSpecs[0].save);
+    // Outside a text field Ctrl+A is Save As.
+    Button(res::kIdMonitor)->setFocus();
+    ui.ChooseNext("");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
     ASSERT_EQ(ui.fileSpecs.size(), 2u);
-    EXPECT_FALSE(ui.fileSpecs[1].save);
+    EXPECT_TRUE(ui.fileSpecs[1].save);
     EXPECT_EQ(Code(Entry::KNOB01), "***");
 }
 
@@ -117,8 +122,18 @@ TEST_F(MainFormMidiSystem, NoMidiSystemIsSaidOnceAtStartAndAServerLossWithoutBlo
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return (notice = form->findChild<QMessageBox*>("MidiNotice")); }, 20000));
     EXPECT_FALSE(notice->isModal());
+
+    // Above an open dialog, and still up when the dialog closes.
+    QDialog dialog(frame.get());
+    dialog.setModal(true);
+    dialog.show();
     midi->LoseServer();
     EXPECT_TRUE(QTest::qWaitFor([&] { return notice->text().contains("has stopped"); }, 20000));
+    EXPECT_EQ(notice->parentWidget(), &dialog);
+    EXPECT_TRUE(notice->isVisible());
+    dialog.hide();
+    EXPECT_EQ(notice->parentWidget(), form);
+    EXPECT_TRUE(notice->isVisible());
 }
 
 }  // namespace

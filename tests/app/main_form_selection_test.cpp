@@ -170,9 +170,11 @@ TEST_F(MainFormSelection, TypingCompletesWhileTheListIsOpenButNeverWritesTheTabl
     EXPECT_EQ(knob->currentText(), "000     --Bank Select");
     EXPECT_EQ(form->LastItemText(), "000     --Bank Select");
     EXPECT_EQ(knob->view()->currentIndex().row(), 2);  // the open list follows
-    // The completed text is selected: the next key starts a new text.
-    QTest::keyClick(knob->view(), '1');
-    EXPECT_EQ(knob->currentText(), "100     -Registered Parameter Number LSB* ");
+    // Keys in quick succession search on, as in any list; a key that no item
+    // begins with after them changes nothing.
+    QTest::keyClicks(knob->view(), "10x");
+    EXPECT_EQ(knob->currentText(), "010     --Pan");
+    EXPECT_EQ(knob->view()->currentIndex().row(), 12);
     EXPECT_EQ(Code(Entry::KNOB01), "***");
     knob->hidePopup();
 
@@ -184,14 +186,14 @@ TEST_F(MainFormSelection, TypingCompletesWhileTheListIsOpenButNeverWritesTheTabl
     // completed text, even one from another combo, and its entry stays as it was.
     QComboBox* fader = Combo(kFader1);
     QTest::keyClicks(fader, "0");
-    EXPECT_EQ(fader->currentText(), "100     -Registered Parameter Number LSB* ");
+    EXPECT_EQ(fader->currentText(), "010     --Pan");
     EXPECT_EQ(Code(Entry::VOL01), "***");
-    EXPECT_EQ(form->LastItemText(), "100     -Registered Parameter Number LSB* ");
+    EXPECT_EQ(form->LastItemText(), "010     --Pan");
 
     // In a list where the last text begins no item, it is shown as plain text.
     QComboBox* channel = Combo(1060);
     QTest::keyClicks(channel, "0");
-    EXPECT_EQ(channel->currentText(), "100     -Registered Parameter Number LSB* ");
+    EXPECT_EQ(channel->currentText(), "010     --Pan");
     EXPECT_EQ(channel->currentIndex(), -1);
     EXPECT_EQ(Code(Entry::CHANEL), "***");
     EXPECT_EQ(Code(Entry::KNOB01), "***");
@@ -244,10 +246,10 @@ TEST_F(MainFormSelection, KeyPicksEditTheOctaveTheKeysShowWhateverIsTypedIntoKey
     Pick(kIdKeyOctave, 3);
     QComboBox* octave = Combo(kIdKeyOctave);
     octave->showPopup();
-    QTest::keyClick(octave->view(), 'c');  // completes to octave 0, the last completed text
+    QTest::keyClick(octave->view(), 'c');  // the next octave after the one shown
     octave->hidePopup();
     QTest::keyClicks(octave, "x");  // brings it back into the closed box
-    ASSERT_EQ(octave->currentIndex(), 0);
+    ASSERT_EQ(octave->currentIndex(), 4);
     PickText(kKeyC, "###");
     EXPECT_EQ(Note(36), "###");
 }
@@ -268,6 +270,8 @@ TEST_F(MainFormSelection, WhenTypingEndsTheComboShowsTheChoiceInForceAgain) {
         for (int id : {kFader1, 1060 /* Channel */, 1069 /* velocity curve */, kIdKeyOctave}) {
             QComboBox* combo = Combo(id);
             const QString inForce = combo->currentText();
+            // A list of one item has nothing that typing could move to.
+            if (inOpenList && id == 1069) continue;
             combo->setFocus();
             combo->showPopup();
             QTest::keyClick(combo->view(), id == kIdKeyOctave ? 'c' : '0');

@@ -67,5 +67,28 @@ TEST_F(MonitorBesideForm, TheDecidingEntryItemAddsEntryNamesAndIsRemembered) {
     EXPECT_EQ(Lines(dlg), QStringList{"    90 3C 40       =>   90 3C 40 [NOTE 3C ***]"});
 }
 
+// The window can be resized (the log takes the room) and the size and place
+// the user gives it are there again at the next run.
+TEST_F(MonitorBesideForm, TheSizeAndPlaceTheUserGivesItAreKeptForTheNextRun) {
+    CMonitorDlg* dlg = OpenMonitor();
+    const QRect given(30, 40, 900, 420);
+    dlg->resize(given.size());
+    dlg->move(given.topLeft());
+    auto* exit = res::Item<QPushButton>(dlg, res::kMonitorExitId);
+    EXPECT_EQ(dlg->size(), given.size());
+    EXPECT_GT(dlg->Log()->width(), 800);
+    EXPECT_LT(dlg->Log()->geometry().right(), exit->x());
+    EXPECT_LE(exit->geometry().right(), given.width());
+    exit->click();
+    EXPECT_EQ(Setting("MONITOR", "LEFT") + " " + Setting("MONITOR", "TOP") + " " +
+                  Setting("MONITOR", "WIDTH") + " " + Setting("MONITOR", "HEIGHT"),
+              "30 40 900 420");
+
+    frame.reset();
+    StartForm();
+    dlg = OpenMonitor();
+    EXPECT_EQ(QRect(dlg->pos(), dlg->size()), given);  // the frame's corner, the inner size
+}
+
 }  // namespace
 }  // namespace ostrel::test

@@ -6,6 +6,7 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <vector>
 
@@ -155,6 +156,21 @@ TEST_F(MonitorDlgTest, ABatchEndsAsSingleAppendsWould) {
     // 250 lines: emptied after line 103 and after line 206; 44 lines and the tail remain.
     EXPECT_EQ(Text(*batched).size(), 44 * 100 + 5);
     EXPECT_TRUE(Text(*batched).endsWith("tail\n"));
+}
+
+// A reader who scrolled across to the end of long lines stays there while
+// new lines arrive; the log still follows them down.
+TEST_F(MonitorDlgTest, TheReaderKeepsTheColumnWhileLinesArrive) {
+    auto dlg = Open();
+    dlg->OnStart();
+    dlg->show();
+    dlg->AppendLines({QString(400, u'x') + "\n"});
+    QScrollBar* across = dlg->Log()->horizontalScrollBar();
+    ASSERT_GT(across->maximum(), 100);
+    across->setValue(100);
+    for (int i = 0; i < 40; ++i) dlg->AppendLines({"short\n"});
+    EXPECT_EQ(across->value(), 100);
+    EXPECT_GT(dlg->Log()->verticalScrollBar()->value(), 0);
 }
 
 }  // namespace

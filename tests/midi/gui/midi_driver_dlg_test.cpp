@@ -13,6 +13,7 @@
 
 #include "res/dialog_builder.h"
 #include "store/ini_settings.h"
+#include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 
 namespace ostrel {
@@ -115,14 +116,44 @@ TEST_F(MidiDriverDlgTest, CancelAndTheCloseBoxChangeNothing) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("Ostrel.ini")));
 }
 
-TEST_F(MidiDriverDlgTest, TypedTextThatNamesNoEntryLeavesNoChoice) {
-    CMidiDriverDlg dlg(Lists({"a:1", "b:1"}, {"x:1"}, "a:1", "x:1"), settings);
-    ASSERT_TRUE(In(&dlg)->isEditable());
-    In(&dlg)->setEditText("something else");
-    PressOk(&dlg);
-    EXPECT_EQ(Setting("MIDIIN"), "-1");
-    EXPECT_EQ(Setting("MIDIINNAME"), "");
-    EXPECT_EQ(Setting("MIDIOUTNAME"), "x:1");
+// Typed text chooses the port it names: its entry, its full name, a part only
+// it has (case ignored); an emptied field chooses none. Text that names no port,
+// or several, is refused with a message that quotes it, and nothing changes.
+TEST_F(MidiDriverDlgTest, TypedTextChoosesThePortItNamesOrIsRefused) {
+    const struct {
+        const char* typed;
+        const char* stored;  // MIDIOUTNAME after OK, or nullptr: refused
+        const char* quoted = nullptr;
+    } cases[] = {
+        {"zsink:in", "zsink:in"},  // a full name, although zsink:in2 holds it too
+        {" ZSINK:IN2", "zsink:in2"},
+        {"00:aaa_other:in", "aaa_other:in"},
+        {"other", "aaa_other:in"},
+        {"", ""},
+        {"zsnk:in", nullptr, "\"zsnk:in\" names no listed MIDI output port"},
+        {"sink", nullptr, "\"sink\" is part of the names of several MIDI output ports"},
+    };
+    for (const auto& c : cases) {
+        test::ScriptedUi ui;
+        std::filesystem::remove(dir.file("Ostrel.ini"));
+        CMidiDriverDlg dlg(Lists({"kbd:out"}, {"aaa_other:in", "zsink:in", "zsink:in2"}, "kbd:out",
+                                 "aaa_other:in"),
+                           settings);
+        ASSERT_TRUE(Out(&dlg)->isEditable());
+        Out(&dlg)->setEditText(c.typed);
+        PressOk(&dlg);
+        if (c.stored) {
+            EXPECT_EQ(dlg.result(), QDialog::Accepted) << c.typed;
+            EXPECT_EQ(Setting("MIDIOUTNAME"), c.stored) << c.typed;
+            EXPECT_EQ(dlg.ChosenOutput(), c.stored) << c.typed;
+            EXPECT_TRUE(ui.shown.empty()) << c.typed;
+            continue;
+        }
+        EXPECT_NE(dlg.result(), QDialog::Accepted) << c.typed;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("Ostrel.ini"))) << c.typed;
+        ASSERT_EQ(ui.shown.size(), 1u) << c.typed;
+        EXPECT_TRUE(ui.shown[0].text.startsWith(c.quoted)) << ui.shown[0].text.toStdString();
+    }
 }
 
 // From 100 ports on, text order and list order part ("100:" sorts before

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include "dump_dialog_fixture.h"
@@ -63,9 +66,15 @@ TEST_F(DumpSendDlgTest, OpensWithTheTemplateAndItsValuesSelected) {
     EXPECT_EQ(Shown().toStdString(), kDumpTemplateText);
     EXPECT_TRUE(FileNameBox().isEmpty());
     EXPECT_TRUE(dlg.CurrentFile().isEmpty());
-    // Both text boxes are for display only.
-    EXPECT_FALSE(res::Item<QWidget>(&dlg, res::kDumpSendText)->isEnabled());
-    EXPECT_FALSE(res::Item<QWidget>(&dlg, res::kDumpSendFileName)->isEnabled());
+    // Both text boxes are for display only: read-only, not disabled, so they
+    // show in full contrast and their text can be selected and copied.
+    auto* text = res::Item<QPlainTextEdit>(&dlg, res::kDumpSendText);
+    const auto* name = res::Item<QLineEdit>(&dlg, res::kDumpSendFileName);
+    EXPECT_TRUE(text->isEnabled() && text->isReadOnly());
+    EXPECT_TRUE(name->isEnabled() && name->isReadOnly());
+    QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(text, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), Shown());
     for (const DumpField& f : kDumpFields)
         ASSERT_NE(res::Item<QComboBox>(&dlg, f.sendListId), nullptr) << f.label;
 
