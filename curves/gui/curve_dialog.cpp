@@ -11,6 +11,7 @@
 #include "res/dialog_builder.h"
 #include "res/message_box_seam.h"
 #include "res/template_curve.h"
+#include "store/ini_settings.h"
 
 namespace ostrel {
 
