@@ -88,5 +88,45 @@ TEST(PassThroughNoAllocation, CyclesOfAMixedStreamAllocateNothing) {
     EXPECT_GT(shown, 500 * 20);
 }
 
+// Triggers matched and scenes switched, by the keyboard and by another thread,
+// allocate nothing either.
+TEST(PassThroughNoAllocation, SwitchingScenesAllocatesNothing) {
+    AssignmentTable live, tables[3];
+    CurrentCurves curves;
+    SceneTables scenes;
+    for (AssignmentTable& t : tables) {
+        test::SetUpPlayersTable(t, curves);
+        scenes.tables.push_back(&t);
+    }
+    scenes.triggers.programChannel = SetlistTriggers::kAnyChannel;
+    scenes.triggers.next = {{0xB0, 0x76, 0x7F}, 3};
+    NoSystem system;
+    PassThrough passThrough(live, curves, system, 64);
+    passThrough.SetScenes(&scenes);
+    passThrough.SetMonitorLogging(true);
+    passThrough.Start();
+    MidiProcessor& cycle = passThrough.Processor();
+    FixedWriter out;
+    const uint8_t next[] = {0xB0, 0x76, 0x7F};
+    long during = 0, switches = 0;
+    for (int round = 0; round < 300; ++round) {
+        if (round % 20 == 0) passThrough.RequestScene(round % 3);  // outside the count
+        MonitorEvent event;
+        while (passThrough.PopEvent(event))
+            switches += event.kind == MonitorEvent::Kind::SceneSwitch;
+        const long before = test::AllocationCount();
+        out.NextCycle();
+        cycle.BeginCycle(out);
+        const uint8_t program[] = {0xC5, static_cast<uint8_t>(round % 4)};
+        cycle.Event(program, sizeof program, out);
+        for (const auto& s : test::kMixedShorts) cycle.Event(s, 3, out);
+        cycle.Event(next, sizeof next, out);
+        cycle.EndCycle();
+        during += test::AllocationCount() - before;
+    }
+    EXPECT_EQ(during, 0);
+    EXPECT_GT(switches, 100);
+}
+
 }  // namespace
 }  // namespace ostrel
