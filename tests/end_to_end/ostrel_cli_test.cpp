@@ -511,23 +511,5 @@ TEST_F(CliOverJack, RunSetlistSwitchesScenesOnProgramChangesAndSignals) {
     EXPECT_EQ(scenes::Occurrences(cli->Out(), "    scene 2/3: five.cfg\n"), 2u) << cli->Out();
 }
 
-TEST_F(CliOverJack, RunSetlistNamesWhatItSkipsAndRefusesAConfigBesideIt) {
-    dir.Write(dir.file("two.cfg"), "[CHANEL]\nDATA=002\n");
-    dir.Write(dir.file("set.setlist"), "[SETLIST]\nFILE1=gone.cfg\nFILE2=two.cfg\n");
-    ChildProcess both({OSTREL_CLI_PATH, "run", "--setlist", dir.file("set.setlist"), "--config",
-                       dir.file("two.cfg")});
-    EXPECT_EQ(both.Wait(kJackWait), 2);
-    EXPECT_NE(both.Err().find("--config and --setlist exclude each other"), std::string::npos);
-
-    auto cli = Start({"run", "--setlist", dir.file("set.setlist")}, false);
-    ASSERT_TRUE(cli);
-    EXPECT_NE(cli->Err().find("ostrel-cli: cannot read gone.cfg: "), std::string::npos)
-        << cli->Err();
-    EXPECT_NE(cli->Err().find("; its scene is skipped\nscene 1/1: two.cfg\n"), std::string::npos)
-        << cli->Err();
-    cli->Signal(SIGTERM);
-    EXPECT_EQ(cli->Wait(kJackWait), 0) << cli->Err();
-}
-
 }  // namespace
 }  // namespace ostrel
