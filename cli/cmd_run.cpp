@@ -16,20 +16,24 @@
 #include "cli/midi_session.h"
 #include "cli/stdout_lines.h"
 #include "core/config_file.h"
+#include "core/setlist.h"
 #include "midi/monitor_line.h"
 
 namespace ostrel::cli {
 namespace {
 
 int RunRun(int argc, char** argv);
-const Command kRun = {"run",
-                      "run [--config FILE.cfg] [--in PORT] [--out PORT] [--remembered] "
-                      "[--name NAME] [--monitor [--explain]]   (PORT: client:port or its number)",
-                      &RunRun};
+const Command kRun = {
+    "run",
+    "run [--config FILE.cfg] [--in PORT] [--out PORT] [--setlist FILE.setlist] [--remembered] "
+    "[--name NAME] [--monitor [--explain]]   (PORT: client:port or its number; --setlist "
+    "instead of --config)",
+    &RunRun};
 const Registration kRegistration(kRun);
 
 struct RunOptions {
     const char* config = nullptr;
+    const char* setlist = nullptr;
     const char* input = nullptr;
     const char* output = nullptr;
     const char* name = kDefaultClientName;
@@ -91,12 +95,64 @@ class TableReload {
     bool again_ = false;
 };
 
-void WriteMonitorLines(PassThrough& passThrough, StdoutLines& out, bool explain) {
+// The scenes of an open setlist: the tables the pass-through switches between.
+struct Scenes {
+    LoadedSetlist loaded;
+    SceneTables tables;
+
+    int Count() const { return static_cast<int>(tables.tables.size()); }
+    // "scene 2/7: organ.cfg"
+    std::string Name(int index) const {
+        return "scene " + std::to_string(index + 1) + "/" + std::to_string(Count()) + ": " +
+               loaded.scenes[static_cast<size_t>(index)].file;
+    }
+};
+
+// Reads the setlist and every scene's table; names each file it skips. Empty
+// when at least one scene was read, else why not.
+std::string OpenScenes(const char* path, Scenes& scenes) {
+    std::string why;
+    if (!LoadSetlist(path, scenes.loaded, &why))
+        return std::string("cannot read setlist ") + path + ": " + why;
+    for (const std::string& skipped : scenes.loaded.skipped)
+        std::fprintf(stderr, "ostrel-cli: cannot read %s; its scene is skipped\n", skipped.c_str());
+    if (scenes.loaded.scenes.empty()) return std::string("no scene of ") + path + " could be read";
+    for (const Scene& scene : scenes.loaded.scenes)
+        scenes.tables.tables.push_back(scene.table.get());
+    scenes.tables.triggers = scenes.loaded.triggers;
+    return "";
+}
+
+// Monitor lines go to stdout with --monitor; each switch of scene is named on
+// stderr, and shown as a line of its own by the monitor.
+void WriteMonitorLines(PassThrough& passThrough, StdoutLines& out, const RunOptions& options,
+                       const Scenes& scenes) {
     MonitorEvent event;
     while (passThrough.PopEvent(event)) {
-        std::string line = FormatMonitorLine(event, explain);
+        if (event.kind == MonitorEvent::Kind::SceneSwitch && event.scene < scenes.Count()) {
+            std::fprintf(stderr, "%s\n", scenes.Name(event.scene).c_str());
+            if (options.monitor)
+                out.Push(FormatSceneLine(event, scenes.loaded.scenes[size_t(event.scene)].file));
+            continue;
+        }
+        std::string line = FormatMonitorLine(event, options.explain);
         if (!line.empty()) out.Push(std::move(line));
     }
+}
+
+// SIGUSR1 and SIGUSR2: one scene on, one back; at either end the scene in
+// force stays, and the user is told.
+void StepScene(PassThrough& passThrough, const Scenes& scenes, int step) {
+    const int from = passThrough.CurrentScene();
+    const int to = from + step;
+    if (to < 0 || to >= scenes.Count()) {
+        std::fprintf(stderr, "ostrel-cli: %s is the %s scene; it stays in force\n",
+                     scenes.Name(from).c_str(), step > 0 ? "last" : "first");
+        return;
+    }
+    if (!passThrough.RequestScene(to))
+        std::fprintf(stderr, "ostrel-cli: no MIDI cycle runs; %s is taken when one does\n",
+                     scenes.Name(to).c_str());
 }
 
 void Report(uint64_t count, const char* what) {
@@ -162,6 +218,7 @@ int RunRun(int argc, char** argv) {
     RunOptions options;
     if (const auto exit = Options(kRun)
                               .Value("--config", options.config)
+                              .Value("--setlist", options.setlist)
                               .Value("--in", options.input, PortCheck(PortDirection::Input))
                               .Value("--out", options.output, PortCheck(PortDirection::Output))
                               .Flag("--remembered", options.remembered)
@@ -171,8 +228,16 @@ int RunRun(int argc, char** argv) {
                               .Parse(argc, argv))
         return *exit;
     if (options.explain && !options.monitor) return UsageError(kRun, "--explain needs --monitor");
+    if (options.config != nullptr && options.setlist != nullptr)
+        return UsageError(kRun, "--config and --setlist exclude each other");
     if (options.remembered && !RememberedEnough(options)) return 2;
 
+    // The scenes outlive the session, whose MIDI thread reads their tables.
+    Scenes scenes;
+    if (options.setlist != nullptr) {
+        const std::string why = OpenScenes(options.setlist, scenes);
+        if (!why.empty()) return RuntimeError(why);
+    }
     MidiSession session;
     if (options.config != nullptr) {
         AssignmentTable staging;
@@ -188,6 +253,8 @@ int RunRun(int argc, char** argv) {
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGHUP);
+    sigaddset(&signals, SIGUSR1);
+    sigaddset(&signals, SIGUSR2);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     std::string why;
@@ -203,6 +270,10 @@ int RunRun(int argc, char** argv) {
     }
     PassThrough& passThrough = *session.passThrough;
     passThrough.SetMonitorLogging(options.monitor);
+    if (scenes.Count() > 0) {
+        passThrough.SetScenes(&scenes.tables);
+        std::fprintf(stderr, "%s\n", scenes.Name(0).c_str());
+    }
     passThrough.Start();
     bool ready = false;
     StdoutLines out;
@@ -218,16 +289,18 @@ int RunRun(int argc, char** argv) {
         std::string notice;
         while (session.keeper->TakeNotice(notice))
             if (ready) std::fprintf(stderr, "ostrel-cli: %s\n", notice.c_str());
-        WriteMonitorLines(passThrough, out, options.explain);
+        WriteMonitorLines(passThrough, out, options, scenes);
         reload.Finish(passThrough);
         const int signal = sigtimedwait(&signals, nullptr, &tick);
         if (signal == SIGINT || signal == SIGTERM) break;
+        if ((signal == SIGUSR1 || signal == SIGUSR2) && scenes.Count() > 0)
+            StepScene(passThrough, scenes, signal == SIGUSR1 ? 1 : -1);
         if (signal == SIGHUP && options.config != nullptr) reload.Request();
     }
 
     // Releases what is held, waits for it to go out, then closes the ports.
     session.keeper->Shutdown();
-    WriteMonitorLines(passThrough, out, options.explain);
+    WriteMonitorLines(passThrough, out, options, scenes);
     Report(passThrough.DroppedEvents(), "monitor entries dropped");
     Report(passThrough.DroppedSends(), "messages not sent (the output of a cycle was full)");
     const std::string tooLarge =

@@ -121,6 +121,8 @@ std::string PlainLine(const MonitorEvent& event) {
             line += "       => Incomplete, not sent \n";
             return line;
         }
+        case MonitorEvent::Kind::SceneSwitch:
+            return FormatSceneLine(event);
         case MonitorEvent::Kind::LongMessage:
             break;
     }
@@ -145,6 +147,15 @@ std::string PlainLine(const MonitorEvent& event) {
 }
 
 }  // namespace
+
+std::string FormatSceneLine(const MonitorEvent& event, const std::string& file) {
+    std::string line;
+    AppendTime(line, event.time);
+    line += "    scene " + std::to_string(event.scene + 1) + "/" + std::to_string(event.sceneCount);
+    if (!file.empty()) line += ": " + file;
+    line += "\n";
+    return line;
+}
 
 std::string FormatDumpText(const MonitorEvent& event) {
     return FormatHexText(event.received, std::min<size_t>(event.receivedLength, kShownBytes));

@@ -22,6 +22,10 @@ namespace ostrel {
 // line whose message no entry decided stays as it is.
 std::string FormatMonitorLine(const MonitorEvent& event, bool explain = false);
 
+// A scene entry: the time, then "    scene 2/7: organ.cfg\n" (the scene's
+// number counted from 1, how many there are, and its file when given).
+std::string FormatSceneLine(const MonitorEvent& event, const std::string& file = "");
+
 // The entries that a decision names, each "[NAME CODE]", separated by blanks:
 // the control entry, the note ("NOTE" and its number in hex), the touch and
 // velocity curves ("TOUCH", "CURVE") and the output channel ("CHANEL"). Where

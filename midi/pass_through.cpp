@@ -96,6 +96,23 @@ void PassThrough::PublishTable(const AssignmentTable& staged) {
     WaitForCycles([this] { return swap_.load(std::memory_order_seq_cst) == kIdle; });
 }
 
+void PassThrough::SetScenes(const SceneTables* scenes) {
+    // Scene 1 in force, whatever a trigger chose in the meantime.
+    requestedScene_.store(0, std::memory_order_release);
+    currentScene_.store(0, std::memory_order_release);
+    sceneList_.store(scenes, std::memory_order_seq_cst);
+    // Once a cycle has begun after the store, none reads the list set before.
+    const uint64_t seen = Cycles();
+    WaitForCycles([&] { return Cycles() > seen; });
+}
+
+bool PassThrough::RequestScene(int index) {
+    requestedScene_.store(index, std::memory_order_release);
+    system_.Wake();
+    return WaitForCycles(
+        [this] { return requestedScene_.load(std::memory_order_acquire) == kNoScene; });
+}
+
 void PassThrough::ForgetGraph() {
     ring_.Clear();
     releasing_.store(false, std::memory_order_release);
@@ -119,12 +136,58 @@ void PassThrough::PickUpTable() {
     stagedInUse_.store(false, std::memory_order_seq_cst);
 }
 
+void PassThrough::PickUpScenes() {
+    const SceneTables* list = sceneList_.load(std::memory_order_seq_cst);
+    if (list != scenes_) {
+        scenes_ = list;
+        scene_ = 0;
+        chosenScene_ = kNoScene;
+    }
+    const int requested = requestedScene_.exchange(kNoScene, std::memory_order_acq_rel);
+    if (scenes_ == nullptr || scenes_->tables.empty()) {
+        scenes_ = nullptr;
+        return;
+    }
+    const int count = static_cast<int>(scenes_->tables.size());
+    const int chosen = requested != kNoScene ? requested : chosenScene_;
+    chosenScene_ = kNoScene;
+    if (chosen >= 0 && chosen < count && chosen != scene_) {
+        scene_ = chosen;
+        currentScene_.store(scene_, std::memory_order_release);
+        MonitorScene();
+    }
+    forwarder_.UseTable(TableInForce());
+}
+
+void PassThrough::ChooseScene(const TriggerMatch& match) {
+    const int count = static_cast<int>(scenes_->tables.size());
+    const int from = chosenScene_ != kNoScene ? chosenScene_ : scene_;
+    switch (match.action) {
+        case TriggerMatch::Action::Select:
+            if (match.scene < count) chosenScene_ = match.scene;
+            break;
+        case TriggerMatch::Action::Next:
+            chosenScene_ = std::min(from + 1, count - 1);
+            break;
+        case TriggerMatch::Action::Previous:
+            chosenScene_ = std::max(from - 1, 0);
+            break;
+        case TriggerMatch::Action::None:
+            break;
+    }
+}
+
+const AssignmentTable& PassThrough::TableInForce() const {
+    return scenes_ != nullptr ? *scenes_->tables[static_cast<size_t>(scene_)] : table_;
+}
+
 void PassThrough::BeginCycle(MidiWriter& out) {
     cycles_.fetch_add(1, std::memory_order_acq_rel);
     largest_ = out.Room();
     largestSeen_.store(largest_, std::memory_order_relaxed);
     cycleTime_ = 0;
     PickUpTable();
+    PickUpScenes();
     FollowLinks();
     DrainRing(out);
 }
@@ -144,7 +207,7 @@ void PassThrough::FollowLinks() {
 }
 
 void PassThrough::EndCycle() {
-    forwarder_.UseTable(table_);
+    forwarder_.UseTable(TableInForce());
     stagedInUse_.store(false, std::memory_order_seq_cst);
 }
 
@@ -205,6 +268,19 @@ void PassThrough::ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter
         droppedIncomplete_.fetch_add(1, std::memory_order_relaxed);
         if (MonitorLogging()) MonitorIncomplete(bytes, length);
         return;
+    }
+    if (scenes_ != nullptr && bytes[0] != midi::kSystemExclusive) {
+        const TriggerMatch match = MatchTrigger(scenes_->triggers, bytes, length);
+        if (match.action != TriggerMatch::Action::None) {
+            ChooseScene(match);
+            if (!scenes_->triggers.pass) {
+                // Taken by the setlist: shown as received, nothing sent.
+                Forwarded taken;
+                taken.packedIn = PackShort(bytes, length);
+                if (MonitorLogging()) Monitor(taken, bytes, length, false);
+                return;
+            }
+        }
     }
     const Forwarded f = forwarder_.Forward(bytes, length);
     activity_.Fire(f.result.decision);
@@ -268,6 +344,15 @@ void PassThrough::MonitorRelease(const uint8_t* bytes) {
     }
 }
 
+void PassThrough::MonitorScene() {
+    // Shown whether or not the monitor logs: the command line names each switch.
+    if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::SceneSwitch)) {
+        event->scene = scene_;
+        event->sceneCount = static_cast<int>(scenes_->tables.size());
+        events_.Commit(1);
+    }
+}
+
 std::time_t PassThrough::CycleTime() {
     if (cycleTime_ == 0) cycleTime_ = std::time(nullptr);
     return cycleTime_;
@@ -287,6 +372,8 @@ MonitorEvent* PassThrough::BeginEvent(MonitorEvent::Kind kind) {
     event.changedCount = 0;
     event.outLength = 0;
     event.tooLarge = false;
+    event.scene = 0;
+    event.sceneCount = 0;
     event.decision = {};
     return &event;
 }

@@ -12,8 +12,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <vector>
 
 #include "core/assignment_table.h"
+#include "core/setlist.h"
 #include "curves/current_curve.h"
 #include "midi/entry_activity.h"
 #include "midi/forwarder.h"
@@ -29,9 +31,16 @@ namespace ostrel {
 // carries the received bytes for the receive dialog; a release entry what
 // Ostrel sent on its own to end a held note or pedal; an incomplete entry a
 // short message that came without all its data bytes (packedIn, receivedLength)
-// and was not sent.
+// and was not sent; a scene entry the scene in force from this cycle on.
 struct MonitorEvent {
-    enum class Kind : uint8_t { ShortMessage, LongMessage, ReceivedDump, Released, Incomplete };
+    enum class Kind : uint8_t {
+        ShortMessage,
+        LongMessage,
+        ReceivedDump,
+        Released,
+        Incomplete,
+        SceneSwitch
+    };
     Kind kind = Kind::ShortMessage;
     std::time_t time = 0;         // local time of arrival
     uint32_t receivedLength = 0;  // real length of the message (may exceed 256)
@@ -40,10 +49,20 @@ struct MonitorEvent {
     int changedCount = 0;         // long: 0 = no change
     int outLength = 0;            // long: sent length (0 = suppressed)
     bool tooLarge = false;        // long: not sent, larger than the output port carries
-    uint8_t received[256] = {};   // long / dump: first 256 received bytes
-    uint8_t sent[256] = {};       // long: first outLength bytes of what was sent
-    Decision decision;            // short, long: the entries that decided it
-    DecidingCodes codes;          // ... and their codes when it was translated
+    int scene = 0;                // scene: its index, and how many scenes there are
+    int sceneCount = 0;
+    uint8_t received[256] = {};  // long / dump: first 256 received bytes
+    uint8_t sent[256] = {};      // long: first outLength bytes of what was sent
+    Decision decision;           // short, long: the entries that decided it
+    DecidingCodes codes;         // ... and their codes when it was translated
+};
+
+// The scenes of an open setlist as the MIDI thread reads them: every table
+// read in full beforehand and left unchanged while the list is set, and the
+// triggers that switch between them.
+struct SceneTables {
+    std::vector<const AssignmentTable*> tables;
+    SetlistTriggers triggers;
 };
 
 class PassThrough final : private MidiProcessor {
@@ -88,6 +107,18 @@ class PassThrough final : private MidiProcessor {
     // none is lost. Waits for at most about one cycle.
     void PublishTable(const AssignmentTable& staged);
 
+    // Translates with the scenes' tables (scene 0 in force) instead of the live
+    // table, switched by their triggers; null goes back to the live table. The
+    // list stays the caller's and must outlive its use: this waits for about one
+    // cycle, after which the list set before is no longer read.
+    void SetScenes(const SceneTables* scenes);
+    // The scene in force (its index), 0 without scenes.
+    int CurrentScene() const { return currentScene_.load(std::memory_order_acquire); }
+    // From any thread but the MIDI thread: the scene in force from the next cycle
+    // on. Waits for at most about one cycle until the MIDI thread took it, so
+    // that CurrentScene() then tells the scene in force. False when no cycle ran.
+    bool RequestScene(int index);
+
     // Only while no MIDI thread runs (the graph went away with the server):
     // queued output and held notes belong to the old graph and are forgotten.
     void ForgetGraph();
@@ -129,6 +160,12 @@ class PassThrough final : private MidiProcessor {
     void EndCycle() override;
 
     void PickUpTable();
+    // Takes a new list of scenes, and the scene chosen in the last cycle or by
+    // another thread, and translates with it for this cycle.
+    void PickUpScenes();
+    // A trigger received: the scene it chooses, in force from the next cycle on.
+    void ChooseScene(const TriggerMatch& match);
+    const AssignmentTable& TableInForce() const;
     // What the graph did to our ports since the last cycle, for the ledger.
     void FollowLinks();
     void DrainRing(MidiWriter& out);
@@ -139,6 +176,7 @@ class PassThrough final : private MidiProcessor {
     void Monitor(const Forwarded& f, const uint8_t* bytes, size_t length, bool tooLarge);
     void MonitorIncomplete(const uint8_t* bytes, size_t length);
     void MonitorRelease(const uint8_t* bytes);
+    void MonitorScene();
     // A free record of the event queue to fill, or null (counted as dropped).
     MonitorEvent* BeginEvent(MonitorEvent::Kind kind);
     // The wall clock of this cycle, asked for once, by the first record that needs it.
@@ -165,6 +203,16 @@ class PassThrough final : private MidiProcessor {
     bool inputLinked_ = false;            // MIDI thread: our input had a connection
     size_t largest_ = 0;                  // MIDI thread: largest event of this cycle
     std::time_t cycleTime_ = 0;           // MIDI thread: CycleTime(), 0 until asked
+
+    // Scenes: the list that other threads set, the one the MIDI thread reads,
+    // the scene in force and the one chosen for the next cycle (-1: none).
+    static constexpr int kNoScene = -1;
+    std::atomic<const SceneTables*> sceneList_{nullptr};
+    std::atomic<int> currentScene_{0};
+    std::atomic<int> requestedScene_{kNoScene};
+    const SceneTables* scenes_ = nullptr;  // MIDI thread
+    int scene_ = 0;                        // MIDI thread
+    int chosenScene_ = kNoScene;           // MIDI thread
 
     // Whole-table swap: the staged table, who copies it, and whether the MIDI
     // thread translates with it during the current cycle.

@@ -194,6 +194,8 @@ TEST(MidiCommands, EveryCommandReadsItsOptionsAlike) {
         {{"ports", "--name="}, "--name needs a value"},
         {{"run", "--monitor=1"}, "--monitor takes no value"},
         {{"run", "--explain"}, "--explain needs --monitor"},
+        {{"run", "--config=a.cfg", "--setlist=b.setlist"},
+         "--config and --setlist exclude each other"},
         {{"send-syx", "--bogus"}, "unknown option '--bogus'"},
         {{"receive-syx"}, "missing FILE.syx"},
         {{"receive-syx", "a.syx", "--timeout=0"}, "bad timeout '0': give seconds above 0"},
@@ -211,6 +213,17 @@ TEST(MidiCommands, EveryCommandReadsItsOptionsAlike) {
         const Outcome o = RunCliWithoutMidi({command, "--config=/no/such.cfg"});
         EXPECT_EQ(o.status, 1);
         EXPECT_EQ(o.err.rfind("ostrel-cli: cannot read configuration file", 0), 0u) << o.err;
+    }
+    // A setlist's file that cannot be read is named before the graph is joined.
+    test::TempDir dir;
+    test::TempDir::Write(dir.file("a.cfg"), "");
+    test::TempDir::Write(dir.file("s.setlist"), "[SETLIST]\nFILE1=gone.cfg\nFILE2=a.cfg\n");
+    for (const auto& [setlist, said] :
+         {std::pair{dir.file("s.setlist"), "ostrel-cli: cannot read gone.cfg: "},
+          std::pair{dir.file("no.setlist"), "ostrel-cli: cannot read setlist "}}) {
+        const Outcome o = RunCliWithoutMidi({"run", "--setlist", setlist});
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.err.rfind(said, 0), 0u) << o.err;
     }
 }
 

@@ -453,5 +453,78 @@ TEST(CliServerRestart, PortsAndConnectionsComeBackWithTheServer) {
     EXPECT_TRUE(server.Stop()) << server.Log();
 }
 
+namespace scenes {
+
+size_t Occurrences(const std::string& text, const std::string& what) {
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+// Waits until stderr holds what at least count times.
+bool WaitForErrCount(ChildProcess& cli, const std::string& what, size_t count) {
+    const auto deadline = std::chrono::steady_clock::now() + kJackWait;
+    while (Occurrences(cli.Err(), what) < count) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        cli.WaitForErr("\n\n\n", std::chrono::milliseconds(20));  // reads what came
+    }
+    return true;
+}
+
+}  // namespace scenes
+
+// A setlist of three scenes: channel 2, channel 5, knob 1 to controller 7.
+TEST_F(CliOverJack, RunSetlistSwitchesScenesOnProgramChangesAndSignals) {
+    dir.Write(dir.file("two.cfg"), "[CHANEL]\nDATA=002\n");
+    dir.Write(dir.file("five.cfg"), "[CHANEL]\nDATA=005\n");
+    dir.Write(dir.file("knob.cfg"), "[KNOB01]\nDATA=007\n");
+    dir.Write(dir.file("set.setlist"),
+              "[SETLIST]\nFILE1=two.cfg\nFILE2=five.cfg\nFILE3=knob.cfg\n[TRIGGER]\nPROGRAM=***\n");
+    auto cli = Start({"run", "--setlist", dir.file("set.setlist"), "--monitor"}, true);
+    ASSERT_TRUE(cli);
+    WaitUntilLive(*cli, true);
+
+    // A chord held across the switch ends on channel 2; the program change stays here.
+    ASSERT_TRUE(client->SendAll({{0x90, 0x3C, 0x64}, {0x90, 0x40, 0x64}, {0xC0, 0x01}}));
+    ASSERT_TRUE(scenes::WaitForErrCount(*cli, "scene 2/3: five.cfg\n", 1)) << cli->Err();
+    ASSERT_TRUE(client->SendAll({{0x80, 0x3C, 0x40}, {0x90, 0x43, 0x64}, {0x80, 0x40, 0x40}}));
+    ASSERT_TRUE(client->WaitForCount(5, kJackWait)) << cli->Err();
+    EXPECT_EQ(client->Received(), (std::vector<Bytes>{{0x91, 0x3C, 0x64},
+                                                      {0x91, 0x40, 0x64},
+                                                      {0x81, 0x3C, 0x40},
+                                                      {0x94, 0x43, 0x64},
+                                                      {0x81, 0x40, 0x40}}));
+    client->ClearReceived();
+
+    // SIGUSR1 and SIGUSR2 step one scene and stop at either end, saying so.
+    const struct {
+        int signal;
+        const char* says;
+        size_t times;
+    } steps[] = {
+        {SIGUSR1, "scene 3/3: knob.cfg\n", 1},
+        {SIGUSR1, "scene 3/3: knob.cfg is the last scene; it stays in force\n", 1},
+        {SIGUSR2, "scene 2/3: five.cfg\n", 2},
+        {SIGUSR2, "scene 1/3: two.cfg\n", 2},
+        {SIGUSR2, "scene 1/3: two.cfg is the first scene; it stays in force\n", 1},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.says);
+        cli->Signal(step.signal);
+        ASSERT_TRUE(scenes::WaitForErrCount(*cli, step.says, step.times)) << cli->Err();
+        if (step.signal == SIGUSR1 && step.times == 1 && client->Received().empty()) {
+            ASSERT_TRUE(client->Send({0xB0, 0x4A, 0x40}));
+            ASSERT_TRUE(client->WaitForCount(1, kJackWait));
+            EXPECT_EQ(client->Received(), (std::vector<Bytes>{{0xB0, 0x07, 0x40}}));
+        }
+    }
+    cli->Signal(SIGTERM);
+    EXPECT_EQ(cli->Wait(kJackWait), 0) << cli->Err();
+    // The monitor shows the trigger as received and not sent, then the switch.
+    EXPECT_NE(cli->Out().find("    C0 01 00       =>   00 00 00       \n"), std::string::npos);
+    EXPECT_EQ(scenes::Occurrences(cli->Out(), "    scene 2/3: five.cfg\n"), 2u) << cli->Out();
+}
+
 }  // namespace
 }  // namespace ostrel

@@ -1,6 +1,7 @@
 // What runs on the MIDI thread (a whole cycle of the pass-through: output of
 // other threads and releases of held notes, forwarding with the ledger, monitor
-// entries, the receive hook) must never allocate. Counted around the cycles alone.
+// entries, the receive hook, triggers switching scenes) must never allocate. Counted around the
+// cycles alone.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -55,6 +56,9 @@ TEST(PassThroughNoAllocation, CyclesOfAMixedStreamAllocateNothing) {
     test::SetUpPlayersTable(table, curves);
     NoSystem system;
     PassThrough passThrough(table, curves, system, 64);
+    // Two scenes on the same table, switched by a program change every cycle.
+    const SceneTables scenes = {{&table, &table}, {SetlistTriggers::kAnyChannel, {}, {}, false}};
+    passThrough.SetScenes(&scenes);
     passThrough.SetMonitorLogging(true);
     passThrough.SetReceiveHook(true);
     passThrough.Start();
@@ -66,16 +70,21 @@ TEST(PassThroughNoAllocation, CyclesOfAMixedStreamAllocateNothing) {
     big[sizeof big - 1] = 0xF7;
     const uint8_t toSend[] = {0xF0, 0x7D, 0x01, 0xF7};
 
-    long during = 0, shown = 0;
+    long during = 0, shown = 0, switches = 0;
     for (int round = 0; round < 500; ++round) {
         // Other threads' part, outside the count: queued output and releases.
         passThrough.SendLong(toSend, sizeof toSend);
         if (round % 50 == 0) passThrough.ReleaseHeld();
         MonitorEvent event;
-        while (passThrough.PopEvent(event)) ++shown;
+        while (passThrough.PopEvent(event)) {
+            ++shown;
+            switches += event.kind == MonitorEvent::Kind::SceneSwitch;
+        }
         const long before = test::AllocationCount();
         out.NextCycle();
         cycle.BeginCycle(out);
+        const uint8_t program[] = {0xC0, static_cast<uint8_t>(round % 2)};
+        cycle.Event(program, sizeof program, out);
         for (const auto& s : test::kMixedShorts) cycle.Event(s, 3, out);
         for (int k = 0; k < 5; ++k)
             cycle.Event(test::kMixedSysEx[k], static_cast<size_t>(test::kMixedSysExLength[k]), out);
@@ -86,6 +95,7 @@ TEST(PassThroughNoAllocation, CyclesOfAMixedStreamAllocateNothing) {
     EXPECT_EQ(during, 0);
     EXPECT_GT(out.Written(), 500 * 20);
     EXPECT_GT(shown, 500 * 20);
+    EXPECT_GT(switches, 400);
 }
 
 }  // namespace

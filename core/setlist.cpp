@@ -1,0 +1,185 @@
+#include "core/setlist.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "core/config_file.h"
+#include "core/midi_bytes.h"
+#include "store/hex_text.h"
+#include "store/ini_file.h"
+#include "store/read_file.h"
+
+namespace ostrel {
+namespace {
+
+constexpr const char* kSetlistSection = "SETLIST";
+constexpr const char* kTriggerSection = "TRIGGER";
+constexpr const char* kProgramKey = "PROGRAM";
+constexpr const char* kNextKey = "NEXT";
+constexpr const char* kPreviousKey = "PREV";
+constexpr const char* kPassKey = "PASS";
+
+std::string FileKey(int number) { return "FILE" + std::to_string(number); }
+
+// The bytes a short message of this status has, as the MIDI wire carries them.
+size_t ShortLength(uint8_t status) {
+    using namespace midi;
+    if (!IsStatus(status) || status == kSystemExclusive || status == kEndOfExclusive) return 0;
+    if (KindOf(status) == kProgramChange || KindOf(status) == kChannelPressure) return 2;
+    if (!IsSystem(status)) return 3;
+    if (status == kSongPosition) return 3;
+    if (status == kTimeCode || status == kSongSelect) return 2;
+    return 1;
+}
+
+// "" (no trigger) or one complete short message in hex, blanks allowed.
+bool ParseTriggerMessage(const std::string& text, TriggerMessage& message) {
+    message = {};
+    const std::string digits = RemoveBlanks(text);
+    if (digits.empty()) return true;
+    if (digits.size() % 2 != 0 || digits.size() > 6) return false;
+    for (size_t i = 0; i < digits.size(); i += 2) {
+        const int byte = HexPairToByte(digits[i], digits[i + 1]);
+        if (byte < 0) return false;
+        message.bytes[message.length++] = static_cast<uint8_t>(byte);
+    }
+    if (ShortLength(message.bytes[0]) != message.length) return false;
+    for (size_t i = 1; i < message.length; ++i)
+        if (midi::IsStatus(message.bytes[i])) return false;
+    return true;
+}
+
+bool ParseProgramChannel(const std::string& text, int& channel) {
+    if (text.empty() || text == "###") {
+        channel = SetlistTriggers::kNever;
+        return true;
+    }
+    if (text == "***") {
+        channel = SetlistTriggers::kAnyChannel;
+        return true;
+    }
+    if (text.size() != 3 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    channel = std::stoi(text);
+    return channel >= 1 && channel <= 16;
+}
+
+std::string ProgramText(int channel) {
+    if (channel == SetlistTriggers::kNever) return "###";
+    if (channel == SetlistTriggers::kAnyChannel) return "***";
+    char text[8] = {};
+    std::snprintf(text, sizeof text, "%03d", channel);
+    return text;
+}
+
+void SetWhy(std::string* why, std::string text) {
+    if (why) *why = std::move(text);
+}
+
+}  // namespace
+
+TriggerMatch MatchTrigger(const SetlistTriggers& t, const uint8_t* bytes, size_t length) {
+    TriggerMatch match;
+    if (length == 0) return match;
+    const uint8_t status = bytes[0];
+    if (t.programChannel != SetlistTriggers::kNever && length >= 2 &&
+        midi::KindOf(status) == midi::kProgramChange &&
+        (t.programChannel == SetlistTriggers::kAnyChannel ||
+         midi::ChannelOf(status) + 1 == t.programChannel)) {
+        match.action = TriggerMatch::Action::Select;
+        match.scene = bytes[1] & midi::kMaxData;
+        return match;
+    }
+    const auto same = [&](const TriggerMessage& m) {
+        if (m.length == 0 || m.length != length) return false;
+        for (size_t i = 0; i < length; ++i)
+            if (m.bytes[i] != bytes[i]) return false;
+        return true;
+    };
+    if (same(t.next))
+        match.action = TriggerMatch::Action::Next;
+    else if (same(t.previous))
+        match.action = TriggerMatch::Action::Previous;
+    return match;
+}
+
+bool ReadSetlist(const std::string& path, Setlist& setlist, std::string* why) {
+    setlist = {};
+    std::string text;
+    // A regular file of at most 1 MB, opened without blocking; a missing one is said.
+    if (!ReadStoredFile(path, text, why)) return false;
+    const IniFile file = IniFile::FromText(text);
+    for (int n = 1; n <= kMaxSetlistFiles; ++n) {
+        std::string name = file.Get(kSetlistSection, FileKey(n));
+        if (!name.empty()) setlist.files.push_back(std::move(name));
+    }
+    SetlistTriggers& t = setlist.triggers;
+    const std::string program = file.Get(kTriggerSection, kProgramKey);
+    if (!ParseProgramChannel(program, t.programChannel)) {
+        SetWhy(why, "PROGRAM=" + program + ": give ***, ### or 001 to 016");
+        return false;
+    }
+    for (const auto& [key, message] :
+         {std::pair{kNextKey, &t.next}, std::pair{kPreviousKey, &t.previous}}) {
+        const std::string value = file.Get(kTriggerSection, key);
+        if (!ParseTriggerMessage(value, *message)) {
+            SetWhy(why, std::string(key) + "=" + value + ": not one short MIDI message in hex");
+            return false;
+        }
+    }
+    t.pass = ParseIntLikeAtoi(file.Get(kTriggerSection, kPassKey)) == 1;
+    return true;
+}
+
+StoreResult WriteSetlist(const std::string& path, const Setlist& setlist) {
+    IniFile file;
+    if (file.Load(path) != StoreResult::Ok) return StoreResult::IoFailure;
+    const auto set = [&](const char* section, const std::string& key, const std::string& value) {
+        return file.Set(section, key, value);
+    };
+    for (int n = 1; n <= kMaxSetlistFiles; ++n) {
+        const size_t i = static_cast<size_t>(n - 1);
+        // Numbers beyond the list that an older version of the file has are emptied.
+        if (i >= setlist.files.size() && !file.Has(kSetlistSection, FileKey(n))) continue;
+        const StoreResult r =
+            set(kSetlistSection, FileKey(n), i < setlist.files.size() ? setlist.files[i] : "");
+        if (r != StoreResult::Ok) return r;
+    }
+    const SetlistTriggers& t = setlist.triggers;
+    const std::pair<const char*, std::string> triggers[] = {
+        {kProgramKey, ProgramText(t.programChannel)},
+        {kNextKey, FormatHexLine(t.next.bytes, t.next.length)},
+        {kPreviousKey, FormatHexLine(t.previous.bytes, t.previous.length)},
+        {kPassKey, t.pass ? "1" : "0"},
+    };
+    for (const auto& [key, value] : triggers) {
+        const StoreResult r = set(kTriggerSection, key, value);
+        if (r != StoreResult::Ok) return r;
+    }
+    return file.Save(path);
+}
+
+std::string ScenePath(const std::string& setlistPath, const std::string& file) {
+    const std::filesystem::path name(file);
+    if (name.is_absolute()) return file;
+    return (std::filesystem::path(setlistPath).parent_path() / name).string();
+}
+
+bool LoadSetlist(const std::string& path, LoadedSetlist& loaded, std::string* why) {
+    loaded = {};
+    Setlist setlist;
+    if (!ReadSetlist(path, setlist, why)) return false;
+    loaded.triggers = setlist.triggers;
+    for (const std::string& file : setlist.files) {
+        // Read into a table of its own: a file that fails leaves nothing behind.
+        auto table = std::make_unique<AssignmentTable>();
+        std::string failed;
+        if (ReadConfig(ScenePath(path, file).c_str(), *table, &failed) != StoreResult::Ok) {
+            loaded.skipped.push_back(file + ": " + failed);
+            continue;
+        }
+        loaded.scenes.push_back({file, std::move(table)});
+    }
+    return true;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,99 @@
+// Setlists: keys written by hand, what a missing or wrong key means, writing
+// and reading back, and every scene's table read at once, a file that cannot be
+// read skipped and named.
+#include "core/setlist.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/temp_dir.h"
+
+namespace ostrel {
+namespace {
+
+using test::TempDir;
+using Files = std::vector<std::string>;
+
+SetlistTriggers Triggers(int program, TriggerMessage next, TriggerMessage previous, bool pass) {
+    return {program, next, previous, pass};
+}
+
+TEST(SetlistFile, ReadsTheKeysAndRefusesValuesItCannotMean) {
+    struct Case {
+        const char* text;
+        Files files;
+        SetlistTriggers triggers;
+        const char* refused = nullptr;  // the key and value named when refused
+    };
+    const int any = SetlistTriggers::kAnyChannel, never = SetlistTriggers::kNever;
+    const Case cases[] = {
+        {"[SETLIST]\nFILE1=organ.cfg\nFILE2=strings.cfg\n[TRIGGER]\nPROGRAM=***\n"
+         "NEXT=B0 76 7F\nPREV=b0 75 7f\nPASS=1\n",
+         {"organ.cfg", "strings.cfg"},
+         Triggers(any, {{0xB0, 0x76, 0x7F}, 3}, {{0xB0, 0x75, 0x7F}, 3}, true)},
+        {"[SETLIST]\nFILE1=a.cfg\n", {"a.cfg"}, Triggers(never, {}, {}, false)},
+        {"[setlist]\nfile2=/abs/b.cfg\nFILE7=c.cfg\n[Trigger]\nprogram=016\nNEXT=\nPREV=FA\n",
+         {"/abs/b.cfg", "c.cfg"},
+         Triggers(16, {}, {{0xFA}, 1}, false)},
+        {"[TRIGGER]\nPROGRAM=017\n", {}, {}, "PROGRAM=017"},
+        {"[TRIGGER]\nPROGRAM=1\n", {}, {}, "PROGRAM=1"},
+        {"[TRIGGER]\nNEXT=B0 76\n", {}, {}, "NEXT=B0 76"},
+        {"[TRIGGER]\nNEXT=B0 GG 7F\n", {}, {}, "NEXT=B0 GG 7F"},
+        {"[TRIGGER]\nPREV=76 7F\n", {}, {}, "PREV=76 7F"},
+        {"[TRIGGER]\nPREV=F0 01 F7\n", {}, {}, "PREV=F0 01 F7"},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        dir.Write(dir.file("x.setlist"), c.text);
+        Setlist setlist;
+        std::string why;
+        ASSERT_EQ(ReadSetlist(dir.file("x.setlist"), setlist, &why), c.refused == nullptr) << why;
+        if (c.refused != nullptr) {
+            EXPECT_NE(why.find(c.refused), std::string::npos) << why;
+            continue;
+        }
+        EXPECT_EQ(setlist.files, c.files);
+        EXPECT_EQ(setlist.triggers, c.triggers);
+    }
+}
+
+TEST(SetlistFile, WritesWhatItReadsBackAndKeepsOtherLines) {
+    TempDir dir;
+    const std::string path = dir.file("w.setlist");
+    dir.Write(path, "; my set\n[SETLIST]\nFILE1=old.cfg\nFILE2=x.cfg\nFILE3=y.cfg\n");
+    Setlist written{{"organ.cfg", "/abs/pad.cfg"},
+                    Triggers(3, {{0x90, 0x30, 0x7F}, 3}, {{0xC0, 0x05}, 2}, true)};
+    ASSERT_EQ(WriteSetlist(path, written), StoreResult::Ok);
+    Setlist read;
+    ASSERT_TRUE(ReadSetlist(path, read));
+    EXPECT_EQ(read.files, written.files);  // FILE3 of the old list is gone
+    EXPECT_EQ(read.triggers, written.triggers);
+    const std::string text = TempDir::Read(path);
+    EXPECT_EQ(text.rfind("; my set\n", 0), 0u) << text;
+    EXPECT_NE(text.find("PROGRAM=003\nNEXT=90 30 7F\nPREV=C0 05\nPASS=1\n"), std::string::npos);
+}
+
+TEST(SetlistFile, ReadsEverySceneAtOnceAndSkipsWhatCannotBeRead) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("songs"));
+    dir.Write(dir.file("songs/organ.cfg"), "[KNOB01]\nDATA=007\n");
+    dir.Write(dir.file("pad.cfg"), "[CHANEL]\nDATA=003\n");
+    const std::string setlist = dir.file("songs/set.setlist");
+    dir.Write(setlist, "[SETLIST]\nFILE1=organ.cfg\nFILE2=gone.cfg\nFILE3=" + dir.file("pad.cfg") +
+                           "\nFILE4=../songs\n");
+    LoadedSetlist loaded;
+    ASSERT_TRUE(LoadSetlist(setlist, loaded));
+    ASSERT_EQ(loaded.scenes.size(), 2u);
+    EXPECT_EQ(loaded.scenes[0].file, "organ.cfg");
+    EXPECT_EQ(loaded.scenes[0].table->Get(Entry::KNOB01), AssignmentCode::FromText("007"));
+    EXPECT_EQ(loaded.scenes[1].table->Get(Entry::CHANEL), AssignmentCode::FromText("003"));
+    ASSERT_EQ(loaded.skipped.size(), 2u);
+    EXPECT_EQ(loaded.skipped[0].rfind("gone.cfg: ", 0), 0u) << loaded.skipped[0];
+    EXPECT_EQ(loaded.skipped[1].rfind("../songs: ", 0), 0u) << loaded.skipped[1];
+    EXPECT_FALSE(LoadSetlist(dir.file("none.setlist"), loaded));
+}
+
+}  // namespace
+}  // namespace ostrel
