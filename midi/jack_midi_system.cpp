@@ -76,6 +76,12 @@ bool JackMidiSystem::ServerAnswers() {
     return true;
 }
 
+bool JackMidiSystem::Answers() {
+    if (ServerAnswers()) return true;
+    serverLost_.store(true, std::memory_order_release);
+    return false;
+}
+
 bool JackMidiSystem::Open(const std::string& clientName, MidiProcessor& processor,
                           std::string* why) {
     Close();

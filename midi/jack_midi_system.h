@@ -31,7 +31,9 @@ class JackMidiSystem final : public MidiSystem {
     std::string ClientName() const override;
     std::string OwnPort(PortDirection direction) const override;
     bool ServerLost() const override { return serverLost_.load(std::memory_order_acquire); }
-    bool Answers() override { return ServerAnswers(); }
+    // False also marks the server lost: a client whose server is gone may only
+    // be closed (deactivating it would wait on the dead server).
+    bool Answers() override;
     bool TakePortsChanged() override {
         return portsChanged_.exchange(false, std::memory_order_acq_rel);
     }
