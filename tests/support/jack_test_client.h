@@ -111,8 +111,9 @@ class JackTestClient {
     // Messages that arrived while the receive queue was full.
     uint64_t Lost() const { return lost_.load(); }
     uint64_t Cycles() const { return cycles_.load(); }
-    // Cycles the server reported missed by some client (xruns): what those
-    // cycles carried between clients is gone, whoever sent it.
+    // Cycles the server reported missed by some client (xruns), and cycles
+    // this client saw skipped: what those cycles carried between clients is
+    // gone, whoever sent it.
     uint64_t Xruns() const { return xruns_.load(); }
     uint64_t Written() const { return written_.load(); }
     // The largest event that "out" carries (its whole buffer), and the most
@@ -140,6 +141,7 @@ class JackTestClient {
     std::atomic<uint64_t> queued_{0}, written_{0}, cycles_{0}, lost_{0}, xruns_{0};
     std::atomic<uint64_t> mostPerCycle_{0};
     std::atomic<size_t> largest_{0};
+    jack_nframes_t nextStart_ = 0;  // the process thread's own
     std::mutex mutex_;
     std::vector<Bytes> inbox_;
     std::vector<uint32_t> inboxFrames_, playedFrames_;
