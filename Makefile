@@ -46,7 +46,12 @@ test-pipewire: test-deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 	scripts/with-pipewire.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(GRAPH_TESTS)
 
+# The in-host MIDI filter that the JACK bench sets beside Ostrel: x42's
+# velocitygamma LV2 plugin, hosted by jalv.
+BENCH_PACKAGES := jalv x42-plugins
+
 bench: deps
+	@scripts/install-deps.sh $(BENCH_PACKAGES)
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DOSTREL_BENCH=ON -DOSTREL_GUI=OFF -DOSTREL_TESTS=OFF
 	cmake --build build-bench -j $(JOBS) --target ostrel_bench jack_latency_bench
 	build-bench/bench/ostrel_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true

@@ -7,15 +7,20 @@
 // process as a user starts it). Both paths are measured in the same run, so
 // they share every cycle. The stream is polyphonic key pressure, which the
 // default table passes unchanged: channel, key and pressure carry 18 bits of
-// sequence number. The JACK DSP load is sampled during each stream, without
-// Ostrel and with it.
+// sequence number. The JACK DSP load is sampled during each stream: with the
+// direct connection alone, with an empty client on thru (a client of this
+// bench that copies its input to its output: the cost of any client, JACK's
+// wake-up of it each cycle), with Ostrel, and with an in-host MIDI filter (x42's
+// velocitygamma LV2 plugin in jalv, when installed), each in turn.
 //
 // Run beside a JACK server (`make bench`: scripts/with-jack.sh at 256 frames a
 // period, real-time scheduling); usage:
 //   jack_latency_bench [--seconds N] [--cli PATH]
+#include <fcntl.h>
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,7 +45,6 @@ using Clock = std::chrono::steady_clock;
 using ostrel::test::ChildProcess;
 
 constexpr int kRates[] = {1000, 10000, 50000};
-const char* const kPathNames[kPaths] = {"direct", "Ostrel"};
 
 struct PathFigures {
     uint64_t sent = 0, received = 0, lost = 0, unexpected = 0, outOfOrder = 0;
@@ -125,8 +129,37 @@ bool Connected(jack_client_t* c, const std::string& port, const std::string& oth
     return p != nullptr && jack_port_connected_to(p, other.c_str());
 }
 
-// Starts ostrel-cli between "out" and "thru", and waits until a probe comes
-// through it.
+// Waits until the client between "out" and "thru" is connected on both sides
+// (connect: make the connections first) and a probe comes through it.
+bool ThroughReady(LatencyRig& rig, const std::string& in, const std::string& out, bool connect,
+                  const char* what) {
+    const auto deadline = Clock::now() + std::chrono::seconds(60);
+    while (!Connected(rig.handle(), rig.Out(), in) ||
+           !Connected(rig.handle(), rig.In(kThru), out)) {
+        if (connect && jack_port_by_name(rig.handle(), in.c_str()) != nullptr &&
+            jack_port_by_name(rig.handle(), out.c_str()) != nullptr) {
+            jack_connect(rig.handle(), rig.Out().c_str(), in.c_str());
+            jack_connect(rig.handle(), out.c_str(), rig.In(kThru).c_str());
+        }
+        if (Clock::now() > deadline) {
+            std::fprintf(stderr, "jack_latency_bench: %s did not connect\n", what);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    rig.ProbeSeen(kThru);
+    while (!rig.ProbeSeen(kThru)) {
+        if (Clock::now() > deadline) {
+            std::fprintf(stderr, "jack_latency_bench: nothing came through %s\n", what);
+            return false;
+        }
+        rig.SendProbe();
+        rig.WaitCycles(4);
+    }
+    return true;
+}
+
+// Starts ostrel-cli between "out" and "thru" as a user starts it.
 std::unique_ptr<ChildProcess> StartOstrel(LatencyRig& rig, const std::string& cli,
                                           const std::string& name) {
     auto child = std::make_unique<ChildProcess>(std::vector<std::string>{
@@ -136,29 +169,66 @@ std::unique_ptr<ChildProcess> StartOstrel(LatencyRig& rig, const std::string& cl
                      child->Err().c_str());
         return nullptr;
     }
-    const auto deadline = Clock::now() + std::chrono::seconds(60);
-    while (!Connected(rig.handle(), rig.Out(), name + ":in") ||
-           !Connected(rig.handle(), rig.In(kThru), name + ":out")) {
-        if (Clock::now() > deadline) {
-            std::fprintf(stderr, "jack_latency_bench: ostrel-cli did not connect: %s\n",
-                         child->Err().c_str());
-            return nullptr;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    rig.ProbeSeen(kThru);
-    while (!rig.ProbeSeen(kThru)) {
-        if (Clock::now() > deadline) {
-            std::fprintf(stderr, "jack_latency_bench: nothing came through ostrel-cli\n");
-            return nullptr;
-        }
-        rig.SendProbe();
-        rig.WaitCycles(4);
+    if (!ThroughReady(rig, name + ":in", name + ":out", false, "ostrel-cli")) {
+        std::fprintf(stderr, "%s", child->Err().c_str());
+        return nullptr;
     }
     return child;
 }
 
-void PrintLatency(const std::vector<StreamFigures>& streams, int paths) {
+// The velocitygamma filter of x42's MIDI filters, hosted by jalv, between "out"
+// and "thru"; null when jalv or the plugin is not installed. jalv reads
+// commands from its standard input and ends at its end: a FIFO that this
+// process holds open keeps it running.
+constexpr const char* kFilterUri = "http://gareus.org/oss/lv2/midifilter#velocitygamma";
+
+std::unique_ptr<ChildProcess> StartFilter(LatencyRig& rig, const std::string& name,
+                                          const std::string& fifo) {
+    if (std::system("command -v jalv >/dev/null && test -e /usr/lib/lv2/midifilter.lv2") != 0)
+        return nullptr;
+    unlink(fifo.c_str());
+    if (mkfifo(fifo.c_str(), 0600) != 0 || open(fifo.c_str(), O_RDWR | O_CLOEXEC) < 0)
+        return nullptr;
+    auto child = std::make_unique<ChildProcess>(std::vector<std::string>{
+        "/bin/sh", "-c", "exec jalv -x -n \"$0\" \"$1\" <\"$2\"", name, kFilterUri, fifo});
+    if (!child->Started() ||
+        !ThroughReady(rig, name + ":midiin", name + ":midiout", true, "jalv")) {
+        std::fprintf(stderr, "%s", child->Err().c_str());
+        return nullptr;
+    }
+    return child;
+}
+
+// A client that copies every event of its input to its output and does
+// nothing else: what any client between "out" and "thru" costs the graph.
+class EmptyClient {
+  public:
+    explicit EmptyClient(const std::string& name)
+        : client_(name, &EmptyClient::Process, this,
+                  {{"in", JackPortIsInput}, {"out", JackPortIsOutput}}) {}
+    bool ok() const { return client_.ok(); }
+    std::string Port(const char* shortName) const { return client_.Port(shortName); }
+
+  private:
+    static int Process(jack_nframes_t frames, void* arg) {
+        auto* self = static_cast<EmptyClient*>(arg);
+        void* in = jack_port_get_buffer(self->client_.port(0), frames);
+        void* out = jack_port_get_buffer(self->client_.port(1), frames);
+        jack_midi_clear_buffer(out);
+        const uint32_t count = jack_midi_get_event_count(in);
+        for (uint32_t i = 0; i < count; ++i) {
+            jack_midi_event_t e;
+            if (jack_midi_event_get(&e, in, i) == 0)
+                jack_midi_event_write(out, e.time, e.buffer, e.size);
+        }
+        return 0;
+    }
+    BenchClient client_;
+};
+
+// thru: the name of the thru path in the table.
+void PrintLatency(const std::vector<StreamFigures>& streams, int paths, const char* thru) {
+    const char* const names[kPaths] = {"direct", thru};
     std::printf("\n%-7s %-7s %7s %8s %6s %6s %6s %8s %5s %5s %5s %6s %6s\n", "rate/s", "path",
                 "sent", "received", "lost", "extra", "order", "mean", "p99", "max", "min", "spread",
                 "xruns");
@@ -167,7 +237,7 @@ void PrintLatency(const std::vector<StreamFigures>& streams, int paths) {
             const PathFigures& f = s.path[p];
             std::printf(
                 "%-7u %-7s %7llu %8llu %6llu %6llu %6llu %8.2f %5lld %5lld %5lld %6lld %6llu\n",
-                s.rate, kPathNames[p], (unsigned long long)f.sent, (unsigned long long)f.received,
+                s.rate, names[p], (unsigned long long)f.sent, (unsigned long long)f.received,
                 (unsigned long long)f.lost, (unsigned long long)f.unexpected,
                 (unsigned long long)f.outOfOrder, f.mean, (long long)f.p99, (long long)f.max,
                 (long long)f.min, (long long)(f.max - f.min), (unsigned long long)s.xruns);
@@ -207,27 +277,53 @@ int Main(int argc, char** argv) {
     }
     rig.WaitCycles(4);
 
-    std::vector<StreamFigures> without, with;
-    for (int rate : kRates) {
-        StreamFigures f;
-        if (!Stream(rig, rate, uint32_t(rate * seconds), f)) return 1;
-        without.push_back(f);
+    // Each phase puts one client (or none) between "out" and "thru" and plays
+    // the streams at every rate through it.
+    struct Phase {
+        const char* label;
+        std::vector<StreamFigures> streams;
+        bool ran = false;
+    };
+    Phase phases[] = {{"direct alone", {}, false},
+                      {"empty client", {}, false},
+                      {"Ostrel", {}, false},
+                      {"LV2 filter", {}, false}};
+    auto play = [&](Phase& phase) {
+        for (int rate : kRates) {
+            StreamFigures f;
+            if (!Stream(rig, rate, uint32_t(rate * seconds), f)) return false;
+            phase.streams.push_back(f);
+        }
+        phase.ran = true;
+        return true;
+    };
+    if (!play(phases[0])) return 1;
+    {
+        EmptyClient empty(name + "-empty");
+        if (!empty.ok() ||
+            !ThroughReady(rig, empty.Port("in"), empty.Port("out"), true, "the empty client") ||
+            !play(phases[1]))
+            return 1;
     }
     const std::string ostrelName = "Ostrel-bench-" + std::to_string(getpid());
     std::unique_ptr<ChildProcess> ostrel = StartOstrel(rig, cli, ostrelName);
-    if (!ostrel) return 1;
-    for (int rate : kRates) {
-        StreamFigures f;
-        if (!Stream(rig, rate, uint32_t(rate * seconds), f)) return 1;
-        with.push_back(f);
-    }
+    if (!ostrel || !play(phases[2])) return 1;
     ostrel->Signal(SIGTERM);
     const int status = ostrel->Wait(std::chrono::seconds(30));
+    rig.WaitCycles(4);
+    const std::string fifo = "/tmp/" + name + ".jalv";
+    std::unique_ptr<ChildProcess> filter = StartFilter(rig, name + "-lv2", fifo);
+    if (filter) {
+        if (!play(phases[3])) return 1;
+        filter->Signal(SIGTERM);
+        filter->Wait(std::chrono::seconds(30));
+    }
+    unlink(fifo.c_str());
 
     std::printf(
         "\nOstrel in the JACK graph: %u Hz, %u frames a period, %s scheduling, %.1f s a stream "
         "at each rate.\nA player client plays on its out; a listener client takes it on direct "
-        "(connected\nstraight) and on thru (through ostrel-cli run, a child process).\n",
+        "(connected\nstraight) and on thru (through the client of each phase).\n",
         rig.SampleRate(), rig.Period(), jack_is_realtime(rig.handle()) ? "real-time" : "normal",
         seconds);
     std::printf(
@@ -236,17 +332,31 @@ int Main(int argc, char** argv) {
         "a later one;\nxruns: cycles some client missed during the stream (what they "
         "carried is lost).\n");
     std::printf("\nWith ostrel-cli run, both paths in the same cycles:");
-    PrintLatency(with, kPaths);
+    PrintLatency(phases[2].streams, kPaths, "Ostrel");
     std::printf("\nThe direct connection alone, before ostrel-cli started:");
-    PrintLatency(without, 1);
-    std::printf("\nJACK DSP load in %% (jack_cpu_load, sampled every 50 ms during each stream)\n");
-    std::printf("%-7s %26s %26s\n", "", "without Ostrel", "with Ostrel");
-    std::printf("%-7s %8s %8s %8s %8s %8s %8s\n", "rate/s", "mean", "median", "max", "mean",
-                "median", "max");
-    for (size_t i = 0; i < with.size(); ++i) {
-        const Load &a = without[i].load, &b = with[i].load;
-        std::printf("%-7u %8.2f %8.2f %8.2f %8.2f %8.2f %8.2f\n", with[i].rate, a.mean, a.median,
-                    a.max, b.mean, b.median, b.max);
+    PrintLatency(phases[0].streams, 1, "");
+    if (phases[3].ran) {
+        std::printf("\nWith the LV2 filter in jalv on thru:");
+        PrintLatency(phases[3].streams, kPaths, "LV2");
+    } else {
+        std::printf("\nNo LV2 filter: jalv or x42-plugins is not installed.\n");
+    }
+    std::printf(
+        "\nJACK DSP load in %% (jack_cpu_load, sampled every 50 ms during each stream): mean, "
+        "median, max.\nOstrel's own part is its load above the empty client's; the empty "
+        "client's above\nthe direct connection's is JACK's wake-up of one more client.\n");
+    std::printf("%-7s", "rate/s");
+    for (const Phase& phase : phases)
+        if (phase.ran) std::printf(" %26s", phase.label);
+    std::printf("\n");
+    for (size_t i = 0; i < std::size(kRates); ++i) {
+        std::printf("%-7d", kRates[i]);
+        for (const Phase& phase : phases) {
+            if (!phase.ran) continue;
+            const Load& l = phase.streams[i].load;
+            std::printf("   %7.2f %7.2f %7.2f ", l.mean, l.median, l.max);
+        }
+        std::printf("\n");
     }
     std::printf("\nostrel-cli run ended with status %d; its standard error:\n%s", status,
                 ostrel->Err().c_str());
