@@ -60,7 +60,6 @@ CSetlistDlg::CSetlistDlg(const std::string& path, QWidget* parent) : QDialog(par
             << QStringLiteral("%1     --Channel %2").arg(channel, 3, 10, QChar('0')).arg(channel);
     res::AddComboItems(program_, programs);
     res::AddComboItems(pass_, {kPassItems[0], kPassItems[1]});
-    for (QLineEdit* edit : {next_, previous_}) edit->setPlaceholderText("B0 76 7F");
 
     const auto onClick = [this](int id, auto handler) {
         connect(res::Item<QPushButton>(this, id), &QPushButton::clicked, this, handler);
