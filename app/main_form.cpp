@@ -14,6 +14,7 @@
 #include "app/midi_driver_command.h"
 #include "app/midi_graph.h"
 #include "app/monitor_dlg.h"
+#include "app/setlist_player.h"
 #include "midi/pass_through.h"
 #include "midi/port_keeper.h"
 #include "res/dialog_builder.h"
@@ -81,6 +82,7 @@ COstrelView::COstrelView(AppState& state, CMainFrame* frame, QWidget* parent)
                 connect(action, &QAction::triggered, this, handler);
         connect(frame_, &CMainFrame::Exiting, this, &COstrelView::ShutDown);
     }
+    setlist_ = new SetlistPlayer(state_, *this, frame_);
 }
 
 COstrelView::~COstrelView() { ShutDown(); }
@@ -102,6 +104,7 @@ void COstrelView::InitialUpdate() {
 
     WatchSettingsWrites();
     ReopenRememberedFile();
+    setlist_->ReopenRemembered();
     UpdateTitle();
     // Ostrel's ports exist from here on; the remembered devices are connected
     // now or as soon as they appear.

@@ -20,6 +20,7 @@ class CMainFrame;
 class CDumpSendDlg;
 class CDumpReceiveDlg;
 class CodeBox;
+class SetlistPlayer;
 
 class COstrelView : public QWidget {
     Q_OBJECT
@@ -47,6 +48,12 @@ class COstrelView : public QWidget {
     void OnStop();
     // Stopped, held notes and pedals released, ports closed (destruction and exit).
     void ShutDown();
+
+  public:
+    // The table the boxes show and edit and that Save writes: a scene of the open
+    // setlist (translated from while it is in force), or with null the live table.
+    void ViewTable(AssignmentTable* table);
+    SetlistPlayer& Setlist() const { return *setlist_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -103,8 +110,12 @@ class COstrelView : public QWidget {
     // The bulk dump receive dialog, run modally with the dumps handed to it.
     void RunBulkReceive();
 
+    AssignmentTable& TableInView() const;
+
     AppState& state_;
     CMainFrame* frame_;
+    AssignmentTable* view_ = nullptr;  // a scene's table, or null: the live table
+    SetlistPlayer* setlist_ = nullptr;
     std::array<CodeBox*, kFormComboCount> boxes_{};
     QString lastItemText_;  // shared by the boxes
     // The octave whose twelve cells the key boxes show and edit.

@@ -10,6 +10,7 @@
 #include "app/app_state.h"
 #include "app/code_box.h"
 #include "app/main_form.h"
+#include "app/setlist_player.h"
 #include "core/config_file.h"
 #include "midi/pass_through.h"
 #include "res/dialog_builder.h"
@@ -40,6 +41,7 @@ std::string Bytes(const QString& chosen) { return QFile::encodeName(chosen).toSt
 }  // namespace
 
 void COstrelView::OnFileNew() {
+    setlist_->Close();
     SelectNewDefaults();
     // The defaults replace the whole table between two cycles of the MIDI thread.
     AssignmentTable defaults;
@@ -110,6 +112,16 @@ void COstrelView::PublishTable(const AssignmentTable& staging) {
     state_.passThrough->PublishTable(staging);
 }
 
+AssignmentTable& COstrelView::TableInView() const { return view_ ? *view_ : state_.table; }
+
+void COstrelView::ViewTable(AssignmentTable* table) {
+    view_ = table;
+    ShowTable();
+    SelectCurvesInForce();
+    ShowTextStarts();
+    UpdateTitle();
+}
+
 void COstrelView::ShowTable() {
     // After a table is shown the keys show octave 0.
     octaveShown_ = 0;
@@ -130,6 +142,7 @@ void COstrelView::OnFileOpen() {
                             .arg(Shown(path), QString::fromStdString(why)));
         return;
     }
+    setlist_->Close();
     state_.fileInUse.Use(path, Bytes(choice.fileName));
     PublishTable(staging);
     ShowTable();
@@ -169,7 +182,7 @@ void COstrelView::OnFileSaveAs() {
 
 bool COstrelView::SaveTo(const std::string& path) {
     std::string why;
-    const StoreResult result = WriteConfig(path.c_str(), state_.table, &why);
+    const StoreResult result = WriteConfig(path.c_str(), TableInView(), &why);
     if (result == StoreResult::Ok) return true;
     if (result == StoreResult::InvalidText) why = "a code holds a line break";
     ShowError(this, QStringLiteral("Cannot save the configuration file\n%1\n%2")

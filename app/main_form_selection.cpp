@@ -40,8 +40,8 @@ void COstrelView::ConnectBox(int index) {
 }
 
 AssignmentCode COstrelView::CodeInForce(const FormCombo& combo) const {
-    return combo.role == ComboRole::Key ? state_.table.GetNote(NoteIndex(octaveShown_, combo.key))
-                                        : state_.table.Get(combo.entry);
+    return combo.role == ComboRole::Key ? TableInView().GetNote(NoteIndex(octaveShown_, combo.key))
+                                        : TableInView().Get(combo.entry);
 }
 
 void COstrelView::ShowChoiceInForce(int index) {
@@ -74,7 +74,7 @@ void COstrelView::DescribeChoice(int index) {
         words = QStringLiteral("no note in this octave");
     } else if (c.role == ComboRole::Curve) {
         const CurveLibrary& library = state_.curveLibraries.Of(CurveKindOf(c));
-        const CurveId id = CurveChoiceIn(library, state_.table.Get(c.entry).text);
+        const CurveId id = CurveChoiceIn(library, TableInView().Get(c.entry).text);
         words = id.IsDefault()
                     ? QStringLiteral("default curve")
                     : QStringLiteral("curve ") +
@@ -92,7 +92,7 @@ void COstrelView::OnBoxPicked(int index, int item) {
     const QByteArray bytes = text.toLatin1();
     switch (combo.role) {
         case ComboRole::Entry:
-            state_.table.Set(combo.entry, bytes.constData());
+            TableInView().Set(combo.entry, bytes.constData());
             break;
         case ComboRole::MasterFader: {
             // Both master fader boxes edit VOLM and always show the same item.
@@ -101,14 +101,14 @@ void COstrelView::OnBoxPicked(int index, int item) {
             QComboBox* mirror = BoxById(other);
             const QSignalBlocker block(mirror);
             mirror->setCurrentIndex(item);
-            state_.table.Set(Entry::VOLM, bytes.constData());
+            TableInView().Set(Entry::VOLM, bytes.constData());
             break;
         }
         case ComboRole::Key: {
             // The cell of the octave the key boxes show, whatever text is typed
             // into Key Octave meanwhile.
             const int note = NoteIndex(octaveShown_, combo.key);
-            if (note <= 127) state_.table.SetNote(note, bytes.constData());
+            if (note <= 127) TableInView().SetNote(note, bytes.constData());
             break;
         }
         case ComboRole::Curve:
@@ -126,7 +126,7 @@ void COstrelView::OnOctavePicked(int octave) {
     EnableUpperKeys(true);
     const int keys = octave == res::kTopOctave ? 8 : kKeyCount;  // C10..G10: notes 120..127
     for (int k = 0; k < keys; ++k)
-        ShowCodeByIndex(BoxById(KeyComboId(k)), state_.table.GetNote(NoteIndex(octave, k)));
+        ShowCodeByIndex(BoxById(KeyComboId(k)), TableInView().GetNote(NoteIndex(octave, k)));
     if (octave == res::kTopOctave) EnableUpperKeys(false);
 }
 
@@ -174,7 +174,7 @@ void COstrelView::RunCurveDialogOf(CurveKind kind) {
 
 void COstrelView::UseCurveChoice(CurveKind kind, const char* code) {
     const CurveId choice = CurveChoiceIn(state_.curveLibraries.Of(kind), code);
-    state_.table.Set(kind == CurveKind::Velocity ? Entry::CURVE : Entry::TOUCH, choice.text);
+    TableInView().Set(kind == CurveKind::Velocity ? Entry::CURVE : Entry::TOUCH, choice.text);
     SelectCurve(kind, choice, state_.curveLibraries, state_.curves);
     QComboBox* combo = CurveCombo(kind);
     res::LoadComboText(combo, QString::fromLatin1(choice.text));
@@ -187,8 +187,8 @@ void COstrelView::UseCurveChoice(CurveKind kind, const char* code) {
 // The table's CURVE and TOUCH become the curves in force, so that what the curve
 // boxes show is what the pass-through maps with.
 void COstrelView::SelectCurvesInForce() {
-    UseCurveChoice(CurveKind::Velocity, state_.table.Get(Entry::CURVE).text);
-    UseCurveChoice(CurveKind::Touch, state_.table.Get(Entry::TOUCH).text);
+    UseCurveChoice(CurveKind::Velocity, TableInView().Get(Entry::CURVE).text);
+    UseCurveChoice(CurveKind::Touch, TableInView().Get(Entry::TOUCH).text);
 }
 
 }  // namespace ostrel

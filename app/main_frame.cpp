@@ -42,6 +42,14 @@ const MenuItem kFileMenu[] = {
 const MenuItem kSetupMenu[] = {
     {kCmdMidiDriver, "&Midi driver                Ctrl+M", Qt::CTRL | Qt::Key_M},
 };
+// Keys that no menu and no box of the form uses: F7 and F8 are free in the
+// boxes' edit fields and lists, so a scene changes wherever the focus is.
+const MenuItem kSetlistMenu[] = {
+    {kCmdSetlist, "&Setlist...                 Ctrl+L", Qt::CTRL | Qt::Key_L},
+    {kCmdNextScene, "&Next scene               F8", QKeyCombination(Qt::Key_F8)},
+    {kCmdPreviousScene, "&Previous scene        F7", QKeyCombination(Qt::Key_F7)},
+    {kCmdCloseSetlist, "&Close setlist", kNoKeys},
+};
 const MenuItem kHelpMenu[] = {
     {kCmdReadMe, "&ReadMe                 Ctrl+R", Qt::CTRL | Qt::Key_R},
     {kCmdWebSite, "&WebSite                 Ctrl+W", Qt::CTRL | Qt::Key_W},
@@ -86,13 +94,14 @@ void CMainFrame::BuildMenu() {
             }
             QAction* action = menu->addAction(QString::fromLatin1(item.text));
             action->setObjectName(QString::number(item.id));
-            action->setShortcut(QKeySequence(item.keys));
+            if (item.keys != kNoKeys) action->setShortcut(QKeySequence(item.keys));
             // Keys work wherever the frame has the focus, as the accelerator table did.
             action->setShortcutContext(Qt::WindowShortcut);
         }
     };
     addMenu("&File", kFileMenu);
     addMenu("S&etup", kSetupMenu);
+    addMenu("Se&tlist", kSetlistMenu);
     addMenu("&Help", kHelpMenu);
 
     connect(Command(kCmdExit), &QAction::triggered, this, &CMainFrame::OnExit);
@@ -124,7 +133,15 @@ QString CMainFrame::TitleFor(const char* cfgName) {
         .arg(QString::fromLatin1(kFrameTitle), name.isEmpty() ? QStringLiteral("default") : name);
 }
 
-void CMainFrame::UpdateTitle() { setWindowTitle(TitleFor(state_.fileInUse.Name().c_str())); }
+void CMainFrame::UpdateTitle() {
+    const QString title = TitleFor(state_.fileInUse.Name().c_str());
+    setWindowTitle(scene_.isEmpty() ? title : QStringLiteral("%1   scene %2").arg(title, scene_));
+}
+
+void CMainFrame::SetScene(const QString& position) {
+    scene_ = position;
+    UpdateTitle();
+}
 
 void CMainFrame::OnReadMe() {
     // The start directory first, whatever the current directory is now; an installed

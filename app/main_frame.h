@@ -21,6 +21,10 @@ enum FrameCommand : int {
     kCmdWebSite = 32772,
     kCmdAbout = 57664,
     kCmdExit = 57665,
+    kCmdSetlist = 32778,
+    kCmdNextScene = 32779,
+    kCmdPreviousScene = 32780,
+    kCmdCloseSetlist = 32781,
 };
 
 inline constexpr const char* kFrameTitle = "DO Darivu v1.0 beta";
@@ -44,6 +48,9 @@ class CMainFrame : public QMainWindow {
     // The title from the configuration file in use:
     // "DO Darivu v1.0 beta   [name]" or "DO Darivu v1.0 beta   [default]".
     static QString TitleFor(const char* cfgName);
+    // With a setlist open the title goes on with the scene's number and how many
+    // there are ("   scene 2/7"); empty: no setlist.
+    void SetScene(const QString& position);
 
   public slots:
     void UpdateTitle();
@@ -75,6 +82,7 @@ class CMainFrame : public QMainWindow {
     void Leave();
 
     AppState& state_;
+    QString scene_;
     QSystemTrayIcon* tray_ = nullptr;
     bool endingUnasked_ = false;
     bool left_ = false;

@@ -32,23 +32,6 @@ size_t ShortLength(uint8_t status) {
     return 1;
 }
 
-// "" (no trigger) or one complete short message in hex, blanks allowed.
-bool ParseTriggerMessage(const std::string& text, TriggerMessage& message) {
-    message = {};
-    const std::string digits = RemoveBlanks(text);
-    if (digits.empty()) return true;
-    if (digits.size() % 2 != 0 || digits.size() > 6) return false;
-    for (size_t i = 0; i < digits.size(); i += 2) {
-        const int byte = HexPairToByte(digits[i], digits[i + 1]);
-        if (byte < 0) return false;
-        message.bytes[message.length++] = static_cast<uint8_t>(byte);
-    }
-    if (ShortLength(message.bytes[0]) != message.length) return false;
-    for (size_t i = 1; i < message.length; ++i)
-        if (midi::IsStatus(message.bytes[i])) return false;
-    return true;
-}
-
 bool ParseProgramChannel(const std::string& text, int& channel) {
     if (text.empty() || text == "###") {
         channel = SetlistTriggers::kNever;
@@ -76,6 +59,22 @@ void SetWhy(std::string* why, std::string text) {
 }
 
 }  // namespace
+
+bool ParseTriggerMessage(const std::string& text, TriggerMessage& message) {
+    message = {};
+    const std::string digits = RemoveBlanks(text);
+    if (digits.empty()) return true;
+    if (digits.size() % 2 != 0 || digits.size() > 6) return false;
+    for (size_t i = 0; i < digits.size(); i += 2) {
+        const int byte = HexPairToByte(digits[i], digits[i + 1]);
+        if (byte < 0) return false;
+        message.bytes[message.length++] = static_cast<uint8_t>(byte);
+    }
+    if (ShortLength(message.bytes[0]) != message.length) return false;
+    for (size_t i = 1; i < message.length; ++i)
+        if (midi::IsStatus(message.bytes[i])) return false;
+    return true;
+}
 
 TriggerMatch MatchTrigger(const SetlistTriggers& t, const uint8_t* bytes, size_t length) {
     TriggerMatch match;

@@ -52,6 +52,10 @@ struct TriggerMatch {
 };
 TriggerMatch MatchTrigger(const SetlistTriggers& triggers, const uint8_t* bytes, size_t length);
 
+// NEXT and PREV as text: "" (no trigger) or one complete short message in hex,
+// blanks allowed. False when the text is neither.
+bool ParseTriggerMessage(const std::string& text, TriggerMessage& message);
+
 // Reads a setlist. False, with the reason in why, when the file cannot be read or
 // a trigger's value is not one the setlist allows (the key is named).
 bool ReadSetlist(const std::string& path, Setlist& setlist, std::string* why = nullptr);

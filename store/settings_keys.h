@@ -25,6 +25,8 @@ inline constexpr const char* kOutputNameKey = "MIDIOUTNAME";
 inline constexpr const char* kSystemSection = "SYSTEM";
 inline constexpr const char* kFileNameKey = "FILENAME";
 inline constexpr const char* kFullNameKey = "FULLNAME";
+// Key SETLIST: the setlist open at the end, by its full path, opened again at start.
+inline constexpr const char* kSetlistKey = "SETLIST";
 
 // Section MONITOR, key STATE: whether the monitor logs.
 inline constexpr const char* kMonitorSection = "MONITOR";

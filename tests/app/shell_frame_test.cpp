@@ -76,15 +76,20 @@ TEST_F(FrameTest, MenuItemsCarryTheirExactTextsIdsAndKeys) {
         {"&File", nullptr, nullptr, nullptr},  // separator
         {"&File", "57665", "E&xit                  Alt+X", "Alt+X"},
         {"S&etup", "32773", "&Midi driver                Ctrl+M", "Ctrl+M"},
+        {"Se&tlist", "32778", "&Setlist...                 Ctrl+L", "Ctrl+L"},
+        {"Se&tlist", "32779", "&Next scene               F8", "F8"},
+        {"Se&tlist", "32780", "&Previous scene        F7", "F7"},
+        {"Se&tlist", "32781", "&Close setlist", ""},
         {"&Help", "32771", "&ReadMe                 Ctrl+R", "Ctrl+R"},
         {"&Help", "32772", "&WebSite                 Ctrl+W", "Ctrl+W"},
         {"&Help", "57664", "A&bout                     Ctrl+B", "Ctrl+B"},
     };
     const QList<QAction*> menus = frame.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 3);
+    ASSERT_EQ(menus.size(), 4);
     EXPECT_EQ(menus[0]->text(), "&File");
     EXPECT_EQ(menus[1]->text(), "S&etup");
-    EXPECT_EQ(menus[2]->text(), "&Help");
+    EXPECT_EQ(menus[2]->text(), "Se&tlist");
+    EXPECT_EQ(menus[3]->text(), "&Help");
     size_t next = 0;
     for (QAction* m : menus) {
         for (QAction* a : m->menu()->actions()) {

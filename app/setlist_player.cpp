@@ -1,0 +1,202 @@
+#include "app/setlist_player.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QStringList>
+#include <algorithm>
+#include <filesystem>
+
+#include "app/app_state.h"
+#include "app/main_form.h"
+#include "app/main_frame.h"
+#include "app/setlist_dlg.h"
+#include "core/config_file.h"
+#include "res/message_box_seam.h"
+#include "store/display_text.h"
+#include "store/settings_keys.h"
+
+namespace ostrel {
+namespace {
+
+// How often the form looks whether a trigger switched the scene.
+constexpr int kFollowMs = 50;
+// A file being written fires several changes; it is read once they settle.
+constexpr int kSettleMs = 150;
+
+void ShowError(QWidget* owner, const QString& text) {
+    res::Ui().Message(owner, text, QString::fromLatin1(res::kAppCaption), res::MsgButtons::Ok,
+                      res::MsgIcon::Error);
+}
+
+QString Shown(const std::string& bytes) { return QString::fromStdString(DisplayText(bytes)); }
+
+}  // namespace
+
+SetlistPlayer::SetlistPlayer(AppState& state, COstrelView& form, CMainFrame* frame)
+    : QObject(&form), state_(state), form_(form), frame_(frame) {
+    follow_.setInterval(kFollowMs);
+    connect(&follow_, &QTimer::timeout, this, &SetlistPlayer::FollowScene);
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
+        QTimer::singleShot(kSettleMs, this, [this, path] { ReadAgain(path); });
+    });
+    if (!frame_) return;
+    const std::pair<int, std::function<void()>> commands[] = {
+        {kCmdSetlist, [this] { RunDialog(); }},
+        {kCmdNextScene, [this] { Step(1); }},
+        {kCmdPreviousScene, [this] { Step(-1); }},
+        {kCmdCloseSetlist, [this] { Close(); }},
+    };
+    for (const auto& [id, handler] : commands)
+        if (QAction* action = frame_->Command(id)) {
+            connect(action, &QAction::triggered, this, handler);
+            menu_ = qobject_cast<QMenu*>(action->parent());
+        }
+    EnableCommands();
+}
+
+SetlistPlayer::~SetlistPlayer() {
+    if (open_) state_.passThrough->SetScenes(nullptr);
+}
+
+int SetlistPlayer::Count() const {
+    return open_ ? static_cast<int>(open_->loaded.scenes.size()) : 0;
+}
+
+void SetlistPlayer::ReopenRemembered() {
+    const std::string path = state_.settings.ReadString(kSystemSection, kSetlistKey);
+    if (!path.empty() && !Open(path)) Remember("");
+}
+
+bool SetlistPlayer::Open(const std::string& path) {
+    auto next = std::make_unique<OpenSetlist>();
+    std::string why;
+    if (!LoadSetlist(path, next->loaded, &why)) {
+        ShowError(&form_, QStringLiteral("Cannot open the setlist\n%1\n%2")
+                              .arg(Shown(path), QString::fromStdString(why)));
+        return false;
+    }
+    QStringList skipped;
+    for (const std::string& line : next->loaded.skipped) skipped << Shown(line);
+    if (next->loaded.scenes.empty()) {
+        ShowError(&form_, QStringLiteral("No file of the setlist\n%1\ncould be read:\n%2")
+                              .arg(Shown(path), skipped.join('\n')));
+        return false;
+    }
+    if (!skipped.isEmpty())
+        ShowError(&form_, QStringLiteral("These files of the setlist\n%1\ncould not be read; "
+                                         "their scenes are skipped:\n%2")
+                              .arg(Shown(path), skipped.join('\n')));
+    for (const Scene& scene : next->loaded.scenes) {
+        next->tables.tables.push_back(scene.table.get());
+        next->paths.push_back(ScenePath(path, scene.file));
+    }
+    next->tables.triggers = next->loaded.triggers;
+
+    // Every table is complete before the MIDI thread sees the list; the list set
+    // before is no longer read once SetScenes returns, and only then goes.
+    state_.passThrough->SetScenes(&next->tables);
+    open_ = std::move(next);
+    path_ = path;
+    if (!watcher_.files().isEmpty()) watcher_.removePaths(watcher_.files());
+    for (const std::string& file : open_->paths) watcher_.addPath(QString::fromStdString(file));
+    seen_ = state_.passThrough->CurrentScene();
+    follow_.start();
+    FillSceneMenu();
+    EnableCommands();
+    Show(0);
+    Remember(path);
+    return true;
+}
+
+void SetlistPlayer::Close() {
+    if (!open_) return;
+    // The live table takes the scene in view, so what is played does not change.
+    state_.passThrough->PublishTable(*open_->loaded.scenes[static_cast<size_t>(shown_)].table);
+    state_.passThrough->SetScenes(nullptr);
+    follow_.stop();
+    if (!watcher_.files().isEmpty()) watcher_.removePaths(watcher_.files());
+    form_.ViewTable(nullptr);
+    open_.reset();
+    path_.clear();
+    shown_ = 0;
+    FillSceneMenu();
+    EnableCommands();
+    if (frame_) frame_->SetScene({});
+    state_.fileInUse.Remember(state_.settings);
+    Remember("");
+}
+
+void SetlistPlayer::Go(int index) {
+    if (!open_ || index < 0 || index >= Count()) return;
+    // Without a running MIDI graph the request waits for the first cycle.
+    state_.passThrough->RequestScene(index);
+    seen_ = state_.passThrough->CurrentScene();
+    Show(index);
+}
+
+void SetlistPlayer::FollowScene() {
+    const int now = state_.passThrough->CurrentScene();
+    if (now == seen_) return;
+    seen_ = now;
+    if (now < Count()) Show(now);
+}
+
+void SetlistPlayer::Show(int index) {
+    shown_ = index;
+    const size_t i = static_cast<size_t>(index);
+    const std::string& path = open_->paths[i];
+    state_.fileInUse.Use(path, std::filesystem::path(path).filename().string());
+    form_.ViewTable(open_->loaded.scenes[i].table.get());
+    for (size_t k = 0; k < sceneActions_.size(); ++k) sceneActions_[k]->setChecked(k == i);
+    if (frame_) frame_->SetScene(QStringLiteral("%1/%2").arg(index + 1).arg(Count()));
+}
+
+void SetlistPlayer::ReadAgain(const QString& changed) {
+    if (!open_) return;
+    // A file replaced by a rename is watched again under its name.
+    if (!watcher_.files().contains(changed)) watcher_.addPath(changed);
+    const std::string path = changed.toStdString();
+    AssignmentTable staging;
+    if (ReadConfig(path.c_str(), staging) != StoreResult::Ok) return;  // kept as it was
+    for (size_t i = 0; i < open_->paths.size(); ++i) {
+        if (open_->paths[i] != path) continue;
+        // Each cell is taken whole, as a pick in a box is.
+        open_->loaded.scenes[i].table->CopyFrom(staging);
+        if (static_cast<int>(i) == shown_) form_.ViewTable(open_->loaded.scenes[i].table.get());
+    }
+}
+
+void SetlistPlayer::Remember(const std::string& path) {
+    state_.settings.WriteValue(kSystemSection, kSetlistKey, path.c_str());
+}
+
+void SetlistPlayer::RunDialog() {
+    CSetlistDlg dialog(path_, &form_);
+    if (dialog.exec() == QDialog::Accepted) Open(dialog.Path());
+}
+
+void SetlistPlayer::FillSceneMenu() {
+    for (QAction* action : sceneActions_) delete action;
+    sceneActions_.clear();
+    delete separator_;
+    separator_ = nullptr;
+    if (!menu_ || !open_) return;
+    separator_ = menu_->addSeparator();
+    for (int i = 0; i < Count(); ++i) {
+        const QString name = Shown(open_->loaded.scenes[static_cast<size_t>(i)].file);
+        QAction* action = menu_->addAction(i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(name)
+                                                 : QStringLiteral("%1 %2").arg(i + 1).arg(name));
+        action->setObjectName(QStringLiteral("scene%1").arg(i + 1));
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, [this, i] { Go(i); });
+        sceneActions_.push_back(action);
+    }
+}
+
+void SetlistPlayer::EnableCommands() {
+    if (!frame_) return;
+    for (int id : {kCmdNextScene, kCmdPreviousScene, kCmdCloseSetlist})
+        if (QAction* action = frame_->Command(id)) action->setEnabled(bool(open_));
+}
+
+}  // namespace ostrel
