@@ -44,6 +44,23 @@ class KeyboardToSynth : public test::PassThroughChainTest {
         client->ClearReceived();
         return got;
     }
+
+    // The keyboard plays into Ostrel and Ostrel into a synth, two clients as on
+    // stage: one client on both sides would close a loop in the graph, which
+    // JACK breaks with a cycle of delay. Returns once a message came through.
+    void ConnectToSynth(test::JackTestClient& synth) {
+        ASSERT_TRUE(synth.ok());
+        Connect(/*withOutput=*/false);
+        ASSERT_TRUE(keeper->Choose(PortDirection::Output, synth.InPort()));
+        ASSERT_TRUE(Eventually([&] { return synth.InConnections().size() == 1; }));
+        passThrough->Start();
+        const auto deadline = Clock::now() + kJackWait;
+        while (!synth.WaitForCount(1, std::chrono::milliseconds(50)) && Clock::now() < deadline)
+            client->Send({0xF6});
+        ASSERT_TRUE(client->WaitUntilPlayed(kJackWait));
+        synth.ClearReceived();
+        client->ClearReceived();
+    }
 };
 
 TEST_F(KeyboardToSynth, DeviceListsShowTheOtherClientsPortsNeverOstrelsOwn) {
@@ -216,21 +233,8 @@ TEST_F(KeyboardToSynth, BurstOfFiftyThousandMixedMessagesAtFullRateArrivesWholeA
 TEST_F(KeyboardToSynth, AMessageLeavesAtTheFrameAndInTheCycleItArrivedIn) {
     if (test::kSlowedBySanitizer) GTEST_SKIP() << "ThreadSanitizer makes clients miss cycles";
     table.Set(Entry::KNOB01, "007");
-    // The keyboard and the synth are two clients, as on stage: one client on
-    // both sides would close a loop in the graph, which JACK breaks with a cycle
-    // of delay.
     test::JackTestClient synth(test::UniqueName("synth"));
-    ASSERT_TRUE(synth.ok());
-    Connect(/*withOutput=*/false);
-    ASSERT_TRUE(keeper->Choose(PortDirection::Output, synth.InPort()));
-    ASSERT_TRUE(Eventually([&] { return synth.InConnections().size() == 1; }));
-    passThrough->Start();
-    const auto deadline = Clock::now() + kJackWait;
-    while (!synth.WaitForCount(1, std::chrono::milliseconds(50)) && Clock::now() < deadline)
-        client->Send({0xF6});
-    ASSERT_TRUE(client->WaitUntilPlayed(kJackWait));
-    synth.ClearReceived();
-    client->ClearReceived();
+    ASSERT_NO_FATAL_FAILURE(ConnectToSynth(synth));
 
     const uint32_t frames[] = {0, 1, 37, 100, 127};
     bool all = false;
@@ -397,6 +401,122 @@ TEST_F(KeyboardToSynth, TablesReplacedUnderAStreamNeverMixAndLoseNothing) {
     }
     EXPECT_GT(fromA, 0);
     EXPECT_GT(fromB, 0);
+}
+
+// 1,000 scene switches by triggers that the keyboard plays inside a stream of
+// 10,000 messages a second, as a player would. Every message comes out
+// translated wholly by one scene: the one in force when its cycle began, or the
+// one that triggers before it in its own cycle chose. None is lost, none leaves
+// later than it arrived, and no trigger is forwarded.
+TEST_F(KeyboardToSynth, ScenesSwitchedInTheStreamTakeOverByTheNextCycleAndLoseNothing) {
+    if (test::kSlowedBySanitizer) GTEST_SKIP() << "ThreadSanitizer makes clients miss cycles";
+    // Scene k: knob 1 (B0 4A v) -> CC 10 + k on channel k + 1, so that a message
+    // names the scene that translated it and a mixed translation shows.
+    constexpr int kScenes = 4;
+    AssignmentTable tables[kScenes];
+    SceneTables scenes;
+    for (int k = 0; k < kScenes; ++k) {
+        char cc[8], channel[8];
+        std::snprintf(cc, sizeof cc, "%03d", 10 + k);
+        std::snprintf(channel, sizeof channel, "%03d", k + 1);
+        tables[k].Set(Entry::KNOB01, cc);
+        tables[k].Set(Entry::CHANEL, channel);
+        scenes.tables.push_back(&tables[k]);
+    }
+    scenes.triggers.programChannel = SetlistTriggers::kAnyChannel;
+    ASSERT_TRUE(ParseTriggerMessage("B0 76 7F", scenes.triggers.next));
+    ASSERT_TRUE(ParseTriggerMessage("B0 75 7F", scenes.triggers.previous));
+    const Bytes next = {0xB0, 0x76, 0x7F}, previous = {0xB0, 0x75, 0x7F};
+
+    // Eight to fourteen messages, then a trigger, so that triggers fall on every
+    // place of a cycle: a program change choosing another scene, every fifth a
+    // NEXT and every fifth a PREV. before[e]: the scene that the triggers played
+    // before event e chose.
+    constexpr int kSwitches = 1000;
+    Messages stream;
+    std::vector<int> before;
+    std::vector<bool> trigger;
+    int scene = 0, messages = 0;
+    auto play = [&](Bytes event, bool isTrigger) {
+        stream.push_back(std::move(event));
+        before.push_back(scene);
+        trigger.push_back(isTrigger);
+    };
+    for (int j = 0; j <= kSwitches; ++j) {
+        for (int m = 0; m < 8 + j % 7; ++m, ++messages)
+            play({0xB0, 0x4A, static_cast<uint8_t>(messages & 0x7F)}, false);
+        if (j == kSwitches) break;  // the last trigger's messages are played too
+        if (j % 5 == 3) {
+            play(next, true);
+            scene = std::min(scene + 1, kScenes - 1);
+        } else if (j % 5 == 4) {
+            play(previous, true);
+            scene = std::max(scene - 1, 0);
+        } else {
+            const int program = (scene + 1 + j % (kScenes - 1)) % kScenes;
+            play({0xC7, static_cast<uint8_t>(program)}, true);
+            scene = program;
+        }
+    }
+
+    test::JackTestClient synth(test::UniqueName("synth"));
+    ASSERT_NO_FATAL_FAILURE(ConnectToSynth(synth));
+    passThrough->SetScenes(&scenes);
+    struct Unset {
+        PassThrough& p;
+        ~Unset() { p.SetScenes(nullptr); }  // before the tables go
+    } unset{*passThrough};
+    // 10,000 a second whatever the period, as the table-swap stream.
+    ASSERT_GT(client->Rate(), 0u);
+    client->SetMessagesPerCycle(
+        std::max(1, static_cast<int>(10000ull * client->Period() / client->Rate())));
+    bool all = false;
+    const bool clean = test::AttemptWithoutXruns(*client, [&] {
+        ASSERT_TRUE(passThrough->RequestScene(0));
+        synth.ClearReceived();
+        client->ClearReceived();
+        const uint64_t xruns = client->Xruns();
+        ASSERT_TRUE(client->SendAll(stream));
+        ASSERT_TRUE(client->WaitUntilPlayed(kJackWait));
+        // Played and three cycles on: all that a skipped cycle did not take has arrived.
+        all = synth.WaitForCount(static_cast<size_t>(messages),
+                                 client->Xruns() != xruns ? std::chrono::seconds(1) : kJackWait);
+    });
+    ASSERT_FALSE(HasFatalFailure());
+    if (!clean) GTEST_SKIP() << test::kXrunsInEveryAttempt;
+    const Messages got = synth.Received();
+    ASSERT_TRUE(all) << got.size() << " arrived, xruns: " << client->Xruns()
+                     << ", lost by Ostrel: " << passThrough->Lost();
+    ASSERT_EQ(got.size(), static_cast<size_t>(messages)) << "a trigger was forwarded";
+    const std::vector<uint32_t> played = client->PlayedFrames(), arrived = synth.ReceivedFrames();
+    ASSERT_EQ(played.size(), stream.size());
+
+    // The keyboard plays a cycle's events on consecutive frames from its start:
+    // a gap begins the next cycle.
+    size_t cycleStart = 0, received = 0;
+    int tookOverInTheirCycle = 0, afterATrigger = 0;
+    for (size_t e = 0; e < stream.size(); ++e) {
+        if (e > 0 && played[e] != played[e - 1] + 1) cycleStart = e;
+        if (trigger[e]) continue;
+        const Bytes& m = got[received];
+        ASSERT_EQ(arrived[received], played[e]) << "late at message " << received;
+        ASSERT_EQ(m.size(), 3u);
+        ASSERT_EQ(m[2], received & 0x7F) << "out of order at " << received;
+        const int by = m[0] & 0x0F;
+        ASSERT_TRUE((m[0] & 0xF0) == 0xB0 && by < kScenes && m[1] == 10 + by)
+            << "a mixed translation at " << received << ": " << int(m[0]) << " " << int(m[1]);
+        ASSERT_TRUE(by == before[cycleStart] || by == before[e])
+            << "message " << received << " by scene " << by + 1 << ", its cycle began with "
+            << before[cycleStart] + 1 << ", the triggers before it chose " << before[e] + 1;
+        if (before[e] != before[cycleStart]) {
+            ++afterATrigger;
+            if (by == before[e]) ++tookOverInTheirCycle;
+        }
+        ++received;
+    }
+    EXPECT_EQ(passThrough->CurrentScene(), scene);
+    std::printf("[ scenes   ] %d of %d messages after a trigger in its own cycle took its scene\n",
+                tookOverInTheirCycle, afterATrigger);
 }
 
 }  // namespace
