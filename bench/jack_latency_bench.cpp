@@ -11,7 +11,9 @@
 // direct connection alone, with an empty client on thru (a client of this
 // bench that copies its input to its output: the cost of any client, JACK's
 // wake-up of it each cycle), with Ostrel, and with an in-host MIDI filter (x42's
-// velocitygamma LV2 plugin in jalv, when installed), each in turn.
+// velocitygamma LV2 plugin in jalv, when installed), each in turn. Then the
+// time from a program change to the first message of the scene it chose, with
+// `ostrel-cli run --setlist`.
 //
 // Run beside a JACK server (`make bench`: scripts/with-jack.sh at 256 frames a
 // period, real-time scheduling); usage:
@@ -161,9 +163,12 @@ bool ThroughReady(LatencyRig& rig, const std::string& in, const std::string& out
 
 // Starts ostrel-cli between "out" and "thru" as a user starts it.
 std::unique_ptr<ChildProcess> StartOstrel(LatencyRig& rig, const std::string& cli,
-                                          const std::string& name) {
-    auto child = std::make_unique<ChildProcess>(std::vector<std::string>{
-        cli, "run", "--in", rig.Out(), "--out", rig.In(kThru), "--name", name});
+                                          const std::string& name,
+                                          const std::vector<std::string>& more = {}) {
+    std::vector<std::string> args = {cli,     "run",         "--in",   rig.Out(),
+                                     "--out", rig.In(kThru), "--name", name};
+    args.insert(args.end(), more.begin(), more.end());
+    auto child = std::make_unique<ChildProcess>(args);
     if (!child->Started() || !child->WaitForErr("ready", std::chrono::seconds(60))) {
         std::fprintf(stderr, "jack_latency_bench: %s run did not start: %s\n", cli.c_str(),
                      child->Err().c_str());
@@ -174,6 +179,45 @@ std::unique_ptr<ChildProcess> StartOstrel(LatencyRig& rig, const std::string& cl
         return nullptr;
     }
     return child;
+}
+
+// Scene switches: ostrel-cli run --setlist with two scenes that send knob 1 as
+// control 7 and as control 11. Each switch is a program change at a frame
+// spread over the period, followed by knob 1 on every later frame; the time is
+// from the program change's frame to the first knob 1 sent as the new scene
+// says, in frames. Sorted; empty when ostrel-cli could not run the setlist.
+std::vector<int64_t> SceneSwitches(LatencyRig& rig, const std::string& cli, const std::string& name,
+                                   int switches, std::string& err) {
+    char folder[] = "/tmp/ostrel-bench-XXXXXX";
+    if (mkdtemp(folder) == nullptr) return {};
+    const std::string dir = folder;
+    const auto write = [&](const char* file, const char* text) {
+        if (FILE* f = std::fopen((dir + "/" + file).c_str(), "w")) {
+            std::fputs(text, f);
+            std::fclose(f);
+        }
+    };
+    write("seven.cfg", "[KNOB01]\nDATA=007\n");
+    write("eleven.cfg", "[KNOB01]\nDATA=011\n");
+    write("bench.setlist",
+          "[SETLIST]\nFILE1=seven.cfg\nFILE2=eleven.cfg\n[TRIGGER]\nPROGRAM=***\n");
+    std::vector<int64_t> frames;
+    if (auto ostrel = StartOstrel(rig, cli, name, {"--setlist", dir + "/bench.setlist"})) {
+        for (int i = 0; i < switches; ++i) {
+            const uint8_t program = uint8_t((i + 1) % 2);
+            const int64_t f =
+                rig.SwitchScene(program, uint32_t(i * 97) % rig.Period(), program == 0 ? 7 : 11);
+            if (f >= 0) frames.push_back(f);
+        }
+        ostrel->Signal(SIGTERM);
+        ostrel->Wait(std::chrono::seconds(30));
+        err = ostrel->Err();
+    }
+    for (const char* file : {"seven.cfg", "eleven.cfg", "bench.setlist"})
+        unlink((dir + "/" + file).c_str());
+    rmdir(folder);
+    std::sort(frames.begin(), frames.end());
+    return frames;
 }
 
 // The velocitygamma filter of x42's MIDI filters, hosted by jalv, between "out"
@@ -311,6 +355,13 @@ int Main(int argc, char** argv) {
     ostrel->Signal(SIGTERM);
     const int status = ostrel->Wait(std::chrono::seconds(30));
     rig.WaitCycles(4);
+    constexpr int kSwitches = 200;
+    std::string switchErr;
+    const std::uint64_t switchXruns = rig.Xruns();
+    const std::vector<int64_t> switched =
+        SceneSwitches(rig, cli, ostrelName + "-setlist", kSwitches, switchErr);
+    const std::uint64_t xrunsWhileSwitching = rig.Xruns() - switchXruns;
+    rig.WaitCycles(4);
     const std::string fifo = "/tmp/" + name + ".jalv";
     std::unique_ptr<ChildProcess> filter = StartFilter(rig, name + "-lv2", fifo);
     if (filter) {
@@ -357,6 +408,19 @@ int Main(int argc, char** argv) {
             std::printf("   %7.2f %7.2f %7.2f ", l.mean, l.median, l.max);
         }
         std::printf("\n");
+    }
+    if (switched.empty()) {
+        std::printf("\nNo scene switch measured; ostrel-cli run --setlist said:\n%s",
+                    switchErr.c_str());
+    } else {
+        std::printf(
+            "\nScene switches with ostrel-cli run --setlist: frames from a program change to "
+            "the first\nmessage translated by the scene it chose, the change at frames spread "
+            "over the period.\n%zu of %d switches seen: min %lld, median %lld, max %lld "
+            "frames (period %u); xruns %llu.\n",
+            switched.size(), kSwitches, (long long)switched.front(),
+            (long long)switched[switched.size() / 2], (long long)switched.back(), rig.Period(),
+            (unsigned long long)xrunsWhileSwitching);
     }
     std::printf("\nostrel-cli run ended with status %d; its standard error:\n%s", status,
                 ostrel->Err().c_str());

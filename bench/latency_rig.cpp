@@ -76,6 +76,18 @@ bool LatencyRig::WaitCycles(uint64_t n) {
     return true;
 }
 
+int64_t LatencyRig::SwitchScene(uint8_t program, uint32_t offset, uint8_t cc) {
+    program_ = program;
+    offset_ = offset;
+    wantedCc_ = cc;
+    switch_.store(kAsked, std::memory_order_release);
+    for (int cycles = 0; cycles < 20 && switch_.load(std::memory_order_acquire) != kSeen; ++cycles)
+        WaitCycles(1);
+    const bool seen = switch_.exchange(kNoSwitch, std::memory_order_acq_rel) == kSeen;
+    WaitCycles(2);  // the last probes go by
+    return seen ? int64_t(int32_t(switchArrival_ - triggerFrame_)) : -1;
+}
+
 int LatencyRig::PlayCycle(jack_nframes_t frames, void* arg) {
     auto* self = static_cast<LatencyRig*>(arg);
     self->Play(frames);
@@ -102,6 +114,11 @@ void LatencyRig::Record(Path path, jack_nframes_t frames) {
         if (e.size == 1 && e.buffer[0] == kProbe) {
             a.probeSeen.store(true);
             continue;
+        }
+        if (path == kThru && e.size == 3 && e.buffer[0] == 0xB0 && e.buffer[1] == wantedCc_ &&
+            switch_.load(std::memory_order_acquire) == kPlayed) {
+            switchArrival_ = start + e.time;
+            switch_.store(kSeen, std::memory_order_release);
         }
         if (!streaming) continue;
         if (e.size != 3 || (e.buffer[0] & 0xF0) != 0xA0 || e.buffer[1] > 0x7F ||
@@ -134,6 +151,7 @@ void LatencyRig::Play(jack_nframes_t frames) {
         const jack_midi_data_t probe = kProbe;
         jack_midi_event_write(buffer, 0, &probe, 1);
     }
+    PlaySwitch(buffer, frames, start);
     if (!streaming) return;
     if (!started_) {
         base_ = start;
@@ -154,6 +172,24 @@ void LatencyRig::Play(jack_nframes_t frames) {
         last = offset;
     }
     next_.store(k, std::memory_order_release);
+}
+
+void LatencyRig::PlaySwitch(void* buffer, jack_nframes_t frames, uint32_t start) {
+    const int state = switch_.load(std::memory_order_acquire);
+    if (state != kAsked && state != kPlayed) return;
+    const jack_midi_data_t probe[3] = {0xB0, 0x4A, 0x00};
+    uint32_t from = 0;
+    if (state == kAsked) {
+        const uint32_t offset = std::min<uint32_t>(offset_, frames - 1);
+        const jack_midi_data_t change[2] = {0xC0, program_};
+        jack_midi_event_write(buffer, offset, change, 2);
+        triggerFrame_ = start + offset;
+        switch_.store(kPlayed, std::memory_order_release);
+        from = offset + 1;
+    }
+    // Every later frame of the trigger's cycle, the first of each cycle after it.
+    const uint32_t to = state == kAsked ? frames : 1;
+    for (uint32_t f = from; f < to; ++f) jack_midi_event_write(buffer, f, probe, 3);
 }
 
 }  // namespace ostrel::bench

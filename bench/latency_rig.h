@@ -86,6 +86,13 @@ class LatencyRig {
     void SendProbe() { probe_.store(true, std::memory_order_release); }
     bool ProbeSeen(Path path) { return arrivals_[path].probeSeen.exchange(false); }
 
+    // A scene switch: plays a program change at this frame offset of the next
+    // cycle, then knob 1 (B0 4A 00) on every later frame of that cycle and on
+    // the first frame of each cycle after, until thru receives it translated to
+    // control cc. The frames from the program change to that arrival; -1 when
+    // none came within 20 cycles.
+    int64_t SwitchScene(uint8_t program, uint32_t offset, uint8_t cc);
+
     const std::vector<uint32_t>& PlayedFrames() const { return played_; }
     const Arrivals& Received(Path path) const { return arrivals_[path]; }
 
@@ -94,9 +101,16 @@ class LatencyRig {
     static int ListenCycle(jack_nframes_t frames, void* arg);
     void Record(Path path, jack_nframes_t frames);
     void Play(jack_nframes_t frames);
+    void PlaySwitch(void* buffer, jack_nframes_t frames, uint32_t start);
 
     std::atomic<bool> streaming_{false}, probe_{false};
     std::atomic<uint32_t> next_{0};
+    // A scene switch: asked for, its program change played, its new scene seen.
+    enum SwitchState : int { kNoSwitch, kAsked, kPlayed, kSeen };
+    std::atomic<int> switch_{kNoSwitch};
+    uint8_t program_ = 0, wantedCc_ = 0;  // set by the main thread before kAsked
+    uint32_t offset_ = 0;
+    uint32_t triggerFrame_ = 0, switchArrival_ = 0;  // by the callbacks, read after kSeen
     // Set by the main thread before a stream starts, read by the callbacks.
     uint32_t rate_ = 1, count_ = 0;
     // Player callback only, while a stream runs.
