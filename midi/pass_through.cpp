@@ -248,7 +248,7 @@ void PassThrough::DrainRing(MidiWriter& out) {
 }
 
 void PassThrough::Event(const uint8_t* bytes, size_t length, MidiWriter& out) {
-    // Stopped and Loading ignore the message entirely; nothing is held back for
+    // Stopped ignores the message entirely; nothing is held back for
     // it, so later System Exclusive input is never blocked by it.
     if (State() != PassThroughState::Running || length == 0) return;
     // A System Exclusive event is one message, whatever bytes it carries (a
