@@ -70,9 +70,10 @@ bool PassThrough::Flush() {
     if (!WaitUntil(deadline,
                    [this] { return ring_.Empty() && !releasing_.load(std::memory_order_acquire); }))
         return false;
-    // The cycle that took the last record may still be writing it.
+    // The cycle that took the last record may still be writing it; what it
+    // wrote has left the graph once the cycle after it has ended too.
     const uint64_t begun = Cycles();
-    return WaitUntil(deadline, [&] { return CyclesEnded() >= begun; });
+    return WaitUntil(deadline, [&] { return CyclesEnded() > begun; });
 }
 
 uint64_t PassThrough::Publish(const AssignmentTable* table) {
@@ -108,7 +109,10 @@ void PassThrough::PublishTable(const AssignmentTable& staged) {
     // through several publishes: then the table in force stays.
     if (!WaitUntil(deadline, [&] { return (copy = FreeCopy()) != nullptr; })) return;
     copy->CopyFrom(staged);
-    Publish(copy);
+    // In force from the next cycle on, when cycles run; then the live table
+    // takes the copy over.
+    const uint64_t begun = Publish(copy);
+    if (system_.IsOpen()) WaitUntil(deadline, [&] { return Cycles() > begun; });
     WaitUntil(deadline, [this] { return TakeOverCopy(); });
 }
 

@@ -114,10 +114,10 @@ class PassThrough final : private MidiProcessor {
 
     // A whole new table in force from the next cycle on: every message is
     // translated wholly by the old or wholly by the new table, and none is lost.
-    // The new table is published by one pointer at once; the live table takes it
-    // over as soon as the cycle under way has ended (within kLongestWait, or at
-    // the next publish when the MIDI thread stalled longer), and is in force
-    // again from then on.
+    // The new table is published by one pointer at once; this returns once a
+    // cycle has taken it and the live table has taken it over (within
+    // kLongestWait, or at the next publish when the MIDI thread stalled longer),
+    // the live table being in force again from then on.
     void PublishTable(const AssignmentTable& staged);
 
     // Translates with the scenes' tables (scene 0 in force) instead of the live

@@ -329,7 +329,9 @@ TEST(PassThroughStalled, WaitsAreBoundedAndTheStalledCycleKeepsItsTable) {
     cycle.BeginCycle(out);  // the queued message first, then the new table
     cycle.Event(knob, sizeof knob, out);
     cycle.EndCycle();
-    passThrough.PublishTable(second);  // the MIDI thread comes round again: no wait
+    // From here on the fake runs a cycle whenever it is woken.
+    ASSERT_TRUE(midi.Open("Ostrel", passThrough.Processor(), nullptr));
+    passThrough.PublishTable(second);
     EXPECT_TRUE(live.Get(Entry::KNOB01).Is("012"));
     cycle.BeginCycle(out);
     cycle.Event(knob, sizeof knob, out);
