@@ -48,10 +48,13 @@ int Transmit(const std::string& hexText, const char* output) {
     std::this_thread::sleep_for(kSettleTime);
     const TransmitResult sent =
         TransmitSysEx(*session.passThrough, hexText.c_str(), static_cast<int>(hexText.size()));
-    if (sent.outcome != TransmitOutcome::Sent) return RuntimeError(sent.text);
-    const bool written = session.passThrough->Flush();
+    const bool refused = sent.outcome != TransmitOutcome::Sent;
+    const bool written = !refused && session.passThrough->Flush();
+    // Refused when it was pushed, or, before the port's size was known, when
+    // the MIDI thread came to write it.
     const uint64_t large = session.passThrough->DroppedLarge();
     session.keeper->Shutdown();
+    if (refused && large == 0) return RuntimeError(sent.text);
     if (large > 0)
         return RuntimeError(
             "the message is larger than the largest MIDI event the output port "

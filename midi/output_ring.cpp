@@ -4,66 +4,68 @@
 #include <cstring>
 
 namespace ostrel {
+namespace {
+
+// The kind of the header that marks the rest of the ring, up to its end, as unused.
+constexpr uint8_t kRestUnused = 0;
+
+}  // namespace
 
 OutputRing::OutputRing(size_t capacityBytes)
-    : capacity_(std::max<size_t>(capacityBytes, 64)),
-      ring_(new uint8_t[capacity_]()),
-      front_(new uint8_t[capacity_]()) {}
+    : capacity_(std::max<size_t>(capacityBytes, 64) / kHeader * kHeader),
+      ring_(new uint8_t[capacity_]()) {}
 
-void OutputRing::CopyIn(size_t at, const uint8_t* bytes, size_t n) {
-    const size_t start = at % capacity_;
-    const size_t first = std::min(n, capacity_ - start);
-    std::memcpy(ring_.get() + start, bytes, first);
-    std::memcpy(ring_.get(), bytes + first, n - first);
+size_t OutputRing::MaxMessage() const {
+    return std::min(capacity_ / 2 / kHeader * kHeader - kHeader, (size_t{1} << 24) - 1);
 }
 
-void OutputRing::CopyOut(size_t at, uint8_t* bytes, size_t n) const {
-    const size_t start = at % capacity_;
-    const size_t first = std::min(n, capacity_ - start);
-    std::memcpy(bytes, ring_.get() + start, first);
-    std::memcpy(bytes + first, ring_.get(), n - first);
+void OutputRing::PutHeader(size_t at, uint8_t kind, size_t length) {
+    const uint32_t header = kind | static_cast<uint32_t>(length) << 8;
+    std::memcpy(ring_.get() + at, &header, kHeader);
+}
+
+uint32_t OutputRing::HeaderAt(size_t at) const {
+    uint32_t header = 0;
+    std::memcpy(&header, ring_.get() + at, kHeader);
+    return header;
 }
 
 bool OutputRing::Push(Kind kind, const uint8_t* bytes, size_t length) {
-    if (length > MaxMessage() || length >= (size_t{1} << 24)) return false;
+    if (length > MaxMessage()) return false;
+    const size_t size = Size(length);
     std::lock_guard<std::mutex> lock(producers_);
     const size_t write = write_.load(std::memory_order_relaxed);
-    const size_t used = write - read_.load(std::memory_order_acquire);
-    if (capacity_ - used < kHeader + length) return false;
-    const uint32_t header = static_cast<uint32_t>(kind) | static_cast<uint32_t>(length) << 8;
-    uint8_t head[kHeader];
-    std::memcpy(head, &header, kHeader);
-    CopyIn(write, head, kHeader);
-    if (length > 0) CopyIn(write + kHeader, bytes, length);
-    write_.store(write + kHeader + length, std::memory_order_release);
+    const size_t start = write % capacity_;
+    const size_t rest = capacity_ - start < size ? capacity_ - start : 0;
+    if (capacity_ - (write - read_.load(std::memory_order_acquire)) < rest + size) return false;
+    if (rest != 0) PutHeader(start, kRestUnused, 0);
+    const size_t at = (write + rest) % capacity_;
+    PutHeader(at, static_cast<uint8_t>(kind), length);
+    if (length > 0) std::memcpy(ring_.get() + at + kHeader, bytes, length);
+    write_.store(write + rest + size, std::memory_order_release);
     return true;
 }
 
-bool OutputRing::Front(Kind& kind, const uint8_t*& bytes, size_t& length) {
-    const size_t read = read_.load(std::memory_order_relaxed);
+bool OutputRing::Front(Record& record) {
+    size_t read = read_.load(std::memory_order_relaxed);
     if (read == write_.load(std::memory_order_acquire)) return false;
-    uint8_t head[kHeader];
-    CopyOut(read, head, kHeader);
-    uint32_t header = 0;
-    std::memcpy(&header, head, kHeader);
-    kind = static_cast<Kind>(header & 0xFF);
-    length = header >> 8;
-    if (frontSize_ == 0 && length > 0) CopyOut(read + kHeader, front_.get(), length);
-    frontSize_ = kHeader + length;
-    bytes = front_.get();
+    uint32_t header = HeaderAt(read % capacity_);
+    if ((header & 0xFF) == kRestUnused) {
+        read += capacity_ - read % capacity_;
+        header = HeaderAt(0);
+    }
+    record.kind = static_cast<Kind>(header & 0xFF);
+    record.length = header >> 8;
+    record.bytes = ring_.get() + read % capacity_ + kHeader;
+    next_ = read + Size(record.length);
     return true;
 }
 
-void OutputRing::PopFront() {
-    if (frontSize_ == 0) return;
-    read_.store(read_.load(std::memory_order_relaxed) + frontSize_, std::memory_order_release);
-    frontSize_ = 0;
-}
+void OutputRing::PopFront() { read_.store(next_, std::memory_order_release); }
 
 void OutputRing::Clear() {
     std::lock_guard<std::mutex> lock(producers_);
     read_.store(write_.load(std::memory_order_acquire), std::memory_order_release);
-    frontSize_ = 0;
 }
 
 }  // namespace ostrel

@@ -11,9 +11,8 @@
 namespace ostrel {
 namespace {
 
-// How long other threads wait for the MIDI thread before they take it that no
-// cycle runs (no MIDI graph): several periods of the slowest usual setting.
-constexpr auto kNoCycleFor = std::chrono::milliseconds(100);
+// How often a waiting thread looks whether the MIDI thread has come round.
+constexpr auto kLookEvery = std::chrono::microseconds(200);
 
 }  // namespace
 
@@ -23,21 +22,29 @@ PassThrough::PassThrough(AssignmentTable& table, const CurrentCurves& curves, Mi
       system_(system),
       forwarder_(table, curves),
       events_(eventCapacity),
-      ring_(ringBytes) {}
+      ring_(ringBytes),
+      published_(&table),
+      tableInForce_(&table),
+      inForce_(&table) {}
 
 void PassThrough::Stop() {
     SetState(PassThroughState::Stopped);
     ReleaseHeld();
 }
 
-bool PassThrough::SendLong(const uint8_t* bytes, size_t length) {
-    if (length == 0) return true;
+PassThrough::Sending PassThrough::SendMessage(const uint8_t* bytes, size_t length) {
+    if (length == 0) return Sending::Queued;
+    const size_t largest = LargestEvent();
+    if (largest != 0 && length > largest) {
+        droppedLarge_.fetch_add(1, std::memory_order_relaxed);
+        return Sending::TooLarge;
+    }
     if (!ring_.Push(OutputRing::Kind::Message, bytes, length)) {
         droppedSends_.fetch_add(1, std::memory_order_relaxed);
-        return false;
+        return Sending::NoRoom;
     }
     system_.Wake();
-    return true;
+    return Sending::Queued;
 }
 
 void PassThrough::ReleaseHeld() {
@@ -49,68 +56,83 @@ void PassThrough::ReleaseAndForgetHeld() {
 }
 
 template <typename Pred>
-bool PassThrough::WaitForCycles(Pred pred) {
-    uint64_t seen = Cycles();
-    auto lastCycle = std::chrono::steady_clock::now();
+bool PassThrough::WaitUntil(Clock::time_point deadline, Pred pred) {
     while (!pred()) {
-        const auto now = std::chrono::steady_clock::now();
-        const uint64_t cycles = Cycles();
-        if (cycles != seen) {
-            seen = cycles;
-            lastCycle = now;
-        } else if (now - lastCycle > kNoCycleFor) {
-            return false;
-        }
+        if (Clock::now() >= deadline) return false;
         system_.Wake();
-        std::this_thread::sleep_for(std::chrono::microseconds(500));
+        std::this_thread::sleep_for(kLookEvery);
     }
     return true;
 }
 
 bool PassThrough::Flush() {
-    // A cycle that has begun may still be writing the last record it took.
-    if (!WaitForCycles(
-            [this] { return ring_.Empty() && !releasing_.load(std::memory_order_acquire); }))
+    const auto deadline = Clock::now() + kLongestWait;
+    if (!WaitUntil(deadline,
+                   [this] { return ring_.Empty() && !releasing_.load(std::memory_order_acquire); }))
         return false;
-    const uint64_t done = Cycles() + 1;
-    return WaitForCycles([&] { return Cycles() > done; });
+    // The cycle that took the last record may still be writing it; what it
+    // wrote has left the graph once the cycle after it has ended too.
+    const uint64_t begun = Cycles();
+    return WaitUntil(deadline, [&] { return CyclesEnded() > begun; });
+}
+
+uint64_t PassThrough::Publish(const AssignmentTable* table) {
+    published_.store(table, std::memory_order_release);
+    // Read as an update, so that it is ordered with the MIDI thread's own at the
+    // start of a cycle: a cycle it does not count takes the new table.
+    const uint64_t begun = cycles_.fetch_add(0, std::memory_order_acq_rel);
+    if (inForce_ == &table_) liveReadUntil_ = begun;
+    for (int i = 0; i < kCopies; ++i)
+        if (inForce_ == &copies_[i]) readUntil_[i] = begun;
+    inForce_ = table;
+    return begun;
+}
+
+AssignmentTable* PassThrough::FreeCopy() {
+    for (int i = 0; i < kCopies; ++i)
+        if (inForce_ != &copies_[i] && CyclesEnded() >= readUntil_[i]) return &copies_[i];
+    return nullptr;
+}
+
+bool PassThrough::TakeOverCopy() {
+    if (inForce_ == &table_) return true;
+    if (CyclesEnded() < liveReadUntil_) return false;
+    table_.CopyFrom(*inForce_);
+    Publish(&table_);
+    return true;
 }
 
 void PassThrough::PublishTable(const AssignmentTable& staged) {
-    // The MIDI thread may still translate with the staged table of the last
-    // publish for the rest of its cycle.
-    WaitForCycles([this] { return !stagedInUse_.load(std::memory_order_seq_cst); });
-    staged_.CopyFrom(staged);
-    swap_.store(kPending, std::memory_order_seq_cst);
-    system_.Wake();
-    if (WaitForCycles([this] { return swap_.load(std::memory_order_seq_cst) == kIdle; })) return;
-    // No cycle runs: copy here. A cycle that begins meanwhile translates with
-    // the staged table, which is complete.
-    int pending = kPending;
-    if (swap_.compare_exchange_strong(pending, kOtherThreadCopying, std::memory_order_seq_cst)) {
-        table_.CopyFrom(staged_);
-        swap_.store(kIdle, std::memory_order_seq_cst);
-        return;
-    }
-    // The MIDI thread took it after all.
-    WaitForCycles([this] { return swap_.load(std::memory_order_seq_cst) == kIdle; });
+    const auto deadline = Clock::now() + kLongestWait;
+    AssignmentTable* copy = nullptr;
+    // Every copy is still read only while the MIDI thread stalls in one cycle
+    // through several publishes: then the table in force stays.
+    if (!WaitUntil(deadline, [&] { return (copy = FreeCopy()) != nullptr; })) return;
+    copy->CopyFrom(staged);
+    // In force from the next cycle on, when cycles run; then the live table
+    // takes the copy over.
+    const uint64_t begun = Publish(copy);
+    if (system_.IsOpen()) WaitUntil(deadline, [&] { return Cycles() > begun; });
+    WaitUntil(deadline, [this] { return TakeOverCopy(); });
 }
 
 void PassThrough::SetScenes(const SceneTables* scenes) {
     // Scene 1 in force, whatever a trigger chose in the meantime.
     requestedScene_.store(0, std::memory_order_release);
     currentScene_.store(0, std::memory_order_release);
-    sceneList_.store(scenes, std::memory_order_seq_cst);
-    // Once a cycle has begun after the store, none reads the list set before.
-    const uint64_t seen = Cycles();
-    WaitForCycles([&] { return Cycles() > seen; });
+    sceneList_.store(scenes, std::memory_order_release);
+    // Ordered with the start of a cycle as in Publish: once every cycle counted
+    // here has ended, none reads the list set before.
+    const uint64_t begun = cycles_.fetch_add(0, std::memory_order_acq_rel);
+    WaitUntil(Clock::now() + kLongestWait, [&] { return CyclesEnded() >= begun; });
 }
 
 bool PassThrough::RequestScene(int index) {
     requestedScene_.store(index, std::memory_order_release);
     system_.Wake();
-    return WaitForCycles(
-        [this] { return requestedScene_.load(std::memory_order_acquire) == kNoScene; });
+    return WaitUntil(Clock::now() + kLongestWait, [this] {
+        return requestedScene_.load(std::memory_order_acquire) == kNoScene;
+    });
 }
 
 void PassThrough::ForgetGraph() {
@@ -119,25 +141,12 @@ void PassThrough::ForgetGraph() {
     forgetReleased_ = false;
     inputLinked_ = false;
     forwarder_.Ledger().Clear();
-}
-
-void PassThrough::PickUpTable() {
-    stagedInUse_.store(true, std::memory_order_seq_cst);
-    int swap = swap_.load(std::memory_order_seq_cst);
-    if (swap == kPending && swap_.compare_exchange_strong(swap, kCopying)) {
-        table_.CopyFrom(staged_);
-        swap_.store(kIdle, std::memory_order_seq_cst);
-        swap = kIdle;
-    }
-    if (swap == kOtherThreadCopying) {
-        forwarder_.UseTable(staged_);
-        return;
-    }
-    stagedInUse_.store(false, std::memory_order_seq_cst);
+    // Every cycle of the old graph has ended, whether or not it said so.
+    cyclesEnded_.store(Cycles(), std::memory_order_release);
 }
 
 void PassThrough::PickUpScenes() {
-    const SceneTables* list = sceneList_.load(std::memory_order_seq_cst);
+    const SceneTables* list = sceneList_.load(std::memory_order_acquire);
     if (list != scenes_) {
         scenes_ = list;
         scene_ = 0;
@@ -178,7 +187,7 @@ void PassThrough::ChooseScene(const TriggerMatch& match) {
 }
 
 const AssignmentTable& PassThrough::TableInForce() const {
-    return scenes_ != nullptr ? *scenes_->tables[static_cast<size_t>(scene_)] : table_;
+    return scenes_ != nullptr ? *scenes_->tables[static_cast<size_t>(scene_)] : *tableInForce_;
 }
 
 void PassThrough::BeginCycle(MidiWriter& out) {
@@ -186,7 +195,8 @@ void PassThrough::BeginCycle(MidiWriter& out) {
     largest_ = out.Room();
     largestSeen_.store(largest_, std::memory_order_relaxed);
     cycleTime_ = 0;
-    PickUpTable();
+    tableInForce_ = published_.load(std::memory_order_acquire);
+    forwarder_.UseTable(*tableInForce_);
     PickUpScenes();
     FollowLinks();
     DrainRing(out);
@@ -207,8 +217,7 @@ void PassThrough::FollowLinks() {
 }
 
 void PassThrough::EndCycle() {
-    forwarder_.UseTable(TableInForce());
-    stagedInUse_.store(false, std::memory_order_seq_cst);
+    cyclesEnded_.store(cyclesEnded_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
 }
 
 bool PassThrough::Send(MidiWriter& out, const uint8_t* bytes, size_t length) {
@@ -233,14 +242,12 @@ void PassThrough::DrainRing(MidiWriter& out) {
             forgetReleased_ = false;
             releasing_.store(false, std::memory_order_release);
         }
-        OutputRing::Kind kind;
-        const uint8_t* bytes = nullptr;
-        size_t length = 0;
-        if (!ring_.Front(kind, bytes, length)) return;
-        if (kind != OutputRing::Kind::Message) {
-            forgetReleased_ = forgetReleased_ || kind == OutputRing::Kind::ReleaseAndForget;
+        OutputRing::Record record;
+        if (!ring_.Front(record)) return;
+        if (record.kind != OutputRing::Kind::Message) {
+            forgetReleased_ = forgetReleased_ || record.kind == OutputRing::Kind::ReleaseAndForget;
             releasing_.store(true, std::memory_order_relaxed);
-        } else if (!Send(out, bytes, length)) {
+        } else if (!Send(out, record.bytes, record.length)) {
             return;  // the cycle is full: the record waits for the next one
         }
         ring_.PopFront();
@@ -248,7 +255,7 @@ void PassThrough::DrainRing(MidiWriter& out) {
 }
 
 void PassThrough::Event(const uint8_t* bytes, size_t length, MidiWriter& out) {
-    // Stopped and Loading ignore the message entirely; nothing is held back for
+    // Stopped ignores the message entirely; nothing is held back for
     // it, so later System Exclusive input is never blocked by it.
     if (State() != PassThroughState::Running || length == 0) return;
     // A System Exclusive event is one message, whatever bytes it carries (a

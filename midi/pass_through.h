@@ -3,7 +3,7 @@
 // MIDI system. Each input event is translated (Forwarder) and written to the
 // output at its own time while Running. Output of other threads (System
 // Exclusive, releases of held notes) arrives through one byte ring drained at
-// the start of a cycle; a whole new table is picked up there too. Monitor
+// the start of a cycle; the table in force is taken there too. Monitor
 // entries and received dumps leave through a bounded lock-free queue that the
 // window (or the command line) drains. Nothing on the MIDI path waits, locks or
 // allocates.
@@ -72,6 +72,8 @@ class PassThrough final : private MidiProcessor {
 
     // table: the live table; single cells may be written at any time, a whole
     // new table goes through PublishTable. system: where Wake() goes.
+    // PublishTable, Flush, SetScenes and RequestScene come from one thread (the
+    // window's, or the command line's).
     PassThrough(AssignmentTable& table, const CurrentCurves& curves, MidiSystem& system,
                 size_t eventCapacity = kDefaultEventCapacity, size_t ringBytes = kDefaultRingBytes);
     PassThrough(const PassThrough&) = delete;
@@ -86,10 +88,13 @@ class PassThrough final : private MidiProcessor {
     // Stopped; every note and pedal still held on the output is released.
     void Stop();
 
-    // From any thread but the MIDI thread: one message (System Exclusive) for
-    // the output, written at the start of the next cycle. False when the ring of
-    // waiting output has no room for it.
-    bool SendLong(const uint8_t* bytes, size_t length);
+    // From any thread but the MIDI thread: one message of any kind for the
+    // output, written at the start of the next cycle. Refused when it is larger
+    // than the largest event the output port carries (counted in DroppedLarge;
+    // before the first cycle the port's size is not known and it is taken), or
+    // when the ring of waiting output has no room for it now (DroppedSends).
+    enum class Sending { Queued, TooLarge, NoRoom };
+    Sending SendMessage(const uint8_t* bytes, size_t length);
     // Releases, at the start of the next cycle, every note and pedal that the
     // output still holds (Stop, a change of output device, exit). Their own
     // note-offs and pedal releases, when they come, are not sent again.
@@ -98,25 +103,35 @@ class PassThrough final : private MidiProcessor {
     // elsewhere: the others get the releases, and each key's own note-off
     // still goes out when it comes, for the synth if it returns.
     void ReleaseAndForgetHeld();
-    // Waits until the MIDI thread has written everything queued so far. False
-    // when no cycle ran for a while (no MIDI graph): then nothing is written.
+    // The longest that Flush, PublishTable, SetScenes and RequestScene wait for
+    // the MIDI thread: many periods of the slowest usual setting.
+    static constexpr std::chrono::milliseconds kLongestWait{250};
+
+    // Waits until the MIDI thread has written everything queued so far, for at
+    // most kLongestWait. False when it has not (no MIDI graph, or the MIDI thread
+    // stalled): what is left goes out when cycles run again.
     bool Flush();
 
-    // Replaces the whole table with staged between two cycles, so that every
-    // message is translated wholly by the old or wholly by the new table, and
-    // none is lost. Waits for at most about one cycle.
+    // A whole new table in force from the next cycle on: every message is
+    // translated wholly by the old or wholly by the new table, and none is lost.
+    // The new table is published by one pointer at once; this returns once a
+    // cycle has taken it and the live table has taken it over (within
+    // kLongestWait, or at the next publish when the MIDI thread stalled longer),
+    // the live table being in force again from then on.
     void PublishTable(const AssignmentTable& staged);
 
     // Translates with the scenes' tables (scene 0 in force) instead of the live
     // table, switched by their triggers; null goes back to the live table. The
-    // list stays the caller's and must outlive its use: this waits for about one
-    // cycle, after which the list set before is no longer read.
+    // list stays the caller's and must outlive its use: this waits, at most
+    // kLongestWait, until the cycle under way has ended, after which the list set
+    // before is no longer read.
     void SetScenes(const SceneTables* scenes);
     // The scene in force (its index), 0 without scenes.
     int CurrentScene() const { return currentScene_.load(std::memory_order_acquire); }
     // From any thread but the MIDI thread: the scene in force from the next cycle
-    // on. Waits for at most about one cycle until the MIDI thread took it, so
-    // that CurrentScene() then tells the scene in force. False when no cycle ran.
+    // on. Waits, at most kLongestWait, until the MIDI thread took it, so that
+    // CurrentScene() then tells the scene in force. False when no cycle took it:
+    // it is taken when one does.
     bool RequestScene(int index);
 
     // Only while no MIDI thread runs (the graph went away with the server):
@@ -147,19 +162,19 @@ class PassThrough final : private MidiProcessor {
     uint64_t Lost() const {
         return DroppedEvents() + DroppedSends() + DroppedLarge() + DroppedIncomplete();
     }
-    // Cycles begun so far.
+    // Cycles begun so far, and ended so far.
     uint64_t Cycles() const { return cycles_.load(std::memory_order_acquire); }
+    uint64_t CyclesEnded() const { return cyclesEnded_.load(std::memory_order_acquire); }
     // When each entry last decided a message that was forwarded.
     const EntryActivity& Activity() const { return activity_; }
 
   private:
-    enum Swap : int { kIdle, kPending, kCopying, kOtherThreadCopying };
+    using Clock = std::chrono::steady_clock;
 
     void BeginCycle(MidiWriter& out) override;
     void Event(const uint8_t* bytes, size_t length, MidiWriter& out) override;
     void EndCycle() override;
 
-    void PickUpTable();
     // Takes a new list of scenes, and the scene chosen in the last cycle or by
     // another thread, and translates with it for this cycle.
     void PickUpScenes();
@@ -181,9 +196,16 @@ class PassThrough final : private MidiProcessor {
     MonitorEvent* BeginEvent(MonitorEvent::Kind kind);
     // The wall clock of this cycle, asked for once, by the first record that needs it.
     std::time_t CycleTime();
-    // Waits until pred() holds; false once no cycle began for a while.
+    // Waits until pred() holds or the deadline has passed; false then.
     template <typename Pred>
-    bool WaitForCycles(Pred pred);
+    bool WaitUntil(Clock::time_point deadline, Pred pred);
+
+    // The publisher's side of the whole-table swap (see below).
+    uint64_t Publish(const AssignmentTable* table);
+    AssignmentTable* FreeCopy();
+    // The live table takes over the copy in force once no cycle reads it. True
+    // when the live table is the one in force.
+    bool TakeOverCopy();
 
     AssignmentTable& table_;
     MidiSystem& system_;
@@ -214,11 +236,22 @@ class PassThrough final : private MidiProcessor {
     int scene_ = 0;                        // MIDI thread
     int chosenScene_ = kNoScene;           // MIDI thread
 
-    // Whole-table swap: the staged table, who copies it, and whether the MIDI
-    // thread translates with it during the current cycle.
-    AssignmentTable staged_;
-    std::atomic<int> swap_{kIdle};
-    std::atomic<bool> stagedInUse_{false};
+    // Whole-table swap. The MIDI thread counts a cycle begun, takes the table
+    // in force with one load, and counts the cycle ended once it no longer
+    // reads it. The publisher stores a complete table; the one it replaces is
+    // read by no cycle once every cycle begun by then has ended, and only then
+    // is it written again. A new table goes into a copy first, since the cycle
+    // under way may still read the live table; the live table takes it over
+    // afterwards and is published again, so that single cells written by the
+    // window reach the MIDI thread.
+    static constexpr int kCopies = 3;
+    std::atomic<const AssignmentTable*> published_;
+    std::atomic<uint64_t> cyclesEnded_{0};
+    const AssignmentTable* tableInForce_;  // MIDI thread: taken at the start of the cycle
+    AssignmentTable copies_[kCopies];      // publisher only, from here on
+    uint64_t readUntil_[kCopies] = {};     // read by no cycle once this many have ended
+    uint64_t liveReadUntil_ = 0;           // ... the same for the live table
+    const AssignmentTable* inForce_;       // the table last published
 };
 
 }  // namespace ostrel

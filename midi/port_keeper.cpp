@@ -53,16 +53,17 @@ void PortKeeper::Shutdown() {
 }
 
 bool PortKeeper::Choose(PortDirection direction, const std::string& device, std::string* why) {
+    // What sounds on the old synth ends there, before it goes. The flush waits
+    // for the MIDI thread, so not under mutex_: the watcher and the window's
+    // questions go on meanwhile.
+    if (direction == PortDirection::Output && LeavesConnectedOutput(device)) {
+        passThrough_.ReleaseHeld();
+        passThrough_.Flush();
+    }
     std::lock_guard<std::mutex> lock(mutex_);
     std::string& chosen = chosen_[Side(direction)];
-    if (!chosen.empty() && chosen != device && online_) {
-        if (direction == PortDirection::Output && system_.IsConnected(direction, chosen)) {
-            // What sounds on the old synth ends there, before it goes.
-            passThrough_.ReleaseHeld();
-            passThrough_.Flush();
-        }
-        if (madeByUs_[Side(direction)]) system_.Disconnect(direction, chosen);
-    }
+    if (!chosen.empty() && chosen != device && online_ && madeByUs_[Side(direction)])
+        system_.Disconnect(direction, chosen);
     if (chosen != device) madeByUs_[Side(direction)] = false;
     chosen = device;
     wasConnected_[Side(direction)] = false;
@@ -79,6 +80,13 @@ bool PortKeeper::Choose(PortDirection direction, const std::string& device, std:
     if (std::find(present.begin(), present.end(), device) == present.end()) return true;
     present_[Side(direction)] = true;
     return ConnectChosen(direction, why);
+}
+
+bool PortKeeper::LeavesConnectedOutput(const std::string& device) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const std::string& chosen = chosen_[Side(PortDirection::Output)];
+    return !chosen.empty() && chosen != device && online_ &&
+           system_.IsConnected(PortDirection::Output, chosen);
 }
 
 bool PortKeeper::ConnectChosen(PortDirection direction, std::string* why) {

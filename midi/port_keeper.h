@@ -68,6 +68,9 @@ class PortKeeper {
     void KeepConnected(PortDirection direction);
     // A chosen port whose client left is new when it is found again.
     void ForgetDepartedPorts();
+    // Whether choosing device for the output leaves a chosen output that is
+    // connected now (its held notes are released first).
+    bool LeavesConnectedOutput(const std::string& device);
     // Under mutex_: connects the chosen device, noting whether Ostrel made it.
     bool ConnectChosen(PortDirection direction, std::string* why);
     void Notice(std::string text);

@@ -46,9 +46,17 @@ TransmitResult PrepareSysEx(const char* text, int length, uint8_t* bytes) {
 
 TransmitResult TransmitSysEx(PassThrough& passThrough, const char* text, int length) {
     uint8_t bytes[kTransmitBufferSize];
-    TransmitResult result = PrepareSysEx(text, length, bytes);
-    if (result.outcome == TransmitOutcome::Sent)
-        passThrough.SendLong(bytes, static_cast<size_t>(result.sentLength));
+    const TransmitResult result = PrepareSysEx(text, length, bytes);
+    if (result.outcome != TransmitOutcome::Sent) return result;
+    switch (passThrough.SendMessage(bytes, static_cast<size_t>(result.sentLength))) {
+        case PassThrough::Sending::Queued:
+            return result;
+        case PassThrough::Sending::TooLarge:
+            return Refused(TransmitOutcome::TooLargeForPort, kTooLargeForPortText,
+                           kTransmitCaption);
+        case PassThrough::Sending::NoRoom:
+            return Refused(TransmitOutcome::OutputFull, kOutputFullText, kTransmitCaption);
+    }
     return result;
 }
 

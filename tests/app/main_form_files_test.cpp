@@ -258,7 +258,7 @@ class DialogWhileRunning final : public res::UiSeam {
         midi_.Deliver({0xB0, 0x4A, 0x40});
         return {true, path_, path_.section('/', -1)};
     }
-    PassThroughState stateDuringDialog = PassThroughState::Loading;
+    PassThroughState stateDuringDialog = PassThroughState::Stopped;
 
   private:
     FakeMidiSystem& midi_;

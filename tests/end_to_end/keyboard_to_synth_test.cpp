@@ -339,8 +339,9 @@ TEST_F(KeyboardToSynth, TheLargestEventPassesIntactAndALargerOneIsCountedNeverCu
     Bytes fits(largest, 0x22), tooLarge(largest + 1, 0x33);
     fits.front() = tooLarge.front() = 0xF0;
     fits.back() = tooLarge.back() = 0xF7;
-    ASSERT_TRUE(passThrough->SendLong(tooLarge.data(), tooLarge.size()));
-    ASSERT_TRUE(passThrough->SendLong(fits.data(), fits.size()));
+    EXPECT_EQ(passThrough->SendMessage(tooLarge.data(), tooLarge.size()),
+              PassThrough::Sending::TooLarge);
+    ASSERT_EQ(passThrough->SendMessage(fits.data(), fits.size()), PassThrough::Sending::Queued);
     ASSERT_TRUE(client->WaitForCount(1, kJackWait));
     EXPECT_TRUE(client->Received().front() == fits);
     EXPECT_EQ(passThrough->DroppedLarge(), 1u);

@@ -73,7 +73,7 @@ TEST(PassThroughNoAllocation, CyclesOfAMixedStreamAllocateNothing) {
     long during = 0, shown = 0, switches = 0;
     for (int round = 0; round < 500; ++round) {
         // Other threads' part, outside the count: queued output and releases.
-        passThrough.SendLong(toSend, sizeof toSend);
+        passThrough.SendMessage(toSend, sizeof toSend);
         if (round % 50 == 0) passThrough.ReleaseHeld();
         MonitorEvent event;
         while (passThrough.PopEvent(event)) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "midi/fake_midi_system.h"
@@ -49,16 +51,14 @@ class PassThroughTest : public ::testing::Test {
     PassThrough passThrough{table, curves, midi};
 };
 
-TEST_F(PassThroughTest, StoppedAndLoadingIgnoreEverything) {
-    for (PassThroughState state : {PassThroughState::Stopped, PassThroughState::Loading}) {
-        passThrough.SetState(state);
-        passThrough.SetReceiveHook(true);
-        table.Set(Entry::KNOB01, "007");
-        Deliver({0xB0, 0x4A, 0x40});
-        Deliver({0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0xF7});
-        EXPECT_TRUE(midi.Sent().empty());
-        EXPECT_TRUE(Events().empty());
-    }
+TEST_F(PassThroughTest, StoppedIgnoresEverything) {
+    passThrough.SetState(PassThroughState::Stopped);
+    passThrough.SetReceiveHook(true);
+    table.Set(Entry::KNOB01, "007");
+    Deliver({0xB0, 0x4A, 0x40});
+    Deliver({0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0xF7});
+    EXPECT_TRUE(midi.Sent().empty());
+    EXPECT_TRUE(Events().empty());
 }
 
 TEST_F(PassThroughTest, ShortMessagesAreTranslatedSentAndShown) {
@@ -228,18 +228,21 @@ TEST_F(PassThroughTest, AFullEventQueueCountsDropsAndForwardingGoesOn) {
     EXPECT_EQ(shown, 4);
 }
 
-TEST_F(PassThroughTest, WindowSendsGoOutAtTheNextCycleAndTooLargeOnesAreCounted) {
+TEST_F(PassThroughTest, WindowSendsGoOutAtTheNextCycleAndTooLargeOnesAreRefused) {
     const uint8_t sysex[] = {0xF0, 0x01, 0xF7};
-    ASSERT_TRUE(passThrough.SendLong(sysex, sizeof sysex));  // the fake runs a cycle for it
+    // The fake runs a cycle for it.
+    ASSERT_EQ(passThrough.SendMessage(sysex, sizeof sysex), PassThrough::Sending::Queued);
     EXPECT_EQ(midi.Sent(), (std::vector<Sent>{Long({0xF0, 0x01, 0xF7})}));
 
-    // Larger than a cycle of the output carries at all: never cut, counted.
+    // Larger than a cycle of the output carries at all: refused when sent, or
+    // not forwarded; never cut, counted.
     midi.ClearSent();
     midi.SetCycleRoom(100);
+    ASSERT_TRUE(midi.RunCycle({}));
     Bytes big(101, 0x10);
     big.front() = 0xF0;
     big.back() = 0xF7;
-    EXPECT_TRUE(passThrough.SendLong(big.data(), big.size()));
+    EXPECT_EQ(passThrough.SendMessage(big.data(), big.size()), PassThrough::Sending::TooLarge);
     ASSERT_TRUE(midi.Deliver(big));
     EXPECT_TRUE(midi.Sent().empty());
     EXPECT_EQ(passThrough.DroppedLarge(), 2u);
@@ -257,7 +260,7 @@ TEST_F(PassThroughTest, MidiThreadAndWindowWorkConcurrently) {
     const uint8_t sysex[] = {0xF0, 0x7D, 0x01, 0xF7};
     int drained = 0;
     for (int i = 0; i < 200; ++i) {
-        passThrough.SendLong(sysex, sizeof sysex);
+        passThrough.SendMessage(sysex, sizeof sysex);
         MonitorEvent event;
         while (passThrough.PopEvent(event)) ++drained;
     }
@@ -280,6 +283,67 @@ TEST_F(PassThroughTest, MidiThreadAndWindowWorkConcurrently) {
     }
     EXPECT_EQ(shorts + static_cast<int>(passThrough.DroppedSends()), kMessages);
     EXPECT_EQ(longs, 200);
+}
+
+// Takes what a cycle driven by hand writes.
+class Recorder final : public MidiWriter {
+  public:
+    bool Write(const uint8_t* bytes, size_t length) override {
+        sent.emplace_back(bytes, bytes + length);
+        return true;
+    }
+    size_t Room() const override { return 1024; }
+    std::vector<Sent> sent;
+};
+
+// The MIDI thread stalls inside a cycle: publishing a table, flushing and asking
+// for a scene return within the longest wait, the stalled cycle translates
+// wholly with the table it began with, and the next cycles take the new ones.
+TEST(PassThroughStalled, WaitsAreBoundedAndTheStalledCycleKeepsItsTable) {
+    AssignmentTable live, first, second;
+    live.Set(Entry::KNOB01, "007");
+    first.Set(Entry::KNOB01, "011");
+    second.Set(Entry::KNOB01, "012");
+    CurrentCurves curves;
+    FakeMidiSystem midi;  // not open: only the test runs cycles
+    PassThrough passThrough(live, curves, midi);
+    passThrough.Start();
+    MidiProcessor& cycle = passThrough.Processor();
+    Recorder out;
+    const uint8_t knob[] = {0xB0, 0x4A, 0x40}, sysex[] = {0xF0, 0x01, 0xF7};
+
+    cycle.BeginCycle(out);
+    cycle.Event(knob, sizeof knob, out);
+    ASSERT_EQ(passThrough.SendMessage(sysex, sizeof sysex), PassThrough::Sending::Queued);
+    const auto start = std::chrono::steady_clock::now();
+    passThrough.PublishTable(first);
+    EXPECT_FALSE(passThrough.Flush());
+    EXPECT_FALSE(passThrough.RequestScene(1));
+    const auto took = std::chrono::steady_clock::now() - start;
+    std::printf("[ stalled  ] publish, flush and scene request returned in %.0f ms\n",
+                std::chrono::duration<double, std::milli>(took).count());
+    EXPECT_LT(took, 4 * PassThrough::kLongestWait);
+    cycle.Event(knob, sizeof knob, out);
+    cycle.EndCycle();
+
+    cycle.BeginCycle(out);  // the queued message first, then the new table
+    cycle.Event(knob, sizeof knob, out);
+    cycle.EndCycle();
+    // From here on the fake runs a cycle whenever it is woken.
+    ASSERT_TRUE(midi.Open("Ostrel", passThrough.Processor(), nullptr));
+    passThrough.PublishTable(second);
+    EXPECT_TRUE(live.Get(Entry::KNOB01).Is("012"));
+    cycle.BeginCycle(out);
+    cycle.Event(knob, sizeof knob, out);
+    live.Set(Entry::KNOB01, "013");  // a single cell of the live table, in force at once
+    cycle.Event(knob, sizeof knob, out);
+    cycle.EndCycle();
+    EXPECT_EQ(out.sent, (std::vector<Sent>{{0xB0, 0x07, 0x40},
+                                           {0xB0, 0x07, 0x40},
+                                           {0xF0, 0x01, 0xF7},
+                                           {0xB0, 0x0B, 0x40},
+                                           {0xB0, 0x0C, 0x40},
+                                           {0xB0, 0x0D, 0x40}}));
 }
 
 }  // namespace

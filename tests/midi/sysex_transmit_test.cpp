@@ -68,6 +68,20 @@ TEST_F(SysExTransmitTest, RefusedTextsSendNothingAndSayWhy) {
     EXPECT_TRUE(midi.Sent().empty());
 }
 
+TEST_F(SysExTransmitTest, AMessageTheOutputRefusesIsSaidToBeRefused) {
+    midi.SetCycleRoom(5);
+    ASSERT_TRUE(midi.RunCycle({}));  // the port's largest event is known from a cycle on
+    const TransmitResult large = Send("F07E7F0901F7");
+    EXPECT_EQ(large.outcome, TransmitOutcome::TooLargeForPort);
+    EXPECT_STREQ(large.text, kTooLargeForPortText);
+    midi.Close();  // no cycle takes what waits: the output's queue fills
+    TransmitResult full;
+    for (int i = 0; i < 100000 && full.outcome == TransmitOutcome::Sent; ++i) full = Send("F001F7");
+    EXPECT_EQ(full.outcome, TransmitOutcome::OutputFull);
+    EXPECT_STREQ(full.text, kOutputFullText);
+    EXPECT_TRUE(midi.Sent().empty());
+}
+
 TEST_F(SysExTransmitTest, The256CharacterLimitIsInclusive) {
     const std::string longest = "F0" + std::string(252, '1') + "F7";  // 128 bytes
     ASSERT_EQ(longest.size(), 256u);
