@@ -46,7 +46,7 @@ struct MonitorEvent {
     uint32_t receivedLength = 0;  // real length of the message (may exceed 256)
     uint32_t packedIn = 0;        // short: received bytes, lowest byte first
     uint32_t packedOut = 0;       // short, release: sent bytes (0 when suppressed)
-    int changedCount = 0;         // long: 0 = no change
+    int matchedSteps = 0;         // long: 0 = no change
     int outLength = 0;            // long: sent length (0 = suppressed)
     bool tooLarge = false;        // long: not sent, larger than the output port carries
     int scene = 0;                // scene: its index, and how many scenes there are
@@ -173,8 +173,10 @@ class PassThrough final : private MidiProcessor {
     bool Send(MidiWriter& out, const uint8_t* bytes, size_t length);
     // One message of an input event.
     void ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter& out);
-    void Monitor(const Forwarded& f, const uint8_t* bytes, size_t length, bool tooLarge);
-    void MonitorIncomplete(const uint8_t* bytes, size_t length);
+    void ForwardLong(const uint8_t* bytes, size_t length, MidiWriter& out);
+    void MonitorShort(const ShortMessage& received, const ForwardedShort& f);
+    void MonitorLong(const ForwardedLong& f, const uint8_t* bytes, size_t length, bool tooLarge);
+    void MonitorIncomplete(const ShortMessage& received);
     void MonitorRelease(const uint8_t* bytes);
     void MonitorScene();
     // A free record of the event queue to fill, or null (counted as dropped).

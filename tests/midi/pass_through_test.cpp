@@ -8,7 +8,7 @@
 
 #include "midi/fake_midi_system.h"
 #include "midi/monitor_line.h"
-#include "midi/short_message.h"
+#include "core/short_message.h"
 
 namespace ostrel {
 namespace {

@@ -1,0 +1,70 @@
+#pragma once
+// A short MIDI message as one small value: its bytes and its length. It is read
+// once from the input event, translated, recorded by the ledger and written
+// once; nothing else holds a copy.
+#include <cstddef>
+#include <cstdint>
+
+#include "core/midi_bytes.h"
+
+namespace ostrel {
+
+// The number of bytes that a message with this status byte has: 3 for note off
+// and on, key pressure, control change, pitch bend and song position; 2 for
+// program change, channel pressure, time code and song select; 1 for the other
+// system messages. 0 for a data byte and for F0, which never travels as a short
+// message.
+constexpr int ShortMessageLength(uint8_t status) {
+    using namespace midi;
+    if (!IsStatus(status) || status == kSystemExclusive) return 0;
+    if (status < kProgramChange) return 3;
+    if (status < kPitchBend) return 2;
+    if (!IsSystem(status)) return 3;
+    if (status == kSongPosition) return 3;
+    if (status == kTimeCode || status == kSongSelect) return 2;
+    return 1;
+}
+
+struct ShortMessage {
+    uint8_t bytes[3] = {};  // status first; 0 past the message
+    uint8_t length = 0;     // 0: no message (nothing goes out)
+
+    uint8_t Status() const { return bytes[0]; }
+    // Whether it came with fewer data bytes than its status implies.
+    bool Incomplete() const { return length < ShortMessageLength(bytes[0]); }
+    bool operator==(const ShortMessage&) const = default;
+};
+
+// A message of three bytes at most, sized from its status (the bytes given
+// when a status byte is missing or fewer came).
+constexpr ShortMessage ReadShort(const uint8_t* bytes, size_t length) {
+    ShortMessage m;
+    const size_t n = length < 3 ? length : 3;
+    for (size_t i = 0; i < n; ++i) m.bytes[i] = bytes[i];
+    const int wanted = ShortMessageLength(bytes[0]);
+    m.length = static_cast<uint8_t>(wanted != 0 && static_cast<size_t>(wanted) < n ? wanted : n);
+    return m;
+}
+
+// The message with these bytes, as many as its status implies; no message for
+// a data byte or F0 in the status place.
+constexpr ShortMessage MakeShort(uint8_t status, uint8_t data1 = 0, uint8_t data2 = 0) {
+    const int length = ShortMessageLength(status);
+    if (length == 0) return {};
+    return {{status, length > 1 ? data1 : uint8_t{0}, length > 2 ? data2 : uint8_t{0}},
+            static_cast<uint8_t>(length)};
+}
+
+// Up to the first three bytes packed into one number, lowest byte first; missing
+// bytes are 0. For monitor records, which keep a message in four bytes.
+constexpr uint32_t PackShort(const uint8_t* bytes, size_t length) {
+    uint32_t packed = 0;
+    for (size_t i = 0; i < length && i < 3; ++i) packed |= uint32_t{bytes[i]} << (8 * i);
+    return packed;
+}
+
+constexpr uint8_t PackedByte(uint32_t packed, int index) {
+    return static_cast<uint8_t>(packed >> (8 * index));
+}
+
+}  // namespace ostrel
