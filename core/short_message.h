@@ -2,6 +2,7 @@
 // A short MIDI message as one small value: its bytes and its length. It is read
 // once from the input event, translated, recorded by the ledger and written
 // once; nothing else holds a copy.
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -34,25 +35,31 @@ struct ShortMessage {
     bool Incomplete() const { return length < ShortMessageLength(bytes[0]); }
     bool operator==(const ShortMessage&) const = default;
 };
+static_assert(sizeof(ShortMessage) == 4 && std::endian::native == std::endian::little);
 
 // A message of three bytes at most, sized from its status (the bytes given
 // when a status byte is missing or fewer came).
+// Put together in a register: a value built byte by byte in memory and read
+// back whole stalls the load for every message.
 constexpr ShortMessage ReadShort(const uint8_t* bytes, size_t length) {
-    ShortMessage m;
-    const size_t n = length < 3 ? length : 3;
-    for (size_t i = 0; i < n; ++i) m.bytes[i] = bytes[i];
-    const int wanted = ShortMessageLength(bytes[0]);
-    m.length = static_cast<uint8_t>(wanted != 0 && static_cast<size_t>(wanted) < n ? wanted : n);
-    return m;
+    const uint32_t n = length < 3 ? static_cast<uint32_t>(length) : 3;
+    const uint32_t wanted = static_cast<uint32_t>(ShortMessageLength(bytes[0]));
+    const uint32_t kept = wanted != 0 && wanted < n ? wanted : n;
+    uint32_t value = kept << 24;
+    if (n > 0) value |= bytes[0];
+    if (n > 1) value |= uint32_t{bytes[1]} << 8;
+    if (n > 2) value |= uint32_t{bytes[2]} << 16;
+    return std::bit_cast<ShortMessage>(value);
 }
 
 // The message with these bytes, as many as its status implies; no message for
 // a data byte or F0 in the status place.
 constexpr ShortMessage MakeShort(uint8_t status, uint8_t data1 = 0, uint8_t data2 = 0) {
-    const int length = ShortMessageLength(status);
-    if (length == 0) return {};
-    return {{status, length > 1 ? data1 : uint8_t{0}, length > 2 ? data2 : uint8_t{0}},
-            static_cast<uint8_t>(length)};
+    const uint32_t length = static_cast<uint32_t>(ShortMessageLength(status));
+    uint32_t value = length == 0 ? 0 : status | length << 24;
+    if (length > 1) value |= uint32_t{data1} << 8;
+    if (length > 2) value |= uint32_t{data2} << 16;
+    return std::bit_cast<ShortMessage>(value);
 }
 
 // Up to the first three bytes packed into one number, lowest byte first; missing
