@@ -185,7 +185,7 @@ void PassThrough::BeginCycle(MidiWriter& out) {
     cycles_.fetch_add(1, std::memory_order_acq_rel);
     largest_ = out.Room();
     largestSeen_.store(largest_, std::memory_order_relaxed);
-    cycleTime_ = 0;
+    cycleMicros_ = system_.CycleMicros();
     PickUpTable();
     PickUpScenes();
     FollowLinks();
@@ -361,9 +361,16 @@ void PassThrough::MonitorScene() {
     }
 }
 
-std::time_t PassThrough::CycleTime() {
-    if (cycleTime_ == 0) cycleTime_ = std::time(nullptr);
-    return cycleTime_;
+bool PassThrough::PopEvent(MonitorEvent& event) {
+    if (!events_.TryPop(event)) return false;
+    // The MIDI thread never reads the wall clock: its cycle's time, in the MIDI
+    // system's clock, is turned into local time here.
+    using namespace std::chrono;
+    auto arrival = system_clock::now();
+    const uint64_t now = event.cycleMicros != 0 ? system_.NowMicros() : 0;
+    if (now > event.cycleMicros) arrival -= microseconds(now - event.cycleMicros);
+    event.time = system_clock::to_time_t(time_point_cast<seconds>(arrival));
+    return true;
 }
 
 MonitorEvent* PassThrough::BeginEvent(MonitorEvent::Kind kind) {
@@ -373,7 +380,7 @@ MonitorEvent* PassThrough::BeginEvent(MonitorEvent::Kind kind) {
     }
     MonitorEvent& event = events_.SlotAhead(0);
     event.kind = kind;
-    event.time = CycleTime();
+    event.cycleMicros = cycleMicros_;
     event.receivedLength = 0;
     event.packedIn = 0;
     event.packedOut = 0;
