@@ -19,9 +19,10 @@ struct TranslateResult {
     Decision decision;     // the entries that recognised or changed it
 };
 
+// What goes out for a short message: the received one when no step matched;
+// length 0 when it was suppressed.
 struct TranslatedShort {
-    ShortMessage
-        message;  // what goes out (the received one when no step matched); length 0: suppressed
+    ShortMessage message;
     int matchedSteps = 0;  // steps that recognised the message
     Decision decision;     // the entries that recognised or changed it
 };
