@@ -154,8 +154,9 @@ int RunTranslate(int argc, char** argv) {
             anyBadLine = true;
             continue;
         }
-        const Forwarded f = forwarder.Forward(bytes.data(), bytes.size());
-        const std::string out = f.length == 0 ? kNothingSent : FormatHexLine(f.bytes, f.length);
+        size_t length = 0;
+        const uint8_t* sent = forwarder.Forward(bytes.data(), bytes.size(), &length);
+        const std::string out = length == 0 ? kNothingSent : FormatHexLine(sent, length);
         std::fputs(out.c_str(), stdout);
         std::fputc('\n', stdout);
     }

@@ -52,14 +52,15 @@ constexpr uint8_t OnChannel(uint8_t kind, int channel) {
 constexpr bool IsControlChange(uint8_t status) { return KindOf(status) == kControlChange; }
 constexpr bool IsPitchBend(uint8_t status) { return KindOf(status) == kPitchBend; }
 constexpr bool IsChannelPressure(uint8_t status) { return KindOf(status) == kChannelPressure; }
-// A note on or note off status on channel 1 only.
-constexpr bool IsChannelOneNote(uint8_t status) { return status == kNoteOff || status == kNoteOn; }
-
-// m: at least three bytes. A note on with velocity 0 ends the note.
-constexpr bool IsNoteOn(const uint8_t* m) { return KindOf(m[0]) == kNoteOn && m[2] != 0; }
-constexpr bool IsNoteOff(const uint8_t* m) {
-    return KindOf(m[0]) == kNoteOff || (KindOf(m[0]) == kNoteOn && m[2] == 0);
+// Notes. A note on with velocity 0 ends the note: IsNoteOnStatus tells the
+// status, IsNoteOn and IsNoteOff the meaning (m: at least three bytes).
+constexpr bool IsNoteOnStatus(uint8_t status) { return KindOf(status) == kNoteOn; }
+constexpr bool IsNote(uint8_t status) {
+    return KindOf(status) == kNoteOff || IsNoteOnStatus(status);
 }
+constexpr bool IsChannelOneNote(uint8_t status) { return IsNote(status) && ChannelOf(status) == 0; }
+constexpr bool IsNoteOn(const uint8_t* m) { return IsNoteOnStatus(m[0]) && m[2] != 0; }
+constexpr bool IsNoteOff(const uint8_t* m) { return IsNote(m[0]) && !IsNoteOn(m); }
 constexpr bool IsSustainPedal(const uint8_t* m) {
     return IsControlChange(m[0]) && m[1] == kSustainPedal;
 }

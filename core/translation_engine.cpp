@@ -110,22 +110,35 @@ Outcome RunControlStep(int index, const uint8_t* m, const AssignmentTable& table
 
 }  // namespace
 
-TranslationEngine::Counts TranslationEngine::Translate(uint8_t* message, int length,
-                                                       uint8_t* work) {
+TranslatedShort TranslationEngine::TranslateMessage(ShortMessage in) {
+    // Room for every byte that a step compares: the window of the longest pattern.
+    uint8_t m[kPatternWindow] = {in.bytes[0], in.bytes[1], in.bytes[2]};
+    const Counts counts = Translate(m, in.length);
+    if (counts.matchedSteps == 0) return {MakeShort(in.bytes[0], in.bytes[1], in.bytes[2]), 0, {}};
+    const ShortMessage out = counts.outLength == 0 ? ShortMessage{} : MakeShort(m[0], m[1], m[2]);
+    return {out, counts.matchedSteps, decision_};
+}
+
+TranslateResult TranslationEngine::TranslateMessage(uint8_t* message, int length, uint8_t* work) {
     if (length < 0) length = 0;
     if (length > kMessageBufferSize) length = kMessageBufferSize;
     // Patterns are compared over their whole length: the bytes just past a shorter
     // message take part as zeros, whatever the caller left there.
     for (int i = length; i < kPatternWindow; ++i) message[i] = 0;
+    const Counts counts = Translate(message, length);
+    if (counts.matchedSteps != 0) std::memcpy(work, message, counts.outLength);
+    return {counts.outLength, counts.matchedSteps, decision_};
+}
 
+TranslationEngine::Counts TranslationEngine::Translate(uint8_t* message, int length) {
     // The current message lives in the message buffer: each recognising step's
     // output is written over its start. Once suppressed it stays suppressed, and
     // the buffer keeps the bytes that later steps still recognise.
     int current = length;
     bool suppressed = false;
-    int changed = 0;
+    int matched = 0;
     const auto apply = [&](const Outcome& o) {
-        ++changed;
+        ++matched;
         if (o.result == Result::Suppressed) suppressed = true;
         if (o.result != Result::Replaced || suppressed) return;
         message[0] = o.status;
@@ -188,10 +201,8 @@ TranslationEngine::Counts TranslationEngine::Translate(uint8_t* message, int len
         apply({Result::Adjusted});
     }
 
-    if (changed == 0) return {};
-    const int outLength = suppressed ? 0 : current;
-    std::memcpy(work, message, outLength);
-    return {outLength, changed};
+    if (matched == 0) return {};
+    return {suppressed ? 0 : current, matched};
 }
 
 }  // namespace ostrel

@@ -6,6 +6,7 @@
 
 #include "core/assignment_table.h"
 #include "core/decision.h"
+#include "core/short_message.h"
 #include "curves/current_curve.h"
 
 namespace ostrel {
@@ -14,7 +15,15 @@ inline constexpr int kMessageBufferSize = 256;
 
 struct TranslateResult {
     int outLength = 0;     // length of the outgoing message in work; 0 = suppressed
-    int changedCount = 0;  // steps that recognised the message; 0 = send it unchanged
+    int matchedSteps = 0;  // steps that recognised the message; 0 = send it unchanged
+    Decision decision;     // the entries that recognised or changed it
+};
+
+// What goes out for a short message: the received one when no step matched;
+// length 0 when it was suppressed.
+struct TranslatedShort {
+    ShortMessage message;
+    int matchedSteps = 0;  // steps that recognised the message
     Decision decision;     // the entries that recognised or changed it
 };
 
@@ -27,15 +36,14 @@ class TranslationEngine {
     // switches tables only between two cycles, so no message sees half of each.
     void UseTable(const AssignmentTable& table) { table_ = &table; }
 
-    // message: 256-byte buffer, zero beyond the message, used as scratch. A short
-    // message is given with length 4 (status, data 1, data 2, 0). length is at
-    // most 256. work: 256-byte buffer that receives the outgoing message.
-    TranslateResult TranslateMessage(uint8_t* message, int length, uint8_t* work) {
-        const Counts counts = Translate(message, length, work);
-        return {counts.outLength,
-                counts.changedCount,
-                {decision_.entry, decision_.note, decision_.changedBy}};
-    }
+    // A short message (never System Exclusive). What goes out is as long as its
+    // status implies.
+    TranslatedShort TranslateMessage(ShortMessage message);
+
+    // A System Exclusive message. message: 256-byte buffer, used as scratch;
+    // length is at most 256. work: 256-byte buffer that receives the outgoing
+    // message.
+    TranslateResult TranslateMessage(uint8_t* message, int length, uint8_t* work);
 
     // The table that messages are translated with now.
     const AssignmentTable& Table() const { return *table_; }
@@ -45,14 +53,13 @@ class TranslationEngine {
     int LastSongPosition() const { return lastSongPosition_; }
 
   private:
-    // The two numbers come back in one register and the decision stays in
-    // decision_: a twelve-byte result put together on the stack costs the MIDI
-    // thread a stalled load for every message.
     struct Counts {
-        int outLength = 0;
-        int changedCount = 0;
+        int outLength = 0;  // of the message left in the buffer; 0 = suppressed
+        int matchedSteps = 0;
     };
-    Counts Translate(uint8_t* message, int length, uint8_t* work);
+    // Translates the message in place; m holds at least kPatternWindow bytes
+    // of which those past the message are 0.
+    Counts Translate(uint8_t* m, int length);
 
     const AssignmentTable* table_;
     Decision decision_;

@@ -4,25 +4,33 @@ namespace ostrel {
 
 CurvePoints CurrentCurve::Load() const {
     CurvePoints p;
-    p.firstX = firstX.load(std::memory_order_relaxed);
-    p.firstY = firstY.load(std::memory_order_relaxed);
-    p.secondX = secondX.load(std::memory_order_relaxed);
-    p.secondY = secondY.load(std::memory_order_relaxed);
-    p.width = width.load(std::memory_order_relaxed);
-    p.height = height.load(std::memory_order_relaxed);
+    p.firstX = firstX_.load(std::memory_order_relaxed);
+    p.firstY = firstY_.load(std::memory_order_relaxed);
+    p.secondX = secondX_.load(std::memory_order_relaxed);
+    p.secondY = secondY_.load(std::memory_order_relaxed);
+    p.width = width_.load(std::memory_order_relaxed);
+    p.height = height_.load(std::memory_order_relaxed);
     return p;
 }
 
 void CurrentCurve::SetPoints(int32_t fx, int32_t fy, int32_t sx, int32_t sy) {
-    firstX.store(fx, std::memory_order_relaxed);
-    firstY.store(fy, std::memory_order_relaxed);
-    secondX.store(sx, std::memory_order_relaxed);
-    secondY.store(sy, std::memory_order_relaxed);
+    firstX_.store(fx, std::memory_order_relaxed);
+    firstY_.store(fy, std::memory_order_relaxed);
+    secondX_.store(sx, std::memory_order_relaxed);
+    secondY_.store(sy, std::memory_order_relaxed);
+    Rebuild();
+}
+
+void CurrentCurve::Rebuild() {
+    const CurvePoints p = Load();
+    for (int v = 0; v < 128; ++v)
+        table_[v].store(static_cast<uint8_t>(ostrel::MapValue(p, v)), std::memory_order_relaxed);
 }
 
 void CurrentCurve::SetArea(int32_t w, int32_t h) {
-    width.store(w, std::memory_order_relaxed);
-    height.store(h, std::memory_order_relaxed);
+    width_.store(w, std::memory_order_relaxed);
+    height_.store(h, std::memory_order_relaxed);
+    Rebuild();
 }
 
 void CurrentCurve::SetAll(const CurvePoints& p) {
@@ -31,8 +39,8 @@ void CurrentCurve::SetAll(const CurvePoints& p) {
 }
 
 void CurrentCurve::SetDefault() {
-    const int32_t x = width.load(std::memory_order_relaxed) / 2;
-    const int32_t y = height.load(std::memory_order_relaxed) / 2;
+    const int32_t x = width_.load(std::memory_order_relaxed) / 2;
+    const int32_t y = height_.load(std::memory_order_relaxed) / 2;
     SetPoints(x, y, x, y);
 }
 
@@ -68,10 +76,6 @@ int MapValue(const CurvePoints& c, int v) {
     if (f <= 0.0) return 0;
     const int r = static_cast<int>(f);
     return r >= 127 ? 127 : (r <= 0 ? 0 : r);
-}
-
-int CurrentCurves::MapValue(CurveKind kind, int value) const {
-    return ostrel::MapValue(Of(kind).Load(), value);
 }
 
 void CurrentCurves::Reset() {

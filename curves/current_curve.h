@@ -1,6 +1,8 @@
 #pragma once
 // The two response curves in force: two control points in pixels of the kind's
-// drawing area, with that area's size. The fields are atomics because the MIDI
+// drawing area, with that area's size. The window changes them; the MIDI thread
+// maps values through a 128-entry table that each change rebuilds, so that a
+// mapping is one load. The fields and the table are atomics because the MIDI
 // thread maps values while the window drags a point.
 #include <atomic>
 #include <cstdint>
@@ -18,15 +20,27 @@ struct CurvePoints {
 
 class CurrentCurve {
   public:
+    CurrentCurve() { Rebuild(); }
     CurvePoints Load() const;
     void SetPoints(int32_t firstX, int32_t firstY, int32_t secondX, int32_t secondY);
     void SetArea(int32_t width, int32_t height);
     void SetAll(const CurvePoints& p);
     // Both points at the centre of the area (integer division); all 0 while W and H are 0.
     void SetDefault();
+    // What v maps to: one load for 0..127; below 0 is 0, above 127 is 127.
+    int Map(int v) const {
+        if (v < 0) return 0;
+        if (v > 127) return 127;
+        return table_[v].load(std::memory_order_relaxed);
+    }
 
-    std::atomic<int32_t> firstX{0}, firstY{0}, secondX{0}, secondY{0};
-    std::atomic<int32_t> width{0}, height{0};
+  private:
+    // Written by one thread at a time (the window's); the table follows each change.
+    void Rebuild();
+
+    std::atomic<int32_t> firstX_{0}, firstY_{0}, secondX_{0}, secondY_{0};
+    std::atomic<int32_t> width_{0}, height_{0};
+    std::atomic<uint8_t> table_[128] = {};
 };
 
 // Maps 0..127 to 0..127 through a curve, with the exact double arithmetic of the
@@ -37,8 +51,8 @@ class CurrentCurves {
   public:
     CurrentCurve& Of(CurveKind kind) { return curves_[static_cast<int>(kind)]; }
     const CurrentCurve& Of(CurveKind kind) const { return curves_[static_cast<int>(kind)]; }
-    // Reads the kind's six fields once, then maps. Safe on the MIDI thread.
-    int MapValue(CurveKind kind, int value) const;
+    // Safe on the MIDI thread.
+    int MapValue(CurveKind kind, int value) const { return Of(kind).Map(value); }
     void Reset();
 
   private:

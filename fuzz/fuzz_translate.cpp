@@ -53,9 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::memcpy(received, message, sizeof message);
         const TranslateResult r = engine.TranslateMessage(message, length, work);
 
-        Check(r.changedCount >= 0 && r.changedCount <= 5);
+        Check(r.matchedSteps >= 0 && r.matchedSteps <= 5);
         Check(r.outLength >= 0 && r.outLength <= kMessageBufferSize);
-        if (r.changedCount == 0) continue;
+        if (r.matchedSteps == 0) continue;
         // Replacements are four bytes; everything else keeps the message's length.
         Check(r.outLength == 0 || r.outLength == 4 || r.outLength == length);
         // System messages are never adjusted: an output that starts with a system

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "midi/short_message.h"
+#include "core/short_message.h"
 
 namespace ostrel {
 

@@ -41,6 +41,15 @@ class FakeMidiSystem final : public MidiSystem {
     // Runs one cycle without input, for output queued by other threads.
     void Wake() override { RunCycle({}); }
 
+    // The system's own clock in microseconds: when each cycle begins, and now
+    // (both 0 by default: no time told).
+    void SetClock(uint64_t cycleMicros, uint64_t nowMicros) {
+        cycleMicros_ = cycleMicros;
+        nowMicros_ = nowMicros;
+    }
+    uint64_t CycleMicros() const override { return cycleMicros_; }
+    uint64_t NowMicros() const override { return nowMicros_; }
+
     // One cycle with these input events. False when the client is not open.
     bool RunCycle(const std::vector<Bytes>& events);
     bool Deliver(const Bytes& message) { return RunCycle({message}); }
@@ -76,6 +85,7 @@ class FakeMidiSystem final : public MidiSystem {
     int otherLinks_[2] = {1, 1};
     std::vector<std::string> departed_;
     std::atomic<bool> linked_[2] = {false, false};
+    std::atomic<uint64_t> cycleMicros_{0}, nowMicros_{0};
     MidiProcessor* processor_ = nullptr;
     std::string clientName_;
     bool serverLost_ = false, serverAvailable_ = true, portsChanged_ = false;

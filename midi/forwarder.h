@@ -9,19 +9,25 @@
 #include <cstdint>
 
 #include "core/assignment_table.h"
+#include "core/short_message.h"
 #include "core/translation_engine.h"
 #include "curves/current_curve.h"
 #include "midi/note_ledger.h"
 
 namespace ostrel {
 
-struct Forwarded {
-    const uint8_t* bytes = nullptr;  // what goes out: length bytes; valid until the next call
+// What goes out for a short message, and which entries (or the ledger) decided.
+struct ForwardedShort {
+    ShortMessage sent;  // length 0: nothing goes out
+    Decision decision;
+};
+
+// What goes out for a System Exclusive message.
+struct ForwardedLong {
+    const uint8_t* bytes = nullptr;  // length bytes; valid until the next call
     size_t length = 0;               // 0: nothing goes out
-    TranslateResult result;          // the engine's answer (changedCount 0: unchanged)
-    bool shortMessage = true;        // the received message was not System Exclusive
-    uint32_t packedIn = 0;           // short: the received bytes, lowest byte first
-    uint32_t packedOut = 0;          // short: the sent bytes, 0 when nothing went out
+    int matchedSteps = 0;            // 0: it goes out unchanged
+    Decision decision;
 };
 
 class Forwarder {
@@ -29,10 +35,13 @@ class Forwarder {
     Forwarder(const AssignmentTable& table, const CurrentCurves& curves)
         : engine_(table, curves), curves_(curves) {}
 
-    // One received message of length bytes (status first). A System Exclusive
-    // message of any length is recognised by its first 256 bytes and, when
-    // nothing changed it, goes out whole.
-    Forwarded Forward(const uint8_t* bytes, size_t length);
+    ForwardedShort ForwardShort(ShortMessage received);
+    // A System Exclusive message of any length is recognised by its first 256
+    // bytes and, when nothing changed it, goes out whole.
+    ForwardedLong ForwardLong(const uint8_t* bytes, size_t length);
+    // Either kind, for a caller that holds the message as bytes: what goes out
+    // (valid until the next call), its length in *length.
+    const uint8_t* Forward(const uint8_t* bytes, size_t length, size_t* outLength);
 
     // The table for the following messages (switched between two cycles).
     void UseTable(const AssignmentTable& table) { engine_.UseTable(table); }
@@ -40,15 +49,12 @@ class Forwarder {
     NoteLedger& Ledger() { return ledger_; }
 
   private:
-    Forwarded ForwardShort(const uint8_t* bytes, size_t length);
-    Forwarded ForwardLong(const uint8_t* bytes, size_t length);
-
     TranslationEngine engine_;
     const CurrentCurves& curves_;
     NoteLedger ledger_;
+    ShortMessage sent_;  // Forward(): the last short message sent
     uint8_t message_[kMessageBufferSize] = {};
     uint8_t work_[kMessageBufferSize] = {};
-    uint8_t short_[4] = {};
 };
 
 }  // namespace ostrel

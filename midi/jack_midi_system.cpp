@@ -99,6 +99,7 @@ bool JackMidiSystem::Open(const std::string& clientName, MidiProcessor& processo
         jack_port_register(client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     serverLost_.store(false, std::memory_order_release);
     processor_ = &processor;
+    cycleClient_ = client;
     in_ = in;
     out_ = out;
     if (in == nullptr || out == nullptr ||
@@ -175,6 +176,13 @@ int JackMidiSystem::Process(uint32_t frames, void* arg) {
     void* outBuffer = jack_port_get_buffer(self->out_, frames);
     jack_midi_clear_buffer(outBuffer);
     CycleWriter writer(outBuffer, self->margin_);
+    // The cycle's times come from the server's shared memory: no system call.
+    jack_nframes_t frame = 0;
+    jack_time_t next = 0;
+    float period = 0;
+    jack_time_t began = 0;
+    if (jack_get_cycle_times(self->cycleClient_, &frame, &began, &next, &period) == 0)
+        self->cycleMicros_ = began;
     MidiProcessor& processor = *self->processor_;
     processor.BeginCycle(writer);
     const uint32_t count = jack_midi_get_event_count(inBuffer);
@@ -187,6 +195,8 @@ int JackMidiSystem::Process(uint32_t frames, void* arg) {
     processor.EndCycle();
     return 0;
 }
+
+uint64_t JackMidiSystem::NowMicros() const { return jack_get_time(); }
 
 void JackMidiSystem::Shutdown(int, const char*, void* arg) {
     static_cast<JackMidiSystem*>(arg)->serverLost_.store(true, std::memory_order_release);

@@ -45,6 +45,8 @@ class JackMidiSystem final : public MidiSystem {
     bool Linked(PortDirection direction) const override {
         return linked_[direction == PortDirection::Input ? 0 : 1].load(std::memory_order_acquire);
     }
+    uint64_t CycleMicros() const override { return cycleMicros_; }
+    uint64_t NowMicros() const override;
 
   private:
     class CycleWriter;
@@ -59,6 +61,8 @@ class JackMidiSystem final : public MidiSystem {
 
     mutable std::mutex mutex_;  // the client handle, for ordinary threads
     jack_client_t* client_ = nullptr;
+    jack_client_t* cycleClient_ = nullptr;  // the client handle, for the MIDI thread
+    uint64_t cycleMicros_ = 0;              // MIDI thread: when this cycle began
     jack_port_t* in_ = nullptr;
     jack_port_t* out_ = nullptr;
     MidiProcessor* processor_ = nullptr;

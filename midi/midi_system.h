@@ -94,6 +94,13 @@ class MidiSystem {
     // atomic and never calls into the system.
     virtual bool Linked(PortDirection direction) const = 0;
 
+    // MIDI thread, during a cycle: when the cycle began, in microseconds of the
+    // system's own monotonic clock, read without a system call (JACK: the
+    // cycle's frame time). 0 where the system tells none.
+    virtual uint64_t CycleMicros() const { return 0; }
+    // Any other thread: that clock now, to turn a cycle's time into local time.
+    virtual uint64_t NowMicros() const { return 0; }
+
     // Called after output was queued by a thread other than the MIDI thread.
     // Systems without a running cycle (ALSA between input events, the fake) run
     // one here; JACK's next cycle comes by itself.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "midi/short_message.h"
+#include "core/short_message.h"
 #include "store/hex_text.h"
 
 namespace ostrel {
@@ -133,7 +133,7 @@ std::string PlainLine(const MonitorEvent& event) {
         line += "    => Not Sent: larger than the output port carries \r\n";
         return line;
     }
-    if (event.changedCount == 0) {
+    if (event.matchedSteps == 0) {
         line += "    => No Change \r\n";
         return line;
     }

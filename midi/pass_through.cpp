@@ -4,8 +4,8 @@
 #include <cstring>
 #include <thread>
 
+#include "core/short_message.h"
 #include "midi/event_splitter.h"
-#include "midi/short_message.h"
 #include "sysex/dump_header.h"
 
 namespace ostrel {
@@ -194,7 +194,7 @@ void PassThrough::BeginCycle(MidiWriter& out) {
     cycles_.fetch_add(1, std::memory_order_acq_rel);
     largest_ = out.Room();
     largestSeen_.store(largest_, std::memory_order_relaxed);
-    cycleTime_ = 0;
+    cycleMicros_ = system_.CycleMicros();
     tableInForce_ = published_.load(std::memory_order_acquire);
     forwarder_.UseTable(*tableInForce_);
     PickUpScenes();
@@ -270,75 +270,83 @@ void PassThrough::Event(const uint8_t* bytes, size_t length, MidiWriter& out) {
 }
 
 void PassThrough::ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter& out) {
-    if (bytes[0] != midi::kSystemExclusive &&
-        length < static_cast<size_t>(ShortMessageLength(bytes[0]))) {
-        droppedIncomplete_.fetch_add(1, std::memory_order_relaxed);
-        if (MonitorLogging()) MonitorIncomplete(bytes, length);
+    if (bytes[0] == midi::kSystemExclusive) {
+        ForwardLong(bytes, length, out);
         return;
     }
-    if (scenes_ != nullptr && bytes[0] != midi::kSystemExclusive) {
+    const ShortMessage received = ReadShort(bytes, length);
+    if (received.Incomplete()) {
+        droppedIncomplete_.fetch_add(1, std::memory_order_relaxed);
+        if (MonitorLogging()) MonitorIncomplete(received);
+        return;
+    }
+    if (scenes_ != nullptr) {
         const TriggerMatch match = MatchTrigger(scenes_->triggers, bytes, length);
         if (match.action != TriggerMatch::Action::None) {
             ChooseScene(match);
+            // Taken by the setlist: shown as received, nothing sent.
             if (!scenes_->triggers.pass) {
-                // Taken by the setlist: shown as received, nothing sent.
-                Forwarded taken;
-                taken.packedIn = PackShort(bytes, length);
-                if (MonitorLogging()) Monitor(taken, bytes, length, false);
+                if (MonitorLogging()) MonitorShort(received, {});
                 return;
             }
         }
     }
-    const Forwarded f = forwarder_.Forward(bytes, length);
-    activity_.Fire(f.result.decision);
+    const ForwardedShort f = forwarder_.ForwardShort(received);
+    activity_.Fire(f.decision);
+    if (f.sent.length != 0 && !Send(out, f.sent.bytes, f.sent.length))
+        droppedSends_.fetch_add(1, std::memory_order_relaxed);
+    if (MonitorLogging()) MonitorShort(received, f);
+}
+
+void PassThrough::ForwardLong(const uint8_t* bytes, size_t length, MidiWriter& out) {
+    const ForwardedLong f = forwarder_.ForwardLong(bytes, length);
+    activity_.Fire(f.decision);
     const bool tooLarge = f.length > largest_;
     if (f.length != 0 && !Send(out, f.bytes, f.length))
         droppedSends_.fetch_add(1, std::memory_order_relaxed);
-    const bool hook = !f.shortMessage && ReceiveHook() && StartsWithDumpHeader(bytes, length);
-    if (!hook && !MonitorLogging()) return;
-    if (hook) {
+    if (ReceiveHook() && StartsWithDumpHeader(bytes, length)) {
         if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::ReceivedDump)) {
             event->receivedLength = static_cast<uint32_t>(length);
             std::memcpy(event->received, bytes, std::min(length, sizeof event->received));
             events_.Commit(1);
         }
     }
-    if (MonitorLogging()) Monitor(f, bytes, length, tooLarge);
+    if (MonitorLogging()) MonitorLong(f, bytes, length, tooLarge);
 }
 
-void PassThrough::MonitorIncomplete(const uint8_t* bytes, size_t length) {
+void PassThrough::MonitorIncomplete(const ShortMessage& received) {
     if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::Incomplete)) {
-        event->receivedLength = static_cast<uint32_t>(length);
-        event->packedIn = PackShort(bytes, length);
+        event->receivedLength = received.length;
+        event->packedIn = PackShort(received.bytes, received.length);
         events_.Commit(1);
     }
 }
 
-void PassThrough::Monitor(const Forwarded& f, const uint8_t* bytes, size_t length, bool tooLarge) {
-    if (f.shortMessage) {
-        if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::ShortMessage)) {
-            event->receivedLength = static_cast<uint32_t>(length);
-            event->packedIn = f.packedIn;
-            event->packedOut = f.packedOut;
-            event->changedCount = f.result.changedCount;
-            event->outLength = f.result.outLength;
-            event->decision = f.result.decision;
-            event->codes = CodesOf(forwarder_.Table(), f.result.decision);
-            events_.Commit(1);
-        }
-        return;
+void PassThrough::MonitorShort(const ShortMessage& received, const ForwardedShort& f) {
+    if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::ShortMessage)) {
+        event->receivedLength = received.length;
+        event->packedIn = PackShort(received.bytes, received.length);
+        event->packedOut = PackShort(f.sent.bytes, f.sent.length);
+        event->decision = f.decision;
+        event->codes = CodesOf(forwarder_.Table(), f.decision);
+        events_.Commit(1);
     }
+}
+
+void PassThrough::MonitorLong(const ForwardedLong& f, const uint8_t* bytes, size_t length,
+                              bool tooLarge) {
     if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::LongMessage)) {
         event->receivedLength = static_cast<uint32_t>(length);
         std::memcpy(event->received, bytes, std::min(length, sizeof event->received));
-        event->changedCount = f.result.changedCount;
+        event->matchedSteps = f.matchedSteps;
         // A message turned into a control change shows the engine's four bytes.
-        const size_t shown = f.packedOut != 0 ? static_cast<size_t>(f.result.outLength) : f.length;
-        event->outLength = f.result.changedCount == 0 ? 0 : static_cast<int>(shown);
+        const size_t shown =
+            f.length != 0 && f.bytes[0] != midi::kSystemExclusive ? size_t{4} : f.length;
+        event->outLength = f.matchedSteps == 0 ? 0 : static_cast<int>(shown);
         if (shown != 0) std::memcpy(event->sent, f.bytes, std::min(shown, sizeof event->sent));
         event->tooLarge = tooLarge;
-        event->decision = f.result.decision;
-        event->codes = CodesOf(forwarder_.Table(), f.result.decision);
+        event->decision = f.decision;
+        event->codes = CodesOf(forwarder_.Table(), f.decision);
         events_.Commit(1);
     }
 }
@@ -360,9 +368,16 @@ void PassThrough::MonitorScene() {
     }
 }
 
-std::time_t PassThrough::CycleTime() {
-    if (cycleTime_ == 0) cycleTime_ = std::time(nullptr);
-    return cycleTime_;
+bool PassThrough::PopEvent(MonitorEvent& event) {
+    if (!events_.TryPop(event)) return false;
+    // The MIDI thread never reads the wall clock: its cycle's time, in the MIDI
+    // system's clock, is turned into local time here.
+    using namespace std::chrono;
+    auto arrival = system_clock::now();
+    const uint64_t now = event.cycleMicros != 0 ? system_.NowMicros() : 0;
+    if (now > event.cycleMicros) arrival -= microseconds(now - event.cycleMicros);
+    event.time = system_clock::to_time_t(time_point_cast<seconds>(arrival));
+    return true;
 }
 
 MonitorEvent* PassThrough::BeginEvent(MonitorEvent::Kind kind) {
@@ -372,11 +387,11 @@ MonitorEvent* PassThrough::BeginEvent(MonitorEvent::Kind kind) {
     }
     MonitorEvent& event = events_.SlotAhead(0);
     event.kind = kind;
-    event.time = CycleTime();
+    event.cycleMicros = cycleMicros_;
     event.receivedLength = 0;
     event.packedIn = 0;
     event.packedOut = 0;
-    event.changedCount = 0;
+    event.matchedSteps = 0;
     event.outLength = 0;
     event.tooLarge = false;
     event.scene = 0;

@@ -42,11 +42,12 @@ struct MonitorEvent {
         SceneSwitch
     };
     Kind kind = Kind::ShortMessage;
-    std::time_t time = 0;         // local time of arrival
+    std::time_t time = 0;         // local time of arrival, set when the record is taken
+    uint64_t cycleMicros = 0;     // when its cycle began (MidiSystem::CycleMicros)
     uint32_t receivedLength = 0;  // real length of the message (may exceed 256)
     uint32_t packedIn = 0;        // short: received bytes, lowest byte first
     uint32_t packedOut = 0;       // short, release: sent bytes (0 when suppressed)
-    int changedCount = 0;         // long: 0 = no change
+    int matchedSteps = 0;         // long: 0 = no change
     int outLength = 0;            // long: sent length (0 = suppressed)
     bool tooLarge = false;        // long: not sent, larger than the output port carries
     int scene = 0;                // scene: its index, and how many scenes there are
@@ -143,8 +144,9 @@ class PassThrough final : private MidiProcessor {
     void SetReceiveHook(bool on) { receiveHook_.store(on, std::memory_order_release); }
     bool ReceiveHook() const { return receiveHook_.load(std::memory_order_acquire); }
 
-    // Consumer side of the event queue: one consumer thread.
-    bool PopEvent(MonitorEvent& event) { return events_.TryPop(event); }
+    // Consumer side of the event queue: one consumer thread. The record's time
+    // is the local time at which its cycle began.
+    bool PopEvent(MonitorEvent& event);
     // Monitor entries and received dumps lost because the queue was full.
     uint64_t DroppedEvents() const { return droppedEvents_.load(std::memory_order_relaxed); }
     // Messages not sent because the cycle's output was full, or because they
@@ -188,14 +190,14 @@ class PassThrough final : private MidiProcessor {
     bool Send(MidiWriter& out, const uint8_t* bytes, size_t length);
     // One message of an input event.
     void ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter& out);
-    void Monitor(const Forwarded& f, const uint8_t* bytes, size_t length, bool tooLarge);
-    void MonitorIncomplete(const uint8_t* bytes, size_t length);
+    void ForwardLong(const uint8_t* bytes, size_t length, MidiWriter& out);
+    void MonitorShort(const ShortMessage& received, const ForwardedShort& f);
+    void MonitorLong(const ForwardedLong& f, const uint8_t* bytes, size_t length, bool tooLarge);
+    void MonitorIncomplete(const ShortMessage& received);
     void MonitorRelease(const uint8_t* bytes);
     void MonitorScene();
     // A free record of the event queue to fill, or null (counted as dropped).
     MonitorEvent* BeginEvent(MonitorEvent::Kind kind);
-    // The wall clock of this cycle, asked for once, by the first record that needs it.
-    std::time_t CycleTime();
     // Waits until pred() holds or the deadline has passed; false then.
     template <typename Pred>
     bool WaitUntil(Clock::time_point deadline, Pred pred);
@@ -224,7 +226,7 @@ class PassThrough final : private MidiProcessor {
     bool forgetReleased_ = false;         // MIDI thread: ... after which the ledger forgets
     bool inputLinked_ = false;            // MIDI thread: our input had a connection
     size_t largest_ = 0;                  // MIDI thread: largest event of this cycle
-    std::time_t cycleTime_ = 0;           // MIDI thread: CycleTime(), 0 until asked
+    uint64_t cycleMicros_ = 0;            // MIDI thread: when this cycle began
 
     // Scenes: the list that other threads set, the one the MIDI thread reads,
     // the scene in force and the one chosen for the next cycle (-1: none).

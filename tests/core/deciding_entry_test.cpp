@@ -10,11 +10,12 @@ namespace {
 class DecidingEntryTest : public EngineTest {
   protected:
     Decision DecisionFor(const Bytes& bytes) {
+        if (bytes[0] != 0xF0)
+            return engine.TranslateMessage(ReadShort(bytes.data(), bytes.size())).decision;
         uint8_t message[kMessageBufferSize] = {};
         uint8_t work[kMessageBufferSize] = {};
         std::memcpy(message, bytes.data(), bytes.size());
-        const int length = bytes[0] == 0xF0 ? static_cast<int>(bytes.size()) : 4;
-        return engine.TranslateMessage(message, length, work).decision;
+        return engine.TranslateMessage(message, static_cast<int>(bytes.size()), work).decision;
     }
 };
 

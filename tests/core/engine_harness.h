@@ -16,16 +16,24 @@ namespace ostrel::test {
 using Bytes = std::vector<uint8_t>;
 
 struct Translation {
-    Bytes out;  // the outLength bytes of the work buffer (empty when changedCount is 0)
+    Bytes out;  // what goes out (empty when matchedSteps is 0)
     int outLength = 0;
-    int changedCount = 0;
-    bool Suppressed() const { return changedCount != 0 && outLength == 0; }
+    int matchedSteps = 0;
+    bool Suppressed() const { return matchedSteps != 0 && outLength == 0; }
 };
 
 class EngineTest : public ::testing::Test {
   protected:
-    // A short message: up to three bytes, presented with length 4.
-    Translation Short(std::initializer_list<uint8_t> bytes) { return Run(Bytes(bytes), 4); }
+    // A short message: up to three bytes, status first.
+    Translation Short(std::initializer_list<uint8_t> bytes) {
+        const TranslatedShort r =
+            engine.TranslateMessage(ReadShort(Bytes(bytes).data(), bytes.size()));
+        Translation t;
+        t.outLength = r.message.length;
+        t.matchedSteps = r.matchedSteps;
+        if (r.matchedSteps != 0) t.out.assign(r.message.bytes, r.message.bytes + r.message.length);
+        return t;
+    }
     // A System Exclusive (or any) message presented with its own length.
     Translation Long(const Bytes& bytes) { return Run(bytes, static_cast<int>(bytes.size())); }
 
@@ -36,8 +44,8 @@ class EngineTest : public ::testing::Test {
         const TranslateResult r = engine.TranslateMessage(message, length, work);
         Translation t;
         t.outLength = r.outLength;
-        t.changedCount = r.changedCount;
-        if (r.changedCount != 0) t.out.assign(work, work + r.outLength);
+        t.matchedSteps = r.matchedSteps;
+        if (r.matchedSteps != 0) t.out.assign(work, work + r.outLength);
         return t;
     }
 

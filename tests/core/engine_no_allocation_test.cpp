@@ -32,10 +32,10 @@ TEST(EngineNoAllocationTest, LongMixedStreamAllocatesNothing) {
     // window's lights, and reads their codes for a monitor entry.
     EntryActivity activity;
     DecidingCodes codes;
-    const auto decided = [&](const TranslateResult& r) {
-        activity.Fire(r.decision);
-        codes = CodesOf(table, r.decision);
-        return r.outLength;
+    const auto decided = [&](const Decision& d, int outLength) {
+        activity.Fire(d);
+        codes = CodesOf(table, d);
+        return outLength;
     };
 
     uint8_t message[kMessageBufferSize];
@@ -45,19 +45,19 @@ TEST(EngineNoAllocationTest, LongMixedStreamAllocatesNothing) {
     const long before = AllocationCount();
     for (int round = 0; round < 2000; ++round) {
         for (const auto& s : kMixedShorts) {
-            std::memset(message, 0, sizeof message);
-            std::memcpy(message, s, 3);
-            sent += decided(engine.TranslateMessage(message, 4, work));
+            const TranslatedShort t = engine.TranslateMessage(ReadShort(s, 3));
+            sent += decided(t.decision, t.message.length);
         }
         for (int k = 0; k < 5; ++k) {
             std::memset(message, 0, sizeof message);
             std::memcpy(message, kMixedSysEx[k], kMixedSysExLength[k]);
-            sent += decided(engine.TranslateMessage(message, kMixedSysExLength[k], work));
+            const TranslateResult r = engine.TranslateMessage(message, kMixedSysExLength[k], work);
+            sent += decided(r.decision, r.outLength);
         }
         std::memset(message, 0x11, sizeof message);
         message[0] = 0xF0;
         message[255] = 0xF7;
-        sent += engine.TranslateMessage(message, kMessageBufferSize, work).changedCount;
+        sent += engine.TranslateMessage(message, kMessageBufferSize, work).matchedSteps;
     }
     const long after = AllocationCount();
 

@@ -12,9 +12,9 @@ using TransportTest = EngineTest;
 
 const Bytes kRecordStrobe = {0xF0, 0x7F, 0x00, 0x06, 0x06, 0xF7};
 const Bytes kRecordExit = {0xF0, 0x7F, 0x00, 0x06, 0x07, 0xF7};
-const Bytes kRtzOut = {0xB0, 115, 0x7F, 0x00};
-const Bytes kRewOut = {0xB0, 116, 0x7F, 0x00};
-const Bytes kFfOut = {0xB0, 117, 0x7F, 0x00};
+const Bytes kRtzOut = {0xB0, 115, 0x7F};
+const Bytes kRewOut = {0xB0, 116, 0x7F};
+const Bytes kFfOut = {0xB0, 117, 0x7F};
 
 TEST_F(TransportTest, ReturnToZeroThenForwardThenBack) {
     EXPECT_EQ(Short({0xF2, 0x00, 0x00}).out, kRtzOut);
@@ -35,10 +35,10 @@ TEST_F(TransportTest, PositionKeyIsSecondDataByteHigh) {
 
 TEST_F(TransportTest, PositionIsRememberedOnlyWhenReplaced) {
     table.Set(Entry::FF, "***");
-    EXPECT_EQ(Short({0xF2, 0x10, 0x00}).out, (Bytes{0xF2, 0x10, 0x00, 0x00}));
+    EXPECT_EQ(Short({0xF2, 0x10, 0x00}).out, (Bytes{0xF2, 0x10, 0x00}));
     EXPECT_EQ(engine.LastSongPosition(), 0);
     // Still counted from 0, so 8 is forward again.
-    EXPECT_EQ(Short({0xF2, 0x08, 0x00}).changedCount, 1);
+    EXPECT_EQ(Short({0xF2, 0x08, 0x00}).matchedSteps, 1);
     EXPECT_EQ(engine.LastSongPosition(), 0);
 
     table.Set(Entry::FF, "117");
@@ -51,7 +51,7 @@ TEST_F(TransportTest, PositionIsRememberedOnlyWhenReplaced) {
 TEST_F(TransportTest, ReturnToZeroResetsPositionWhateverItsCode) {
     EXPECT_EQ(Short({0xF2, 0x40, 0x00}).out, kFfOut);
     table.Set(Entry::RTZ, "***");
-    EXPECT_EQ(Short({0xF2, 0x00, 0x00}).out, (Bytes{0xF2, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(Short({0xF2, 0x00, 0x00}).out, (Bytes{0xF2, 0x00, 0x00}));
     EXPECT_EQ(engine.LastSongPosition(), 0);
     EXPECT_EQ(Short({0xF2, 0x08, 0x00}).out, kFfOut);
 }
@@ -62,7 +62,7 @@ TEST_F(TransportTest, RecordSwallowsTheNextSongPositionOnly) {
     table.Set(Entry::RTZ, "***");  // swallowed whatever RTZ holds
     EXPECT_TRUE(Short({0xF2, 0x00, 0x00}).Suppressed());
     EXPECT_FALSE(engine.RecPending());
-    EXPECT_EQ(Short({0xF2, 0x00, 0x00}).out, (Bytes{0xF2, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(Short({0xF2, 0x00, 0x00}).out, (Bytes{0xF2, 0x00, 0x00}));
 }
 
 TEST_F(TransportTest, RecordExitAlsoSwallowsAMovedPosition) {
@@ -90,19 +90,19 @@ TEST_F(TransportTest, RecordIsPendingEvenWhenItsMessageIsSuppressedOrPassed) {
 
 TEST_F(TransportTest, RecordPatternNeedsItsLastByte) {
     // Record strobe without F7: not the record button.
-    EXPECT_EQ(Long({0xF0, 0x7F, 0x00, 0x06, 0x06}).changedCount, 0);
+    EXPECT_EQ(Long({0xF0, 0x7F, 0x00, 0x06, 0x06}).matchedSteps, 0);
     EXPECT_FALSE(engine.RecPending());
     // Another device number is not the keyboard's.
-    EXPECT_EQ(Long({0xF0, 0x7F, 0x01, 0x06, 0x06, 0xF7}).changedCount, 0);
+    EXPECT_EQ(Long({0xF0, 0x7F, 0x01, 0x06, 0x06, 0xF7}).matchedSteps, 0);
     EXPECT_FALSE(engine.RecPending());
 }
 
 TEST_F(TransportTest, ButtonsSendTheirNumbersWithValue127) {
     table.Set(Entry::RTZ, "020");
-    EXPECT_EQ(Short({0xF2, 0x00, 0x00}).out, (Bytes{0xB0, 20, 0x7F, 0x00}));
+    EXPECT_EQ(Short({0xF2, 0x00, 0x00}).out, (Bytes{0xB0, 20, 0x7F}));
     table.Set(Entry::CHANEL, "003");
     // Song position is a system message, but its control change moves to the output channel.
-    EXPECT_EQ(Short({0xF2, 0x00, 0x00}).out, (Bytes{0xB2, 20, 0x7F, 0x00}));
+    EXPECT_EQ(Short({0xF2, 0x00, 0x00}).out, (Bytes{0xB2, 20, 0x7F}));
 }
 
 }  // namespace

@@ -27,6 +27,22 @@ TEST(MapValueTest, CurrentCurvesMapThroughTheirOwnKind) {
     EXPECT_EQ(curves.MapValue(CurveKind::Velocity, 50), 50);
 }
 
+TEST(MapValueTest, TheCurveInForceMapsEveryValueAsItsPointsSayAfterEachChange) {
+    CurrentCurve curve;
+    for (int v = 0; v <= 127; ++v) EXPECT_EQ(curve.Map(v), v) << v;  // before any change
+    const CurvePoints changes[] = {
+        kWorkedExample, {10, 200, 240, 20, 256, 256}, {0, 0, 0, 0, 99, 7}};
+    for (const CurvePoints& c : changes) {
+        curve.SetAll(c);
+        for (int v = 0; v <= 127; ++v) EXPECT_EQ(curve.Map(v), MapValue(c, v)) << v;
+    }
+    curve.SetArea(256, 256);
+    curve.SetPoints(64, 128, 192, 32);  // points dragged in an area that stays
+    for (int v = 0; v <= 127; ++v) EXPECT_EQ(curve.Map(v), MapValue(kWorkedExample, v)) << v;
+    EXPECT_EQ(curve.Map(-5), 0);
+    EXPECT_EQ(curve.Map(200), 127);
+}
+
 TEST(MapValueTest, BeforeTheAreaIsKnownEveryValueMapsToItself) {
     // W = H = 0: whatever points were chosen, the scaled coordinates are 0.
     for (const CurvePoints& c : {CurvePoints{}, CurvePoints{64, 128, 192, 32, 0, 0}}) {

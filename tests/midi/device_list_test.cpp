@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "midi/short_message.h"
+#include "core/short_message.h"
 
 namespace ostrel {
 namespace {

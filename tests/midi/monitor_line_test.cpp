@@ -34,7 +34,7 @@ class MonitorLineTest : public ::testing::Test {
         e.time = kTime;
         e.receivedLength = static_cast<uint32_t>(in.size());
         std::copy(in.begin(), in.end(), e.received);
-        e.changedCount = changed;
+        e.matchedSteps = changed;
         e.outLength = static_cast<int>(out.size());
         std::copy(out.begin(), out.end(), e.sent);
         return e;

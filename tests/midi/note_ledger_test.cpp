@@ -7,7 +7,7 @@
 
 #include "midi/fake_midi_system.h"
 #include "midi/pass_through.h"
-#include "midi/short_message.h"
+#include "core/short_message.h"
 
 namespace ostrel {
 namespace {

@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <thread>
 
+#include "core/short_message.h"
 #include "midi/fake_midi_system.h"
 #include "midi/monitor_line.h"
-#include "midi/short_message.h"
 
 namespace ostrel {
 namespace {
@@ -50,6 +50,17 @@ class PassThroughTest : public ::testing::Test {
     FakeMidiSystem midi;
     PassThrough passThrough{table, curves, midi};
 };
+
+TEST_F(PassThroughTest, AMonitorEntryTellsTheLocalTimeAtWhichItsCycleBegan) {
+    for (const int secondsAgo : {0, 5, 3600}) {
+        midi.SetClock(1'000'000, 1'000'000 + secondsAgo * uint64_t{1'000'000});
+        Deliver({0xF8});
+        const std::time_t now = std::time(nullptr);
+        const std::vector<MonitorEvent> events = Events();
+        ASSERT_EQ(events.size(), 1u);
+        EXPECT_NEAR(double(events[0].time), double(now - secondsAgo), 1.0) << secondsAgo;
+    }
+}
 
 TEST_F(PassThroughTest, StoppedIgnoresEverything) {
     passThrough.SetState(PassThroughState::Stopped);

@@ -1,0 +1,77 @@
+#pragma once
+// A short MIDI message as one small value: its bytes and its length. It is read
+// once from the input event, translated, recorded by the ledger and written
+// once; nothing else holds a copy.
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+
+#include "core/midi_bytes.h"
+
+namespace ostrel {
+
+// The number of bytes that a message with this status byte has: 3 for note off
+// and on, key pressure, control change, pitch bend and song position; 2 for
+// program change, channel pressure, time code and song select; 1 for the other
+// system messages. 0 for a data byte and for F0, which never travels as a short
+// message.
+constexpr int ShortMessageLength(uint8_t status) {
+    using namespace midi;
+    if (!IsStatus(status) || status == kSystemExclusive) return 0;
+    if (status < kProgramChange) return 3;
+    if (status < kPitchBend) return 2;
+    if (!IsSystem(status)) return 3;
+    if (status == kSongPosition) return 3;
+    if (status == kTimeCode || status == kSongSelect) return 2;
+    return 1;
+}
+
+struct ShortMessage {
+    uint8_t bytes[3] = {};  // status first; 0 past the message
+    uint8_t length = 0;     // 0: no message (nothing goes out)
+
+    uint8_t Status() const { return bytes[0]; }
+    // Whether it came with fewer data bytes than its status implies.
+    bool Incomplete() const { return length < ShortMessageLength(bytes[0]); }
+    bool operator==(const ShortMessage&) const = default;
+};
+static_assert(sizeof(ShortMessage) == 4 && std::endian::native == std::endian::little);
+
+// A message of three bytes at most, sized from its status (the bytes given
+// when a status byte is missing or fewer came).
+// Put together in a register: a value built byte by byte in memory and read
+// back whole stalls the load for every message.
+constexpr ShortMessage ReadShort(const uint8_t* bytes, size_t length) {
+    const uint32_t n = length < 3 ? static_cast<uint32_t>(length) : 3;
+    const uint32_t wanted = static_cast<uint32_t>(ShortMessageLength(bytes[0]));
+    const uint32_t kept = wanted != 0 && wanted < n ? wanted : n;
+    uint32_t value = kept << 24;
+    if (n > 0) value |= bytes[0];
+    if (n > 1) value |= uint32_t{bytes[1]} << 8;
+    if (n > 2) value |= uint32_t{bytes[2]} << 16;
+    return std::bit_cast<ShortMessage>(value);
+}
+
+// The message with these bytes, as many as its status implies; no message for
+// a data byte or F0 in the status place.
+constexpr ShortMessage MakeShort(uint8_t status, uint8_t data1 = 0, uint8_t data2 = 0) {
+    const uint32_t length = static_cast<uint32_t>(ShortMessageLength(status));
+    uint32_t value = length == 0 ? 0 : status | length << 24;
+    if (length > 1) value |= uint32_t{data1} << 8;
+    if (length > 2) value |= uint32_t{data2} << 16;
+    return std::bit_cast<ShortMessage>(value);
+}
+
+// Up to the first three bytes packed into one number, lowest byte first; missing
+// bytes are 0. For monitor records, which keep a message in four bytes.
+constexpr uint32_t PackShort(const uint8_t* bytes, size_t length) {
+    uint32_t packed = 0;
+    for (size_t i = 0; i < length && i < 3; ++i) packed |= uint32_t{bytes[i]} << (8 * i);
+    return packed;
+}
+
+constexpr uint8_t PackedByte(uint32_t packed, int index) {
+    return static_cast<uint8_t>(packed >> (8 * index));
+}
+
+}  // namespace ostrel
