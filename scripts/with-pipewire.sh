@@ -42,12 +42,12 @@ unset DBUS_SESSION_BUS_ADDRESS
 
 # The daemon reads its configuration from the system and the quantum's file
 # below, not from the user's ~/.config/pipewire. Its own configuration brings a
-# dummy driver that runs the graph without a sound card. No session manager: JACK clients connect
-# their ports themselves. The daemon gets SIGTERM when this script ends, however
-# it ends.
-# The quantum is the daemon's own from its start, so that no change of it can
-# fall in the middle of a test (a change loses what the cycles in flight carry);
-# the "settings" metadata below holds it there once clients come.
+# dummy driver that runs the graph without a sound card. No session manager:
+# JACK clients connect their ports themselves. The daemon gets SIGTERM when
+# this script ends, however it ends. The quantum is the daemon's own from its
+# start, so that no change of it falls in the middle of a test (a change loses
+# what the cycles in flight carry); the "settings" metadata below holds it
+# there once clients come.
 mkdir -p "$runtime/config/pipewire/pipewire.conf.d"
 cat >"$runtime/config/pipewire/pipewire.conf.d/ostrel-quantum.conf" <<EOF
 context.properties = {
