@@ -12,7 +12,7 @@
 #include "core/short_message.h"
 #include "core/translation_engine.h"
 #include "curves/current_curve.h"
-#include "midi/fake_midi_system.h"
+#include "support/fake_midi_system.h"
 #include "midi/pass_through.h"
 #include "support/mixed_stream.h"
 

@@ -16,7 +16,7 @@
 #include "app/main_form.h"
 #include "app/main_frame.h"
 #include "app/screenshot/shot_registry.h"
-#include "midi/fake_midi_system.h"
+#include "support/fake_midi_system.h"
 #include "res/app_resources.h"
 #include "store/settings_keys.h"
 

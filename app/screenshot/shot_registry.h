@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "midi/fake_midi_system.h"
+#include "support/fake_midi_system.h"
 
 namespace ostrel {
 struct AppState;

@@ -14,7 +14,7 @@
 #include "app/main_form.h"
 #include "app/main_frame.h"
 #include "core/config_file.h"
-#include "midi/fake_midi_system.h"
+#include "support/fake_midi_system.h"
 #include "midi/pass_through.h"
 #include "res/dialog_builder.h"
 #include "res/template_main_form.h"

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "app/app_state.h"
-#include "midi/fake_midi_system.h"
+#include "support/fake_midi_system.h"
 #include "support/temp_dir.h"
 
 namespace ostrel::test {

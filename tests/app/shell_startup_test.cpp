@@ -15,7 +15,7 @@
 #include "app/main_frame.h"
 #include "app/ostrel_app.h"
 #include "app/single_instance.h"
-#include "midi/fake_midi_system.h"
+#include "support/fake_midi_system.h"
 #include "midi/port_keeper.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "midi/fake_midi_system.h"
+#include "support/fake_midi_system.h"
 #include "midi/pass_through.h"
 #include "core/short_message.h"
 

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "midi/fake_midi_system.h"
+#include "support/fake_midi_system.h"
 #include "midi/pass_through.h"
 
 namespace ostrel {

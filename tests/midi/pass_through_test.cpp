@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "core/short_message.h"
-#include "midi/fake_midi_system.h"
+#include "support/fake_midi_system.h"
 #include "midi/monitor_line.h"
 
 namespace ostrel {

@@ -8,7 +8,7 @@
 #include <chrono>
 #include <thread>
 
-#include "midi/fake_midi_system.h"
+#include "support/fake_midi_system.h"
 #include "support/eventually.h"
 
 namespace ostrel {

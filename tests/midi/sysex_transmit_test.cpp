@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "midi/fake_midi_system.h"
+#include "support/fake_midi_system.h"
 #include "midi/pass_through.h"
 
 namespace ostrel {

@@ -9,7 +9,7 @@
 #include "core/assignment_table.h"
 #include "curves/current_curve.h"
 #include "dump_dialog_fixture.h"
-#include "midi/fake_midi_system.h"
+#include "support/fake_midi_system.h"
 #include "midi/pass_through.h"
 #include "res/template_dump_send.h"
 #include "support/scripted_ui.h"

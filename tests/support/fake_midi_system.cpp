@@ -1,4 +1,4 @@
-#include "midi/fake_midi_system.h"
+#include "support/fake_midi_system.h"
 
 #include <algorithm>
 #include <utility>
