@@ -9,6 +9,7 @@
 
 #include "app/app_state.h"
 #include "app/code_box.h"
+#include "app/file_texts.h"
 #include "app/main_form.h"
 #include "app/setlist_player.h"
 #include "core/config_file.h"
@@ -20,23 +21,15 @@
 namespace ostrel {
 namespace {
 
+using file_texts::Bytes;
+using file_texts::ShowError;
+using file_texts::Shown;
+
 const char* const kCfgFilter = "config file (*.cfg)|*.cfg||";
 const char* const kCfgExtension = "cfg";
 
 res::FileDialogSpec OpenDialog() { return {false, kCfgFilter, kCfgExtension, "*.cfg"}; }
 res::FileDialogSpec SaveDialog() { return {true, kCfgFilter, kCfgExtension, "midi.cfg"}; }
-
-void ShowError(QWidget* owner, const QString& text) {
-    res::Ui().Message(owner, text, QString::fromLatin1(res::kAppCaption), res::MsgButtons::Ok,
-                      res::MsgIcon::Error);
-}
-
-// A path or file name is kept as the bytes the system gave; only what is shown is
-// decoded (Windows-1252 where the bytes are not UTF-8, as in the title).
-QString Shown(const std::string& bytes) { return QString::fromStdString(DisplayText(bytes)); }
-
-// What a file dialog chose, as the bytes the file calls take.
-std::string Bytes(const QString& chosen) { return QFile::encodeName(chosen).toStdString(); }
 
 }  // namespace
 

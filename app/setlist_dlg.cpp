@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <filesystem>
 
+#include "app/file_texts.h"
 #include "res/app_resources.h"
 #include "res/dialog_builder.h"
 #include "res/message_box_seam.h"
@@ -17,6 +18,10 @@
 namespace ostrel {
 namespace {
 
+using file_texts::Bytes;
+using file_texts::ShowError;
+using file_texts::Shown;
+
 const char* const kSetlistFilter = "setlist (*.setlist)|*.setlist||";
 const char* const kCfgFilter = "config file (*.cfg)|*.cfg||";
 
@@ -25,14 +30,6 @@ const char* const kNeverItem = "###     --Never";
 const char* const kAnyChannelItem = "***     --Any channel";
 const char* const kPassItems[] = {"0     --Kept", "1     --Passed on"};
 constexpr int kRole = Qt::UserRole;  // a list item's file, as the setlist names it
-
-void ShowError(QWidget* owner, const QString& text) {
-    res::Ui().Message(owner, text, QString::fromLatin1(res::kAppCaption), res::MsgButtons::Ok,
-                      res::MsgIcon::Error);
-}
-
-QString Shown(const std::string& bytes) { return QString::fromStdString(DisplayText(bytes)); }
-std::string Bytes(const QString& chosen) { return QFile::encodeName(chosen).toStdString(); }
 
 }  // namespace
 

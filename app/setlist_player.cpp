@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "app/app_state.h"
+#include "app/file_texts.h"
 #include "app/main_form.h"
 #include "app/main_frame.h"
 #include "app/setlist_dlg.h"
@@ -18,17 +19,13 @@
 namespace ostrel {
 namespace {
 
+using file_texts::ShowError;
+using file_texts::Shown;
+
 // How often the form looks whether a trigger switched the scene.
 constexpr int kFollowMs = 50;
 // A file being written fires several changes; it is read once they settle.
 constexpr int kSettleMs = 150;
-
-void ShowError(QWidget* owner, const QString& text) {
-    res::Ui().Message(owner, text, QString::fromLatin1(res::kAppCaption), res::MsgButtons::Ok,
-                      res::MsgIcon::Error);
-}
-
-QString Shown(const std::string& bytes) { return QString::fromStdString(DisplayText(bytes)); }
 
 }  // namespace
 
