@@ -26,6 +26,10 @@ run: build
 PIPEWIRE_PACKAGES := pipewire pipewire-bin pipewire-jack
 # The tests that join the MIDI graph: the end-to-end chains and the command line.
 GRAPH_TESTS := -L '^test_(end_to_end|cli)$$'
+# PipeWire's graph now and then drops or delays a cycle between two clients and
+# tells no client (no xrun): a chain test that fails there runs once more, and
+# fails only when it fails twice. jackd's run takes no second chance.
+PIPEWIRE_RETRY := --repeat until-pass:2
 
 # Every test beside a private jackd, then the end-to-end chains and the command
 # line again on a private PipeWire; both runs always run, either failing fails.
@@ -34,7 +38,7 @@ test: test-deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 	status=0; \
 	scripts/with-jack.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) || status=1; \
-	scripts/with-pipewire.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(GRAPH_TESTS) || status=1; \
+	scripts/with-pipewire.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(GRAPH_TESTS) $(PIPEWIRE_RETRY) || status=1; \
 	exit $$status
 
 # What building needs and PipeWire, installed in one go.
@@ -44,7 +48,7 @@ test-deps:
 # The end-to-end chains and the command line on PipeWire's JACK server alone.
 test-pipewire: test-deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
-	scripts/with-pipewire.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(GRAPH_TESTS)
+	scripts/with-pipewire.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(GRAPH_TESTS) $(PIPEWIRE_RETRY)
 
 # The in-host MIDI filter that the JACK bench sets beside Ostrel: x42's
 # velocitygamma LV2 plugin, hosted by jalv.
