@@ -48,20 +48,28 @@ const char* EntryDefault(Entry e) {
 
 void AssignmentTable::ResetToDefaults() {
     const char stars[4] = {'*', '*', '*', '*'};
-    for (auto& cell : notes_) cell.store(Pack(stars), std::memory_order_relaxed);
+    for (int i = 0; i < kNoteMapSize; ++i) {
+        notes_[i].store(Pack(stars), std::memory_order_relaxed);
+        decidedNotes_[i].store(Packed(DecideCode(Decode(notes_[i]))), std::memory_order_relaxed);
+    }
     for (int i = 0; i < kEntryCount; ++i) {
         char c[4] = {'*', '*', '*', '*'};
         std::memcpy(c, EntryDefault(EntryAt(i)), 3);
         entries_[i].store(Pack(c), std::memory_order_relaxed);
+        decidedEntries_[i].store(Packed(DecideCode(Decode(entries_[i]))),
+                                 std::memory_order_relaxed);
     }
 }
 
 void AssignmentTable::CopyFrom(const AssignmentTable& other) {
-    for (int i = 0; i < kEntryCount; ++i)
-        entries_[i].store(other.entries_[i].load(std::memory_order_relaxed),
-                          std::memory_order_relaxed);
-    for (int i = 0; i < kNoteMapSize; ++i)
-        notes_[i].store(other.notes_[i].load(std::memory_order_relaxed), std::memory_order_relaxed);
+    const auto copy = [](auto& to, const auto& from) {
+        for (size_t i = 0; i < to.size(); ++i)
+            to[i].store(from[i].load(std::memory_order_relaxed), std::memory_order_relaxed);
+    };
+    copy(entries_, other.entries_);
+    copy(decidedEntries_, other.decidedEntries_);
+    copy(notes_, other.notes_);
+    copy(decidedNotes_, other.decidedNotes_);
 }
 
 AssignmentCode AssignmentTable::Decode(const std::atomic<uint32_t>& cell) {
@@ -76,12 +84,14 @@ AssignmentCode AssignmentTable::Decode(const std::atomic<uint32_t>& cell) {
     return code;
 }
 
-void AssignmentTable::Write(std::atomic<uint32_t>& cell, const AssignmentCode& code) {
+void AssignmentTable::Write(std::atomic<uint32_t>& cell, std::atomic<uint16_t>& decided,
+                            const AssignmentCode& code) {
     uint32_t old = cell.load(std::memory_order_relaxed);
     char c[4];
     std::memcpy(c, &old, 4);
     std::memcpy(c, code.text, 3);
     cell.store(Pack(c), std::memory_order_relaxed);
+    decided.store(Packed(DecideCode(Decode(cell))), std::memory_order_relaxed);
 }
 
 }  // namespace ostrel

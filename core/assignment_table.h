@@ -2,12 +2,15 @@
 // The one record of all assignments: 50 control entries, the 256-cell note map
 // and the two curve choices. Each cell is one atomic 32-bit word holding the
 // code's three characters and a fourth byte of no meaning, so the MIDI thread
-// always reads a whole code while the window writes one.
+// always reads a whole code while the window writes one. Beside each cell, the
+// code's meaning is decided once when it is written, so that the engine reads
+// it with one load instead of reading the characters for every message.
 #include <array>
 #include <atomic>
 #include <cstdint>
 
 #include "core/assignment_code.h"
+#include "core/code_rule.h"
 
 namespace ostrel {
 
@@ -48,13 +51,21 @@ class AssignmentTable {
     void ResetToDefaults();
 
     AssignmentCode Get(Entry e) const { return Decode(entries_[Index(e)]); }
-    void Set(Entry e, const AssignmentCode& code) { Write(entries_[Index(e)], code); }
+    void Set(Entry e, const AssignmentCode& code) {
+        Write(entries_[Index(e)], decidedEntries_[Index(e)], code);
+    }
     // The first three characters of a text (a code, or a list item's text) become the code.
     void Set(Entry e, const char* text) { Set(e, AssignmentCode::FromText(text)); }
 
     AssignmentCode GetNote(int index) const { return Decode(notes_[index & 0xFF]); }
-    void SetNote(int index, const AssignmentCode& code) { Write(notes_[index & 0xFF], code); }
+    void SetNote(int index, const AssignmentCode& code) {
+        Write(notes_[index & 0xFF], decidedNotes_[index & 0xFF], code);
+    }
     void SetNote(int index, const char* text) { SetNote(index, AssignmentCode::FromText(text)); }
+
+    // What the engine reads: the meaning of an entry's or a note's code.
+    CodeDecision Decided(Entry e) const { return Unpacked(decidedEntries_[Index(e)]); }
+    CodeDecision DecidedNote(int index) const { return Unpacked(decidedNotes_[index & 0xFF]); }
 
     // Publishes a whole table read elsewhere (configuration file loading), cell by cell.
     void CopyFrom(const AssignmentTable& other);
@@ -70,11 +81,20 @@ class AssignmentTable {
   private:
     static int Index(Entry e) { return static_cast<int>(e); }
     static AssignmentCode Decode(const std::atomic<uint32_t>& cell);
-    // Writes exactly three characters and keeps the cell's fourth byte.
-    static void Write(std::atomic<uint32_t>& cell, const AssignmentCode& code);
+    // Writes exactly three characters and keeps the cell's fourth byte; then
+    // the code's meaning.
+    static void Write(std::atomic<uint32_t>& cell, std::atomic<uint16_t>& decided,
+                      const AssignmentCode& code);
+    static uint16_t Packed(CodeDecision d) { return uint16_t(uint16_t(d.action) << 8 | d.number); }
+    static CodeDecision Unpacked(const std::atomic<uint16_t>& cell) {
+        const uint16_t v = cell.load(std::memory_order_relaxed);
+        return {static_cast<CodeAction>(v >> 8), static_cast<uint8_t>(v)};
+    }
 
     std::array<std::atomic<uint32_t>, kEntryCount> entries_;
     std::array<std::atomic<uint32_t>, kNoteMapSize> notes_;
+    std::array<std::atomic<uint16_t>, kEntryCount> decidedEntries_;
+    std::array<std::atomic<uint16_t>, kNoteMapSize> decidedNotes_;
 };
 
 }  // namespace ostrel

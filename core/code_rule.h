@@ -34,9 +34,9 @@ inline CodeDecision DecideCode(const AssignmentCode& code) {
 
 // The output channel of a CHANEL code: "001".."016" give 0..15; "***" and every
 // other code give -1 (the channel stays as it is).
-inline int ChannelOfCode(const AssignmentCode& code) {
-    const CodeDecision d = DecideCode(code);
+inline int ChannelOf(CodeDecision d) {
     return d.action == CodeAction::Replace && d.number >= 1 && d.number <= 16 ? d.number - 1 : -1;
 }
+inline int ChannelOfCode(const AssignmentCode& code) { return ChannelOf(DecideCode(code)); }
 
 }  // namespace ostrel

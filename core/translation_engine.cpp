@@ -24,9 +24,8 @@ struct Outcome {
 // The code rule: "###" suppresses, "***" passes, a controller number replaces the
 // message by B0 n 7F unless the control says otherwise. A code that no list offers
 // passes the message on unchanged.
-Outcome ByCode(const AssignmentCode& code, uint8_t status = midi::kControlChange,
+Outcome ByCode(CodeDecision d, uint8_t status = midi::kControlChange,
                uint8_t value = midi::kMaxData) {
-    const CodeDecision d = DecideCode(code);
     switch (d.action) {
         case CodeAction::Suppress:
             return {Result::Suppressed};
@@ -84,7 +83,7 @@ Outcome RunControlStep(int index, const uint8_t* m, const AssignmentTable& table
                 return {Result::Suppressed};
             }
             lastSongPosition = 0;
-            return ByCode(table.Get(Entry::RTZ));
+            return ByCode(table.Decided(Entry::RTZ));
         case Sends::SongPositionMoved: {
             if (recPending) {
                 recPending = false;
@@ -93,18 +92,20 @@ Outcome RunControlStep(int index, const uint8_t* m, const AssignmentTable& table
             }
             const int position = m[2] * 256 + m[1];
             decidedBy = position < lastSongPosition ? Entry::REW : Entry::FF;
-            const Outcome o = ByCode(table.Get(decidedBy));
+            const Outcome o = ByCode(table.Decided(decidedBy));
             if (o.result == Result::Replaced) lastSongPosition = position;
             return o;
         }
         case Sends::RecordStrobe:
             recPending = true;
-            return ByCode(table.Get(Entry::REC));
+            return ByCode(table.Decided(Entry::REC));
         default:
             break;
     }
-    const AssignmentCode code = table.Get(step.entry);
-    if (step.offOrNoChangeOnly && !code.IsOff() && !code.IsNoChange()) return {};
+    const CodeDecision code = table.Decided(step.entry);
+    if (step.offOrNoChangeOnly && code.action != CodeAction::Suppress &&
+        code.action != CodeAction::Pass)
+        return {};
     return ByCode(code, ReplyStatus(step, m), ReplyValue(step, m));
 }
 
@@ -172,7 +173,7 @@ TranslationEngine::Counts TranslationEngine::Translate(uint8_t* message, int len
     // message as the steps before left it.
     if (midi::IsChannelOneNote(message[0])) {
         decision_.note = message[1];
-        const CodeDecision d = DecideCode(table_->GetNote(message[1]));
+        const CodeDecision d = table_->DecidedNote(message[1]);
         if (d.action == CodeAction::Suppress ||
             (d.action == CodeAction::Replace && message[0] == midi::kNoteOff)) {
             apply({Result::Suppressed});
@@ -195,7 +196,7 @@ TranslationEngine::Counts TranslationEngine::Translate(uint8_t* message, int len
         apply({Result::Adjusted});
     }
     if (!midi::IsSystem(message[0])) {
-        const int channel = ChannelOfCode(table_->Get(Entry::CHANEL));
+        const int channel = ChannelOf(table_->Decided(Entry::CHANEL));
         if (channel >= 0 && !suppressed)
             adjust(message[0], midi::OnChannel(message[0], channel), kByChannel);
         apply({Result::Adjusted});

@@ -69,7 +69,6 @@ enum class RecordKind : uint8_t { Short, SysEx, Released, Incomplete, Scene };
 struct MonitorRecord {
     MonitorRecord() : shortMessage{} {}
 
-    RecordKind kind = RecordKind::Short;
     uint64_t cycleMicros = 0;  // when its cycle began (MidiSystem::CycleMicros)
     union {
         ShortRecord shortMessage;
@@ -78,6 +77,8 @@ struct MonitorRecord {
         IncompleteRecord incomplete;
         SceneRecord scene;
     };
+    RecordKind kind = RecordKind::Short;
 };
+static_assert(sizeof(MonitorRecord) <= 48);
 
 }  // namespace ostrel
