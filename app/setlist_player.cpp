@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 
 #include "app/app_state.h"
 #include "app/file_texts.h"
@@ -84,14 +85,14 @@ bool SetlistPlayer::Open(const std::string& path) {
                                          "their scenes are skipped:\n%2")
                               .arg(Shown(path), skipped.join('\n')));
     for (const Scene& scene : next->loaded.scenes) {
-        next->tables.tables.push_back(scene.table.get());
+        next->tables->tables.push_back(scene.table.get());
         next->paths.push_back(ScenePath(path, scene.file));
     }
-    next->tables.triggers = next->loaded.triggers;
+    next->tables->triggers = next->loaded.triggers;
 
     // Every table is complete before the MIDI thread sees the list; the list set
     // before is no longer read once SetScenes returns, and only then goes.
-    state_.passThrough->SetScenes(&next->tables);
+    state_.passThrough->SetScenes(next->tables.get());
     open_ = std::move(next);
     path_ = path;
     if (!watcher_.files().isEmpty()) watcher_.removePaths(watcher_.files());
@@ -155,12 +156,23 @@ void SetlistPlayer::ReadAgain(const QString& changed) {
     const std::string path = changed.toStdString();
     AssignmentTable staging;
     if (ReadConfig(path.c_str(), staging) != StoreResult::Ok) return;  // kept as it was
+    // A new list beside the one in use, with a complete new table for each scene
+    // of this file: no cycle ever sees a table half old, half new.
+    auto tables = std::make_unique<SceneTables>(*open_->tables);
+    std::vector<std::unique_ptr<AssignmentTable>> replaced;
     for (size_t i = 0; i < open_->paths.size(); ++i) {
         if (open_->paths[i] != path) continue;
-        // Each cell is taken whole, as a pick in a box is.
-        open_->loaded.scenes[i].table->CopyFrom(staging);
-        if (static_cast<int>(i) == shown_) form_.ViewTable(open_->loaded.scenes[i].table.get());
+        auto table = std::make_unique<AssignmentTable>();
+        table->CopyFrom(staging);
+        tables->tables[i] = table.get();
+        replaced.push_back(std::exchange(open_->loaded.scenes[i].table, std::move(table)));
     }
+    if (replaced.empty()) return;
+    state_.passThrough->ReplaceScenes(tables.get());
+    // No cycle reads the old list and tables any more: they go at the end.
+    open_->tables = std::move(tables);
+    const size_t shown = static_cast<size_t>(shown_);
+    if (open_->paths[shown] == path) form_.ViewTable(open_->loaded.scenes[shown].table.get());
 }
 
 void SetlistPlayer::Remember(const std::string& path) {
