@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/app_state.h"
+#include "app/event_pump.h"
 #include "app/file_texts.h"
 #include "app/main_form.h"
 #include "app/main_frame.h"
@@ -34,6 +35,11 @@ SetlistPlayer::SetlistPlayer(AppState& state, COstrelView& form, CMainFrame* fra
     : QObject(&form), state_(state), form_(form), frame_(frame) {
     follow_.setInterval(kFollowMs);
     connect(&follow_, &QTimer::timeout, this, &SetlistPlayer::FollowScene);
+    // The monitor names each switch with the scene's file, as the command line does.
+    state_.events->SetSceneNames([this](int scene) {
+        return scene < Count() ? open_->loaded.scenes[static_cast<size_t>(scene)].file
+                               : std::string();
+    });
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
         QTimer::singleShot(kSettleMs, this, [this, path] { ReadAgain(path); });
     });
@@ -53,6 +59,7 @@ SetlistPlayer::SetlistPlayer(AppState& state, COstrelView& form, CMainFrame* fra
 }
 
 SetlistPlayer::~SetlistPlayer() {
+    state_.events->SetSceneNames({});
     if (open_) state_.passThrough->SetScenes(nullptr);
 }
 
@@ -180,7 +187,24 @@ void SetlistPlayer::Remember(const std::string& path) {
 }
 
 void SetlistPlayer::RunDialog() {
+    // Learn reads the messages that the monitor's records carry, whether or not
+    // the monitor window is open: logging is on while it learns, then as it was.
+    PassThrough& passThrough = *state_.passThrough;
+    EventPump& events = *state_.events;
+    bool logging = passThrough.MonitorLogging();
     CSetlistDlg dialog(path_, &form_);
+    dialog.SetListener([&](CSetlistDlg::MessageSink sink) {
+        if (sink) {
+            if (passThrough.State() != PassThroughState::Running) return false;
+            logging = passThrough.MonitorLogging();
+            events.Drain();  // what came before the press is not learnt
+            passThrough.SetMonitorLogging(true);
+        } else {
+            passThrough.SetMonitorLogging(logging);
+        }
+        events.SetMessageSink(std::move(sink));
+        return true;
+    });
     if (dialog.exec() == QDialog::Accepted) Open(dialog.Path());
 }
 
