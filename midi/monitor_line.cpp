@@ -9,7 +9,7 @@
 namespace ostrel {
 namespace {
 
-constexpr size_t kShownBytes = sizeof(MonitorEvent{}.received);
+constexpr size_t kShownBytes = kRecordedBytes;
 
 void AppendTime(std::string& line, std::time_t time) {
     std::tm local{};
@@ -138,10 +138,16 @@ std::string PlainLine(const MonitorEvent& event) {
         return line;
     }
     line += "=> :";
-    if (event.outLength <= 0)
+    if (event.outLength <= 0) {
         line += "MASK ";
-    else
+    } else if (event.sent[0] != midi::kSystemExclusive) {
+        // Replaced by a control change: shown as the engine writes it, in four
+        // bytes, the last one 0.
+        const uint8_t control[4] = {event.sent[0], event.sent[1], event.sent[2], 0};
+        AppendBytes(line, control, sizeof control);
+    } else {
         AppendBytes(line, event.sent, static_cast<size_t>(event.outLength));
+    }
     line += "\n";
     return line;
 }

@@ -14,6 +14,9 @@ namespace {
 // How often a waiting thread looks whether the MIDI thread has come round.
 constexpr auto kLookEvery = std::chrono::microseconds(200);
 
+// Received dumps waiting for the receive dialog.
+constexpr size_t kDumpCapacity = 16;
+
 }  // namespace
 
 PassThrough::PassThrough(AssignmentTable& table, const CurrentCurves& curves, MidiSystem& system,
@@ -21,7 +24,11 @@ PassThrough::PassThrough(AssignmentTable& table, const CurrentCurves& curves, Mi
     : table_(table),
       system_(system),
       forwarder_(table, curves),
-      events_(eventCapacity),
+      records_(eventCapacity),
+      // System Exclusive comes far more rarely than short messages, dumps
+      // more rarely still.
+      sysExBytes_(std::max<size_t>(eventCapacity / 8, 4)),
+      dumps_(kDumpCapacity),
       ring_(ringBytes),
       published_(&table),
       tableInForce_(&table),
@@ -320,100 +327,155 @@ void PassThrough::ForwardLong(const uint8_t* bytes, size_t length, MidiWriter& o
     const bool tooLarge = f.length > largest_;
     if (f.length != 0 && !Send(out, f.bytes, f.length))
         droppedSends_.fetch_add(1, std::memory_order_relaxed);
-    if (ReceiveHook() && StartsWithDumpHeader(bytes, length)) {
-        if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::ReceivedDump)) {
-            event->receivedLength = static_cast<uint32_t>(length);
-            std::memcpy(event->received, bytes, std::min(length, sizeof event->received));
-            events_.Commit(1);
-        }
-    }
+    if (ReceiveHook() && StartsWithDumpHeader(bytes, length)) KeepDump(bytes, length);
     if (MonitorLogging()) MonitorLong(f, bytes, length, tooLarge);
 }
 
+void PassThrough::KeepDump(const uint8_t* bytes, size_t length) {
+    if (dumps_.FreeSlots() == 0) {
+        droppedEvents_.fetch_add(1, std::memory_order_relaxed);
+        return;
+    }
+    DumpRecord& dump = dumps_.SlotAhead(0);
+    dump.length = static_cast<uint32_t>(length);
+    std::memcpy(dump.bytes, bytes, std::min(length, kRecordedBytes));
+    dumps_.Commit(1);
+}
+
 void PassThrough::MonitorIncomplete(const ShortMessage& received) {
-    if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::Incomplete)) {
-        event->receivedLength = received.length;
-        event->packedIn = PackShort(received.bytes, received.length);
-        events_.Commit(1);
+    if (MonitorRecord* record = BeginRecord(RecordKind::Incomplete)) {
+        record->incomplete = {received};
+        CommitRecord();
     }
 }
 
 void PassThrough::MonitorShort(const ShortMessage& received, const ForwardedShort& f) {
-    if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::ShortMessage)) {
-        event->receivedLength = received.length;
-        event->packedIn = PackShort(received.bytes, received.length);
-        event->packedOut = PackShort(f.sent.bytes, f.sent.length);
-        event->decision = f.decision;
-        event->codes = CodesOf(forwarder_.Table(), f.decision);
-        events_.Commit(1);
+    if (MonitorRecord* record = BeginRecord(RecordKind::Short)) {
+        record->shortMessage = {received, f.sent, f.decision,
+                                CodesOf(forwarder_.Table(), f.decision)};
+        CommitRecord();
     }
 }
 
 void PassThrough::MonitorLong(const ForwardedLong& f, const uint8_t* bytes, size_t length,
                               bool tooLarge) {
-    if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::LongMessage)) {
-        event->receivedLength = static_cast<uint32_t>(length);
-        std::memcpy(event->received, bytes, std::min(length, sizeof event->received));
-        event->matchedSteps = f.matchedSteps;
-        // A message turned into a control change shows the engine's four bytes.
-        const size_t shown =
-            f.length != 0 && f.bytes[0] != midi::kSystemExclusive ? size_t{4} : f.length;
-        event->outLength = f.matchedSteps == 0 ? 0 : static_cast<int>(shown);
-        if (shown != 0) std::memcpy(event->sent, f.bytes, std::min(shown, sizeof event->sent));
-        event->tooLarge = tooLarge;
-        event->decision = f.decision;
-        event->codes = CodesOf(forwarder_.Table(), f.decision);
-        events_.Commit(1);
+    if (sysExBytes_.FreeSlots() == 0) {
+        droppedEvents_.fetch_add(1, std::memory_order_relaxed);
+        return;
     }
+    MonitorRecord* record = BeginRecord(RecordKind::SysEx);
+    if (record == nullptr) return;
+    SysExBytes& kept = sysExBytes_.SlotAhead(0);
+    std::memcpy(kept.received, bytes, std::min(length, kRecordedBytes));
+    std::memcpy(kept.sent, f.bytes, std::min(f.length, kRecordedBytes));
+    record->sysEx = {static_cast<uint32_t>(length),
+                     static_cast<uint32_t>(f.length),
+                     static_cast<uint16_t>(f.matchedSteps),
+                     tooLarge,
+                     f.decision,
+                     CodesOf(forwarder_.Table(), f.decision)};
+    // The bytes first: the reader takes them once it sees the record.
+    sysExBytes_.Commit(1);
+    CommitRecord();
 }
 
 void PassThrough::MonitorRelease(const uint8_t* bytes) {
     if (!MonitorLogging()) return;
-    if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::Released)) {
-        event->packedOut = PackShort(bytes, 3);
-        events_.Commit(1);
+    if (MonitorRecord* record = BeginRecord(RecordKind::Released)) {
+        record->release = {ReadShort(bytes, 3)};
+        CommitRecord();
     }
 }
 
 void PassThrough::MonitorScene() {
     // Shown whether or not the monitor logs: the command line names each switch.
-    if (MonitorEvent* event = BeginEvent(MonitorEvent::Kind::SceneSwitch)) {
-        event->scene = scene_;
-        event->sceneCount = static_cast<int>(scenes_->tables.size());
-        events_.Commit(1);
+    if (MonitorRecord* record = BeginRecord(RecordKind::Scene)) {
+        record->scene = {static_cast<int16_t>(scene_),
+                         static_cast<int16_t>(scenes_->tables.size())};
+        CommitRecord();
     }
 }
 
+MonitorRecord* PassThrough::BeginRecord(RecordKind kind) {
+    if (records_.FreeSlots() == 0) {
+        droppedEvents_.fetch_add(1, std::memory_order_relaxed);
+        return nullptr;
+    }
+    MonitorRecord& record = records_.SlotAhead(0);
+    record.kind = kind;
+    record.cycleMicros = cycleMicros_;
+    return &record;
+}
+
 bool PassThrough::PopEvent(MonitorEvent& event) {
-    if (!events_.TryPop(event)) return false;
+    if (const DumpRecord* dump = dumps_.Front()) {
+        event = {};
+        event.kind = MonitorEvent::Kind::ReceivedDump;
+        event.time = std::time(nullptr);
+        event.receivedLength = dump->length;
+        std::memcpy(event.received, dump->bytes, kRecordedBytes);
+        dumps_.PopFront();
+        return true;
+    }
+    const MonitorRecord* record = records_.Front();
+    if (record == nullptr) return false;
+    ReadRecord(*record, event);
+    records_.PopFront();
     // The MIDI thread never reads the wall clock: its cycle's time, in the MIDI
     // system's clock, is turned into local time here.
     using namespace std::chrono;
     auto arrival = system_clock::now();
-    const uint64_t now = event.cycleMicros != 0 ? system_.NowMicros() : 0;
-    if (now > event.cycleMicros) arrival -= microseconds(now - event.cycleMicros);
+    const uint64_t now = record->cycleMicros != 0 ? system_.NowMicros() : 0;
+    if (now > record->cycleMicros) arrival -= microseconds(now - record->cycleMicros);
     event.time = system_clock::to_time_t(time_point_cast<seconds>(arrival));
     return true;
 }
 
-MonitorEvent* PassThrough::BeginEvent(MonitorEvent::Kind kind) {
-    if (events_.FreeSlots() == 0) {
-        droppedEvents_.fetch_add(1, std::memory_order_relaxed);
-        return nullptr;
+void PassThrough::ReadRecord(const MonitorRecord& record, MonitorEvent& event) {
+    event = {};
+    switch (record.kind) {
+        case RecordKind::Short: {
+            const ShortRecord& r = record.shortMessage;
+            event.kind = MonitorEvent::Kind::ShortMessage;
+            event.receivedLength = r.received.length;
+            event.packedIn = PackShort(r.received.bytes, r.received.length);
+            event.packedOut = PackShort(r.sent.bytes, r.sent.length);
+            event.decision = r.decision;
+            event.codes = r.codes;
+            return;
+        }
+        case RecordKind::Incomplete:
+            event.kind = MonitorEvent::Kind::Incomplete;
+            event.receivedLength = record.incomplete.received.length;
+            event.packedIn =
+                PackShort(record.incomplete.received.bytes, record.incomplete.received.length);
+            return;
+        case RecordKind::Released:
+            event.kind = MonitorEvent::Kind::Released;
+            event.packedOut = PackShort(record.release.sent.bytes, record.release.sent.length);
+            return;
+        case RecordKind::Scene:
+            event.kind = MonitorEvent::Kind::SceneSwitch;
+            event.scene = record.scene.scene;
+            event.sceneCount = record.scene.count;
+            return;
+        case RecordKind::SysEx: {
+            const SysExRecord& r = record.sysEx;
+            const SysExBytes* bytes = sysExBytes_.Front();
+            event.kind = MonitorEvent::Kind::LongMessage;
+            event.receivedLength = r.receivedLength;
+            event.outLength = static_cast<int>(r.sentLength);
+            event.matchedSteps = r.matchedSteps;
+            event.tooLarge = r.tooLarge;
+            event.decision = r.decision;
+            event.codes = r.codes;
+            if (bytes == nullptr) return;  // cannot be: committed before the record
+            std::memcpy(event.received, bytes->received, kRecordedBytes);
+            std::memcpy(event.sent, bytes->sent, kRecordedBytes);
+            sysExBytes_.PopFront();
+            return;
+        }
     }
-    MonitorEvent& event = events_.SlotAhead(0);
-    event.kind = kind;
-    event.cycleMicros = cycleMicros_;
-    event.receivedLength = 0;
-    event.packedIn = 0;
-    event.packedOut = 0;
-    event.matchedSteps = 0;
-    event.outLength = 0;
-    event.tooLarge = false;
-    event.scene = 0;
-    event.sceneCount = 0;
-    event.decision = {};
-    return &event;
 }
 
 }  // namespace ostrel

@@ -20,18 +20,26 @@
 #include "midi/entry_activity.h"
 #include "midi/forwarder.h"
 #include "midi/midi_system.h"
+#include "midi/monitor_record.h"
 #include "midi/output_ring.h"
 #include "midi/pass_through_state.h"
 #include "midi/spsc_queue.h"
 
 namespace ostrel {
 
-// One record of the queue, fixed size. A monitor entry carries what was received
-// (up to 256 bytes shown, the real length kept) and what was sent; a dump entry
-// carries the received bytes for the receive dialog; a release entry what
-// Ostrel sent on its own to end a held note or pedal; an incomplete entry a
-// short message that came without all its data bytes (packedIn, receivedLength)
-// and was not sent; a scene entry the scene in force from this cycle on.
+// A record of the pass-through as its reader gets it (PopEvent), with the
+// local time of its cycle. Which fields hold what depends on the kind:
+// - ShortMessage: packedIn and receivedLength what came, packedOut what went
+//   out (0 when nothing did), decision and codes what decided;
+// - LongMessage (System Exclusive): the first 256 bytes received and sent,
+//   receivedLength and outLength their real lengths, matchedSteps (0: it went
+//   out unchanged), tooLarge (not sent), decision and codes;
+// - ReceivedDump: a bulk dump for the receive dialog, in received and
+//   receivedLength;
+// - Released: packedOut, what Ostrel sent on its own to end a held note;
+// - Incomplete: packedIn and receivedLength, a short message that came
+//   without all its data bytes and was not sent;
+// - SceneSwitch: scene (its index) in force from this cycle on, of sceneCount.
 struct MonitorEvent {
     enum class Kind : uint8_t {
         ShortMessage,
@@ -42,20 +50,19 @@ struct MonitorEvent {
         SceneSwitch
     };
     Kind kind = Kind::ShortMessage;
-    std::time_t time = 0;         // local time of arrival, set when the record is taken
-    uint64_t cycleMicros = 0;     // when its cycle began (MidiSystem::CycleMicros)
-    uint32_t receivedLength = 0;  // real length of the message (may exceed 256)
-    uint32_t packedIn = 0;        // short: received bytes, lowest byte first
-    uint32_t packedOut = 0;       // short, release: sent bytes (0 when suppressed)
-    int matchedSteps = 0;         // long: 0 = no change
-    int outLength = 0;            // long: sent length (0 = suppressed)
-    bool tooLarge = false;        // long: not sent, larger than the output port carries
-    int scene = 0;                // scene: its index, and how many scenes there are
+    std::time_t time = 0;
+    uint32_t receivedLength = 0;
+    uint32_t packedIn = 0;  // lowest byte first
+    uint32_t packedOut = 0;
+    int matchedSteps = 0;
+    int outLength = 0;
+    bool tooLarge = false;
+    int scene = 0;
     int sceneCount = 0;
-    uint8_t received[256] = {};  // long / dump: first 256 received bytes
-    uint8_t sent[256] = {};      // long: first outLength bytes of what was sent
-    Decision decision;           // short, long: the entries that decided it
-    DecidingCodes codes;         // ... and their codes when it was translated
+    uint8_t received[kRecordedBytes] = {};
+    uint8_t sent[kRecordedBytes] = {};
+    Decision decision;
+    DecidingCodes codes;
 };
 
 // The scenes of an open setlist as the MIDI thread reads them: every table
@@ -148,10 +155,11 @@ class PassThrough final : private MidiProcessor {
     void SetReceiveHook(bool on) { receiveHook_.store(on, std::memory_order_release); }
     bool ReceiveHook() const { return receiveHook_.load(std::memory_order_acquire); }
 
-    // Consumer side of the event queue: one consumer thread. The record's time
-    // is the local time at which its cycle began.
+    // Consumer side of the monitor queue and of the received dumps: one
+    // consumer thread. A waiting dump comes first. The record's time is the
+    // local time at which its cycle began.
     bool PopEvent(MonitorEvent& event);
-    // Monitor entries and received dumps lost because the queue was full.
+    // Monitor entries and received dumps lost because their queue was full.
     uint64_t DroppedEvents() const { return droppedEvents_.load(std::memory_order_relaxed); }
     // Messages not sent because the cycle's output was full, or because they
     // are larger than the largest event the output port carries (never cut).
@@ -203,8 +211,12 @@ class PassThrough final : private MidiProcessor {
     void MonitorIncomplete(const ShortMessage& received);
     void MonitorRelease(const uint8_t* bytes);
     void MonitorScene();
-    // A free record of the event queue to fill, or null (counted as dropped).
-    MonitorEvent* BeginEvent(MonitorEvent::Kind kind);
+    void KeepDump(const uint8_t* bytes, size_t length);
+    // A free record of the monitor queue to fill, or null (counted as dropped).
+    MonitorRecord* BeginRecord(RecordKind kind);
+    void CommitRecord() { records_.Commit(1); }
+    // The reader's side: a record turned into what PopEvent gives.
+    void ReadRecord(const MonitorRecord& record, MonitorEvent& event);
     // Waits until pred() holds or the deadline has passed; false then.
     template <typename Pred>
     bool WaitUntil(Clock::time_point deadline, Pred pred);
@@ -227,7 +239,10 @@ class PassThrough final : private MidiProcessor {
     std::atomic<uint64_t> droppedIncomplete_{0};
     std::atomic<uint64_t> cycles_{0};
     std::atomic<size_t> largestSeen_{0};
-    SpscQueue<MonitorEvent> events_;      // producer: MIDI thread; consumer: window
+    // Producer: the MIDI thread; consumer: the window (or the command line).
+    SpscQueue<MonitorRecord> records_;
+    SpscQueue<SysExBytes> sysExBytes_;  // one for each SysEx record, in the same order
+    SpscQueue<DumpRecord> dumps_;
     OutputRing ring_;                     // producers: other threads; consumer: MIDI thread
     std::atomic<bool> releasing_{false};  // a release of held notes is under way
     bool forgetReleased_ = false;         // MIDI thread: ... after which the ledger forgets

@@ -64,6 +64,10 @@ TEST_F(MonitorLineTest, LongMessageLines) {
               "05-03-14 09:26:53   f0 7e 7f 09 01 f7 => :f0 7e 7f 09 01 f7 \n");
     EXPECT_EQ(FormatMonitorLine(Long({0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, 1, {})),
               "05-03-14 09:26:53   f0 7e 7f 09 01 f7 => :MASK \n");
+    // Master volume replaced by a control change: shown in the engine's four bytes.
+    EXPECT_EQ(FormatMonitorLine(
+                  Long({0xF0, 0x7F, 0x7F, 0x04, 0x01, 0x7F, 0x64, 0xF7}, 1, {0xB0, 0x07, 0x64})),
+              "05-03-14 09:26:53   f0 7f 7f 04 01 7f 64 f7 => :b0 07 64 00 \n");
 }
 
 TEST_F(MonitorLineTest, LongerThan256BytesShowsTheFirst256AndAMark) {

@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "core/short_message.h"
-#include "support/fake_midi_system.h"
 #include "midi/monitor_line.h"
+#include "support/fake_midi_system.h"
 
 namespace ostrel {
 namespace {
@@ -224,7 +224,7 @@ TEST_F(PassThroughTest, SystemExclusiveIgnoredWhileStoppedDoesNotBlockLaterInput
     EXPECT_EQ(midi.Sent(), (std::vector<Sent>{Long(dump)}));
 }
 
-TEST_F(PassThroughTest, AFullEventQueueCountsDropsAndForwardingGoesOn) {
+TEST_F(PassThroughTest, AFullEventQueueCountsDropsAndForwardingAndDumpsGoOn) {
     PassThrough small(table, curves, midi, 4);
     midi.Close();
     ASSERT_TRUE(midi.Open("Ostrel", small.Processor(), nullptr));
@@ -233,7 +233,12 @@ TEST_F(PassThroughTest, AFullEventQueueCountsDropsAndForwardingGoesOn) {
     for (int i = 0; i < 10; ++i) Deliver({0x90, 0x3C, static_cast<uint8_t>(i + 1)});
     EXPECT_EQ(midi.Sent().size(), 10u);
     EXPECT_EQ(small.DroppedEvents(), 6u);
+    // A dump has a path of its own: a full monitor never loses it.
+    small.SetReceiveHook(true);
+    Deliver({0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0xF7});
     MonitorEvent event;
+    ASSERT_TRUE(small.PopEvent(event));
+    EXPECT_EQ(event.kind, MonitorEvent::Kind::ReceivedDump);
     int shown = 0;
     while (small.PopEvent(event)) EXPECT_EQ(PackedByte(event.packedIn, 2), ++shown);
     EXPECT_EQ(shown, 4);
