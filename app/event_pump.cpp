@@ -1,5 +1,7 @@
 #include "app/event_pump.h"
 
+#include <algorithm>
+
 #include "midi/monitor_line.h"
 
 namespace ostrel {
@@ -25,8 +27,13 @@ void EventPump::SetDumpSink(DumpSink sink) {
     UpdateTimer();
 }
 
+void EventPump::SetMessageSink(MessageSink sink) {
+    messageSink_ = std::move(sink);
+    UpdateTimer();
+}
+
 void EventPump::UpdateTimer() {
-    if (monitorSink_ || dumpSink_) {
+    if (monitorSink_ || dumpSink_ || messageSink_) {
         if (!timer_.isActive()) timer_.start();
     } else {
         timer_.stop();
@@ -42,9 +49,19 @@ int EventPump::Drain() {
         ++taken;
         if (event.kind == MonitorEvent::Kind::ReceivedDump) {
             if (dumpSink_) dumpSink_(event);
-        } else if (monitorSink_) {
-            lines.append(QString::fromStdString(FormatMonitorLine(event, explain_)));
+            continue;
         }
+        if (messageSink_ && event.kind == MonitorEvent::Kind::ShortMessage) {
+            const uint8_t bytes[3] = {uint8_t(event.packedIn), uint8_t(event.packedIn >> 8),
+                                      uint8_t(event.packedIn >> 16)};
+            // A copy: the sink may end itself.
+            const MessageSink sink = messageSink_;
+            sink(bytes, std::min<size_t>(event.receivedLength, sizeof bytes));
+        }
+        if (!monitorSink_) continue;
+        const bool named = sceneNames_ && event.kind == MonitorEvent::Kind::SceneSwitch;
+        lines.append(QString::fromStdString(named ? FormatSceneLine(event, sceneNames_(event.scene))
+                                                  : FormatMonitorLine(event, explain_)));
     }
     if (lost_) {
         const uint64_t lost = lost_();

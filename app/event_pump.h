@@ -7,8 +7,10 @@
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "midi/pass_through.h"
 
@@ -24,6 +26,10 @@ class EventPump : public QObject {
     // Receives the lines of one batch, each ending with a line feed.
     using LineSink = std::function<void(const QStringList& lines)>;
     using DumpSink = std::function<void(const MonitorEvent& dump)>;
+    // Receives the bytes of each short message received (learning a trigger).
+    using MessageSink = std::function<void(const uint8_t* bytes, size_t length)>;
+    // The file of a scene of the open setlist, for the monitor's scene lines.
+    using SceneNames = std::function<std::string(int scene)>;
 
     // Reads the pass-through's queue.
     explicit EventPump(PassThrough& passThrough, QObject* parent = nullptr);
@@ -34,6 +40,10 @@ class EventPump : public QObject {
     // no one listens the timer sleeps; records that arrive for no one are dropped.
     void SetMonitorSink(LineSink sink);
     void SetDumpSink(DumpSink sink);
+    // While set, each short message that the monitor's records carry goes here
+    // too (the pass-through queues them only while monitor logging is on).
+    void SetMessageSink(MessageSink sink);
+    void SetSceneNames(SceneNames names) { sceneNames_ = std::move(names); }
     // Monitor lines name the entries that decided each message (from the next batch on).
     void SetMonitorExplain(bool on) { explain_ = on; }
     bool HasMonitorSink() const { return bool(monitorSink_); }
@@ -55,6 +65,8 @@ class EventPump : public QObject {
     LineSink monitorSink_;
     bool explain_ = false;
     DumpSink dumpSink_;
+    MessageSink messageSink_;
+    SceneNames sceneNames_;
     QTimer timer_;
 };
 

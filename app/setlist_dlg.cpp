@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -30,6 +31,8 @@ const char* const kNeverItem = "###     --Never";
 const char* const kAnyChannelItem = "***     --Any channel";
 const char* const kPassItems[] = {"0     --Kept", "1     --Passed on"};
 constexpr int kRole = Qt::UserRole;  // a list item's file, as the setlist names it
+const char* const kLearnText = "Learn";
+const char* const kStopText = "Stop";
 
 }  // namespace
 
@@ -50,6 +53,11 @@ CSetlistDlg::CSetlistDlg(const std::string& path, QWidget* parent) : QDialog(par
     pass_ = res::Item<QComboBox>(this, res::kSetlistPassId);
     next_ = res::Item<QLineEdit>(this, res::kSetlistNextId);
     previous_ = res::Item<QLineEdit>(this, res::kSetlistPreviousId);
+    learnNext_ = res::Item<QPushButton>(this, res::kSetlistLearnNextId);
+    learnPrevious_ = res::Item<QPushButton>(this, res::kSetlistLearnPreviousId);
+    learnState_ = res::Item<QLabel>(this, res::kSetlistLearningId);
+    learnNext_->setEnabled(false);
+    learnPrevious_->setEnabled(false);
 
     QStringList programs{kNeverItem, kAnyChannelItem};
     for (int channel = 1; channel <= 16; ++channel)
@@ -67,6 +75,8 @@ CSetlistDlg::CSetlistDlg(const std::string& path, QWidget* parent) : QDialog(par
     onClick(res::kSetlistDownId, [this] { OnMove(1); });
     onClick(res::kSetlistOpenId, [this] { OnOpen(); });
     onClick(res::kSetlistSaveId, [this] { Save(true); });
+    onClick(res::kSetlistLearnNextId, [this] { Learn(next_); });
+    onClick(res::kSetlistLearnPreviousId, [this] { Learn(previous_); });
     onClick(1, [this] { accept(); });
     onClick(2, [this] { reject(); });
 
@@ -74,6 +84,53 @@ CSetlistDlg::CSetlistDlg(const std::string& path, QWidget* parent) : QDialog(par
     std::string why;
     if (!path.empty() && ReadSetlist(path, setlist, &why)) path_ = path;
     Show(setlist);
+}
+
+CSetlistDlg::~CSetlistDlg() { StopLearning(); }
+
+void CSetlistDlg::SetListener(Listen listen) {
+    StopLearning();
+    listen_ = std::move(listen);
+    learnNext_->setEnabled(bool(listen_));
+    learnPrevious_->setEnabled(bool(listen_));
+}
+
+void CSetlistDlg::Learn(QLineEdit* field) {
+    const bool again = learning_ == field;
+    StopLearning();
+    if (again || !listen_) return;
+    if (!listen_([this](const uint8_t* bytes, size_t length) { Learnt(bytes, length); })) {
+        learnState_->setText(
+            QStringLiteral("Start Ostrel first: while it is stopped it hears "
+                           "no message."));
+        return;
+    }
+    learning_ = field;
+    (field == next_ ? learnNext_ : learnPrevious_)->setText(kStopText);
+    learnState_->setText(QStringLiteral("Press the control now (%1 scene) ...")
+                             .arg(field == next_ ? "next" : "previous"));
+}
+
+void CSetlistDlg::Learnt(const uint8_t* bytes, size_t length) {
+    // A control or a key sends a channel message; clock, active sensing and
+    // time code come on their own and are no one's choice.
+    if (!learning_ || length == 0 || bytes[0] < 0x80 || bytes[0] >= 0xF0) return;
+    learning_->setText(QString::fromStdString(FormatHexLine(bytes, length)));
+    StopLearning();
+}
+
+void CSetlistDlg::StopLearning() {
+    learnState_->clear();
+    if (!learning_) return;
+    learning_ = nullptr;
+    learnNext_->setText(kLearnText);
+    learnPrevious_->setText(kLearnText);
+    listen_({});
+}
+
+void CSetlistDlg::done(int result) {
+    StopLearning();
+    QDialog::done(result);
 }
 
 void CSetlistDlg::Show(const Setlist& setlist) {

@@ -3,17 +3,23 @@
 // Up and Down edit the ordered list of the scenes' configuration files; the
 // triggers are chosen below it (program changes on a channel, any channel or
 // none; the messages that step to the next and the previous scene, as hex; whether
-// triggers pass on). Open reads a setlist into the dialog, Save writes it. OK
-// saves it (asking where when it has no file yet) and ends the dialog, so that
-// the window opens it; Cancel leaves the setlist in use as it was.
+// triggers pass on; Learn beside NEXT and PREV fills the field with the next
+// message that the input receives). Open reads a setlist into the dialog, Save
+// writes it. OK saves it (asking where when it has no file yet) and ends the
+// dialog, so that the window opens it; Cancel leaves the setlist in use as it was.
 #include <QDialog>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/setlist.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPushButton;
 
 namespace ostrel {
 
@@ -22,11 +28,21 @@ class CSetlistDlg : public QDialog {
   public:
     // path: the setlist shown first (the one open in the window), or empty.
     explicit CSetlistDlg(const std::string& path, QWidget* parent = nullptr);
+    ~CSetlistDlg() override;
+
+    // The bytes of one short message that the input received.
+    using MessageSink = std::function<void(const uint8_t* bytes, size_t length)>;
+    // Hands each message received from now on to sink, or stops with an empty
+    // sink. False when the input is not heard now (nothing is handed then).
+    using Listen = std::function<bool(MessageSink sink)>;
+    // How Learn hears the input; without it the Learn buttons are disabled.
+    void SetListener(Listen listen);
 
     // The setlist's file, as the file calls take it; after OK the one to open.
     const std::string& Path() const { return path_; }
 
     void accept() override;
+    void done(int result) override;
 
   private:
     void OnAdd();
@@ -41,6 +57,11 @@ class CSetlistDlg : public QDialog {
     // text is no message.
     bool Take(Setlist& setlist);
     void AddFile(const std::string& file);
+    // Learns the trigger of field from the next message received; pressed again
+    // while it learns, it stops and the field keeps its text.
+    void Learn(QLineEdit* field);
+    void Learnt(const uint8_t* bytes, size_t length);
+    void StopLearning();
 
     std::string path_;
     QListWidget* files_ = nullptr;
@@ -48,6 +69,11 @@ class CSetlistDlg : public QDialog {
     QComboBox* pass_ = nullptr;
     QLineEdit* next_ = nullptr;
     QLineEdit* previous_ = nullptr;
+    QPushButton* learnNext_ = nullptr;
+    QPushButton* learnPrevious_ = nullptr;
+    QLabel* learnState_ = nullptr;
+    Listen listen_;
+    QLineEdit* learning_ = nullptr;  // the field being learnt, or null
 };
 
 // How a setlist names a scene's file: relative to the setlist's folder when the

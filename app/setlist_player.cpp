@@ -5,8 +5,10 @@
 #include <QStringList>
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 
 #include "app/app_state.h"
+#include "app/event_pump.h"
 #include "app/file_texts.h"
 #include "app/main_form.h"
 #include "app/main_frame.h"
@@ -33,6 +35,11 @@ SetlistPlayer::SetlistPlayer(AppState& state, COstrelView& form, CMainFrame* fra
     : QObject(&form), state_(state), form_(form), frame_(frame) {
     follow_.setInterval(kFollowMs);
     connect(&follow_, &QTimer::timeout, this, &SetlistPlayer::FollowScene);
+    // The monitor names each switch with the scene's file, as the command line does.
+    state_.events->SetSceneNames([this](int scene) {
+        return scene < Count() ? open_->loaded.scenes[static_cast<size_t>(scene)].file
+                               : std::string();
+    });
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
         QTimer::singleShot(kSettleMs, this, [this, path] { ReadAgain(path); });
     });
@@ -52,6 +59,7 @@ SetlistPlayer::SetlistPlayer(AppState& state, COstrelView& form, CMainFrame* fra
 }
 
 SetlistPlayer::~SetlistPlayer() {
+    state_.events->SetSceneNames({});
     if (open_) state_.passThrough->SetScenes(nullptr);
 }
 
@@ -84,14 +92,14 @@ bool SetlistPlayer::Open(const std::string& path) {
                                          "their scenes are skipped:\n%2")
                               .arg(Shown(path), skipped.join('\n')));
     for (const Scene& scene : next->loaded.scenes) {
-        next->tables.tables.push_back(scene.table.get());
+        next->tables->tables.push_back(scene.table.get());
         next->paths.push_back(ScenePath(path, scene.file));
     }
-    next->tables.triggers = next->loaded.triggers;
+    next->tables->triggers = next->loaded.triggers;
 
     // Every table is complete before the MIDI thread sees the list; the list set
     // before is no longer read once SetScenes returns, and only then goes.
-    state_.passThrough->SetScenes(&next->tables);
+    state_.passThrough->SetScenes(next->tables.get());
     open_ = std::move(next);
     path_ = path;
     if (!watcher_.files().isEmpty()) watcher_.removePaths(watcher_.files());
@@ -155,12 +163,23 @@ void SetlistPlayer::ReadAgain(const QString& changed) {
     const std::string path = changed.toStdString();
     AssignmentTable staging;
     if (ReadConfig(path.c_str(), staging) != StoreResult::Ok) return;  // kept as it was
+    // A new list beside the one in use, with a complete new table for each scene
+    // of this file: no cycle ever sees a table half old, half new.
+    auto tables = std::make_unique<SceneTables>(*open_->tables);
+    std::vector<std::unique_ptr<AssignmentTable>> replaced;
     for (size_t i = 0; i < open_->paths.size(); ++i) {
         if (open_->paths[i] != path) continue;
-        // Each cell is taken whole, as a pick in a box is.
-        open_->loaded.scenes[i].table->CopyFrom(staging);
-        if (static_cast<int>(i) == shown_) form_.ViewTable(open_->loaded.scenes[i].table.get());
+        auto table = std::make_unique<AssignmentTable>();
+        table->CopyFrom(staging);
+        tables->tables[i] = table.get();
+        replaced.push_back(std::exchange(open_->loaded.scenes[i].table, std::move(table)));
     }
+    if (replaced.empty()) return;
+    state_.passThrough->ReplaceScenes(tables.get());
+    // No cycle reads the old list and tables any more: they go at the end.
+    open_->tables = std::move(tables);
+    const size_t shown = static_cast<size_t>(shown_);
+    if (open_->paths[shown] == path) form_.ViewTable(open_->loaded.scenes[shown].table.get());
 }
 
 void SetlistPlayer::Remember(const std::string& path) {
@@ -168,7 +187,24 @@ void SetlistPlayer::Remember(const std::string& path) {
 }
 
 void SetlistPlayer::RunDialog() {
+    // Learn reads the messages that the monitor's records carry, whether or not
+    // the monitor window is open: logging is on while it learns, then as it was.
+    PassThrough& passThrough = *state_.passThrough;
+    EventPump& events = *state_.events;
+    bool logging = passThrough.MonitorLogging();
     CSetlistDlg dialog(path_, &form_);
+    dialog.SetListener([&](CSetlistDlg::MessageSink sink) {
+        if (sink) {
+            if (passThrough.State() != PassThroughState::Running) return false;
+            logging = passThrough.MonitorLogging();
+            events.Drain();  // what came before the press is not learnt
+            passThrough.SetMonitorLogging(true);
+        } else {
+            passThrough.SetMonitorLogging(logging);
+        }
+        events.SetMessageSink(std::move(sink));
+        return true;
+    });
     if (dialog.exec() == QDialog::Accepted) Open(dialog.Path());
 }
 

@@ -55,7 +55,7 @@ class SetlistPlayer : public QObject {
   private:
     struct OpenSetlist {
         LoadedSetlist loaded;
-        SceneTables tables;
+        std::unique_ptr<SceneTables> tables = std::make_unique<SceneTables>();
         std::vector<std::string> paths;  // each scene's file as the file calls take it
     };
 
@@ -63,7 +63,8 @@ class SetlistPlayer : public QObject {
     void Show(int index);
     // A trigger of the MIDI thread switched the scene: the form follows.
     void FollowScene();
-    // A scene's file changed on disk: the scenes read from it are read again.
+    // A scene's file changed on disk: the scenes read from it get new tables,
+    // taken whole by the pass-through; the scene in force stays.
     void ReadAgain(const QString& path);
     void Remember(const std::string& path);
     void FillSceneMenu();

@@ -127,6 +127,13 @@ void PassThrough::SetScenes(const SceneTables* scenes) {
     // Scene 1 in force, whatever a trigger chose in the meantime.
     requestedScene_.store(0, std::memory_order_release);
     currentScene_.store(0, std::memory_order_release);
+    sceneStarts_.fetch_add(1, std::memory_order_release);
+    SwapSceneList(scenes);
+}
+
+void PassThrough::ReplaceScenes(const SceneTables* scenes) { SwapSceneList(scenes); }
+
+void PassThrough::SwapSceneList(const SceneTables* scenes) {
     sceneList_.store(scenes, std::memory_order_release);
     // Ordered with the start of a cycle as in Publish: once every cycle counted
     // here has ended, none reads the list set before.
@@ -154,10 +161,15 @@ void PassThrough::ForgetGraph() {
 
 void PassThrough::PickUpScenes() {
     const SceneTables* list = sceneList_.load(std::memory_order_acquire);
-    if (list != scenes_) {
+    // A start counted before the list was set is seen with it.
+    const uint64_t starts = sceneStarts_.load(std::memory_order_acquire);
+    if (list != scenes_ || starts != sceneStartsSeen_) {
+        if (starts != sceneStartsSeen_ || scenes_ == nullptr) {
+            scene_ = 0;
+            chosenScene_ = kNoScene;
+        }
+        sceneStartsSeen_ = starts;
         scenes_ = list;
-        scene_ = 0;
-        chosenScene_ = kNoScene;
     }
     const int requested = requestedScene_.exchange(kNoScene, std::memory_order_acq_rel);
     if (scenes_ == nullptr || scenes_->tables.empty()) {
@@ -165,6 +177,10 @@ void PassThrough::PickUpScenes() {
         return;
     }
     const int count = static_cast<int>(scenes_->tables.size());
+    if (scene_ >= count) {  // a list replaced by a shorter one
+        scene_ = count - 1;
+        currentScene_.store(scene_, std::memory_order_release);
+    }
     const int chosen = requested != kNoScene ? requested : chosenScene_;
     chosenScene_ = kNoScene;
     if (chosen >= 0 && chosen < count && chosen != scene_) {

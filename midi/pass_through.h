@@ -134,6 +134,10 @@ class PassThrough final : private MidiProcessor {
     // kLongestWait, until the cycle under way has ended, after which the list set
     // before is no longer read.
     void SetScenes(const SceneTables* scenes);
+    // The same scenes, some of their tables read again: the list set before
+    // gives way to this one as SetScenes does, but the scene in force, and one
+    // that a trigger chose for the next cycle, stay in force.
+    void ReplaceScenes(const SceneTables* scenes);
     // The scene in force (its index), 0 without scenes.
     int CurrentScene() const { return currentScene_.load(std::memory_order_acquire); }
     // From any thread but the MIDI thread: the scene in force from the next cycle
@@ -185,6 +189,9 @@ class PassThrough final : private MidiProcessor {
     void Event(const uint8_t* bytes, size_t length, MidiWriter& out) override;
     void EndCycle() override;
 
+    // Hands a new list of scenes to the MIDI thread and waits until no cycle
+    // reads the list set before.
+    void SwapSceneList(const SceneTables* scenes);
     // Takes a new list of scenes, and the scene chosen in the last cycle or by
     // another thread, and translates with it for this cycle.
     void PickUpScenes();
@@ -245,8 +252,13 @@ class PassThrough final : private MidiProcessor {
 
     // Scenes: the list that other threads set, the one the MIDI thread reads,
     // the scene in force and the one chosen for the next cycle (-1: none).
+    // SetScenes counts a new start in sceneStarts_ before it sets the list; a
+    // list taken with no new start since the last one replaces its scenes' tables
+    // and keeps the scene, however many lists were set between two cycles.
     static constexpr int kNoScene = -1;
     std::atomic<const SceneTables*> sceneList_{nullptr};
+    std::atomic<uint64_t> sceneStarts_{0};
+    uint64_t sceneStartsSeen_ = 0;  // MIDI thread
     std::atomic<int> currentScene_{0};
     std::atomic<int> requestedScene_{kNoScene};
     const SceneTables* scenes_ = nullptr;  // MIDI thread

@@ -40,7 +40,8 @@ struct DialogItem {
     int x, y, width, height;  // dialog units
     unsigned flags = kNone;
     // What a screen reader calls an item that no caption beside it names (a
-    // text box, a list, a drawing area); null for items named by their captions.
+    // text box, a list, a drawing area, a button whose caption others share);
+    // null for items named by their captions.
     const char* name = nullptr;
 };
 

@@ -151,7 +151,7 @@ QAccessibleInterface* ComboFactory(const QString&, QObject* object) {
 
 QString ItemName(const DialogTemplate& tmpl, int index) {
     const DialogItem& it = tmpl.items[index];
-    if (IsButton(it)) return QString::fromLatin1(it.text).simplified();
+    if (IsButton(it)) return QString::fromLatin1(it.name ? it.name : it.text).simplified();
     if (!IsField(it) && !it.name) return {};
     const DialogItem* group = GroupOf(tmpl, it);
     QStringList parts;

@@ -18,7 +18,8 @@ namespace ostrel::res {
 //   a button's text, as V.Curve beside its box) and the static text over or under
 //   its column (the one that overlaps its width most; above before below;
 //   nearest first), each from the field's own group;
-// - a button by its text (its group box's caption becomes its description);
+// - a button by its text, or its own name when it has one (its group box's
+//   caption becomes its description);
 // - an item with a name of its own (DialogItem::name) by its group and that name.
 // Static captions, group boxes and pictures get no name: they show their own text.
 QString ItemName(const DialogTemplate& tmpl, int index);

@@ -1,12 +1,15 @@
 // The window's setlist: made in the Setlist dialog, stepped with its keys and
 // menu, the title and the boxes following the scene in force, box changes kept
 // with their scene, the setlist opened again at start and its files read again
-// when they change on disk.
+// when they change on disk, its triggers learnt from the input.
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTimer>
 
+#include "app/monitor_dlg.h"
 #include "app/setlist_player.h"
 #include "main_form_fixture.h"
 #include "res/template_setlist.h"
@@ -120,6 +123,49 @@ TEST_F(SetlistWindow, TheSetlistOpensAgainAtStartAndAFileChangedOnDiskIsReadAgai
     ASSERT_TRUE(QTest::qWaitFor([&] { return Shown(kKnob1).startsWith("009"); }, 5000));
     QTest::mouseClick(Button(1004), Qt::LeftButton);
     EXPECT_EQ(Knob1(), (Bytes{0xB0, 0x09, 0x40}));
+}
+
+TEST_F(SetlistWindow, LearnTakesTheControlPressedAndTheMonitorNamesTheSceneItStepsTo) {
+    WriteScenes();
+    Setlist setlist;
+    setlist.files = {"s001.cfg", "s002.cfg"};
+    ASSERT_EQ(WriteSetlist(dir.file("live.setlist"), setlist), StoreResult::Ok);
+    state->settings.WriteValue("SYSTEM", "SETLIST", dir.file("live.setlist").c_str());
+    state->settings.WriteValue("MONITOR", "STATE", "1");
+    StartForm();
+    QTest::mouseClick(Button(1004), Qt::LeftButton);  // Start
+    QTimer::singleShot(0, [&] {
+        QWidget* dlg = QApplication::activeModalWidget();
+        ASSERT_TRUE(dlg && dlg->objectName() == "CSetlistDlg");
+        const QLabel* told = res::Item<QLabel>(dlg, res::kSetlistLearningId);
+        // The field's text once the input received these; logging is as it was.
+        const auto learn = [&](int button, int field, const std::vector<Bytes>& received) {
+            QTest::mouseClick(res::Item<QPushButton>(dlg, button), Qt::LeftButton);
+            EXPECT_TRUE(told->text().startsWith("Press the control now"));
+            for (const Bytes& message : received) midi->Deliver(message);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return told->text().isEmpty(); }, 5000));
+            return res::Item<QLineEdit>(dlg, field)->text();
+        };
+        // Clock, active sensing and time code pass by; the press is learnt, not its release.
+        EXPECT_EQ(learn(res::kSetlistLearnNextId, res::kSetlistNextId,
+                        {{0xF8}, {0xFE}, {0xF1, 0x10}, {0xB0, 0x76, 0x7F}, {0xB0, 0x76, 0x00}}),
+                  "B0 76 7F");
+        EXPECT_FALSE(state->passThrough->MonitorLogging());
+        ShowMonitorWindow(form, *state);  // logging
+        EXPECT_EQ(learn(res::kSetlistLearnPreviousId, res::kSetlistPreviousId, {{0xC3, 0x05}}),
+                  "C3 05");
+        EXPECT_TRUE(state->passThrough->MonitorLogging());
+        QTest::mouseClick(res::Item<QPushButton>(dlg, 1), Qt::LeftButton);  // OK: saved, opened
+    });
+    frame->Command(kCmdSetlist)->trigger();
+
+    midi->Deliver({0xB0, 0x76, 0x7F});  // the trigger learnt
+    midi->Wake();
+    const CMonitorDlg* monitor = form->findChild<CMonitorDlg*>();
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return monitor->Log()->toPlainText().endsWith("    scene 2/2: s002.cfg\n"); }, 5000))
+        << monitor->Log()->toPlainText().toStdString();
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 // began.
 #include <gtest/gtest.h>
 
-#include "support/fake_midi_system.h"
 #include "midi/pass_through.h"
+#include "support/fake_midi_system.h"
 
 namespace ostrel {
 namespace {
@@ -95,6 +95,30 @@ TEST_F(ScenesTest, AChordHeldAcrossASwitchEndsWhereItBeganAndWithoutScenesTheLiv
     live.Set(Entry::CHANEL, "009");
     passThrough.SetScenes(nullptr);
     EXPECT_EQ(Cycle({{0xC0, 0x01}}), (Messages{{0xC8, 0x01}}));
+}
+
+TEST_F(ScenesTest, AFileReadAgainReplacesItsTableWholeAndTheSceneInForceStays) {
+    const Bytes knob = {0xB0, 0x4A, 0x40}, next = {0xB0, 0x76, 0x7F};
+    Cycle({next});  // scene 2 from the next cycle on
+    // Its file saved twice before a cycle runs, then scene 3's while a trigger
+    // has chosen it: each new table rules from the next cycle on, in its scene.
+    AssignmentTable again[3];
+    SceneTables lists[3] = {scenes, scenes, scenes};
+    const char* channels[] = {"009", "010", "011"};
+    for (int i = 0; i < 3; ++i) {
+        again[i].Set(Entry::CHANEL, channels[i]);
+        lists[i].tables[i < 2 ? 1 : 2] = &again[i];
+    }
+    passThrough.ReplaceScenes(&lists[0]);
+    passThrough.ReplaceScenes(&lists[1]);
+    EXPECT_EQ(Cycle({knob, next}), (Messages{{0xB9, 0x4A, 0x40}}));
+    passThrough.ReplaceScenes(&lists[2]);
+    EXPECT_EQ(Cycle({knob}), (Messages{{0xBA, 0x4A, 0x40}}));
+    EXPECT_EQ(passThrough.CurrentScene(), 2);
+    // A setlist opened starts at scene 1, even when replaced before a cycle.
+    passThrough.SetScenes(&lists[0]);
+    passThrough.ReplaceScenes(&lists[1]);
+    EXPECT_EQ(Cycle({knob}), (Messages{{0xB1, 0x4A, 0x40}}));
 }
 
 }  // namespace
