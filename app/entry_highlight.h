@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <array>
 
-#include "app/main_form_combos.h"
+#include "app/ostrel_view_combos.h"
 #include "app/stream_light.h"
 #include "midi/entry_activity.h"
 

@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "app/app_state.h"
-#include "app/main_form.h"
+#include "app/ostrel_view.h"
 #include "app/main_frame.h"
 #include "curves/curve_library.h"
 #include "res/app_resources.h"

@@ -10,7 +10,7 @@
 #include "app/app_state.h"
 #include "app/event_pump.h"
 #include "app/file_texts.h"
-#include "app/main_form.h"
+#include "app/ostrel_view.h"
 #include "app/main_frame.h"
 #include "app/setlist_dlg.h"
 #include "core/config_file.h"

@@ -13,7 +13,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
-#include "app/main_form.h"
+#include "app/ostrel_view.h"
 #include "app/main_frame.h"
 #include "app/screenshot/shot_registry.h"
 #include "support/fake_midi_system.h"

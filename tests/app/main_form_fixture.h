@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "app/app_state.h"
-#include "app/main_form.h"
+#include "app/ostrel_view.h"
 #include "app/main_frame.h"
 #include "core/config_file.h"
 #include "support/fake_midi_system.h"

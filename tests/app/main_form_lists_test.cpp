@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 #include <set>
 
-#include "app/main_form_combos.h"
+#include "app/ostrel_view_combos.h"
 #include "curves/curve_library.h"
 #include "res/dialog_builder.h"
 #include "res/item_lists.h"

@@ -1,4 +1,4 @@
-#include "app/main_form_combos.h"
+#include "app/ostrel_view_combos.h"
 
 #include <array>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "app/main_form.h"
+#include "app/ostrel_view.h"
 
 #include <QAction>
 #include <QComboBox>

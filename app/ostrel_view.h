@@ -1,14 +1,14 @@
 #pragma once
-// The main form (template 101): one combo box per entry of the assignment table,
-// the Start, Stop and Monitor buttons, the curve and bulk dump buttons, and the
-// File commands. The boxes are only a view on the table: every pick in a list
-// is written into the table at once; typed text never is.
+// COstrelView, the main form (template 101): one combo box per entry of the
+// assignment table, the Start, Stop and Monitor buttons, the curve and bulk
+// dump buttons, and the File commands. The boxes are only a view on the table:
+// every pick in a list is written into the table at once; typed text never is.
 #include <QString>
 #include <QWidget>
 #include <array>
 #include <string>
 
-#include "app/main_form_combos.h"
+#include "app/ostrel_view_combos.h"
 
 class QComboBox;
 class QPushButton;

@@ -8,7 +8,7 @@
 
 #include "app/app_state.h"
 #include "app/code_box.h"
-#include "app/main_form.h"
+#include "app/ostrel_view.h"
 #include "curves/curve_library.h"
 #include "curves/gui/run_curve_dialog.h"
 #include "res/dialog_builder.h"

@@ -10,7 +10,7 @@
 #include "app/app_state.h"
 #include "app/code_box.h"
 #include "app/file_texts.h"
-#include "app/main_form.h"
+#include "app/ostrel_view.h"
 #include "app/setlist_player.h"
 #include "core/config_file.h"
 #include "midi/pass_through.h"
