@@ -46,9 +46,7 @@ class GraphClient : public MidiSystem {
     // Under mutex_: the client has left; its ports have no connection now. The
     // name stays as it was (ClientName tells it still).
     void Left();
-    // Under mutex_: whether the client is in the graph; whether port (a full
-    // name) is one of our own.
-    bool InGraph() const { return open_; }
+    // Under mutex_: whether port (a full name) is one of our own.
     bool IsOwn(const std::string& port) const;
 
     // From any thread, the system's notification thread among them.
