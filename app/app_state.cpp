@@ -2,9 +2,6 @@
 
 #include "app/event_pump.h"
 #include "midi/jack_midi_system.h"
-#include "midi/midi_system.h"
-#include "midi/pass_through.h"
-#include "midi/port_keeper.h"
 
 namespace ostrel {
 
@@ -20,18 +17,16 @@ std::unique_ptr<MidiSystem> SystemMidi(std::string& problem) {
 }  // namespace
 
 AppState::AppState(std::unique_ptr<MidiSystem> system)
-    : midi(system ? std::move(system) : SystemMidi(midiProblem)),
-      passThrough(std::make_unique<PassThrough>(table, curves, *midi)),
-      ports(std::make_unique<PortKeeper>(*midi, *passThrough, kMidiClientName)),
+    : link(system ? std::move(system) : SystemMidi(midiProblem), table, curves, kMidiClientName),
+      passThrough(link.passThrough.get()),
+      ports(link.keeper.get()),
       events(std::make_unique<EventPump>(*passThrough)) {}
 
-// The pump goes first (it reads the queue), then the keeper (it releases held
-// notes and leaves the graph), then the pass-through and the MIDI system.
+// The pump goes first (it reads the queue), then the link (the keeper releases
+// held notes and leaves the graph before the pass-through and the system go).
 AppState::~AppState() {
     events.reset();
-    ports.reset();
-    passThrough.reset();
-    midi.reset();
+    link.Unlink();
 }
 
 }  // namespace ostrel

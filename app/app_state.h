@@ -7,15 +7,12 @@
 #include "core/assignment_table.h"
 #include "curves/current_curve.h"
 #include "curves/curve_library.h"
-#include "midi/pass_through_state.h"
+#include "midi/midi_link.h"
 #include "store/file_in_use.h"
 #include "store/ini_settings.h"
 
 namespace ostrel {
 
-class PassThrough;
-class MidiSystem;
-class PortKeeper;
 class EventPump;
 
 // The window's client in the MIDI graph.
@@ -34,13 +31,14 @@ struct AppState {
     CurrentCurves curves;
     CurveLibraries curveLibraries;  // velocity and touch libraries of named curves
 
-    std::unique_ptr<MidiSystem> midi;
     // Why no MIDI system could be built or joined, for the user; empty when it was.
     std::string midiProblem;
-    // Runs on the MIDI thread; built on `table`, `curves` and `midi`. Never null.
-    std::unique_ptr<PassThrough> passThrough;
-    // Ostrel's place in the MIDI graph: its ports and the chosen connections.
-    std::unique_ptr<PortKeeper> ports;
+    // The MIDI system, the pass-through on `table` and `curves`, and the keeper
+    // of Ostrel's place in the graph, as kMidiClientName.
+    MidiLink link;
+    // The link's parts by the names the window uses. Never null.
+    PassThrough* const passThrough;  // runs on the MIDI thread
+    PortKeeper* const ports;         // Ostrel's ports and the chosen connections
     // The one reader of the pass-through's queue of monitor entries and received
     // dumps (the monitor window and the dump receive dialog register with it).
     std::unique_ptr<EventPump> events;

@@ -16,10 +16,9 @@ namespace ostrel {
 void JoinMidiGraph(AppState& state) {
     PortKeeper& ports = *state.ports;
     std::string why;
-    if (!ports.Start(&why) && state.midiProblem.empty())
-        state.midiProblem = std::string("No MIDI system: ") + why + NoMidiSystemHint(*state.midi) +
-                            ". Ostrel looks for a " + ports.SystemName() +
-                            " server every 2 seconds.";
+    if (!state.link.Join(&why) && state.midiProblem.empty())
+        state.midiProblem = "No MIDI system: " + why + ". Ostrel looks for a " +
+                            ports.SystemName() + " server every 2 seconds.";
     for (PortDirection d : {PortDirection::Input, PortDirection::Output})
         ports.Choose(d, ReadRememberedPort(state.settings, d, ports.Devices(d)));
 }

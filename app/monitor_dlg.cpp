@@ -220,7 +220,7 @@ CMonitorDlg* ShowMonitorWindow(QWidget* owner, AppState& state) {
         dlg->activateWindow();
         return dlg;
     }
-    PassThrough* passThrough = state.passThrough.get();
+    PassThrough* passThrough = state.passThrough;
     EventPump* events = state.events.get();
     // Entries still queued when the window last closed belong to that opening:
     // dropped, so that every opening starts with an empty log.

@@ -18,14 +18,14 @@ int RunPorts(int argc, char** argv) {
     MidiSession session;
     std::string why;
     if (!session.Join(name, why)) return RuntimeError(why);
-    std::printf("MIDI SYSTEM %s\n", session.system->Name());
+    std::printf("MIDI SYSTEM %s\n", session.link.system->Name());
     std::printf("MIDI IN DEVICE\n");
     for (const std::string& entry :
-         DeviceListEntries(session.keeper->Devices(PortDirection::Input)))
+         DeviceListEntries(session.link.keeper->Devices(PortDirection::Input)))
         std::printf("%s\n", entry.c_str());
     std::printf("MIDI OUT DEVICE\n");
     for (const std::string& entry :
-         DeviceListEntries(session.keeper->Devices(PortDirection::Output)))
+         DeviceListEntries(session.link.keeper->Devices(PortDirection::Output)))
         std::printf("%s\n", entry.c_str());
     return 0;
 }

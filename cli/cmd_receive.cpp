@@ -109,7 +109,7 @@ int RunReceiveSyx(int argc, char** argv) {
     MidiSession session;
     std::string why;
     if (!session.JoinWithPort(PortDirection::Input, options.input, why)) return RuntimeError(why);
-    PassThrough& passThrough = *session.passThrough;
+    PassThrough& passThrough = *session.link.passThrough;
     // Dumps are handed over only while the pass-through runs, as with the window.
     passThrough.SetReceiveHook(true);
     passThrough.Start();
@@ -118,7 +118,7 @@ int RunReceiveSyx(int argc, char** argv) {
     MonitorEvent dump;
     bool interrupted = false;
     const bool received = WaitForDump(passThrough, options.timeout, dump, stopSignals, interrupted);
-    session.keeper->Shutdown();
+    session.link.keeper->Shutdown();
     if (interrupted) return RuntimeError("interrupted before a dump arrived");
     if (!received)
         return RuntimeError(std::string("no dump received within ") + options.timeoutText +

@@ -202,12 +202,12 @@ bool ChoosePort(MidiSession& session, PortDirection direction, const char* optio
                          DirectionWord(direction));
     }
     if (device.empty()) return true;
-    if (!session.keeper->Choose(direction, device, &why)) {
+    if (!session.link.keeper->Choose(direction, device, &why)) {
         std::fprintf(stderr, "ostrel-cli: MIDI %s %s not connected: %s\n", DirectionWord(direction),
                      device.c_str(), why.c_str());
         return why.find("itself") == std::string::npos;
     }
-    if (!session.keeper->Connected(direction))
+    if (!session.link.keeper->Connected(direction))
         std::fprintf(stderr,
                      "ostrel-cli: MIDI %s %s is not there yet; it is connected when it appears\n",
                      DirectionWord(direction), device.c_str());
@@ -265,10 +265,10 @@ int RunRun(int argc, char** argv) {
         std::fprintf(stderr, "ostrel-cli: %s; looking for it every 2 seconds\n", why.c_str());
     if (!ChoosePort(session, PortDirection::Input, options.input, options.remembered) ||
         !ChoosePort(session, PortDirection::Output, options.output, options.remembered)) {
-        session.keeper->Shutdown();
+        session.link.keeper->Shutdown();
         return 1;
     }
-    PassThrough& passThrough = *session.passThrough;
+    PassThrough& passThrough = *session.link.passThrough;
     passThrough.SetMonitorLogging(options.monitor);
     if (scenes.Count() > 0) {
         passThrough.SetScenes(&scenes.tables);
@@ -281,13 +281,13 @@ int RunRun(int argc, char** argv) {
 
     const timespec tick = {0, 10 * 1000 * 1000};
     for (;;) {
-        if (!ready && session.keeper->Online()) {
-            std::fprintf(stderr, "ready: %s:in %s:out\n", session.keeper->ClientName().c_str(),
-                         session.keeper->ClientName().c_str());
+        if (!ready && session.link.keeper->Online()) {
+            std::fprintf(stderr, "ready: %s:in %s:out\n", session.link.keeper->ClientName().c_str(),
+                         session.link.keeper->ClientName().c_str());
             ready = true;
         }
         std::string notice;
-        while (session.keeper->TakeNotice(notice))
+        while (session.link.keeper->TakeNotice(notice))
             if (ready) std::fprintf(stderr, "ostrel-cli: %s\n", notice.c_str());
         WriteMonitorLines(passThrough, out, options, scenes);
         reload.Finish(passThrough);
@@ -299,7 +299,7 @@ int RunRun(int argc, char** argv) {
     }
 
     // Releases what is held, waits for it to go out, then closes the ports.
-    session.keeper->Shutdown();
+    session.link.keeper->Shutdown();
     WriteMonitorLines(passThrough, out, options, scenes);
     Report(passThrough.DroppedEvents(), "monitor entries dropped");
     Report(passThrough.DroppedSends(), "messages not sent (the output of a cycle was full)");

@@ -47,13 +47,13 @@ int Transmit(const std::string& hexText, const char* output) {
     // for it before it writes.
     std::this_thread::sleep_for(kSettleTime);
     const TransmitResult sent =
-        TransmitSysEx(*session.passThrough, hexText.c_str(), static_cast<int>(hexText.size()));
+        TransmitSysEx(*session.link.passThrough, hexText.c_str(), static_cast<int>(hexText.size()));
     const bool refused = sent.outcome != TransmitOutcome::Sent;
-    const bool written = !refused && session.passThrough->Flush();
+    const bool written = !refused && session.link.passThrough->Flush();
     // Refused when it was pushed, or, before the port's size was known, when
     // the MIDI thread came to write it.
-    const uint64_t large = session.passThrough->DroppedLarge();
-    session.keeper->Shutdown();
+    const uint64_t large = session.link.passThrough->DroppedLarge();
+    session.link.keeper->Shutdown();
     if (refused && large == 0) return RuntimeError(sent.text);
     if (large > 0)
         return RuntimeError(

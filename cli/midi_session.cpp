@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "cli/quoted_text.h"
 #include "midi/device_list.h"
@@ -44,15 +45,13 @@ Options::Check PortCheck(PortDirection direction) {
 
 bool MidiSession::Join(const std::string& clientName, std::string& why, bool* built) {
     if (built) *built = false;
-    system = CreateSystemMidi(&why);
+    std::unique_ptr<MidiSystem> system = CreateSystemMidi(&why);
     if (!system) return false;
-    passThrough = std::make_unique<PassThrough>(table, curves, *system);
-    keeper = std::make_unique<PortKeeper>(*system, *passThrough, clientName);
+    link.Link(std::move(system), table, curves, clientName);
     if (built) *built = true;
     std::string reason;
-    if (keeper->Start(&reason)) return true;
-    why = std::string("cannot join the ") + system->Name() + " MIDI graph: " + reason +
-          NoMidiSystemHint(*system);
+    if (link.Join(&reason)) return true;
+    why = std::string("cannot join the ") + link.system->Name() + " MIDI graph: " + reason;
     return false;
 }
 
@@ -72,7 +71,7 @@ bool MidiSession::Resolve(PortDirection direction, const std::string& text, std:
         device.clear();
         return true;
     }
-    const std::vector<std::string> devices = keeper->Devices(direction);
+    const std::vector<std::string> devices = link.keeper->Devices(direction);
     if (index >= static_cast<int>(devices.size())) {
         why = std::string("no MIDI ") + DirectionWord(direction) + " port " + text + " (" +
               std::to_string(devices.size()) + " listed by ostrel-cli ports)";
@@ -97,7 +96,8 @@ bool MidiSession::JoinWithPort(PortDirection direction, const char* option, std:
         return false;
     }
     std::string reason;
-    if (keeper->Choose(direction, device, &reason) && keeper->Connected(direction)) return true;
+    if (link.keeper->Choose(direction, device, &reason) && link.keeper->Connected(direction))
+        return true;
     why = "MIDI " + word + " " + device +
           " not connected: " + (reason.empty() ? std::string("no such port") : reason);
     return false;
@@ -113,7 +113,7 @@ std::string MidiSession::Remembered(PortDirection direction) {
         std::fprintf(stderr, "ostrel-cli: cannot read the settings file %s: %s\n", settings.Path(),
                      problem.c_str());
     }
-    return ReadRememberedPort(settings, direction, keeper->Devices(direction));
+    return ReadRememberedPort(settings, direction, link.keeper->Devices(direction));
 }
 
 }  // namespace ostrel::cli

@@ -8,9 +8,8 @@
 #include "cli/options.h"
 #include "core/assignment_table.h"
 #include "curves/current_curve.h"
+#include "midi/midi_link.h"
 #include "midi/midi_system.h"
-#include "midi/pass_through.h"
-#include "midi/port_keeper.h"
 
 namespace ostrel::cli {
 
@@ -19,9 +18,7 @@ inline constexpr const char* kDefaultClientName = "Ostrel";
 struct MidiSession {
     AssignmentTable table;
     CurrentCurves curves;  // all 0: every value maps to itself
-    std::unique_ptr<MidiSystem> system;
-    std::unique_ptr<PassThrough> passThrough;
-    std::unique_ptr<PortKeeper> keeper;
+    MidiLink link;         // built by Join, on table and curves
 
     // Picks the MIDI system and joins its graph as clientName. False with one
     // line in why: an unknown OSTREL_MIDI_API (nothing else built), or no

@@ -1,4 +1,4 @@
-// The ALSA sequencer through RtMidi, in one file of about 330 lines: the header
+// The ALSA sequencer through RtMidi, in one file of about 310 lines: the header
 // promises that only this pair of files knows RtMidi, so its error plumbing, the
 // token hand-off and the port connections stay together here.
 #include "midi/alsa_midi_system.h"
@@ -47,8 +47,6 @@ class ErrorScope {
   private:
     std::string* previous_;
 };
-
-int Side(PortDirection direction) { return direction == PortDirection::Input ? 0 : 1; }
 
 // libasound prints its own complaints ("ALSA lib seq_hw.c ...") on stderr;
 // Ostrel says what went wrong in its own words instead.
@@ -113,23 +111,24 @@ bool AlsaMidiSystem::Open(const std::string& clientName, MidiProcessor& processo
         // System Exclusive, timing clock and active sensing all arrive.
         in->ignoreTypes(false, false, false);
         in->setCallback(&AlsaMidiSystem::Input, this);
-        in->openVirtualPort("in");
-        out->openVirtualPort("out");
+        in->openVirtualPort(PortName(PortDirection::Input));
+        out->openVirtualPort(PortName(PortDirection::Output));
         in_ = std::move(in);
         out_ = std::move(out);
     } catch (const RtMidiError& e) {
         processor_.store(nullptr, std::memory_order_release);
-        if (why) *why = e.getMessage();
+        SetWhy(why, e.getMessage());
         return false;
     }
     if (!error.empty()) {
         processor_.store(nullptr, std::memory_order_release);
         in_.reset();
         out_.reset();
-        if (why) *why = error;
+        SetWhy(why, error);
         return false;
     }
-    clientName_ = clientName;
+    Joined(clientName, clientName + ":" + PortName(PortDirection::Input),
+           clientName + ":" + PortName(PortDirection::Output));
     idleRunning_.store(true);
     idle_ = std::thread([this] {
         while (idleRunning_.load()) {
@@ -157,22 +156,7 @@ void AlsaMidiSystem::Close() {
     busy_.store(false, std::memory_order_release);
     connected_[0].clear();
     connected_[1].clear();
-}
-
-bool AlsaMidiSystem::IsOpen() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return in_ != nullptr;
-}
-
-std::string AlsaMidiSystem::ClientName() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return clientName_;
-}
-
-std::string AlsaMidiSystem::OwnPort(PortDirection direction) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (in_ == nullptr) return "";
-    return clientName_ + (direction == PortDirection::Input ? ":in" : ":out");
+    Left();
 }
 
 void AlsaMidiSystem::Input(double, std::vector<unsigned char>* message, void* arg) {
@@ -230,13 +214,17 @@ void AlsaMidiSystem::ReleaseToken() {
     }
 }
 
+RtMidi* AlsaMidiSystem::Port(PortDirection direction) const {
+    if (direction == PortDirection::Input) return in_.get();
+    return out_.get();
+}
+
 std::vector<std::string> AlsaMidiSystem::PortNames(PortDirection direction) {
     std::vector<std::string> names;
     std::string error;
     ErrorScope scope(error);
     try {
-        RtMidi* probe = direction == PortDirection::Input ? static_cast<RtMidi*>(in_.get())
-                                                          : static_cast<RtMidi*>(out_.get());
+        RtMidi* probe = Port(direction);
         if (probe == nullptr) return names;
         const unsigned count = probe->getPortCount();
         for (unsigned i = 0; i < count; ++i) names.push_back(probe->getPortName(i));
@@ -248,10 +236,9 @@ std::vector<std::string> AlsaMidiSystem::PortNames(PortDirection direction) {
 std::vector<std::string> AlsaMidiSystem::Devices(PortDirection direction) {
     std::lock_guard<std::mutex> lock(mutex_);
     std::vector<std::string> names;
-    const std::string own = clientName_ + ":";
     for (const std::string& name : PortNames(direction)) {
         const std::string bare = WithoutNumbers(name);
-        if (bare.rfind(own, 0) != 0) names.push_back(bare);
+        if (!IsOwn(bare)) names.push_back(bare);
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -275,11 +262,11 @@ bool AlsaMidiSystem::TakePortsChanged() {
 bool AlsaMidiSystem::Connect(PortDirection direction, const std::string& device, std::string* why) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (in_ == nullptr) {
-        if (why) *why = "the ALSA sequencer client is not open";
+        SetWhy(why, "the ALSA sequencer client is not open");
         return false;
     }
-    if (device.rfind(clientName_ + ":", 0) == 0) {
-        if (why) *why = "Ostrel cannot be connected to itself";
+    if (IsOwn(device)) {
+        SetWhy(why, "Ostrel cannot be connected to itself");
         return false;
     }
     const std::vector<std::string> names = PortNames(direction);
@@ -287,7 +274,7 @@ bool AlsaMidiSystem::Connect(PortDirection direction, const std::string& device,
     for (size_t i = 0; i < names.size(); ++i)
         if (WithoutNumbers(names[i]) == device) index = static_cast<int>(i);
     if (index < 0) {
-        if (why) *why = "no ALSA port " + device;
+        SetWhy(why, "no ALSA port " + device);
         return false;
     }
     std::string error;
@@ -295,16 +282,14 @@ bool AlsaMidiSystem::Connect(PortDirection direction, const std::string& device,
     try {
         // RtMidi subscribes one port to one device: choosing another closes
         // the old subscription first.
-        RtMidi& port = direction == PortDirection::Input ? static_cast<RtMidi&>(*in_)
-                                                         : static_cast<RtMidi&>(*out_);
+        RtMidi& port = *Port(direction);
         if (port.isPortOpen()) port.closePort();
-        port.openPort(static_cast<unsigned>(index),
-                      direction == PortDirection::Input ? "in" : "out");
+        port.openPort(static_cast<unsigned>(index), PortName(direction));
     } catch (const RtMidiError& e) {
         error = e.getMessage();
     }
     if (!error.empty()) {
-        if (why) *why = error;
+        SetWhy(why, error);
         return false;
     }
     connected_[Side(direction)] = device;
@@ -317,10 +302,9 @@ void AlsaMidiSystem::Disconnect(PortDirection direction, const std::string& devi
     std::string error;
     ErrorScope scope(error);
     try {
-        RtMidi& port = direction == PortDirection::Input ? static_cast<RtMidi&>(*in_)
-                                                         : static_cast<RtMidi&>(*out_);
+        RtMidi& port = *Port(direction);
         port.closePort();
-        port.openVirtualPort(direction == PortDirection::Input ? "in" : "out");
+        port.openVirtualPort(PortName(direction));
     } catch (const RtMidiError&) {
     }
     connected_[Side(direction)].clear();

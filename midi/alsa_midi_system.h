@@ -11,15 +11,16 @@
 #include <string>
 #include <thread>
 
-#include "midi/midi_system.h"
+#include "midi/graph_client.h"
 #include "midi/spsc_queue.h"
 
+class RtMidi;
 class RtMidiIn;
 class RtMidiOut;
 
 namespace ostrel {
 
-class AlsaMidiSystem final : public MidiSystem {
+class AlsaMidiSystem final : public GraphClient {
   public:
     AlsaMidiSystem();
     ~AlsaMidiSystem() override;
@@ -30,14 +31,12 @@ class AlsaMidiSystem final : public MidiSystem {
     const char* Name() const override { return "ALSA"; }
     bool Open(const std::string& clientName, MidiProcessor& processor, std::string* why) override;
     void Close() override;
-    bool IsOpen() const override;
-    std::string ClientName() const override;
-    std::string OwnPort(PortDirection direction) const override;
+    // The sequencer never goes away under a client.
     bool ServerLost() const override { return false; }
+    // Devices are ports of the sequencer's clients, looked at anew: RtMidi tells
+    // of no change and of no client leaving (TakeDepartedClients stays empty),
+    // so a port is new only when a look finds it after its absence.
     bool TakePortsChanged() override;
-    // Devices are ports of the sequencer's clients; RtMidi tells of no client
-    // leaving, so a port is new only when a look finds it after its absence.
-    std::vector<std::string> TakeDepartedClients() override { return {}; }
     std::vector<std::string> Devices(PortDirection direction) override;
     bool Connect(PortDirection direction, const std::string& device, std::string* why) override;
     void Disconnect(PortDirection direction, const std::string& device) override;
@@ -61,11 +60,12 @@ class AlsaMidiSystem final : public MidiSystem {
     void RunCycle(const uint8_t* event, size_t length);
     void ReleaseToken();
     std::vector<std::string> PortNames(PortDirection direction);
+    // Under mutex_: our RtMidi port of that direction.
+    RtMidi* Port(PortDirection direction) const;
 
-    mutable std::mutex mutex_;  // the RtMidi objects, for ordinary threads
+    // The RtMidi objects, under mutex_ for ordinary threads.
     std::unique_ptr<RtMidiIn> in_;
     std::unique_ptr<RtMidiOut> out_;
-    std::string clientName_;
     std::string connected_[2];
     std::vector<std::string> lastDevices_[2];
     std::atomic<MidiProcessor*> processor_{nullptr};

@@ -6,9 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <thread>
-#include <utility>
 
 #include "midi/jack_library.h"
 
@@ -18,10 +16,6 @@ namespace {
 // libjack prints its own complaints (no server, a failed connect) on stderr;
 // Ostrel says what went wrong in its own words instead.
 void Quiet(const char*) {}
-
-void SetWhy(std::string* why, const std::string& text) {
-    if (why != nullptr) *why = text;
-}
 
 std::string StatusText(jack_status_t status) {
     if (status & JackServerFailed) return "no JACK server is running";
@@ -78,7 +72,7 @@ bool JackMidiSystem::ServerAnswers() {
 
 bool JackMidiSystem::Answers() {
     if (ServerAnswers()) return true;
-    serverLost_.store(true, std::memory_order_release);
+    MarkServerLost(true);
     return false;
 }
 
@@ -94,10 +88,11 @@ bool JackMidiSystem::Open(const std::string& clientName, MidiProcessor& processo
         SetWhy(why, StatusText(status));
         return false;
     }
-    jack_port_t* in = jack_port_register(client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-    jack_port_t* out =
-        jack_port_register(client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
-    serverLost_.store(false, std::memory_order_release);
+    jack_port_t* in = jack_port_register(client, PortName(PortDirection::Input),
+                                         JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    jack_port_t* out = jack_port_register(client, PortName(PortDirection::Output),
+                                          JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+    MarkServerLost(false);
     processor_ = &processor;
     cycleClient_ = client;
     in_ = in;
@@ -127,11 +122,11 @@ bool JackMidiSystem::Open(const std::string& clientName, MidiProcessor& processo
         return false;
     }
     client_ = client;
-    clientName_ = jack_get_client_name(client);
+    Joined(jack_get_client_name(client), jack_port_name(in), jack_port_name(out));
     // PipeWire's JACK server (0.3.65) crashes the writer of an event of exactly
     // the size its buffer reports: one byte short there; jackd takes it whole.
     margin_ = OnPipeWireJack() ? 1 : 0;
-    portsChanged_.store(true, std::memory_order_release);
+    MarkPortsChanged();
     UpdateLinks();
     return true;
 }
@@ -141,33 +136,16 @@ void JackMidiSystem::Close() {
     if (client_ == nullptr) return;
     // Once the server has gone only closing is allowed; deactivating a live
     // client first waits until its process callback has returned.
-    if (!serverLost_.load(std::memory_order_acquire)) jack_deactivate(client_);
+    if (!ServerLost()) jack_deactivate(client_);
     jack_client_close(client_);
     client_ = nullptr;
     in_ = out_ = nullptr;
     processor_ = nullptr;
-    linked_[0].store(false, std::memory_order_release);
-    linked_[1].store(false, std::memory_order_release);
-}
-
-bool JackMidiSystem::IsOpen() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return client_ != nullptr;
-}
-
-std::string JackMidiSystem::ClientName() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return clientName_;
+    Left();
 }
 
 jack_port_t* JackMidiSystem::Own(PortDirection direction) const {
     return direction == PortDirection::Input ? in_ : out_;
-}
-
-std::string JackMidiSystem::OwnPort(PortDirection direction) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (client_ == nullptr) return "";
-    return jack_port_name(Own(direction));
 }
 
 int JackMidiSystem::Process(uint32_t frames, void* arg) {
@@ -199,54 +177,43 @@ int JackMidiSystem::Process(uint32_t frames, void* arg) {
 uint64_t JackMidiSystem::NowMicros() const { return jack_get_time(); }
 
 void JackMidiSystem::Shutdown(int, const char*, void* arg) {
-    static_cast<JackMidiSystem*>(arg)->serverLost_.store(true, std::memory_order_release);
+    static_cast<JackMidiSystem*>(arg)->MarkServerLost(true);
 }
 
 void JackMidiSystem::PortRegistered(uint32_t, int, void* arg) {
-    static_cast<JackMidiSystem*>(arg)->portsChanged_.store(true, std::memory_order_release);
+    static_cast<JackMidiSystem*>(arg)->MarkPortsChanged();
 }
 
 void JackMidiSystem::ClientRegistered(const char* name, int registered, void* arg) {
     auto* self = static_cast<JackMidiSystem*>(arg);
-    if (!registered && name != nullptr) {
-        std::lock_guard<std::mutex> lock(self->departedMutex_);
-        // Bounded: a keeper that does not ask only needs to know of the latest.
-        if (self->departed_.size() >= 256) self->departed_.erase(self->departed_.begin());
-        self->departed_.emplace_back(name);
-    }
-    self->portsChanged_.store(true, std::memory_order_release);
-}
-
-std::vector<std::string> JackMidiSystem::TakeDepartedClients() {
-    std::lock_guard<std::mutex> lock(departedMutex_);
-    return std::exchange(departed_, {});
+    if (!registered && name != nullptr) self->MarkDeparted(name);
+    self->MarkPortsChanged();
 }
 
 // On the system's notification thread, never the MIDI thread.
 void JackMidiSystem::PortConnected(uint32_t, uint32_t, int, void* arg) {
     auto* self = static_cast<JackMidiSystem*>(arg);
     self->UpdateLinks();
-    self->portsChanged_.store(true, std::memory_order_release);
+    self->MarkPortsChanged();
 }
 
 void JackMidiSystem::UpdateLinks() {
     // in_ and out_ live from before activation until after the client closed.
     if (in_ == nullptr || out_ == nullptr) return;
-    linked_[0].store(jack_port_connected(in_) > 0, std::memory_order_release);
-    linked_[1].store(jack_port_connected(out_) > 0, std::memory_order_release);
+    MarkLinked(PortDirection::Input, jack_port_connected(in_) > 0);
+    MarkLinked(PortDirection::Output, jack_port_connected(out_) > 0);
 }
 
 std::vector<std::string> JackMidiSystem::Devices(PortDirection direction) {
     std::lock_guard<std::mutex> lock(mutex_);
     std::vector<std::string> names;
-    if (client_ == nullptr || serverLost_.load(std::memory_order_acquire)) return names;
+    if (client_ == nullptr || ServerLost()) return names;
     // An input device feeds our "in": it is another client's output port.
     const unsigned long flags =
         direction == PortDirection::Input ? JackPortIsOutput : JackPortIsInput;
-    const std::string own = clientName_ + ":";
     if (const char** ports = jack_get_ports(client_, nullptr, JACK_DEFAULT_MIDI_TYPE, flags)) {
         for (const char** p = ports; *p != nullptr; ++p)
-            if (std::strncmp(*p, own.c_str(), own.size()) != 0) names.emplace_back(*p);
+            if (!IsOwn(*p)) names.emplace_back(*p);
         jack_free(ports);
     }
     std::sort(names.begin(), names.end());
@@ -255,11 +222,11 @@ std::vector<std::string> JackMidiSystem::Devices(PortDirection direction) {
 
 bool JackMidiSystem::Connect(PortDirection direction, const std::string& device, std::string* why) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (client_ == nullptr || serverLost_.load(std::memory_order_acquire)) {
+    if (client_ == nullptr || ServerLost()) {
         SetWhy(why, "not connected to the JACK server");
         return false;
     }
-    if (device.rfind(clientName_ + ":", 0) == 0) {
+    if (IsOwn(device)) {
         SetWhy(why, "Ostrel cannot be connected to itself");
         return false;
     }
@@ -277,7 +244,7 @@ bool JackMidiSystem::Connect(PortDirection direction, const std::string& device,
 
 void JackMidiSystem::Disconnect(PortDirection direction, const std::string& device) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (client_ == nullptr || serverLost_.load(std::memory_order_acquire)) return;
+    if (client_ == nullptr || ServerLost()) return;
     const char* own = jack_port_name(Own(direction));
     if (direction == PortDirection::Input)
         jack_disconnect(client_, device.c_str(), own);
@@ -287,7 +254,7 @@ void JackMidiSystem::Disconnect(PortDirection direction, const std::string& devi
 
 bool JackMidiSystem::IsConnected(PortDirection direction, const std::string& device) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (client_ == nullptr || serverLost_.load(std::memory_order_acquire)) return false;
+    if (client_ == nullptr || ServerLost()) return false;
     // The notification of a change may still be on its way: what the MIDI
     // thread reads is brought up to date with what is asked here.
     UpdateLinks();

@@ -8,7 +8,8 @@
 //
 // Implementations: JACK (jack_midi_system.h, libjack, also PipeWire's JACK
 // server), the ALSA sequencer (alsa_midi_system.h, RtMidi) and an in-process
-// fake for tests (tests/support/fake_midi_system.h).
+// fake for tests (tests/support/fake_midi_system.h), each a GraphClient
+// (graph_client.h), which keeps what they all know of their client.
 #include <cstddef>
 #include <cstdint>
 #include <memory>

@@ -15,8 +15,8 @@
 #include "app/main_frame.h"
 #include "app/ostrel_app.h"
 #include "app/single_instance.h"
-#include "support/fake_midi_system.h"
 #include "midi/port_keeper.h"
+#include "support/fake_midi_system.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 
@@ -172,6 +172,18 @@ TEST_F(StartUpTest, WithoutASettingsFileEverythingReadsAsZero) {
     EXPECT_EQ(app.State()->ports->Chosen(PortDirection::Input), "In A");
     EXPECT_EQ(app.State()->ports->Chosen(PortDirection::Output), "Out A");
     EXPECT_EQ(app.State()->curveLibraries.Of(CurveKind::Touch).count, 0);
+}
+
+TEST(StartUpMidi, AnUnknownMidiSystemChosenInTheEnvironmentIsKeptForTheUser) {
+    const char* given = std::getenv("OSTREL_MIDI_API");
+    const std::string before = given ? given : "";
+    setenv("OSTREL_MIDI_API", "bogus", 1);
+    AppState state;  // JACK, which may still come, and the reason
+    if (given)
+        setenv("OSTREL_MIDI_API", before.c_str(), 1);
+    else
+        unsetenv("OSTREL_MIDI_API");
+    EXPECT_EQ(state.midiProblem, "OSTREL_MIDI_API is 'bogus'; valid values: jack, pipewire, alsa");
 }
 
 }  // namespace

@@ -4,11 +4,6 @@
 #include <utility>
 
 namespace ostrel {
-namespace {
-
-int Side(PortDirection direction) { return direction == PortDirection::Input ? 0 : 1; }
-
-}  // namespace
 
 class FakeMidiSystem::Writer final : public MidiWriter {
   public:
@@ -33,12 +28,13 @@ bool FakeMidiSystem::Open(const std::string& clientName, MidiProcessor& processo
                           std::string* why) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!serverAvailable_) {
-        if (why) *why = "the fake server is away";
+        SetWhy(why, "the fake server is away");
         return false;
     }
     processor_ = &processor;
-    clientName_ = clientName;
-    serverLost_ = false;
+    Joined(clientName, clientName + ":" + PortName(PortDirection::Input),
+           clientName + ":" + PortName(PortDirection::Output));
+    MarkServerLost(false);
     ++opens_;
     UpdateLinks();
     return true;
@@ -47,35 +43,10 @@ bool FakeMidiSystem::Open(const std::string& clientName, MidiProcessor& processo
 void FakeMidiSystem::Close() {
     std::lock_guard<std::mutex> lock(mutex_);
     processor_ = nullptr;
+    Left();
     connections_[0].clear();
     connections_[1].clear();
     UpdateLinks();
-}
-
-bool FakeMidiSystem::IsOpen() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return processor_ != nullptr;
-}
-
-std::string FakeMidiSystem::ClientName() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return clientName_;
-}
-
-std::string FakeMidiSystem::OwnPort(PortDirection direction) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (processor_ == nullptr) return "";
-    return clientName_ + (direction == PortDirection::Input ? ":in" : ":out");
-}
-
-bool FakeMidiSystem::ServerLost() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return serverLost_;
-}
-
-bool FakeMidiSystem::TakePortsChanged() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return std::exchange(portsChanged_, false);
 }
 
 std::vector<std::string> FakeMidiSystem::Devices(PortDirection direction) {
@@ -90,13 +61,13 @@ bool FakeMidiSystem::Connect(PortDirection direction, const std::string& device,
     std::lock_guard<std::mutex> lock(mutex_);
     const auto& names = direction == PortDirection::Input ? inputs_ : outputs_;
     if (processor_ == nullptr || std::find(names.begin(), names.end(), device) == names.end()) {
-        if (why) *why = "no such port: " + device;
+        SetWhy(why, "no such port: " + device);
         return false;
     }
     auto& list = connections_[Side(direction)];
     if (std::find(list.begin(), list.end(), device) == list.end()) list.push_back(device);
     UpdateLinks();
-    portsChanged_ = true;
+    MarkPortsChanged();
     return true;
 }
 
@@ -105,7 +76,7 @@ void FakeMidiSystem::Disconnect(PortDirection direction, const std::string& devi
     auto& list = connections_[Side(direction)];
     list.erase(std::remove(list.begin(), list.end(), device), list.end());
     UpdateLinks();
-    portsChanged_ = true;
+    MarkPortsChanged();
 }
 
 bool FakeMidiSystem::IsConnected(PortDirection direction, const std::string& device) {
@@ -124,16 +95,11 @@ bool FakeMidiSystem::RunCycle(const std::vector<Bytes>& events) {
     return true;
 }
 
-std::vector<std::string> FakeMidiSystem::TakeDepartedClients() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return std::exchange(departed_, {});
-}
-
 void FakeMidiSystem::SetDevices(PortDirection direction, std::vector<std::string> names) {
     std::lock_guard<std::mutex> lock(mutex_);
     for (const std::string& before : direction == PortDirection::Input ? inputs_ : outputs_)
         if (std::find(names.begin(), names.end(), before) == names.end())
-            departed_.push_back(before.substr(0, before.find(':')));
+            MarkDeparted(before.substr(0, before.find(':')));
     (direction == PortDirection::Input ? inputs_ : outputs_) = std::move(names);
     // A port that goes away takes its connections with it.
     auto& list = connections_[Side(direction)];
@@ -144,17 +110,18 @@ void FakeMidiSystem::SetDevices(PortDirection direction, std::vector<std::string
                               }),
                list.end());
     UpdateLinks();
-    portsChanged_ = true;
+    MarkPortsChanged();
 }
 
 void FakeMidiSystem::LoseServer() {
     std::lock_guard<std::mutex> lock(mutex_);
-    serverLost_ = true;
     serverAvailable_ = false;
     processor_ = nullptr;
+    Left();
     connections_[0].clear();
     connections_[1].clear();
     UpdateLinks();
+    MarkServerLost(true);
 }
 
 void FakeMidiSystem::SetOtherLinks(PortDirection direction, int count) {
@@ -164,9 +131,9 @@ void FakeMidiSystem::SetOtherLinks(PortDirection direction, int count) {
 }
 
 void FakeMidiSystem::UpdateLinks() {
-    for (int side : {0, 1})
-        linked_[side].store(processor_ != nullptr &&
-                            (!connections_[side].empty() || otherLinks_[side] > 0));
+    for (PortDirection d : {PortDirection::Input, PortDirection::Output})
+        MarkLinked(d, processor_ != nullptr &&
+                          (!connections_[Side(d)].empty() || otherLinks_[Side(d)] > 0));
 }
 
 void FakeMidiSystem::SetServerAvailable(bool available) {

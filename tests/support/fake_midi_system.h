@@ -5,16 +5,14 @@
 // tests and runs that must not touch the machine's MIDI system.
 #include <atomic>
 #include <cstdint>
-#include <mutex>
-#include <set>
 #include <string>
 #include <vector>
 
-#include "midi/midi_system.h"
+#include "midi/graph_client.h"
 
 namespace ostrel {
 
-class FakeMidiSystem final : public MidiSystem {
+class FakeMidiSystem final : public GraphClient {
   public:
     using Bytes = std::vector<uint8_t>;
 
@@ -25,19 +23,10 @@ class FakeMidiSystem final : public MidiSystem {
     const char* Name() const override { return "fake"; }
     bool Open(const std::string& clientName, MidiProcessor& processor, std::string* why) override;
     void Close() override;
-    bool IsOpen() const override;
-    std::string ClientName() const override;
-    std::string OwnPort(PortDirection direction) const override;
-    bool ServerLost() const override;
-    bool TakePortsChanged() override;
-    std::vector<std::string> TakeDepartedClients() override;
     std::vector<std::string> Devices(PortDirection direction) override;
     bool Connect(PortDirection direction, const std::string& device, std::string* why) override;
     void Disconnect(PortDirection direction, const std::string& device) override;
     bool IsConnected(PortDirection direction, const std::string& device) override;
-    bool Linked(PortDirection direction) const override {
-        return linked_[direction == PortDirection::Input ? 0 : 1].load();
-    }
     // Runs one cycle without input, for output queued by other threads.
     void Wake() override { RunCycle({}); }
 
@@ -79,16 +68,13 @@ class FakeMidiSystem final : public MidiSystem {
     class Writer;
     // Under mutex_: what Linked() reads, from the connections.
     void UpdateLinks();
-    mutable std::mutex mutex_;  // the fake's own: one cycle at a time, like a MIDI thread
+    // All under mutex_, which also keeps to one cycle at a time, like a MIDI thread.
     std::vector<std::string> inputs_, outputs_;
     std::vector<std::string> connections_[2];
     int otherLinks_[2] = {1, 1};
-    std::vector<std::string> departed_;
-    std::atomic<bool> linked_[2] = {false, false};
     std::atomic<uint64_t> cycleMicros_{0}, nowMicros_{0};
     MidiProcessor* processor_ = nullptr;
-    std::string clientName_;
-    bool serverLost_ = false, serverAvailable_ = true, portsChanged_ = false;
+    bool serverAvailable_ = true;
     size_t cycleRoom_ = 32768;
     int opens_ = 0;
     std::vector<Bytes> sent_;

@@ -1,8 +1,9 @@
 #pragma once
 // The live pass-through over the real MIDI system, mixed into a test fixture: a
 // JackTestClient plays the keyboard on its "out" and the synth on its "in",
-// Ostrel's own JACK client sits between them with its ports "in" and "out". For
-// test programs that link the model.
+// Ostrel's own JACK client (the link's system, pass-through and keeper) sits
+// between them with its ports "in" and "out". For test programs that link the
+// model.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,13 +16,12 @@
 #include "core/assignment_table.h"
 #include "curves/current_curve.h"
 #include "midi/jack_midi_system.h"
-#include "midi/pass_through.h"
-#include "midi/port_keeper.h"
+#include "midi/midi_link.h"
 #include "support/jack_test_client.h"
 
 namespace ostrel::test {
 
-class PassThroughOverJack {
+class PassThroughOverJack : protected MidiLink {
   protected:
     PassThroughOverJack() = default;
     ~PassThroughOverJack() { LeaveJack(); }
@@ -34,19 +34,15 @@ class PassThroughOverJack {
         client = std::make_unique<JackTestClient>(UniqueName(clientStem));
         ASSERT_TRUE(client->ok()) << "cannot join the JACK server";
         name = UniqueName("Ostrel");
-        system = std::make_unique<JackMidiSystem>();
-        passThrough = std::make_unique<PassThrough>(table, curves, *system);
-        keeper = std::make_unique<PortKeeper>(*system, *passThrough, name);
+        Link(std::make_unique<JackMidiSystem>(), table, curves, name);
         std::string why;
-        ASSERT_TRUE(keeper->Start(&why)) << why;
+        ASSERT_TRUE(Join(&why)) << why;
     }
 
     // Leaves the graph first: the MIDI thread reads the fixture's table and
     // curves. Call it from TearDown.
     void LeaveJack() {
-        keeper.reset();
-        passThrough.reset();
-        system.reset();
+        Unlink();
         client.reset();
     }
 
@@ -96,9 +92,6 @@ class PassThroughOverJack {
 
     std::unique_ptr<JackTestClient> client;
     std::string name;  // of Ostrel's JACK client
-    std::unique_ptr<JackMidiSystem> system;
-    std::unique_ptr<PassThrough> passThrough;
-    std::unique_ptr<PortKeeper> keeper;
 };
 
 // The chain keyboard → Ostrel → synth as a test fixture: a test client plays

@@ -1,0 +1,47 @@
+#pragma once
+// Ostrel's link into the MIDI graph: a MIDI system, the pass-through that runs
+// on its MIDI thread, and the keeper that joins the graph and holds the chosen
+// connections. Built in that order, each on the one before, and taken down the
+// other way round: the keeper releases held notes and leaves the graph while
+// the pass-through still runs, the system goes last. The window, ostrel-cli and
+// the tests over JACK each hold one.
+#include <memory>
+#include <string>
+
+#include "core/assignment_table.h"
+#include "curves/current_curve.h"
+#include "midi/midi_system.h"
+#include "midi/pass_through.h"
+#include "midi/port_keeper.h"
+
+namespace ostrel {
+
+struct MidiLink {
+    MidiLink() = default;
+    // Link() at once.
+    MidiLink(std::unique_ptr<MidiSystem> midi, AssignmentTable& table, const CurrentCurves& curves,
+             const std::string& clientName);
+    // Unlink().
+    ~MidiLink();
+    MidiLink(const MidiLink&) = delete;
+    MidiLink& operator=(const MidiLink&) = delete;
+
+    // Builds the pass-through over midi, translating with table and curves,
+    // and the keeper that joins the graph as clientName (see Join). The MIDI
+    // thread reads table and curves until Unlink(): they must outlive that.
+    void Link(std::unique_ptr<MidiSystem> midi, AssignmentTable& table, const CurrentCurves& curves,
+              const std::string& clientName);
+    // Joins the graph now (PortKeeper::Start). False when the system does not
+    // answer, with the reason in *why (and, when the system was chosen because
+    // nothing else was there, which other one was looked for); the keeper goes
+    // on looking.
+    bool Join(std::string* why);
+    // The keeper, the pass-through and the system, in that order.
+    void Unlink();
+
+    std::unique_ptr<MidiSystem> system;
+    std::unique_ptr<PassThrough> passThrough;
+    std::unique_ptr<PortKeeper> keeper;
+};
+
+}  // namespace ostrel
