@@ -432,7 +432,12 @@ bool PassThrough::PopEvent(MonitorEvent& event) {
 }
 
 void PassThrough::ReadRecord(const MonitorRecord& record, MonitorEvent& event) {
-    event = {};
+    // Every field but the bytes of System Exclusive, which only that kind reads.
+    event.receivedLength = event.packedIn = event.packedOut = 0;
+    event.matchedSteps = event.outLength = event.scene = event.sceneCount = 0;
+    event.tooLarge = false;
+    event.decision = {};
+    event.codes = {};
     switch (record.kind) {
         case RecordKind::Short: {
             const ShortRecord& r = record.shortMessage;
