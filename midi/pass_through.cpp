@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <thread>
 
 #include "core/short_message.h"
@@ -342,17 +343,19 @@ void PassThrough::KeepDump(const uint8_t* bytes, size_t length) {
     dumps_.Commit(1);
 }
 
+// Each record is built where it lies in the queue, the member of its kind made
+// the live one, rather than put together on the stack and copied there.
 void PassThrough::MonitorIncomplete(const ShortMessage& received) {
     if (MonitorRecord* record = BeginRecord(RecordKind::Incomplete)) {
-        record->incomplete = {received};
+        ::new (&record->incomplete) IncompleteRecord{received};
         CommitRecord();
     }
 }
 
 void PassThrough::MonitorShort(const ShortMessage& received, const ForwardedShort& f) {
     if (MonitorRecord* record = BeginRecord(RecordKind::Short)) {
-        record->shortMessage = {received, f.sent, f.decision,
-                                CodesOf(forwarder_.Table(), f.decision)};
+        ::new (&record->shortMessage)
+            ShortRecord{received, f.sent, f.decision, CodesOf(forwarder_.Table(), f.decision)};
         CommitRecord();
     }
 }
@@ -368,12 +371,12 @@ void PassThrough::MonitorLong(const ForwardedLong& f, const uint8_t* bytes, size
     SysExBytes& kept = sysExBytes_.SlotAhead(0);
     std::memcpy(kept.received, bytes, std::min(length, kRecordedBytes));
     std::memcpy(kept.sent, f.bytes, std::min(f.length, kRecordedBytes));
-    record->sysEx = {static_cast<uint32_t>(length),
-                     static_cast<uint32_t>(f.length),
-                     static_cast<uint16_t>(f.matchedSteps),
-                     tooLarge,
-                     f.decision,
-                     CodesOf(forwarder_.Table(), f.decision)};
+    ::new (&record->sysEx) SysExRecord{static_cast<uint32_t>(length),
+                                       static_cast<uint32_t>(f.length),
+                                       static_cast<uint16_t>(f.matchedSteps),
+                                       tooLarge,
+                                       f.decision,
+                                       CodesOf(forwarder_.Table(), f.decision)};
     // The bytes first: the reader takes them once it sees the record.
     sysExBytes_.Commit(1);
     CommitRecord();
@@ -382,7 +385,7 @@ void PassThrough::MonitorLong(const ForwardedLong& f, const uint8_t* bytes, size
 void PassThrough::MonitorRelease(const uint8_t* bytes) {
     if (!MonitorLogging()) return;
     if (MonitorRecord* record = BeginRecord(RecordKind::Released)) {
-        record->release = {ReadShort(bytes, 3)};
+        ::new (&record->release) ReleaseRecord{ReadShort(bytes, 3)};
         CommitRecord();
     }
 }
@@ -390,8 +393,8 @@ void PassThrough::MonitorRelease(const uint8_t* bytes) {
 void PassThrough::MonitorScene() {
     // Shown whether or not the monitor logs: the command line names each switch.
     if (MonitorRecord* record = BeginRecord(RecordKind::Scene)) {
-        record->scene = {static_cast<int16_t>(scene_),
-                         static_cast<int16_t>(scenes_->tables.size())};
+        ::new (&record->scene)
+            SceneRecord{static_cast<int16_t>(scene_), static_cast<int16_t>(scenes_->tables.size())};
         CommitRecord();
     }
 }
