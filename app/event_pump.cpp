@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/short_message.h"
 #include "midi/monitor_line.h"
 
 namespace ostrel {
@@ -52,8 +53,8 @@ int EventPump::Drain() {
             continue;
         }
         if (messageSink_ && event.kind == MonitorEvent::Kind::ShortMessage) {
-            const uint8_t bytes[3] = {uint8_t(event.packedIn), uint8_t(event.packedIn >> 8),
-                                      uint8_t(event.packedIn >> 16)};
+            const uint8_t bytes[3] = {PackedByte(event.packedIn, 0), PackedByte(event.packedIn, 1),
+                                      PackedByte(event.packedIn, 2)};
             // A copy: the sink may end itself.
             const MessageSink sink = messageSink_;
             sink(bytes, std::min<size_t>(event.receivedLength, sizeof bytes));

@@ -333,13 +333,10 @@ void PassThrough::ForwardLong(const uint8_t* bytes, size_t length, MidiWriter& o
 }
 
 void PassThrough::KeepDump(const uint8_t* bytes, size_t length) {
-    if (dumps_.FreeSlots() == 0) {
-        droppedEvents_.fetch_add(1, std::memory_order_relaxed);
-        return;
-    }
-    DumpRecord& dump = dumps_.SlotAhead(0);
-    dump.length = static_cast<uint32_t>(length);
-    std::memcpy(dump.bytes, bytes, std::min(length, kRecordedBytes));
+    DumpRecord* dump = FreeSlot(dumps_);
+    if (dump == nullptr) return;
+    dump->length = static_cast<uint32_t>(length);
+    std::memcpy(dump->bytes, bytes, std::min(length, kRecordedBytes));
     dumps_.Commit(1);
 }
 
@@ -362,15 +359,12 @@ void PassThrough::MonitorShort(const ShortMessage& received, const ForwardedShor
 
 void PassThrough::MonitorLong(const ForwardedLong& f, const uint8_t* bytes, size_t length,
                               bool tooLarge) {
-    if (sysExBytes_.FreeSlots() == 0) {
-        droppedEvents_.fetch_add(1, std::memory_order_relaxed);
-        return;
-    }
+    SysExBytes* kept = FreeSlot(sysExBytes_);
+    if (kept == nullptr) return;
     MonitorRecord* record = BeginRecord(RecordKind::SysEx);
     if (record == nullptr) return;
-    SysExBytes& kept = sysExBytes_.SlotAhead(0);
-    std::memcpy(kept.received, bytes, std::min(length, kRecordedBytes));
-    std::memcpy(kept.sent, f.bytes, std::min(f.length, kRecordedBytes));
+    std::memcpy(kept->received, bytes, std::min(length, kRecordedBytes));
+    std::memcpy(kept->sent, f.bytes, std::min(f.length, kRecordedBytes));
     ::new (&record->sysEx) SysExRecord{static_cast<uint32_t>(length),
                                        static_cast<uint32_t>(f.length),
                                        static_cast<uint16_t>(f.matchedSteps),
@@ -400,14 +394,11 @@ void PassThrough::MonitorScene() {
 }
 
 MonitorRecord* PassThrough::BeginRecord(RecordKind kind) {
-    if (records_.FreeSlots() == 0) {
-        droppedEvents_.fetch_add(1, std::memory_order_relaxed);
-        return nullptr;
-    }
-    MonitorRecord& record = records_.SlotAhead(0);
-    record.kind = kind;
-    record.cycleMicros = cycleMicros_;
-    return &record;
+    MonitorRecord* record = FreeSlot(records_);
+    if (record == nullptr) return nullptr;
+    record->kind = kind;
+    record->cycleMicros = cycleMicros_;
+    return record;
 }
 
 bool PassThrough::PopEvent(MonitorEvent& event) {

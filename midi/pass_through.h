@@ -212,6 +212,14 @@ class PassThrough final : private MidiProcessor {
     void MonitorRelease(const uint8_t* bytes);
     void MonitorScene();
     void KeepDump(const uint8_t* bytes, size_t length);
+    // The next free slot of one of the queues to the window, or null when it is
+    // full (counted as a dropped entry).
+    template <typename T>
+    T* FreeSlot(SpscQueue<T>& queue) {
+        if (queue.FreeSlots() != 0) return &queue.SlotAhead(0);
+        droppedEvents_.fetch_add(1, std::memory_order_relaxed);
+        return nullptr;
+    }
     // A free record of the monitor queue to fill, or null (counted as dropped).
     MonitorRecord* BeginRecord(RecordKind kind);
     void CommitRecord() { records_.Commit(1); }
