@@ -105,7 +105,9 @@ void COstrelView::PublishTable(const AssignmentTable& staging) {
     state_.passThrough->PublishTable(staging);
 }
 
-AssignmentTable& COstrelView::TableInView() const { return view_ ? *view_ : state_.table; }
+AssignmentTable& COstrelView::TableInView() const {
+    return view_ ? *view_ : state_.passThrough->TableForEdits();
+}
 
 void COstrelView::ViewTable(AssignmentTable* table) {
     view_ = table;

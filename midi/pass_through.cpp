@@ -33,6 +33,7 @@ PassThrough::PassThrough(AssignmentTable& table, const CurrentCurves& curves, Mi
       ring_(ringBytes),
       published_(&table),
       tableInForce_(&table),
+      copies_(2),
       inForce_(&table) {}
 
 void PassThrough::Stop() {
@@ -84,22 +85,23 @@ bool PassThrough::Flush() {
     return WaitUntil(deadline, [&] { return CyclesEnded() > begun; });
 }
 
-uint64_t PassThrough::Publish(const AssignmentTable* table) {
+uint64_t PassThrough::Publish(AssignmentTable* table) {
     published_.store(table, std::memory_order_release);
     // Read as an update, so that it is ordered with the MIDI thread's own at the
     // start of a cycle: a cycle it does not count takes the new table.
     const uint64_t begun = cycles_.fetch_add(0, std::memory_order_acq_rel);
     if (inForce_ == &table_) liveReadUntil_ = begun;
-    for (int i = 0; i < kCopies; ++i)
-        if (inForce_ == &copies_[i]) readUntil_[i] = begun;
+    for (Copy& copy : copies_)
+        if (inForce_ == copy.table.get()) copy.readUntil = begun;
     inForce_ = table;
     return begun;
 }
 
 AssignmentTable* PassThrough::FreeCopy() {
-    for (int i = 0; i < kCopies; ++i)
-        if (inForce_ != &copies_[i] && CyclesEnded() >= readUntil_[i]) return &copies_[i];
-    return nullptr;
+    const uint64_t ended = CyclesEnded();
+    for (Copy& copy : copies_)
+        if (inForce_ != copy.table.get() && ended >= copy.readUntil) return copy.table.get();
+    return copies_.emplace_back().table.get();
 }
 
 bool PassThrough::TakeOverCopy() {
@@ -111,17 +113,15 @@ bool PassThrough::TakeOverCopy() {
 }
 
 void PassThrough::PublishTable(const AssignmentTable& staged) {
-    const auto deadline = Clock::now() + kLongestWait;
-    AssignmentTable* copy = nullptr;
-    // Every copy is still read only while the MIDI thread stalls in one cycle
-    // through several publishes: then the table in force stays.
-    if (!WaitUntil(deadline, [&] { return (copy = FreeCopy()) != nullptr; })) return;
+    AssignmentTable* copy = FreeCopy();
     copy->CopyFrom(staged);
-    // In force from the next cycle on, when cycles run; then the live table
-    // takes the copy over.
-    const uint64_t begun = Publish(copy);
-    if (system_.IsOpen()) WaitUntil(deadline, [&] { return Cycles() > begun; });
-    WaitUntil(deadline, [this] { return TakeOverCopy(); });
+    Publish(copy);
+    TakeOverCopy();
+}
+
+AssignmentTable& PassThrough::TableForEdits() {
+    TakeOverCopy();
+    return *inForce_;
 }
 
 void PassThrough::SetScenes(const SceneTables* scenes) {

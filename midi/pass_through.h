@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <vector>
 
 #include "core/assignment_table.h"
@@ -78,8 +79,8 @@ class PassThrough final : private MidiProcessor {
     static constexpr size_t kDefaultEventCapacity = 2048;
     static constexpr size_t kDefaultRingBytes = 256 * 1024;
 
-    // table: the live table; single cells may be written at any time, a whole
-    // new table goes through PublishTable. system: where Wake() goes.
+    // table: the live table; single cells may be written at any time through
+    // TableForEdits, a whole new table goes through PublishTable. system: where Wake() goes.
     // PublishTable, Flush, SetScenes and RequestScene come from one thread (the
     // window's, or the command line's).
     PassThrough(AssignmentTable& table, const CurrentCurves& curves, MidiSystem& system,
@@ -122,11 +123,16 @@ class PassThrough final : private MidiProcessor {
 
     // A whole new table in force from the next cycle on: every message is
     // translated wholly by the old or wholly by the new table, and none is lost.
-    // The new table is published by one pointer at once; this returns once a
-    // cycle has taken it and the live table has taken it over (within
-    // kLongestWait, or at the next publish when the MIDI thread stalled longer),
-    // the live table being in force again from then on.
+    // Never waits for the MIDI thread: the new table goes into a copy that no
+    // cycle reads and is published by one pointer; the live table takes the
+    // copy over as soon as no cycle reads the live table (at once, unless a
+    // cycle is under way; else at the next TableForEdits or PublishTable).
+    // Until then single cells are written through TableForEdits.
     void PublishTable(const AssignmentTable& staged);
+    // The table that single cells are written to, each in force at once: the
+    // live table, or the copy in force while the live table has not yet taken
+    // it over. Publisher's thread only.
+    AssignmentTable& TableForEdits();
 
     // Translates with the scenes' tables (scene 0 in force) instead of the live
     // table, switched by their triggers; null goes back to the live table. The
@@ -230,7 +236,9 @@ class PassThrough final : private MidiProcessor {
     bool WaitUntil(Clock::time_point deadline, Pred pred);
 
     // The publisher's side of the whole-table swap (see below).
-    uint64_t Publish(const AssignmentTable* table);
+    uint64_t Publish(AssignmentTable* table);
+    // A copy that no cycle reads; a new one when the MIDI thread stalls in one
+    // cycle through several publishes.
     AssignmentTable* FreeCopy();
     // The live table takes over the copy in force once no cycle reads it. True
     // when the live table is the one in force.
@@ -279,16 +287,17 @@ class PassThrough final : private MidiProcessor {
     // read by no cycle once every cycle begun by then has ended, and only then
     // is it written again. A new table goes into a copy first, since the cycle
     // under way may still read the live table; the live table takes it over
-    // afterwards and is published again, so that single cells written by the
-    // window reach the MIDI thread.
-    static constexpr int kCopies = 3;
+    // afterwards and is published again.
+    struct Copy {
+        std::unique_ptr<AssignmentTable> table = std::make_unique<AssignmentTable>();
+        uint64_t readUntil = 0;  // read by no cycle once this many have ended
+    };
     std::atomic<const AssignmentTable*> published_;
     std::atomic<uint64_t> cyclesEnded_{0};
     const AssignmentTable* tableInForce_;  // MIDI thread: taken at the start of the cycle
-    AssignmentTable copies_[kCopies];      // publisher only, from here on
-    uint64_t readUntil_[kCopies] = {};     // read by no cycle once this many have ended
+    std::vector<Copy> copies_;             // publisher only, from here on
     uint64_t liveReadUntil_ = 0;           // ... the same for the live table
-    const AssignmentTable* inForce_;       // the table last published
+    AssignmentTable* inForce_;             // the table last published
 };
 
 }  // namespace ostrel

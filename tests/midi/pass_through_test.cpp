@@ -312,9 +312,11 @@ class Recorder final : public MidiWriter {
     std::vector<Sent> sent;
 };
 
-// The MIDI thread stalls inside a cycle: publishing a table, flushing and asking
-// for a scene return within the longest wait, the stalled cycle translates
-// wholly with the table it began with, and the next cycles take the new ones.
+// The MIDI thread stalls inside a cycle: publishing a table does not wait for
+// it, flushing and asking for a scene return within the longest wait, the
+// stalled cycle translates wholly with the table it began with, a cell edited
+// meanwhile is in force from the next cycle and kept when the live table takes
+// the new one over, and the next cycles take the new ones.
 TEST(PassThroughStalled, WaitsAreBoundedAndTheStalledCycleKeepsItsTable) {
     AssignmentTable live, first, second;
     live.Set(Entry::KNOB01, "007");
@@ -333,6 +335,9 @@ TEST(PassThroughStalled, WaitsAreBoundedAndTheStalledCycleKeepsItsTable) {
     ASSERT_EQ(passThrough.SendMessage(sysex, sizeof sysex), PassThrough::Sending::Queued);
     const auto start = std::chrono::steady_clock::now();
     passThrough.PublishTable(first);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, PassThrough::kLongestWait / 10);
+    passThrough.TableForEdits().Set(Entry::KNOB01, "014");
+    EXPECT_TRUE(live.Get(Entry::KNOB01).Is("007")) << "the stalled cycle's table";
     EXPECT_FALSE(passThrough.Flush());
     EXPECT_FALSE(passThrough.RequestScene(1));
     const auto took = std::chrono::steady_clock::now() - start;
@@ -345,6 +350,8 @@ TEST(PassThroughStalled, WaitsAreBoundedAndTheStalledCycleKeepsItsTable) {
     cycle.BeginCycle(out);  // the queued message first, then the new table
     cycle.Event(knob, sizeof knob, out);
     cycle.EndCycle();
+    EXPECT_EQ(&passThrough.TableForEdits(), &live);
+    EXPECT_TRUE(live.Get(Entry::KNOB01).Is("014"));
     // From here on the fake runs a cycle whenever it is woken.
     ASSERT_TRUE(midi.Open("Ostrel", passThrough.Processor(), nullptr));
     passThrough.PublishTable(second);
@@ -357,7 +364,7 @@ TEST(PassThroughStalled, WaitsAreBoundedAndTheStalledCycleKeepsItsTable) {
     EXPECT_EQ(out.sent, (std::vector<Sent>{{0xB0, 0x07, 0x40},
                                            {0xB0, 0x07, 0x40},
                                            {0xF0, 0x01, 0xF7},
-                                           {0xB0, 0x0B, 0x40},
+                                           {0xB0, 0x0E, 0x40},
                                            {0xB0, 0x0C, 0x40},
                                            {0xB0, 0x0D, 0x40}}));
 }
