@@ -10,8 +10,8 @@
 #include "app/app_state.h"
 #include "app/event_pump.h"
 #include "app/file_texts.h"
-#include "app/ostrel_view.h"
 #include "app/main_frame.h"
+#include "app/ostrel_view.h"
 #include "app/setlist_dlg.h"
 #include "core/config_file.h"
 #include "res/message_box_seam.h"
@@ -60,7 +60,9 @@ SetlistPlayer::SetlistPlayer(AppState& state, COstrelView& form, CMainFrame* fra
 
 SetlistPlayer::~SetlistPlayer() {
     state_.events->SetSceneNames({});
-    if (open_) state_.passThrough->SetScenes(nullptr);
+    if (!open_) return;
+    state_.passThrough->SetScenes(nullptr);
+    state_.passThrough->Retire(std::move(open_));
 }
 
 int SetlistPlayer::Count() const {
@@ -98,8 +100,9 @@ bool SetlistPlayer::Open(const std::string& path) {
     next->tables->triggers = next->loaded.triggers;
 
     // Every table is complete before the MIDI thread sees the list; the list set
-    // before is no longer read once SetScenes returns, and only then goes.
+    // before goes once no cycle reads it.
     state_.passThrough->SetScenes(next->tables.get());
+    state_.passThrough->Retire(std::move(open_));
     open_ = std::move(next);
     path_ = path;
     if (!watcher_.files().isEmpty()) watcher_.removePaths(watcher_.files());
@@ -121,7 +124,7 @@ void SetlistPlayer::Close() {
     follow_.stop();
     if (!watcher_.files().isEmpty()) watcher_.removePaths(watcher_.files());
     form_.ViewTable(nullptr);
-    open_.reset();
+    state_.passThrough->Retire(std::move(open_));
     path_.clear();
     shown_ = 0;
     FillSceneMenu();
@@ -176,8 +179,13 @@ void SetlistPlayer::ReadAgain(const QString& changed) {
     }
     if (replaced.empty()) return;
     state_.passThrough->ReplaceScenes(tables.get());
-    // No cycle reads the old list and tables any more: they go at the end.
-    open_->tables = std::move(tables);
+    // The old list and tables go once no cycle reads them.
+    struct SetAside {
+        std::unique_ptr<SceneTables> list;
+        std::vector<std::unique_ptr<AssignmentTable>> tables;
+    };
+    state_.passThrough->Retire(std::make_shared<SetAside>(
+        SetAside{std::exchange(open_->tables, std::move(tables)), std::move(replaced)}));
     const size_t shown = static_cast<size_t>(shown_);
     if (open_->paths[shown] == path) form_.ViewTable(open_->loaded.scenes[shown].table.get());
 }

@@ -115,7 +115,10 @@ bool PassThrough::TakeOverCopy() {
 void PassThrough::PublishTable(const AssignmentTable& staged) {
     AssignmentTable* copy = FreeCopy();
     copy->CopyFrom(staged);
-    Publish(copy);
+    // One table after another each gets a cycle: the next publish waits until
+    // a cycle has taken this one, while cycles run.
+    const uint64_t begun = Publish(copy);
+    if (system_.IsOpen()) WaitUntil(Clock::now() + kLongestWait, [&] { return Cycles() > begun; });
     TakeOverCopy();
 }
 
@@ -138,8 +141,15 @@ void PassThrough::SwapSceneList(const SceneTables* scenes) {
     sceneList_.store(scenes, std::memory_order_release);
     // Ordered with the start of a cycle as in Publish: once every cycle counted
     // here has ended, none reads the list set before.
-    const uint64_t begun = cycles_.fetch_add(0, std::memory_order_acq_rel);
-    WaitUntil(Clock::now() + kLongestWait, [&] { return CyclesEnded() >= begun; });
+    lastSwapBegun_ = cycles_.fetch_add(0, std::memory_order_acq_rel);
+    WaitUntil(Clock::now() + kLongestWait, [this] { return CyclesEnded() >= lastSwapBegun_; });
+    Retire(nullptr);
+}
+
+void PassThrough::Retire(std::shared_ptr<void> old) {
+    if (old) retired_.push_back({lastSwapBegun_, std::move(old)});
+    const uint64_t ended = CyclesEnded();
+    std::erase_if(retired_, [ended](const Retired& r) { return ended >= r.readUntil; });
 }
 
 bool PassThrough::RequestScene(int index) {
@@ -414,13 +424,15 @@ bool PassThrough::PopEvent(MonitorEvent& event) {
     const MonitorRecord* record = records_.Front();
     if (record == nullptr) return false;
     ReadRecord(*record, event);
+    // Read before the slot is given back: the MIDI thread may fill it at once.
+    const uint64_t cycleMicros = record->cycleMicros;
     records_.PopFront();
     // The MIDI thread never reads the wall clock: its cycle's time, in the MIDI
     // system's clock, is turned into local time here.
     using namespace std::chrono;
     auto arrival = system_clock::now();
-    const uint64_t now = record->cycleMicros != 0 ? system_.NowMicros() : 0;
-    if (now > record->cycleMicros) arrival -= microseconds(now - record->cycleMicros);
+    const uint64_t now = cycleMicros != 0 ? system_.NowMicros() : 0;
+    if (now > cycleMicros) arrival -= microseconds(now - cycleMicros);
     event.time = system_clock::to_time_t(time_point_cast<seconds>(arrival));
     return true;
 }

@@ -123,11 +123,14 @@ class PassThrough final : private MidiProcessor {
 
     // A whole new table in force from the next cycle on: every message is
     // translated wholly by the old or wholly by the new table, and none is lost.
-    // Never waits for the MIDI thread: the new table goes into a copy that no
-    // cycle reads and is published by one pointer; the live table takes the
-    // copy over as soon as no cycle reads the live table (at once, unless a
-    // cycle is under way; else at the next TableForEdits or PublishTable).
-    // Until then single cells are written through TableForEdits.
+    // The new table goes into a copy that no cycle reads (a new copy when a
+    // stalled cycle still holds them all) and is published by one pointer.
+    // While cycles run, this returns once one has taken it (at most
+    // kLongestWait), so that tables published one after another each get a
+    // cycle. The live table takes the copy over as soon as no cycle reads the
+    // live table (at once, unless a cycle stalls; else at the next
+    // TableForEdits or PublishTable); until then single cells are written
+    // through TableForEdits, to the copy in force.
     void PublishTable(const AssignmentTable& staged);
     // The table that single cells are written to, each in force at once: the
     // live table, or the copy in force while the live table has not yet taken
@@ -138,12 +141,17 @@ class PassThrough final : private MidiProcessor {
     // table, switched by their triggers; null goes back to the live table. The
     // list stays the caller's and must outlive its use: this waits, at most
     // kLongestWait, until the cycle under way has ended, after which the list set
-    // before is no longer read.
+    // before is no longer read (see Retire for a MIDI thread stalled longer).
     void SetScenes(const SceneTables* scenes);
     // The same scenes, some of their tables read again: the list set before
     // gives way to this one as SetScenes does, but the scene in force, and one
     // that a trigger chose for the next cycle, stay in force.
     void ReplaceScenes(const SceneTables* scenes);
+    // What the list set before held (the list, its tables), handed over right
+    // after SetScenes or ReplaceScenes: freed at once when no cycle reads it
+    // any more, else kept until the cycle that stalled through the wait has
+    // ended (freed by a later call, or with the pass-through).
+    void Retire(std::shared_ptr<void> old);
     // The scene in force (its index), 0 without scenes.
     int CurrentScene() const { return currentScene_.load(std::memory_order_acquire); }
     // From any thread but the MIDI thread: the scene in force from the next cycle
@@ -195,8 +203,8 @@ class PassThrough final : private MidiProcessor {
     void Event(const uint8_t* bytes, size_t length, MidiWriter& out) override;
     void EndCycle() override;
 
-    // Hands a new list of scenes to the MIDI thread and waits until no cycle
-    // reads the list set before.
+    // Hands a new list of scenes to the MIDI thread and waits, at most
+    // kLongestWait, until no cycle reads the list set before.
     void SwapSceneList(const SceneTables* scenes);
     // Takes a new list of scenes, and the scene chosen in the last cycle or by
     // another thread, and translates with it for this cycle.
@@ -280,6 +288,14 @@ class PassThrough final : private MidiProcessor {
     const SceneTables* scenes_ = nullptr;  // MIDI thread
     int scene_ = 0;                        // MIDI thread
     int chosenScene_ = kNoScene;           // MIDI thread
+    // What scene lists set aside still hold, and the cycles begun before the
+    // swap that set each aside: freed once that many cycles have ended.
+    struct Retired {
+        uint64_t readUntil = 0;
+        std::shared_ptr<void> kept;
+    };
+    uint64_t lastSwapBegun_ = 0;    // publisher only
+    std::vector<Retired> retired_;  // publisher only
 
     // Whole-table swap. The MIDI thread counts a cycle begun, takes the table
     // in force with one load, and counts the cycle ended once it no longer
