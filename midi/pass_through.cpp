@@ -98,15 +98,14 @@ uint64_t PassThrough::Publish(AssignmentTable* table) {
 }
 
 AssignmentTable* PassThrough::FreeCopy() {
-    const uint64_t ended = CyclesEnded();
     for (Copy& copy : copies_)
-        if (inForce_ != copy.table.get() && ended >= copy.readUntil) return copy.table.get();
+        if (inForce_ != copy.table.get() && NoCycleReads(copy.readUntil)) return copy.table.get();
     return copies_.emplace_back().table.get();
 }
 
 bool PassThrough::TakeOverCopy() {
     if (inForce_ == &table_) return true;
-    if (CyclesEnded() < liveReadUntil_) return false;
+    if (!NoCycleReads(liveReadUntil_)) return false;
     table_.CopyFrom(*inForce_);
     Publish(&table_);
     return true;
@@ -142,14 +141,13 @@ void PassThrough::SwapSceneList(const SceneTables* scenes) {
     // Ordered with the start of a cycle as in Publish: once every cycle counted
     // here has ended, none reads the list set before.
     lastSwapBegun_ = cycles_.fetch_add(0, std::memory_order_acq_rel);
-    WaitUntil(Clock::now() + kLongestWait, [this] { return CyclesEnded() >= lastSwapBegun_; });
+    WaitUntil(Clock::now() + kLongestWait, [this] { return NoCycleReads(lastSwapBegun_); });
     Retire(nullptr);
 }
 
 void PassThrough::Retire(std::shared_ptr<void> old) {
     if (old) retired_.push_back({lastSwapBegun_, std::move(old)});
-    const uint64_t ended = CyclesEnded();
-    std::erase_if(retired_, [ended](const Retired& r) { return ended >= r.readUntil; });
+    std::erase_if(retired_, [this](const Retired& r) { return NoCycleReads(r.readUntil); });
 }
 
 bool PassThrough::RequestScene(int index) {

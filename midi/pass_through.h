@@ -80,7 +80,8 @@ class PassThrough final : private MidiProcessor {
     static constexpr size_t kDefaultRingBytes = 256 * 1024;
 
     // table: the live table; single cells may be written at any time through
-    // TableForEdits, a whole new table goes through PublishTable. system: where Wake() goes.
+    // TableForEdits, a whole new table goes through PublishTable. system:
+    // where Wake() goes.
     // PublishTable, Flush, SetScenes and RequestScene come from one thread (the
     // window's, or the command line's).
     PassThrough(AssignmentTable& table, const CurrentCurves& curves, MidiSystem& system,
@@ -243,6 +244,9 @@ class PassThrough final : private MidiProcessor {
     template <typename Pred>
     bool WaitUntil(Clock::time_point deadline, Pred pred);
 
+    // Whether a table or list that cycles may read until `readUntil` of them
+    // have ended is read by none any more.
+    bool NoCycleReads(uint64_t readUntil) const { return CyclesEnded() >= readUntil; }
     // The publisher's side of the whole-table swap (see below).
     uint64_t Publish(AssignmentTable* table);
     // A copy that no cycle reads; a new one when the MIDI thread stalls in one
