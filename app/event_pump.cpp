@@ -9,7 +9,7 @@ namespace ostrel {
 
 EventPump::EventPump(PassThrough& passThrough, QObject* parent)
     : EventPump([&passThrough](MonitorEvent& e) { return passThrough.PopEvent(e); },
-                [&passThrough] { return passThrough.Lost(); }, parent) {}
+                [&passThrough] { return passThrough.LossCounts(); }, parent) {}
 
 EventPump::EventPump(Source source, LossCounter lost, QObject* parent)
     : QObject(parent), source_(std::move(source)), lost_(std::move(lost)) {
@@ -65,21 +65,16 @@ int EventPump::Drain() {
                                                   : FormatMonitorLine(event, explain_)));
     }
     if (lost_) {
-        const uint64_t lost = lost_();
+        const Losses lost = lost_();
         if (lost != lostSeen_) {
-            if (monitorSink_) lines.append(LostEntriesLine(lost - lostSeen_));
+            if (monitorSink_)
+                for (const std::string& line : LossLines(lost - lostSeen_, "the window"))
+                    lines.append(QString::fromStdString(line));
             lostSeen_ = lost;
         }
     }
     if (!lines.isEmpty() && monitorSink_) monitorSink_(lines);
     return taken;
-}
-
-QString LostEntriesLine(uint64_t count) {
-    return QStringLiteral(
-               "-- %1 entries not shown: they came faster than the window could "
-               "take them --\n")
-        .arg(count);
 }
 
 }  // namespace ostrel

@@ -21,8 +21,8 @@ class EventPump : public QObject {
   public:
     // Takes one record off the queue; false when it is empty.
     using Source = std::function<bool(MonitorEvent&)>;
-    // How many records the queue has lost so far because it was full.
-    using LossCounter = std::function<uint64_t()>;
+    // What the pass-through has lost so far, by cause.
+    using LossCounter = std::function<Losses()>;
     // Receives the lines of one batch, each ending with a line feed.
     using LineSink = std::function<void(const QStringList& lines)>;
     using DumpSink = std::function<void(const MonitorEvent& dump)>;
@@ -61,7 +61,7 @@ class EventPump : public QObject {
 
     Source source_;
     LossCounter lost_;
-    uint64_t lostSeen_ = 0;
+    Losses lostSeen_;
     LineSink monitorSink_;
     bool explain_ = false;
     DumpSink dumpSink_;
@@ -69,8 +69,5 @@ class EventPump : public QObject {
     SceneNames sceneNames_;
     QTimer timer_;
 };
-
-// The line the monitor shows when the queue has lost records since the last batch.
-QString LostEntriesLine(uint64_t count);
 
 }  // namespace ostrel

@@ -14,6 +14,7 @@
 #include "app/midi_driver_command.h"
 #include "app/midi_graph.h"
 #include "app/monitor_dlg.h"
+#include "app/pipewire_rejoin.h"
 #include "app/setlist_player.h"
 #include "midi/pass_through.h"
 #include "midi/port_keeper.h"
@@ -103,13 +104,23 @@ void COstrelView::InitialUpdate() {
     FillCurveCombo(CurveKind::Touch);
 
     WatchSettingsWrites();
-    ReopenRememberedFile();
+    AssignmentTable kept;
+    bool keptTable = false, wasRunning = false;
+    TakeKeptSession(kept, &keptTable, &wasRunning);
+    ReopenRememberedFile(keptTable ? &kept : nullptr);
     setlist_->ReopenRemembered();
     UpdateTitle();
     // Ostrel's ports exist from here on; the remembered devices are connected
     // now or as soon as they appear.
     JoinMidiGraph(state_);
     new MidiNotices(state_, this);
+    new PipeWireRejoin(state_,
+                       {[this]() -> const AssignmentTable* {
+                            return setlist_->IsOpen() ? nullptr : &TableInView();
+                        },
+                        [this] { return stop_->isEnabled(); }, [this] { ShutDown(); }},
+                       this);
+    if (wasRunning) OnStart();
 }
 
 void COstrelView::ShutDown() {

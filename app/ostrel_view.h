@@ -83,7 +83,8 @@ class COstrelView : public QWidget {
     // shown, or the defaults. A missing file stays in use (Save creates it); a
     // path from another system, or a file that is no configuration, is said and
     // not used.
-    void ReopenRememberedFile();
+    // kept: the table a start again on PipeWire kept, in force instead.
+    void ReopenRememberedFile(const AssignmentTable* kept = nullptr);
     // Every failed write of the settings is said, with the system's reason.
     void WatchSettingsWrites();
     void ShowTable();

@@ -57,8 +57,18 @@ void COstrelView::SelectNewDefaults() {
     ShowTextStarts();
 }
 
-void COstrelView::ReopenRememberedFile() {
+void COstrelView::ReopenRememberedFile(const AssignmentTable* kept) {
     FileInUse& file = state_.fileInUse;
+    if (kept != nullptr) {
+        // Started again to join PipeWire: the table as it was, unsaved edits
+        // included, under the name it had.
+        file.Recall(state_.settings);
+        PublishTable(*kept);
+        ShowTable();
+        SelectCurvesInForce();
+        UpdateTitle();
+        return;
+    }
     if (!file.Recall(state_.settings)) {
         // No file remembered, a name without its path, or a path from another system.
         OnFileNew();

@@ -142,6 +142,17 @@ void SetlistPlayer::Go(int index) {
     Show(index);
 }
 
+void SetlistPlayer::Step(int by) {
+    if (!open_) return;
+    if (state_.passThrough->RequestStep(by)) {
+        FollowScene();
+        return;
+    }
+    // No cycle runs: the step waits for the first one; shown as it will be
+    // taken unless the keyboard switches first.
+    Show(std::clamp(shown_ + by, 0, Count() - 1));
+}
+
 void SetlistPlayer::FollowScene() {
     const int now = state_.passThrough->CurrentScene();
     if (now == seen_) return;

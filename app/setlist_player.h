@@ -45,7 +45,9 @@ class SetlistPlayer : public QObject {
     void Close();
     // The scene index in force from now on and in view; out of range: nothing.
     void Go(int index);
-    void Step(int by) { Go(shown_ + by); }
+    // Next (+1) or previous (-1) of the scene in force when the MIDI thread
+    // takes the step, never of the scene this window last saw.
+    void Step(int by);
 
     bool IsOpen() const { return bool(open_); }
     int Count() const;

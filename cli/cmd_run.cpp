@@ -5,6 +5,7 @@
 #include <signal.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "cli/stdout_lines.h"
 #include "core/config_file.h"
 #include "core/setlist.h"
+#include "midi/jack_library.h"
 #include "midi/monitor_line.h"
 
 namespace ostrel::cli {
@@ -126,7 +128,7 @@ std::string OpenScenes(const char* path, Scenes& scenes) {
 // Monitor lines go to stdout with --monitor; each switch of scene is named on
 // stderr, and shown as a line of its own by the monitor.
 void WriteMonitorLines(PassThrough& passThrough, StdoutLines& out, const RunOptions& options,
-                       const Scenes& scenes) {
+                       const Scenes& scenes, Losses& lossesSeen) {
     MonitorEvent event;
     while (passThrough.PopEvent(event)) {
         if (event.kind == MonitorEvent::Kind::SceneSwitch && event.scene < scenes.Count()) {
@@ -138,26 +140,36 @@ void WriteMonitorLines(PassThrough& passThrough, StdoutLines& out, const RunOpti
         std::string line = FormatMonitorLine(event, options.explain);
         if (!line.empty()) out.Push(std::move(line));
     }
+    const Losses losses = passThrough.LossCounts();
+    if (options.monitor)
+        for (std::string& line : LossLines(losses - lossesSeen, "the monitor"))
+            out.Push(std::move(line));
+    lossesSeen = losses;
 }
 
-// SIGUSR1 and SIGUSR2: one scene on, one back; at either end the scene in
-// force stays, and the user is told.
+// SIGUSR1 and SIGUSR2: one scene on, one back, from the scene in force when the
+// MIDI thread takes the step, as a trigger's; at either end the scene in force
+// stays, and the user is told.
 void StepScene(PassThrough& passThrough, const Scenes& scenes, int step) {
     const int from = passThrough.CurrentScene();
-    const int to = from + step;
-    if (to < 0 || to >= scenes.Count()) {
-        std::fprintf(stderr, "ostrel-cli: %s is the %s scene; it stays in force\n",
-                     scenes.Name(from).c_str(), step > 0 ? "last" : "first");
+    if (!passThrough.RequestStep(step)) {
+        std::fprintf(stderr, "ostrel-cli: no MIDI cycle runs; the step is taken when one does\n");
         return;
     }
-    if (!passThrough.RequestScene(to))
-        std::fprintf(stderr, "ostrel-cli: no MIDI cycle runs; %s is taken when one does\n",
-                     scenes.Name(to).c_str());
+    const int now = passThrough.CurrentScene();
+    if (now == from && (step > 0 ? now == scenes.Count() - 1 : now == 0))
+        std::fprintf(stderr, "ostrel-cli: %s is the %s scene; it stays in force\n",
+                     scenes.Name(now).c_str(), step > 0 ? "last" : "first");
 }
 
-void Report(uint64_t count, const char* what) {
+// How often a run without a server looks whether PipeWire has started.
+constexpr auto kLookForPipeWireEvery = std::chrono::seconds(1);
+
+// One line of the exit summary, in the singular for one.
+void Report(uint64_t count, const std::string& one, const std::string& many) {
     if (count > 0)
-        std::fprintf(stderr, "ostrel-cli: %llu %s\n", static_cast<unsigned long long>(count), what);
+        std::fprintf(stderr, "ostrel-cli: %llu %s\n", static_cast<unsigned long long>(count),
+                     (count == 1 ? one : many).c_str());
 }
 
 // With --remembered, a direction with neither its option nor a remembered
@@ -277,10 +289,25 @@ int RunRun(int argc, char** argv) {
     passThrough.Start();
     bool ready = false;
     StdoutLines out;
+    Losses lossesSeen = passThrough.LossCounts();
     TableReload reload(options.config ? options.config : "");
 
     const timespec tick = {0, 10 * 1000 * 1000};
+    auto lookForPipeWire = std::chrono::steady_clock::now();
     for (;;) {
+        // PipeWire started after this run, while no server answered: joined by
+        // starting again on its libjack, as at start. Nothing is held then.
+        if (!session.link.keeper->Online() && std::chrono::steady_clock::now() >= lookForPipeWire) {
+            lookForPipeWire += kLookForPipeWireEvery;
+            if (PipeWireStartedSince()) {
+                std::fprintf(stderr, "ostrel-cli: PipeWire's server runs now; joining it\n");
+                session.link.keeper->Shutdown();
+                pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
+                RestartOnPipeWireJack();
+                std::fprintf(stderr, "ostrel-cli: cannot start again on PipeWire's JACK library\n");
+                return 1;
+            }
+        }
         if (!ready && session.link.keeper->Online()) {
             std::fprintf(stderr, "ready: %s:in %s:out\n", session.link.keeper->ClientName().c_str(),
                          session.link.keeper->ClientName().c_str());
@@ -289,7 +316,7 @@ int RunRun(int argc, char** argv) {
         std::string notice;
         while (session.link.keeper->TakeNotice(notice))
             if (ready) std::fprintf(stderr, "ostrel-cli: %s\n", notice.c_str());
-        WriteMonitorLines(passThrough, out, options, scenes);
+        WriteMonitorLines(passThrough, out, options, scenes, lossesSeen);
         reload.Finish(passThrough);
         const int signal = sigtimedwait(&signals, nullptr, &tick);
         if (signal == SIGINT || signal == SIGTERM) break;
@@ -300,17 +327,19 @@ int RunRun(int argc, char** argv) {
 
     // Releases what is held, waits for it to go out, then closes the ports.
     session.link.keeper->Shutdown();
-    WriteMonitorLines(passThrough, out, options, scenes);
-    Report(passThrough.DroppedEvents(), "monitor entries dropped");
-    Report(passThrough.DroppedSends(), "messages not sent (the output of a cycle was full)");
-    const std::string tooLarge =
-        "System Exclusive messages dropped: larger than the largest MIDI event the output port "
-        "carries (" +
-        std::to_string(passThrough.LargestEvent()) + " bytes)";
-    Report(passThrough.DroppedLarge(), tooLarge.c_str());
-    Report(passThrough.DroppedIncomplete(),
+    WriteMonitorLines(passThrough, out, options, scenes, lossesSeen);
+    const Losses lost = passThrough.LossCounts();
+    Report(lost.notShown, "monitor entry dropped", "monitor entries dropped");
+    Report(lost.outputFull, "message not sent (the output of its cycle was full)",
+           "messages not sent (the output of their cycle was full)");
+    const std::string carries = ": larger than the largest MIDI event the output port carries (" +
+                                std::to_string(passThrough.LargestEvent()) + " bytes)";
+    Report(lost.tooLarge, "System Exclusive message dropped" + carries,
+           "System Exclusive messages dropped" + carries);
+    Report(lost.incomplete, "short message not forwarded: it came without all its data bytes",
            "short messages not forwarded: they came without all their data bytes");
-    Report(out.Dropped(), "monitor lines dropped (the standard output did not keep up)");
+    Report(out.Dropped(), "monitor line dropped (the standard output did not keep up)",
+           "monitor lines dropped (the standard output did not keep up)");
     return 0;
 }
 

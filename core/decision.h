@@ -24,6 +24,8 @@ enum ChangedBy : uint8_t {
     // Ostrel had released it already.
     kByLedger = 16,
     kReleasedBefore = 32,
+    // Taken by the setlist as a trigger, or part of a trigger's gesture: not sent.
+    kByTrigger = 64,
 };
 
 struct Decision {

@@ -35,6 +35,8 @@ inline constexpr uint8_t kPan = 0x0A;
 inline constexpr uint8_t kExpression = 0x0B;
 inline constexpr uint8_t kChannelVolumeFine = 0x27;
 inline constexpr uint8_t kSustainPedal = 0x40;
+inline constexpr uint8_t kSostenutoPedal = 0x42;
+inline constexpr uint8_t kSoftPedal = 0x43;
 
 // Values of a data byte: 0..127. A pedal at 64 or more is down.
 inline constexpr uint8_t kMaxData = 0x7F;

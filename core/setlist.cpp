@@ -94,10 +94,20 @@ TriggerMatch MatchTrigger(const SetlistTriggers& t, const uint8_t* bytes, size_t
             if (m.bytes[i] != bytes[i]) return false;
         return true;
     };
+    // The rest of the trigger's control: the same status and first data byte
+    // with another value (a button's release), or a trigger key's note-off.
+    const auto sameControl = [&](const TriggerMessage& m) {
+        if (m.length < 2 || length < 2 || m.bytes[1] != bytes[1]) return false;
+        if (m.bytes[0] == status) return true;
+        return midi::IsNote(m.bytes[0]) && midi::IsNote(status) &&
+               midi::ChannelOf(m.bytes[0]) == midi::ChannelOf(status);
+    };
     if (same(t.next))
         match.action = TriggerMatch::Action::Next;
     else if (same(t.previous))
         match.action = TriggerMatch::Action::Previous;
+    else if (sameControl(t.next) || sameControl(t.previous))
+        match.action = TriggerMatch::Action::Control;
     return match;
 }
 

@@ -45,8 +45,10 @@ struct Setlist {
 };
 
 // What a received message asks of the scenes. Real-time safe: no allocation.
+// Control: another message of a NEXT or PREV trigger's control (its release),
+// part of the same gesture, which switches nothing.
 struct TriggerMatch {
-    enum class Action : uint8_t { None, Select, Next, Previous };
+    enum class Action : uint8_t { None, Select, Next, Previous, Control };
     Action action = Action::None;
     int scene = 0;  // Select: the scene's index (the program number)
 };

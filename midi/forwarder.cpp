@@ -33,24 +33,21 @@ Decision HeldByLedger(const uint8_t* in) {
 
 ForwardedShort Forwarder::ForwardShort(ShortMessage received) {
     ForwardedShort f;
-    size_t ledgerLength = 0;
-    if (ledger_.Intercept(received.bytes, f.sent.bytes, &ledgerLength)) {
-        // The end of a note or pedal that the ledger holds: where its start went.
-        if (ledgerLength != 0 && midi::KindOf(f.sent.bytes[0]) == midi::kNoteOff)
+    if (ledger_.Intercept(received, &f.sent)) {
+        // A gesture the ledger holds goes on, or ends, where it began.
+        if (f.sent.length != 0 && midi::KindOf(f.sent.bytes[0]) == midi::kNoteOff)
             f.sent.bytes[2] =
                 static_cast<uint8_t>(curves_.MapValue(CurveKind::Velocity, f.sent.bytes[2]));
-        f.sent.length = static_cast<uint8_t>(ledgerLength);
         f.decision = HeldByLedger(received.bytes);
-        f.decision.changedBy = ledgerLength == 0 ? kReleasedBefore : kByLedger;
+        f.decision.changedBy = f.sent.length == 0 ? kReleasedBefore : kByLedger;
         f.decision.heldOn = static_cast<uint8_t>(midi::ChannelOf(f.sent.bytes[0]));
-        if (ledgerLength == 0) f.sent = {};
-    } else {
-        const TranslatedShort t = engine_.TranslateMessage(received);
-        f.sent = t.message;
-        f.decision = t.decision;
-        KeepNoteOnMeaning(received, f.sent);
+        return f;
     }
-    ledger_.Record(received.bytes, f.sent.bytes, f.sent.length);
+    const TranslatedShort t = engine_.TranslateMessage(received);
+    f.sent = t.message;
+    f.decision = t.decision;
+    KeepNoteOnMeaning(received, f.sent);
+    ledger_.Record(received, f.sent, &f.endFirst);
     return f;
 }
 
@@ -83,9 +80,16 @@ const uint8_t* Forwarder::Forward(const uint8_t* bytes, size_t length, size_t* o
         *outLength = f.length;
         return f.bytes;
     }
-    sent_ = ForwardShort(ReadShort(bytes, length)).sent;
-    *outLength = sent_.length;
-    return sent_.bytes;
+    // The end of the key's earlier note elsewhere, when there is one, goes
+    // first: both are what the pass-through writes for this message.
+    const ForwardedShort f = ForwardShort(ReadShort(bytes, length));
+    size_t n = 0;
+    for (const ShortMessage& m : {f.endFirst, f.sent}) {
+        std::memcpy(shortOut_ + n, m.bytes, m.length);
+        n += m.length;
+    }
+    *outLength = n;
+    return shortOut_;
 }
 
 }  // namespace ostrel

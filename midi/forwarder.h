@@ -20,6 +20,9 @@ namespace ostrel {
 struct ForwardedShort {
     ShortMessage sent;  // length 0: nothing goes out
     Decision decision;
+    // Written before sent: the end of the same key's earlier note where it
+    // still sounds (length 0: none).
+    ShortMessage endFirst;
 };
 
 // What goes out for a System Exclusive message.
@@ -40,7 +43,8 @@ class Forwarder {
     // bytes and, when nothing changed it, goes out whole.
     ForwardedLong ForwardLong(const uint8_t* bytes, size_t length);
     // Either kind, for a caller that holds the message as bytes: what goes out
-    // (valid until the next call), its length in *length.
+    // (valid until the next call), its length in *length. For a short message,
+    // at most two: the end of the key's earlier note elsewhere, then the message.
     const uint8_t* Forward(const uint8_t* bytes, size_t length, size_t* outLength);
 
     // The table for the following messages (switched between two cycles).
@@ -52,7 +56,7 @@ class Forwarder {
     TranslationEngine engine_;
     const CurrentCurves& curves_;
     NoteLedger ledger_;
-    ShortMessage sent_;  // Forward(): the last short message sent
+    uint8_t shortOut_[6] = {};  // Forward(): what went out for the last short message
     uint8_t message_[kMessageBufferSize] = {};
     uint8_t work_[kMessageBufferSize] = {};
 };

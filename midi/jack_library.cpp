@@ -86,7 +86,27 @@ bool PipeWireRuns() {
     return answers;
 }
 
+namespace {
+
+// The program's arguments, for a start again later (RestartOnPipeWireJack).
+char** startArguments = nullptr;
+
+// Starts the program again with PipeWire's libjack first; returns only when
+// that failed.
+void ExecOnPipeWireJack(const std::string& folder) {
+    const std::string user = Env("LD_LIBRARY_PATH");
+    setenv(kUserLibraryPath, user.c_str(), 1);
+    setenv(kRestartedMark, "1", 1);
+    setenv("LD_LIBRARY_PATH", (user.empty() ? folder : folder + ":" + user).c_str(), 1);
+    execv("/proc/self/exe", startArguments);
+    // Not started again: go on with the libjack in use.
+    HandBackLibraryPath();
+}
+
+}  // namespace
+
 void RestartOnPipeWireJackWhenWanted(char** argv) {
+    startArguments = argv;
     if (std::getenv(kRestartedMark) != nullptr) {
         HandBackLibraryPath();
         return;
@@ -97,14 +117,18 @@ void RestartOnPipeWireJackWhenWanted(char** argv) {
     const std::string folder = PipeWireJackFolder();
     if (folder.empty()) return;
     if (chosen.empty() && (JackMidiSystem::ServerAnswers() || !PipeWireRuns())) return;
+    ExecOnPipeWireJack(folder);
+}
 
-    const std::string user = Env("LD_LIBRARY_PATH");
-    setenv(kUserLibraryPath, user.c_str(), 1);
-    setenv(kRestartedMark, "1", 1);
-    setenv("LD_LIBRARY_PATH", (user.empty() ? folder : folder + ":" + user).c_str(), 1);
-    execv("/proc/self/exe", argv);
-    // Not started again: go on with the libjack in use.
-    HandBackLibraryPath();
+bool PipeWireStartedSince() {
+    if (startArguments == nullptr || OnPipeWireJack() || !Env("OSTREL_MIDI_API").empty())
+        return false;
+    return PipeWireRuns() && !PipeWireJackFolder().empty() && !JackMidiSystem::ServerAnswers();
+}
+
+void RestartOnPipeWireJack() {
+    const std::string folder = PipeWireJackFolder();
+    if (startArguments != nullptr && !folder.empty()) ExecOnPipeWireJack(folder);
 }
 
 }  // namespace ostrel

@@ -19,11 +19,20 @@ std::string PipeWireJackFolder();
 // else pipewire-0 in PIPEWIRE_RUNTIME_DIR or XDG_RUNTIME_DIR) takes a connection.
 bool PipeWireRuns();
 
-// Called first in main(), before anything else happens. Starts the program
+// Called first in main(), before anything else happens; keeps argv for a start
+// again later (RestartOnPipeWireJack). Starts the program
 // again on PipeWire's libjack when OSTREL_MIDI_API is "pipewire", or when it is
 // unset, no JACK server answers through the libjack in use, a PipeWire server
 // runs and PipeWire's libjack is installed. Returns when the program goes on
 // as it is (also when starting again failed: then the usual order applies).
 void RestartOnPipeWireJackWhenWanted(char** argv);
+
+// Asked while no server answers: true when a PipeWire server runs for the user
+// now, its libjack is installed and not the one in use, no JACK server answers
+// and OSTREL_MIDI_API is unset: PipeWire was started after this program.
+bool PipeWireStartedSince();
+// Starts the program again, with the arguments it had, on PipeWire's libjack.
+// Returns only when that failed.
+void RestartOnPipeWireJack();
 
 }  // namespace ostrel

@@ -18,7 +18,7 @@ namespace {
 void Quiet(const char*) {}
 
 std::string StatusText(jack_status_t status) {
-    if (status & JackServerFailed) return "no JACK server is running";
+    if (status & JackServerFailed) return "no JACK or PipeWire server is running";
     if (status & JackNameNotUnique) return "the client name is in use";
     if (status & JackVersionError) return "the JACK server speaks another protocol version";
     if (status & JackInitFailure) return "the JACK client could not be initialised";

@@ -56,6 +56,7 @@ std::string DecisionText(const Decision& d, const DecidingCodes& codes) {
     std::string text;
     // The ledger decided, not the table: its cells say nothing of what happened.
     if (d.changedBy & kReleasedBefore) return "[RELEASED ###]";
+    if (d.changedBy & kByTrigger) return "[TRIGGER]";
     if (d.changedBy & kByLedger) {
         char held[16] = {};
         std::snprintf(held, sizeof held, "[HELD %03d]", d.heldOn + 1);
@@ -161,6 +162,22 @@ std::string FormatSceneLine(const MonitorEvent& event, const std::string& file) 
     if (!file.empty()) line += ": " + file;
     line += "\n";
     return line;
+}
+
+std::vector<std::string> LossLines(const Losses& since, const char* reader) {
+    std::vector<std::string> lines;
+    const auto say = [&](uint64_t count, const std::string& one, const std::string& many) {
+        if (count == 0) return;
+        lines.push_back("-- " + std::to_string(count) + (count == 1 ? one : many) + " --\n");
+    };
+    const std::string who(reader);
+    say(since.notShown, " entry not shown: it came faster than " + who + " could take it",
+        " entries not shown: they came faster than " + who + " could take them");
+    say(since.outputFull, " message not sent: the output of its cycle was full",
+        " messages not sent: the output of their cycle was full");
+    say(since.tooLarge, " message not sent: larger than the output port carries",
+        " messages not sent: larger than the output port carries");
+    return lines;
 }
 
 std::string FormatDumpText(const MonitorEvent& event) {

@@ -3,6 +3,7 @@
 // of the pass-through's event queue. Built by the consumer (window or command
 // line), never on the MIDI thread.
 #include <string>
+#include <vector>
 
 #include "midi/pass_through.h"
 
@@ -30,8 +31,18 @@ std::string FormatSceneLine(const MonitorEvent& event, const std::string& file =
 // the control entry, the note ("NOTE" and its number in hex), the touch and
 // velocity curves ("TOUCH", "CURVE") and the output channel ("CHANEL"). Where
 // the ledger of held notes decided: "[HELD 009]" (the end went to channel 9,
-// where its start went) or "[RELEASED ###]" (left out: Ostrel had released it).
+// where its start went) or "[RELEASED ###]" (left out: Ostrel had released it);
+// where the setlist took it as a trigger: "[TRIGGER]".
 std::string DecisionText(const Decision& decision, const DecidingCodes& codes);
+
+// The monitor's lines for what was lost since its last batch, one for each
+// cause that lost something, in its own words ("-- 3 entries not shown: they
+// came faster than the window could take them --"; "-- 1 message not sent:
+// the output of its cycle was full --"; "... larger than the output port
+// carries --"), each ending with a line feed. reader: who could not take the
+// entries ("the window"). An incomplete message has a line of its own already
+// and adds nothing here.
+std::vector<std::string> LossLines(const Losses& since, const char* reader);
 
 // The received bytes as the receive dialog shows them: "%02X " for each byte,
 // upper case, the last one followed by a blank too (at most the first 256).

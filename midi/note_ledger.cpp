@@ -2,64 +2,120 @@
 
 #include <cstring>
 
-#include "core/midi_bytes.h"
-
 namespace ostrel {
 
 using midi::IsNoteOff;
 using midi::IsNoteOn;
-using midi::IsSustainPedal;
 
 void NoteLedger::Clear() {
     std::memset(notes_, kNone, sizeof notes_);
-    std::memset(pedals_, kNone, sizeof pedals_);
+    for (auto& channel : pedals_)
+        for (PedalCell& pedal : channel) pedal = {};
+    for (ShortMessage& release : kept_) release = {};
+    keptCount_ = 0;
     held_ = 0;
     written_ = false;
 }
 
-bool NoteLedger::Intercept(const uint8_t* in, uint8_t* out, size_t* length) {
-    const int channel = midi::ChannelOf(in[0]);
-    uint8_t* cell = nullptr;
-    if (IsNoteOff(in))
-        cell = &notes_[channel][in[1] & midi::kMaxData];
-    else if (IsSustainPedal(in) && in[2] < midi::kPedalDown)
-        cell = &pedals_[channel];
-    if (cell == nullptr || *cell == kNone) return false;
-
-    *length = 0;
-    if (*cell != kReleased) {
+bool NoteLedger::Intercept(const ShortMessage& in, ShortMessage* out) {
+    const int channel = midi::ChannelOf(in.bytes[0]);
+    *out = {};
+    if (IsNoteOff(in.bytes)) {
+        uint8_t& cell = notes_[channel][in.bytes[1] & midi::kMaxData];
+        if (cell == kNone) return false;
         // The end goes where the start went: the input's own kind of message
         // and values, on the output channel of the start.
-        out[0] = midi::OnChannel(in[0], *cell - 1);
-        out[1] = in[1];
-        out[2] = in[2];
-        *length = 3;
+        if (cell != kReleased) {
+            *out = MakeShort(midi::OnChannel(in.bytes[0], cell - 1), in.bytes[1], in.bytes[2]);
+            --held_;
+        }
+        cell = kNone;
+        return true;
+    }
+    if (!midi::IsControlChange(in.bytes[0]) || in.length < 3) return false;
+    const int index = PedalIndex(in.bytes[1]);
+    if (index < 0) return false;
+    PedalCell& pedal = pedals_[channel][index];
+    const bool releasing = in.bytes[2] < midi::kPedalDown;
+    if (pedal.channel == kNone) return false;
+    if (pedal.channel == kReleased) {
+        // Ostrel let it go already; pressed again, it is a new gesture.
+        if (!releasing) return false;
+        pedal.channel = kNone;
+        return true;
+    }
+    if (pedal.channel != kSuppressed)
+        *out = MakeShort(midi::OnChannel(midi::kControlChange, pedal.channel - 1), pedal.controller,
+                         in.bytes[2]);
+    if (releasing) {
+        pedal.channel = kNone;
         --held_;
     }
-    *cell = kNone;
     return true;
 }
 
-void NoteLedger::Record(const uint8_t* in, const uint8_t* out, size_t outLength) {
-    if (outLength < 3) return;
-    const int channel = midi::ChannelOf(in[0]);
-    uint8_t* cell = nullptr;
-    const bool pressed = IsNoteOn(in) || (IsSustainPedal(in) && in[2] >= midi::kPedalDown);
-    if (IsNoteOn(in) && IsNoteOn(out) && out[1] == in[1])
-        cell = &notes_[channel][in[1] & midi::kMaxData];
-    else if (pressed && IsSustainPedal(out) && out[2] >= midi::kPedalDown)
-        // The pedal, or a key whose box sends control change 64: a sustain press
-        // either way, held until the pedal's release or Ostrel's.
-        cell = &pedals_[channel];
-    if (cell == nullptr) {
+void NoteLedger::Record(const ShortMessage& in, const ShortMessage& out, ShortMessage* endFirst) {
+    *endFirst = {};
+    if (in.length < 3) return;
+    const int channel = midi::ChannelOf(in.bytes[0]);
+    if (IsNoteOn(in.bytes)) {
+        uint8_t& cell = notes_[channel][in.bytes[1] & midi::kMaxData];
+        if (out.length == 3 && IsNoteOn(out.bytes) && out.bytes[1] == in.bytes[1]) {
+            const int to = midi::ChannelOf(out.bytes[0]);
+            if (Holds(cell) && cell - 1 != to)
+                *endFirst = MakeShort(midi::OnChannel(midi::kNoteOff, cell - 1), in.bytes[1],
+                                      kReleaseVelocity);
+            if (!Holds(cell)) ++held_;
+            cell = static_cast<uint8_t>(to + 1);
+            written_ = true;
+            return;
+        }
         // A key pressed again that now goes out as something else: its earlier
         // note is still held and keeps its place; a released mark is over.
-        uint8_t& earlier = notes_[channel][in[1] & midi::kMaxData];
-        if (IsNoteOn(in) && earlier == kReleased) earlier = kNone;
+        if (cell == kReleased) cell = kNone;
+        // A key whose box sends a pedal's controller holds that pedal like the
+        // pedal itself, until the pedal's release or Ostrel's.
+        if (out.length == 3 && midi::IsControlChange(out.bytes[0]) &&
+            PedalIndex(out.bytes[1]) >= 0 && out.bytes[2] >= midi::kPedalDown)
+            RecordPedal(pedals_[channel][PedalIndex(out.bytes[1])], out, endFirst);
         return;
     }
-    if (*cell == kNone || *cell == kReleased) ++held_;
-    *cell = static_cast<uint8_t>(midi::ChannelOf(out[0]) + 1);
+    // A pedal pressed (Intercept took the moves of one already held).
+    if (!midi::IsControlChange(in.bytes[0]) || in.bytes[2] < midi::kPedalDown) return;
+    const int index = PedalIndex(in.bytes[1]);
+    if (index < 0) return;
+    PedalCell& pedal = pedals_[channel][index];
+    if (out.length == 0) {
+        if (!Holds(pedal.channel)) ++held_;
+        pedal.channel = kSuppressed;
+        written_ = true;
+    } else if (out.length == 3 && midi::IsControlChange(out.bytes[0])) {
+        RecordPedal(pedal, out, endFirst);
+    }
+}
+
+void NoteLedger::RecordPedal(PedalCell& pedal, const ShortMessage& out, ShortMessage* endFirst) {
+    const PedalCell now{static_cast<uint8_t>(midi::ChannelOf(out.bytes[0]) + 1), out.bytes[1]};
+    if (Holds(pedal.channel) && Sounds(pedal) &&
+        (pedal.channel != now.channel || pedal.controller != now.controller))
+        *endFirst = MakeShort(midi::OnChannel(midi::kControlChange, pedal.channel - 1),
+                              pedal.controller, 0x00);
+    if (!Holds(pedal.channel)) ++held_;
+    pedal = now;
+    written_ = true;
+}
+
+int NoteLedger::SlotOf(const ShortMessage& release) {
+    const int channel = midi::ChannelOf(release.bytes[0]);
+    if (midi::IsNote(release.bytes[0])) return channel * 128 + (release.bytes[1] & midi::kMaxData);
+    return 16 * 128 + channel * kPedals + PedalIndex(release.bytes[1]);
+}
+
+void NoteLedger::Postpone(const ShortMessage& release) {
+    if (!IsRelease(release)) return;
+    const int slot = SlotOf(release);
+    if (kept_[slot].length == 0) keptOrder_[keptCount_++] = static_cast<uint16_t>(slot);
+    kept_[slot] = release;
     written_ = true;
 }
 

@@ -158,6 +158,13 @@ bool PassThrough::RequestScene(int index) {
     });
 }
 
+bool PassThrough::RequestStep(int by) {
+    requestedSteps_.fetch_add(by, std::memory_order_acq_rel);
+    system_.Wake();
+    return WaitUntil(Clock::now() + kLongestWait,
+                     [this] { return requestedSteps_.load(std::memory_order_acquire) == 0; });
+}
+
 void PassThrough::ForgetGraph() {
     ring_.Clear();
     releasing_.store(false, std::memory_order_release);
@@ -181,6 +188,7 @@ void PassThrough::PickUpScenes() {
         scenes_ = list;
     }
     const int requested = requestedScene_.exchange(kNoScene, std::memory_order_acq_rel);
+    const int steps = requestedSteps_.exchange(0, std::memory_order_acq_rel);
     if (scenes_ == nullptr || scenes_->tables.empty()) {
         scenes_ = nullptr;
         return;
@@ -190,7 +198,9 @@ void PassThrough::PickUpScenes() {
         scene_ = count - 1;
         currentScene_.store(scene_, std::memory_order_release);
     }
-    const int chosen = requested != kNoScene ? requested : chosenScene_;
+    int chosen = requested != kNoScene ? requested : chosenScene_;
+    if (steps != 0)
+        chosen = std::clamp((chosen != kNoScene ? chosen : scene_) + steps, 0, count - 1);
     chosenScene_ = kNoScene;
     if (chosen >= 0 && chosen < count && chosen != scene_) {
         scene_ = chosen;
@@ -214,6 +224,7 @@ void PassThrough::ChooseScene(const TriggerMatch& match) {
             chosenScene_ = std::max(from - 1, 0);
             break;
         case TriggerMatch::Action::None:
+        case TriggerMatch::Action::Control:
             break;
     }
 }
@@ -262,15 +273,19 @@ bool PassThrough::Send(MidiWriter& out, const uint8_t* bytes, size_t length) {
 }
 
 void PassThrough::DrainRing(MidiWriter& out) {
+    NoteLedger& ledger = forwarder_.Ledger();
+    const auto write = [&](const ShortMessage& m) { return out.Write(m.bytes, m.length); };
+    // Releases that did not fit in the last cycle come before anything else.
+    if (!ledger.WritePostponed(write)) return;
     for (;;) {
         if (releasing_.load(std::memory_order_relaxed)) {
-            const bool all = forwarder_.Ledger().ReleaseAll([&](const uint8_t* b, size_t n) {
-                if (!out.Write(b, n)) return false;
-                MonitorRelease(b);
+            const bool all = ledger.ReleaseAll([&](const ShortMessage& m) {
+                if (!write(m)) return false;
+                MonitorRelease(m);
                 return true;
             });
             if (!all) return;  // the cycle is full: the rest next cycle
-            if (forgetReleased_) forwarder_.Ledger().Clear();
+            if (forgetReleased_) ledger.Clear();
             forgetReleased_ = false;
             releasing_.store(false, std::memory_order_release);
         }
@@ -284,6 +299,15 @@ void PassThrough::DrainRing(MidiWriter& out) {
         }
         ring_.PopFront();
     }
+}
+
+void PassThrough::SendShort(MidiWriter& out, const ShortMessage& m) {
+    if (m.length == 0 || Send(out, m.bytes, m.length)) return;
+    // A release is never lost to a full cycle: it goes out first in the next.
+    if (NoteLedger::IsRelease(m))
+        forwarder_.Ledger().Postpone(m);
+    else
+        droppedSends_.fetch_add(1, std::memory_order_relaxed);
 }
 
 void PassThrough::Event(const uint8_t* bytes, size_t length, MidiWriter& out) {
@@ -316,17 +340,19 @@ void PassThrough::ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter
         const TriggerMatch match = MatchTrigger(scenes_->triggers, bytes, length);
         if (match.action != TriggerMatch::Action::None) {
             ChooseScene(match);
-            // Taken by the setlist: shown as received, nothing sent.
+            // Taken by the setlist, with every other message of the trigger's
+            // control (a button's release): shown as received, nothing sent.
             if (!scenes_->triggers.pass) {
-                if (MonitorLogging()) MonitorShort(received, {});
+                if (MonitorLogging())
+                    MonitorShort(received, {{}, Decision{kNoEntry, kNoNote, kByTrigger, 0}, {}});
                 return;
             }
         }
     }
     const ForwardedShort f = forwarder_.ForwardShort(received);
     activity_.Fire(f.decision);
-    if (f.sent.length != 0 && !Send(out, f.sent.bytes, f.sent.length))
-        droppedSends_.fetch_add(1, std::memory_order_relaxed);
+    SendShort(out, f.endFirst);
+    SendShort(out, f.sent);
     if (MonitorLogging()) MonitorShort(received, f);
 }
 
@@ -384,10 +410,10 @@ void PassThrough::MonitorLong(const ForwardedLong& f, const uint8_t* bytes, size
     CommitRecord();
 }
 
-void PassThrough::MonitorRelease(const uint8_t* bytes) {
+void PassThrough::MonitorRelease(const ShortMessage& sent) {
     if (!MonitorLogging()) return;
     if (MonitorRecord* record = BeginRecord(RecordKind::Released)) {
-        ::new (&record->release) ReleaseRecord{ReadShort(bytes, 3)};
+        ::new (&record->release) ReleaseRecord{sent};
         CommitRecord();
     }
 }

@@ -28,6 +28,23 @@
 
 namespace ostrel {
 
+// What the pass-through lost, by cause: monitor entries (and received dumps)
+// that the reader did not take in time; messages not sent because the output
+// of their cycle was full, or because they are larger than the output port
+// carries; short messages that came without all their data bytes.
+struct Losses {
+    uint64_t notShown = 0;
+    uint64_t outputFull = 0;
+    uint64_t tooLarge = 0;
+    uint64_t incomplete = 0;
+
+    Losses operator-(const Losses& before) const {
+        return {notShown - before.notShown, outputFull - before.outputFull,
+                tooLarge - before.tooLarge, incomplete - before.incomplete};
+    }
+    bool operator==(const Losses&) const = default;
+};
+
 // A record of the pass-through as its reader gets it (PopEvent), with the
 // local time of its cycle. Which fields hold what depends on the kind:
 // - ShortMessage: packedIn and receivedLength what came, packedOut what went
@@ -160,6 +177,11 @@ class PassThrough final : private MidiProcessor {
     // CurrentScene() then tells the scene in force. False when no cycle took it:
     // it is taken when one does.
     bool RequestScene(int index);
+    // From any thread but the MIDI thread: one step (+1 next, -1 previous) from
+    // the scene in force when the MIDI thread takes it, at the start of its
+    // next cycle; steps asked between two cycles, and triggers in the same
+    // cycle, add up. Waits as RequestScene does; false when no cycle took it.
+    bool RequestStep(int by);
 
     // Only while no MIDI thread runs (the graph went away with the server):
     // queued output and held notes belong to the old graph and are forgotten.
@@ -187,7 +209,10 @@ class PassThrough final : private MidiProcessor {
     }
     // The largest event the output port carried in the last cycle, in bytes.
     size_t LargestEvent() const { return largestSeen_.load(std::memory_order_relaxed); }
-    // Every loss of forwarding or monitoring, for the monitor's lost count.
+    // Every loss so far, by its cause, and all of them together.
+    Losses LossCounts() const {
+        return {DroppedEvents(), DroppedSends(), DroppedLarge(), DroppedIncomplete()};
+    }
     uint64_t Lost() const {
         return DroppedEvents() + DroppedSends() + DroppedLarge() + DroppedIncomplete();
     }
@@ -218,13 +243,17 @@ class PassThrough final : private MidiProcessor {
     void DrainRing(MidiWriter& out);
     // Writes one message; false when the cycle is full (try again next cycle).
     bool Send(MidiWriter& out, const uint8_t* bytes, size_t length);
+    // Writes a short message of an input event (length 0: nothing). When the
+    // cycle is full, a release is kept for the next cycle, anything else is
+    // dropped and counted.
+    void SendShort(MidiWriter& out, const ShortMessage& m);
     // One message of an input event.
     void ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter& out);
     void ForwardLong(const uint8_t* bytes, size_t length, MidiWriter& out);
     void MonitorShort(const ShortMessage& received, const ForwardedShort& f);
     void MonitorLong(const ForwardedLong& f, const uint8_t* bytes, size_t length, bool tooLarge);
     void MonitorIncomplete(const ShortMessage& received);
-    void MonitorRelease(const uint8_t* bytes);
+    void MonitorRelease(const ShortMessage& sent);
     void MonitorScene();
     void KeepDump(const uint8_t* bytes, size_t length);
     // The next free slot of one of the queues to the window, or null when it is
@@ -289,6 +318,7 @@ class PassThrough final : private MidiProcessor {
     uint64_t sceneStartsSeen_ = 0;  // MIDI thread
     std::atomic<int> currentScene_{0};
     std::atomic<int> requestedScene_{kNoScene};
+    std::atomic<int> requestedSteps_{0};
     const SceneTables* scenes_ = nullptr;  // MIDI thread
     int scene_ = 0;                        // MIDI thread
     int chosenScene_ = kNoScene;           // MIDI thread

@@ -41,7 +41,7 @@ MonitorEvent Dump(uint8_t marker) {
 
 struct FakeQueue {
     std::deque<MonitorEvent> events;
-    uint64_t lost = 0;
+    Losses lost;
     EventPump::Source Source() {
         return [this](MonitorEvent& e) {
             if (events.empty()) return false;
@@ -124,16 +124,18 @@ TEST(EventPump, ABigBacklogIsTakenInBoundedBatches) {
 
 TEST(EventPump, LostEntriesAreToldOnceInTheMonitor) {
     FakeQueue q;
-    q.lost = 5;  // lost before the pump existed: not this window's business
+    q.lost = {5, 0, 0, 0};  // lost before the pump existed: not this window's business
     EventPump pump(q.Source(), q.Lost());
     QStringList lines;
     pump.SetMonitorSink([&](const QStringList& l) { lines << l; });
-    q.lost = 12;
+    // An incomplete message has a line of its own: not one the window missed.
+    q.lost = {12, 1, 0, 4};
     q.events = {Short(0x90, 0x90)};
     pump.Drain();
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(lines[1], LostEntriesLine(7));
-    EXPECT_TRUE(lines[1].contains("7 entries"));
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[1],
+              "-- 7 entries not shown: they came faster than the window could take them --\n");
+    EXPECT_EQ(lines[2], "-- 1 message not sent: the output of its cycle was full --\n");
     lines.clear();
     pump.Drain();
     EXPECT_TRUE(lines.isEmpty());

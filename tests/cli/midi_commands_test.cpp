@@ -140,7 +140,7 @@ TEST(MidiCommands, WithoutAMidiSystemOneLineSaysWhy) {
     const Outcome none = RunProgram({"/usr/bin/env", "JACK_DEFAULT_SERVER=ostrel-nobody",
                                      "OSTREL_MIDI_API=", OSTREL_CLI_PATH, "ports"});
     EXPECT_EQ(none.status, 1);
-    EXPECT_EQ(none.err.rfind("ostrel-cli: cannot join the JACK MIDI graph: no JACK server", 0), 0u)
+    EXPECT_EQ(none.err.rfind("ostrel-cli: cannot join the JACK MIDI graph: no JACK or PipeWire server", 0), 0u)
         << none.err;
     EXPECT_EQ(std::count(none.err.begin(), none.err.end(), '\n'), 1) << none.err;
 }

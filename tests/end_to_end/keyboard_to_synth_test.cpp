@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <thread>
 
 #include "midi/monitor_line.h"
@@ -519,6 +520,122 @@ TEST_F(KeyboardToSynth, ScenesSwitchedInTheStreamTakeOverByTheNextCycleAndLoseNo
     EXPECT_EQ(passThrough->CurrentScene(), scene);
     std::printf("[ scenes   ] %d of %d messages after a trigger in its own cycle took its scene\n",
                 tookOverInTheirCycle, afterATrigger);
+}
+
+// A half-damper pedal and a key struck again, held across each way the table
+// in force changes (a program change of the setlist, a step from the window, a
+// table read again): every move and end goes where the gesture began, and
+// nothing is left sounding. A trigger button's release never reaches the
+// synth, and a step from the window adds to a trigger's.
+TEST_F(KeyboardToSynth, EveryGestureEndsWhereItBeganWhateverSwitchesMeanwhile) {
+    AssignmentTable tables[3];
+    SceneTables scenes;
+    const char* channels[] = {"001", "002", "003"};
+    for (int k = 0; k < 3; ++k) {
+        tables[k].Set(Entry::CHANEL, channels[k]);
+        scenes.tables.push_back(&tables[k]);
+    }
+    scenes.triggers.programChannel = SetlistTriggers::kAnyChannel;
+    ASSERT_TRUE(ParseTriggerMessage("B0 76 7F", scenes.triggers.next));
+    ASSERT_TRUE(ParseTriggerMessage("B0 75 7F", scenes.triggers.previous));
+    test::JackTestClient synth(test::UniqueName("synth"));
+    ASSERT_NO_FATAL_FAILURE(ConnectToSynth(synth));
+    struct Unset {
+        PassThrough& p;
+        ~Unset() { p.SetScenes(nullptr); }  // before the tables go
+    } unset{*passThrough};
+    // Plays the messages and a marker, and returns what the synth got before it.
+    const auto collect = [&](Messages played) {
+        const Bytes marker = {0xF3, 0x7F};
+        played.push_back(marker);
+        EXPECT_TRUE(client->SendAll(played));
+        EXPECT_TRUE(Eventually([&] {
+            const Messages got = synth.Received();
+            return !got.empty() && got.back() == marker;
+        })) << "the marker did not arrive";
+        Messages got = synth.Received();
+        synth.ClearReceived();
+        if (!got.empty()) got.pop_back();
+        return got;
+    };
+    AssignmentTable two;
+    two.Set(Entry::CHANEL, "002");
+    const struct {
+        const char* what;
+        std::function<void()> before, change;
+        Messages trigger;
+    } switches[] = {
+        {"a program change", [&] { passThrough->SetScenes(&scenes); }, [] {}, {{0xC0, 0x01}}},
+        {"a step of the window",
+         [&] { passThrough->SetScenes(&scenes); },
+         [&] { EXPECT_TRUE(passThrough->RequestStep(1)); },
+         {}},
+        {"a table read again",
+         [&] {
+             passThrough->SetScenes(nullptr);
+             passThrough->PublishTable(tables[0]);
+         },
+         [&] { passThrough->PublishTable(two); },
+         {}},
+    };
+    for (const auto& s : switches) {
+        SCOPED_TRACE(s.what);
+        s.before();
+        Messages start = {{0xB0, 0x40, 0x7F}, {0x90, 0x3C, 0x64}};
+        start.insert(start.end(), s.trigger.begin(), s.trigger.end());
+        EXPECT_EQ(collect(start), (Messages{{0xB0, 0x40, 0x7F}, {0x90, 0x3C, 0x64}}));
+        s.change();
+        EXPECT_EQ(collect({{0xB0, 0x40, 0x64},
+                           {0xB0, 0x40, 0x00},
+                           {0x90, 0x3C, 0x50},
+                           {0x80, 0x3C, 0x40},
+                           {0x80, 0x3C, 0x40}}),
+                  (Messages{{0xB0, 0x40, 0x64},
+                            {0xB0, 0x40, 0x00},
+                            {0x80, 0x3C, 0x40},
+                            {0x91, 0x3C, 0x50},
+                            {0x81, 0x3C, 0x40},
+                            {0x81, 0x3C, 0x40}}));
+    }
+
+    passThrough->SetScenes(&scenes);
+    EXPECT_TRUE(collect({{0xB0, 0x76, 0x7F}, {0xB0, 0x76, 0x00}}).empty()) << "the button";
+    EXPECT_TRUE(Eventually([&] { return passThrough->CurrentScene() == 1; }));
+    // At scene 3, a Previous from the keyboard and one from the window: scene 1.
+    EXPECT_TRUE(passThrough->RequestScene(2));
+    ASSERT_TRUE(client->Send({0xB0, 0x75, 0x7F}));
+    EXPECT_TRUE(passThrough->RequestStep(-1));
+    collect({});
+    EXPECT_TRUE(Eventually([&] { return passThrough->CurrentScene() == 0; }));
+}
+
+// One cycle brings more than the output port carries, then a note-off: the
+// note-off is not lost with what did not fit; it goes out first in the next
+// cycle. jackd2 carries 4,093 short events on a port in one cycle; PipeWire
+// drops a cycle of more than 1,364 whole, input included.
+TEST_F(KeyboardToSynth, ANoteOffThatDoesNotFitInAFullCycleArrivesInTheNext) {
+    if (test::OnPipeWire()) GTEST_SKIP() << "PipeWire drops a cycle this full whole";
+    if (test::kSlowedBySanitizer) GTEST_SKIP() << "ThreadSanitizer makes clients miss cycles";
+    test::JackTestClient synth(test::UniqueName("synth"));
+    ASSERT_NO_FATAL_FAILURE(ConnectToSynth(synth));
+    ASSERT_TRUE(client->Send({0x90, 0x3C, 0x64}));
+    ASSERT_TRUE(synth.WaitForCount(1, kJackWait));
+    Bytes thousand;
+    for (int i = 0; i < 1000; ++i) thousand.insert(thousand.end(), {0xB3, 0x15, 0x40});
+    client->SetMessagesPerCycle(6);
+    const bool clean = test::AttemptWithoutXruns(*client, [&] {
+        synth.ClearReceived();
+        ASSERT_TRUE(client->SendAll(
+            {thousand, thousand, thousand, thousand, thousand, {0x80, 0x3C, 0x40}}));
+        ASSERT_TRUE(client->WaitUntilPlayed(kJackWait));
+    });
+    ASSERT_FALSE(HasFatalFailure());
+    if (!clean) GTEST_SKIP() << test::kXrunsInEveryAttempt;
+    EXPECT_GT(passThrough->DroppedSends(), 0u) << "the cycle was not full";
+    ASSERT_TRUE(Eventually([&] {
+        const Messages got = synth.Received();
+        return std::find(got.begin(), got.end(), Bytes{0x80, 0x3C, 0x40}) != got.end();
+    })) << "the note-off was lost";
 }
 
 }  // namespace

@@ -453,6 +453,26 @@ TEST(CliServerRestart, PortsAndConnectionsComeBackWithTheServer) {
     EXPECT_TRUE(server.Stop()) << server.Log();
 }
 
+// PipeWire started after ostrel-cli, as at a login where Ostrel's service
+// starts first: found while the run looks for a server, and joined within
+// seconds. The run leaves pw-jack's libjack and jackd's server out of it.
+TEST(CliServerRestart, PipeWireStartedLaterIsJoined) {
+    if (test::kSlowedBySanitizer) GTEST_SKIP() << "ThreadSanitizer slows the start too much";
+    test::TempDir folder;
+    std::filesystem::create_directory(folder.file("config"));
+    const std::string runtime = "XDG_RUNTIME_DIR=" + folder.path();
+    ChildProcess cli({"/usr/bin/env", "-u", "OSTREL_MIDI_API", "-u", "LD_LIBRARY_PATH",
+                      "JACK_DEFAULT_SERVER=ostrel-nobody", runtime, OSTREL_CLI_PATH, "run"});
+    ASSERT_TRUE(cli.WaitForErr("no JACK or PipeWire server is running", kJackWait)) << cli.Err();
+    test::ServerProcess pipewire({"/usr/bin/env", "-u", "DBUS_SESSION_BUS_ADDRESS", runtime,
+                                  "XDG_CONFIG_HOME=" + folder.file("config"), "pipewire"},
+                                 folder.file("pipewire.log"));
+    EXPECT_TRUE(cli.WaitForErr("ready", std::chrono::seconds(5))) << cli.Err() << "\n"
+                                                                  << pipewire.Log();
+    cli.Signal(SIGTERM);
+    EXPECT_EQ(cli.Wait(kJackWait), 0) << cli.Err();
+}
+
 namespace scenes {
 
 size_t Occurrences(const std::string& text, const std::string& what) {

@@ -82,6 +82,22 @@ TEST_F(MonitorLineTest, LongerThan256BytesShowsTheFirst256AndAMark) {
     EXPECT_EQ(FormatMonitorLine(e).substr(20 + 255 * 3), "ff     => No Change \r\n");
 }
 
+// Each cause of loss in its own words and number; an incomplete message has
+// its own line and adds none.
+TEST_F(MonitorLineTest, LossLinesNameEachCause) {
+    EXPECT_TRUE(LossLines({0, 0, 0, 5}, "the window").empty());
+    EXPECT_EQ(LossLines({1, 2, 1, 0}, "the window"),
+              (std::vector<std::string>{
+                  "-- 1 entry not shown: it came faster than the window could take it --\n",
+                  "-- 2 messages not sent: the output of their cycle was full --\n",
+                  "-- 1 message not sent: larger than the output port carries --\n"}));
+    EXPECT_EQ(LossLines({3, 1, 2, 0}, "the monitor"),
+              (std::vector<std::string>{
+                  "-- 3 entries not shown: they came faster than the monitor could take them --\n",
+                  "-- 1 message not sent: the output of its cycle was full --\n",
+                  "-- 2 messages not sent: larger than the output port carries --\n"}));
+}
+
 TEST_F(MonitorLineTest, DumpTextIsUpperCaseWithABlankAfterEveryByte) {
     MonitorEvent e = Long({0xF0, 0x00, 0x5a, 0x52, 0x4b, 0x90, 0xF7}, 0, {});
     e.kind = MonitorEvent::Kind::ReceivedDump;

@@ -5,9 +5,9 @@
 
 #include <functional>
 
-#include "support/fake_midi_system.h"
-#include "midi/pass_through.h"
 #include "core/short_message.h"
+#include "midi/pass_through.h"
+#include "support/fake_midi_system.h"
 
 namespace ostrel {
 namespace {
@@ -177,6 +177,83 @@ TEST_F(NoteLedgerTest, TheGraphDecidesWhatIsReleasedAndWhatIsForgotten) {
         EXPECT_EQ(Play({{0x80, 0x30, 0x40}}), c.keyEnd);
         passThrough.ReleaseHeld();  // the pedal, where it is still held
     }
+}
+
+// A gesture goes on and ends where it began, whatever the table says between:
+// a half-damper pedal's moves, a pedal pressed while suppressed, a key struck
+// again while it still sounds on another channel.
+TEST_F(NoteLedgerTest, EveryGestureEndsWhereItBegan) {
+    struct Case {
+        const char* what;
+        const char* before;  // the Channel box, then the Sustain box when given
+        Messages start, startSent;
+        const char* after;
+        Messages rest, restSent;
+    };
+    const Case cases[] = {
+        {"a half-damper sustain pedal",
+         "001",
+         {{0xB0, 0x40, 0x7F}},
+         {{0xB0, 0x40, 0x7F}},
+         "002",
+         {{0xB0, 0x40, 0x64}, {0xB0, 0x40, 0x00}},
+         {{0xB0, 0x40, 0x64}, {0xB0, 0x40, 0x00}}},
+        {"the sostenuto and soft pedals",
+         "003",
+         {{0xB0, 0x42, 0x7F}, {0xB0, 0x43, 0x7F}},
+         {{0xB2, 0x42, 0x7F}, {0xB2, 0x43, 0x7F}},
+         "004",
+         {{0xB0, 0x42, 0x50}, {0xB0, 0x43, 0x00}, {0xB0, 0x42, 0x00}},
+         {{0xB2, 0x42, 0x50}, {0xB2, 0x43, 0x00}, {0xB2, 0x42, 0x00}}},
+        {"a pedal pressed while its box suppressed it",
+         "001###",
+         {{0xB0, 0x40, 0x7F}},
+         {},
+         "001",
+         {{0xB0, 0x40, 0x64}, {0xB0, 0x40, 0x00}, {0xB0, 0x40, 0x7F}, {0xB0, 0x40, 0x00}},
+         {{0xB0, 0x40, 0x7F}, {0xB0, 0x40, 0x00}}},
+        {"a key struck again while it sounds on another channel",
+         "001",
+         {{0x90, 0x3C, 0x64}},
+         {{0x90, 0x3C, 0x64}},
+         "002",
+         {{0x90, 0x3C, 0x50}, {0x80, 0x3C, 0x40}, {0x80, 0x3C, 0x40}},
+         {{0x80, 0x3C, 0x40}, {0x91, 0x3C, 0x50}, {0x81, 0x3C, 0x40}, {0x81, 0x3C, 0x40}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto use = [this](const std::string& codes) {
+            Publish([&](AssignmentTable& t) {
+                t.Set(Entry::CHANEL, codes.substr(0, 3).c_str());
+                if (codes.size() > 3) t.Set(Entry::SUSTAIN, codes.substr(3).c_str());
+            });
+        };
+        use(c.before);
+        EXPECT_EQ(Play(c.start), c.startSent);
+        use(c.after);
+        EXPECT_EQ(Play(c.rest), c.restSent);
+        passThrough.ReleaseHeld();
+        midi.ClearSent();
+        ASSERT_TRUE(midi.Deliver({0xF8}));
+        EXPECT_EQ(midi.Sent(), (Messages{{0xF8}})) << "nothing left to release";
+    }
+}
+
+// A note-off that does not fit in a full cycle goes out first in the next one;
+// other messages that do not fit are dropped and counted.
+TEST_F(NoteLedgerTest, AReleaseThatDoesNotFitGoesOutFirstInTheNextCycle) {
+    ASSERT_TRUE(midi.Deliver({0x90, 0x3C, 0x64}));
+    midi.SetCycleRoom(3 * 10);
+    std::vector<Bytes> burst(20, Bytes{0xB0, 0x07, 0x40});
+    burst.push_back({0x80, 0x3C, 0x40});
+    burst.push_back({0xB0, 0x40, 0x00});  // a pedal's release that no one held
+    midi.ClearSent();
+    ASSERT_TRUE(midi.RunCycle(burst));
+    EXPECT_EQ(midi.Sent().size(), 10u);
+    EXPECT_EQ(passThrough.DroppedSends(), 10u);
+    midi.ClearSent();
+    ASSERT_TRUE(midi.Deliver({0xF8}));
+    EXPECT_EQ(midi.Sent(), (Messages{{0x80, 0x3C, 0x40}, {0xB0, 0x40, 0x00}, {0xF8}}));
 }
 
 TEST_F(NoteLedgerTest, AFullLedgerIsReleasedOverAsManyCyclesAsItNeeds) {

@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "support/fake_midi_system.h"
 #include "midi/pass_through.h"
+#include "support/fake_midi_system.h"
 
 namespace ostrel {
 namespace {

@@ -8,8 +8,8 @@
 #include <chrono>
 #include <thread>
 
-#include "support/fake_midi_system.h"
 #include "support/eventually.h"
+#include "support/fake_midi_system.h"
 
 namespace ostrel {
 namespace {

@@ -67,6 +67,14 @@ TEST_F(ScenesTest, ATriggerSwitchesFromTheNextCycleOnAndIsNotForwarded) {
          2},
         {"program 9: no such scene", 0, false, {0xC0, 0x08}, {onTwo}, onTwo, 0},
         {"previous at the first scene", 0, false, {0xB0, 0x75, 0x7F}, {onTwo}, onTwo, 0},
+        {"next's button let go", 0, false, {0xB0, 0x76, 0x00}, {onTwo}, onTwo, 0},
+        {"next's button let go, passed on",
+         0,
+         true,
+         {0xB0, 0x76, 0x00},
+         {{0xB1, 0x76, 0x00}, onTwo},
+         onTwo,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "support/fake_midi_system.h"
 #include "midi/pass_through.h"
+#include "support/fake_midi_system.h"
 
 namespace ostrel {
 namespace {
