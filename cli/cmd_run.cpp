@@ -258,8 +258,9 @@ int RunRun(int argc, char** argv) {
         session.table.CopyFrom(staging);
     }
 
-    // SIGINT, SIGTERM and SIGHUP are taken with sigtimedwait below: blocked
-    // before any MIDI thread starts, so every thread inherits the mask.
+    // SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2 and SIGQUIT are taken with
+    // sigtimedwait below: blocked before any MIDI thread starts, so every
+    // thread inherits the mask.
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
@@ -267,6 +268,7 @@ int RunRun(int argc, char** argv) {
     sigaddset(&signals, SIGHUP);
     sigaddset(&signals, SIGUSR1);
     sigaddset(&signals, SIGUSR2);
+    sigaddset(&signals, SIGQUIT);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     std::string why;
@@ -323,6 +325,12 @@ int RunRun(int argc, char** argv) {
         if ((signal == SIGUSR1 || signal == SIGUSR2) && scenes.Count() > 0)
             StepScene(passThrough, scenes, signal == SIGUSR1 ? 1 : -1);
         if (signal == SIGHUP && options.config != nullptr) reload.Request();
+        // SIGQUIT (Ctrl+\ in the terminal): everything off.
+        if (signal == SIGQUIT)
+            std::fprintf(stderr, passThrough.Panic()
+                                     ? "ostrel-cli: panic: everything held released, every "
+                                       "channel told all sound off\n"
+                                     : "ostrel-cli: panic refused: the output is full\n");
     }
 
     // Releases what is held, waits for it to go out, then closes the ports.

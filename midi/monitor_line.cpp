@@ -124,6 +124,13 @@ std::string PlainLine(const MonitorEvent& event) {
         }
         case MonitorEvent::Kind::SceneSwitch:
             return FormatSceneLine(event);
+        case MonitorEvent::Kind::Panic:
+            AppendTime(line, event.time);
+            line += "    panic: " + std::to_string(event.scene) +
+                    (event.scene == 1 ? " held note or pedal" : " held notes and pedals") +
+                    " released; all sound off, reset all controllers and all notes off on "
+                    "channels 1-16\n";
+            return line;
         case MonitorEvent::Kind::LongMessage:
             break;
     }

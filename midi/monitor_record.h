@@ -35,6 +35,12 @@ struct ReleaseRecord {
     ShortMessage sent;
 };
 
+// A panic went out: how many held notes and pedals it released first, then
+// all sound off, reset all controllers and all notes off on every channel.
+struct PanicRecord {
+    uint16_t released;
+};
+
 // The scene in force from this cycle on, and how many scenes there are.
 struct SceneRecord {
     int16_t scene;
@@ -63,7 +69,7 @@ struct DumpRecord {
     uint8_t bytes[kRecordedBytes] = {};
 };
 
-enum class RecordKind : uint8_t { Short, SysEx, Released, Incomplete, Scene };
+enum class RecordKind : uint8_t { Short, SysEx, Released, Incomplete, Scene, Panic };
 
 // One entry of the monitor queue, in the order of the events.
 struct MonitorRecord {
@@ -76,6 +82,7 @@ struct MonitorRecord {
         ReleaseRecord release;
         IncompleteRecord incomplete;
         SceneRecord scene;
+        PanicRecord panic;
     };
     RecordKind kind = RecordKind::Short;
 };

@@ -21,7 +21,7 @@ namespace ostrel {
 
 class OutputRing {
   public:
-    enum class Kind : uint8_t { Message = 1, ReleaseHeld = 2, ReleaseAndForget = 3 };
+    enum class Kind : uint8_t { Message = 1, ReleaseHeld = 2, ReleaseAndForget = 3, Panic = 4 };
     struct Record {
         Kind kind = Kind::Message;
         const uint8_t* bytes = nullptr;  // in the ring, valid until PopFront()

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <thread>
 
@@ -62,6 +63,12 @@ void PassThrough::ReleaseHeld() {
 
 void PassThrough::ReleaseAndForgetHeld() {
     if (ring_.Push(OutputRing::Kind::ReleaseAndForget, nullptr, 0)) system_.Wake();
+}
+
+bool PassThrough::Panic() {
+    if (!ring_.Push(OutputRing::Kind::Panic, nullptr, 0)) return false;
+    system_.Wake();
+    return true;
 }
 
 template <typename Pred>
@@ -169,6 +176,7 @@ void PassThrough::ForgetGraph() {
     ring_.Clear();
     releasing_.store(false, std::memory_order_release);
     forgetReleased_ = false;
+    panicNext_ = kNoPanic;
     inputLinked_ = false;
     forwarder_.Ledger().Clear();
     // Every cycle of the old graph has ended, whether or not it said so.
@@ -281,7 +289,11 @@ void PassThrough::DrainRing(MidiWriter& out) {
         if (releasing_.load(std::memory_order_relaxed)) {
             const bool all = ledger.ReleaseAll([&](const ShortMessage& m) {
                 if (!write(m)) return false;
-                MonitorRelease(m);
+                // A panic's releases are told in its own line.
+                if (panicNext_ == kNoPanic)
+                    MonitorRelease(m);
+                else
+                    ++panicReleased_;
                 return true;
             });
             if (!all) return;  // the cycle is full: the rest next cycle
@@ -289,16 +301,36 @@ void PassThrough::DrainRing(MidiWriter& out) {
             forgetReleased_ = false;
             releasing_.store(false, std::memory_order_release);
         }
+        if (panicNext_ != kNoPanic && !WritePanic(out)) return;
         OutputRing::Record record;
         if (!ring_.Front(record)) return;
+        if (record.kind == OutputRing::Kind::Panic) {
+            panicNext_ = 0;
+            panicReleased_ = 0;
+        }
         if (record.kind != OutputRing::Kind::Message) {
-            forgetReleased_ = forgetReleased_ || record.kind == OutputRing::Kind::ReleaseAndForget;
+            forgetReleased_ = forgetReleased_ || record.kind != OutputRing::Kind::ReleaseHeld;
             releasing_.store(true, std::memory_order_relaxed);
         } else if (!Send(out, record.bytes, record.length)) {
             return;  // the cycle is full: the record waits for the next one
         }
         ring_.PopFront();
     }
+}
+
+bool PassThrough::WritePanic(MidiWriter& out) {
+    constexpr int kCount = 16 * static_cast<int>(std::size(kPanicControllers));
+    for (; panicNext_ < kCount; ++panicNext_) {
+        const int channel = panicNext_ / static_cast<int>(std::size(kPanicControllers));
+        const uint8_t controller =
+            kPanicControllers[panicNext_ % static_cast<int>(std::size(kPanicControllers))];
+        const ShortMessage m =
+            MakeShort(midi::OnChannel(midi::kControlChange, channel), controller, 0);
+        if (!out.Write(m.bytes, m.length)) return false;
+    }
+    MonitorPanic();
+    panicNext_ = kNoPanic;
+    return true;
 }
 
 void PassThrough::SendShort(MidiWriter& out, const ShortMessage& m) {
@@ -427,6 +459,14 @@ void PassThrough::MonitorScene() {
     }
 }
 
+void PassThrough::MonitorPanic() {
+    if (!MonitorLogging()) return;
+    if (MonitorRecord* record = BeginRecord(RecordKind::Panic)) {
+        ::new (&record->panic) PanicRecord{static_cast<uint16_t>(panicReleased_)};
+        CommitRecord();
+    }
+}
+
 MonitorRecord* PassThrough::BeginRecord(RecordKind kind) {
     MonitorRecord* record = FreeSlot(records_);
     if (record == nullptr) return nullptr;
@@ -488,6 +528,10 @@ void PassThrough::ReadRecord(const MonitorRecord& record, MonitorEvent& event) {
         case RecordKind::Released:
             event.kind = MonitorEvent::Kind::Released;
             event.packedOut = PackShort(record.release.sent.bytes, record.release.sent.length);
+            return;
+        case RecordKind::Panic:
+            event.kind = MonitorEvent::Kind::Panic;
+            event.scene = record.panic.released;
             return;
         case RecordKind::Scene:
             event.kind = MonitorEvent::Kind::SceneSwitch;

@@ -57,7 +57,9 @@ struct Losses {
 // - Released: packedOut, what Ostrel sent on its own to end a held note;
 // - Incomplete: packedIn and receivedLength, a short message that came
 //   without all its data bytes and was not sent;
-// - SceneSwitch: scene (its index) in force from this cycle on, of sceneCount.
+// - SceneSwitch: scene (its index) in force from this cycle on, of sceneCount;
+// - Panic: a panic went out, after releasing scene (the count) held notes
+//   and pedals.
 struct MonitorEvent {
     enum class Kind : uint8_t {
         ShortMessage,
@@ -65,7 +67,8 @@ struct MonitorEvent {
         ReceivedDump,
         Released,
         Incomplete,
-        SceneSwitch
+        SceneSwitch,
+        Panic
     };
     Kind kind = Kind::ShortMessage;
     std::time_t time = 0;
@@ -183,6 +186,18 @@ class PassThrough final : private MidiProcessor {
     // cycle, add up. Waits as RequestScene does; false when no cycle took it.
     bool RequestStep(int by);
 
+    // Everything off, for a synth that hangs on a note whoever left it there: at
+    // the start of the next cycle every note and pedal the ledger holds is
+    // released where it went and forgotten (a key still held sends its note-off
+    // like any other later), then every channel of the output gets all sound
+    // off (120: silences at once, release tails and sustained notes too),
+    // reset all controllers (121: a pedal, bend or modulation left on) and all
+    // notes off (123: for synths that know no 120). Shown by the monitor as one
+    // line. False when the ring of waiting output has no room for it now.
+    bool Panic();
+    // The controllers a panic sends on every channel, in order.
+    static constexpr uint8_t kPanicControllers[] = {120, 121, 123};
+
     // Only while no MIDI thread runs (the graph went away with the server):
     // queued output and held notes belong to the old graph and are forgotten.
     void ForgetGraph();
@@ -255,6 +270,10 @@ class PassThrough final : private MidiProcessor {
     void MonitorIncomplete(const ShortMessage& received);
     void MonitorRelease(const ShortMessage& sent);
     void MonitorScene();
+    void MonitorPanic();
+    // Writes what a panic sends after the releases; false when the cycle is
+    // full (the rest next cycle).
+    bool WritePanic(MidiWriter& out);
     void KeepDump(const uint8_t* bytes, size_t length);
     // The next free slot of one of the queues to the window, or null when it is
     // full (counted as a dropped entry).
@@ -303,9 +322,14 @@ class PassThrough final : private MidiProcessor {
     OutputRing ring_;                     // producers: other threads; consumer: MIDI thread
     std::atomic<bool> releasing_{false};  // a release of held notes is under way
     bool forgetReleased_ = false;         // MIDI thread: ... after which the ledger forgets
-    bool inputLinked_ = false;            // MIDI thread: our input had a connection
-    size_t largest_ = 0;                  // MIDI thread: largest event of this cycle
-    uint64_t cycleMicros_ = 0;            // MIDI thread: when this cycle began
+    // MIDI thread: a panic under way (the next of its 48 messages to write),
+    // and the releases it made.
+    static constexpr int kNoPanic = -1;
+    int panicNext_ = kNoPanic;
+    int panicReleased_ = 0;
+    bool inputLinked_ = false;  // MIDI thread: our input had a connection
+    size_t largest_ = 0;        // MIDI thread: largest event of this cycle
+    uint64_t cycleMicros_ = 0;  // MIDI thread: when this cycle began
 
     // Scenes: the list that other threads set, the one the MIDI thread reads,
     // the scene in force and the one chosen for the next cycle (-1: none).

@@ -350,6 +350,36 @@ TEST_F(CliOverJack, SignalsEndTheRunWhenNobodyReadsTheMonitor) {
     EXPECT_TRUE(cli->WaitExitUnread(kJackWait)) << "SIGINT waited for the reader";
 }
 
+// Panic (SIGQUIT) with a chord and the pedal held on channel 2: the releases
+// where each went, then the three controllers on all 16 channels, shown as one
+// line; the ledger is empty after, so the key's own note-off still arrives.
+TEST_F(CliOverJack, PanicReleasesWhatIsHeldThenSilencesEveryChannel) {
+    dir.Write(dir.file("two.cfg"), "[CHANEL]\nDATA=002\n");
+    auto cli = Start({"run", "--config", dir.file("two.cfg"), "--monitor"}, true);
+    ASSERT_TRUE(cli);
+    WaitUntilLive(*cli, true);
+    ASSERT_TRUE(client->SendAll({{0x90, 0x3C, 0x64}, {0x90, 0x40, 0x64}, {0xB0, 0x40, 0x7F}}));
+    ASSERT_TRUE(client->WaitForCount(3, kJackWait));
+    client->ClearReceived();
+    cli->Signal(SIGQUIT);
+    std::vector<Bytes> expected = {{0x81, 0x3C, 0x40}, {0x81, 0x40, 0x40}, {0xB1, 0x40, 0x00}};
+    for (uint8_t channel = 0; channel < 16; ++channel)
+        for (uint8_t controller : {120, 121, 123})
+            expected.push_back({static_cast<uint8_t>(0xB0 | channel), controller, 0x00});
+    ASSERT_TRUE(client->WaitForCount(expected.size(), kJackWait)) << cli->Err();
+    EXPECT_EQ(client->Received(), expected);
+    client->ClearReceived();
+    ASSERT_TRUE(client->Send({0x80, 0x3C, 0x40}));
+    ASSERT_TRUE(client->WaitForCount(1, kJackWait));
+    EXPECT_EQ(client->Received(), (std::vector<Bytes>{{0x81, 0x3C, 0x40}}));
+    cli->Signal(SIGTERM);
+    EXPECT_EQ(cli->Wait(kJackWait), 0) << cli->Err();
+    EXPECT_NE(cli->Out().find("    panic: 3 held notes and pedals released; all sound off, reset "
+                              "all controllers and all notes off on channels 1-16\n"),
+              std::string::npos)
+        << cli->Out();
+}
+
 // The server of the restart test, which the test stops and starts again: jackd
 // under a name of the test servers' set, or on PipeWire a pipewire daemon in a
 // runtime folder of its own (XDG_RUNTIME_DIR tells PipeWire's libjack which
