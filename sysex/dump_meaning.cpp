@@ -128,11 +128,11 @@ std::string MarksOf(const DumpLine& line) {
     const std::string other =
         line.marks & kTakenByOtherEntry ? EntryName(EntryAt(line.translated.decision.entry)) : "";
     if ((line.marks & kLeavesOwnEntry) && (line.marks & kTakenByOtherEntry))
-        marks = "recognised by " + other + " instead of its own " + own;
+        marks = other + " acts on it, not its own " + own;
     else if (line.marks & kLeavesOwnEntry)
-        marks = "its own " + own + " no longer recognises it";
+        marks = "its own " + own + " no longer acts on it";
     else if (line.marks & kTakenByOtherEntry)
-        marks = "recognised by " + other + ", another control's entry";
+        marks = other + " acts on it, another control's entry";
     if (line.marks & kChangesSynthState) {
         if (!marks.empty()) marks += "; ";
         marks +=

@@ -14,34 +14,16 @@
 namespace ostrel {
 namespace {
 
-// The template with these bytes (offset, value) set.
-std::string Dump(const std::vector<std::pair<int, int>>& bytes) {
+// The template with the nineteen fields set to numbers, in field order.
+std::string Dump(const std::vector<int>& numbers = {}) {
     std::vector<uint8_t> dump;
     HexTextToByteVector(kDumpTemplateText, dump);
-    for (const auto& [offset, value] : bytes) dump[offset] = static_cast<uint8_t>(value);
+    for (size_t i = 0; i < numbers.size(); ++i) dump[kDumpFields[i].offset] = numbers[i];
     return std::string(dump.begin(), dump.end());
 }
 
-const std::string kTemplate = Dump({});
-const std::string kFactory = Dump({{5, 64},
-                                   {6, 2},
-                                   {7, 74},
-                                   {8, 71},
-                                   {9, 73},
-                                   {10, 72},
-                                   {11, 10},
-                                   {12, 91},
-                                   {13, 93},
-                                   {14, 3},
-                                   {31, 39},
-                                   {32, 7},
-                                   {33, 7},
-                                   {34, 7},
-                                   {35, 7},
-                                   {36, 7},
-                                   {37, 7},
-                                   {38, 7},
-                                   {39, 7}});
+const std::vector<int> kFactory = {64, 2, 74, 71, 73, 72, 10, 91, 93, 3,
+                                   39, 7, 7,  7,  7,  7,  7,  7,  7};
 
 TEST(CheckSyxCli, PrintsALinePerControlAndSaysByItsStatusWhetherOneIsMarked) {
     test::TempDir dir;
@@ -49,11 +31,11 @@ TEST(CheckSyxCli, PrintsALinePerControlAndSaysByItsStatusWhetherOneIsMarked) {
         test::TempDir::Write(dir.file(name), content);
         return dir.file(name);
     };
-    std::string knob1Sends7 = kFactory;
-    knob1Sends7[7] = 7;
-    const std::string tmpl = file("template.syx", kTemplate),
-                      factory = file("factory.syx", kFactory),
-                      knob1 = file("knob1.syx", knob1Sends7),
+    std::vector<int> knob1Sends7 = kFactory;
+    knob1Sends7[2] = 7;
+    const std::string tmpl = file("template.syx", Dump()),
+                      factory = file("factory.syx", Dump(kFactory)),
+                      knob1 = file("knob1.syx", Dump(knob1Sends7)),
                       cfg = file("live.cfg", "[SUSTAIN]\nDATA=###\n[VOL01]\nDATA=011\n");
     const std::string fifo = dir.file("pipe.syx");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
@@ -65,12 +47,12 @@ TEST(CheckSyxCli, PrintsALinePerControlAndSaysByItsStatusWhetherOneIsMarked) {
         {{tmpl},
          3,
          "Knob3    000  ch 1   -         not recognised: passes unchanged  Bank Select  ! its own "
-         "KNOB03 no longer recognises it; bank select changes the synth's state\n"},
+         "KNOB03 no longer acts on it; bank select changes the synth's state\n"},
         {{factory}, 0, "Knob1    074  ch 1   KNOB01    passed"},
         {{factory, "--config", cfg}, 0, "Sustain  064  ch 1   SUSTAIN   suppressed"},
         {{knob1}, 3, "Knob1    007  ch 1   VOL01     passed"},
         {{"--config", cfg, knob1}, 3, "VOL01     replaced by controller 11"},
-        {{file("short.syx", kTemplate.substr(0, 15) + "\xF7")},
+        {{file("short.syx", Dump().substr(0, 15) + "\xF7")},
          3,
          "Fader8   ---  ch 8   -         not in the dump\n"},
         {{dir.file("missing.syx")},
@@ -86,8 +68,6 @@ TEST(CheckSyxCli, PrintsALinePerControlAndSaysByItsStatusWhetherOneIsMarked) {
              " is not a bulk dump: a dump begins F0 00 5A 52 4B\n"},
         {{factory, "--config", dir.file("none.cfg")}, 1, "ostrel-cli: cannot read configuration"},
         {{}, 2, "usage: ostrel-cli check-syx FILE.syx [--config FILE.cfg]\n"},
-        {{factory, tmpl}, 2, "usage: ostrel-cli check-syx FILE.syx [--config FILE.cfg]\n"},
-        {{factory, "--out", "0"}, 2, "unknown option '--out'"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> argv = {OSTREL_CLI_PATH, "check-syx"};
