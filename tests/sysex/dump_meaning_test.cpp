@@ -6,7 +6,6 @@
 
 #include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "curves/current_curve.h"
@@ -16,64 +15,55 @@ namespace {
 
 // The numbers the controls send out of the box, by which the engine knows them
 // (the Tempo knob's timing clock has none: Knob8 gets a number no entry takes).
-const std::vector<int> kFactory = {64, 2, 74, 71, 73, 72, 10, 91, 93, 3,
-                                   39, 7, 7,  7,  7,  7,  7,  7,  7};
+const int kFactory[] = {64, 2, 74, 71, 73, 72, 10, 91, 93, 3, 39, 7, 7, 7, 7, 7, 7, 7, 7};
 const char* const kAllOwn =
-    "SUSTAIN BC KNOB01 KNOB02 KNOB03 KNOB04 KNOB05 KNOB06 KNOB07 - VOLM VOL01 VOL02 VOL03 VOL04 "
-    "VOL05 VOL06 VOL07 VOL08";
+    "SUSTAIN BC KNOB01 KNOB02 KNOB03 KNOB04 KNOB05 KNOB06 KNOB07 - VOLM "
+    "VOL01 VOL02 VOL03 VOL04 VOL05 VOL06 VOL07 VOL08";
 
-struct Case {
-    const char* name;
-    std::vector<int> numbers;            // by field; empty: the template's
-    std::pair<int, int> change;          // field, number; {-1, 0}: none
-    std::pair<Entry, const char*> code;  // one code set in a default table
-    const char* lines;  // per field: the recognising entry or "-", then "/" and marks:
-                        // L leaves its own entry, O taken by another's, S synth state
-};
-
-const Case kCases[] = {
-    {"template, default table",
-     {},
-     {-1, 0},
-     {Entry::CHANEL, "***"},
+// Per field: the recognising entry or "-", then "/" and the marks: L leaves its
+// own entry, O another control's entry, S synth state. The template's lines are
+// all given; a factory dump with one field changed gives that field's line.
+const struct {
+    int field, number;  // field -1: the template
+    Entry entry;        // set to code in a default table
+    const char* code;
+    const char* lines;
+} kCases[] = {
+    {-1, 0, Entry::CHANEL, "***",
      "CONTROL/LO BC CONTROL/LO BC/LO -/LS -/LS CONTROL/LO CONTROL/LO CONTROL/LO CONTROL/O "
      "CONTROL/LO CONTROL/LO CONTROL/LO CONTROL/LO CONTROL/LO CONTROL/LO CONTROL/LO CONTROL/LO "
      "CONTROL/LO"},
-    {"factory numbers", kFactory, {-1, 0}, {Entry::CHANEL, "***"}, kAllOwn},
-    {"Knob1 sends 7", kFactory, {2, 7}, {Entry::CHANEL, "***"}, "VOL01/LO"},
-    {"... which VOL01 replaces", kFactory, {2, 7}, {Entry::VOL01, "011"}, "VOL01/LO"},
-    {"KNOB01 gives bank select", kFactory, {2, 74}, {Entry::KNOB01, "000"}, "KNOB01/S"},
-    {"Knob8 sends 74", kFactory, {9, 74}, {Entry::CHANEL, "***"}, "KNOB01/O"},
+    {0, 64, Entry::CHANEL, "***", "SUSTAIN"},  // every control its own entry's
+    {2, 7, Entry::CHANEL, "***", "VOL01/LO"},  // Knob1 sends 7 on channel 1
+    {2, 7, Entry::VOL01, "011", "VOL01/LO"},
+    {2, 74, Entry::KNOB01, "000", "KNOB01/S"},
+    {9, 74, Entry::CHANEL, "***", "KNOB01/O"},  // Knob8 cannot leave the Tempo knob's entry
 };
 
-// The expected line of every field: a case names all nineteen, or only the
-// changed field's, the others being their own entry's.
-std::vector<std::string> ExpectedLines(const Case& c) {
-    std::istringstream all(kAllOwn), given(c.lines);
-    std::vector<std::string> lines;
-    for (std::string word; all >> word;) lines.push_back(word);
-    std::vector<std::string> named;
-    for (std::string word; given >> word;) named.push_back(word);
-    if (named.size() == lines.size()) return named;
-    lines[c.change.first] = named[0];
-    return lines;
+std::vector<std::string> Words(const char* text) {
+    std::istringstream in(text);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) words.push_back(w);
+    return words;
 }
 
 TEST(DumpMeaningTest, EachLineIsWhatTheEngineDoesWithTheControlsMessage) {
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.lines);
         std::vector<uint8_t> dump;
         HexTextToByteVector(kDumpTemplateText, dump);
-        for (size_t i = 0; i < c.numbers.size(); ++i) dump[kDumpFields[i].offset] = c.numbers[i];
-        if (c.change.first >= 0) dump[kDumpFields[c.change.first].offset] = c.change.second;
+        std::vector<std::string> expected = Words(c.field < 0 ? c.lines : kAllOwn);
+        if (c.field >= 0) {
+            for (int i = 0; i < kDumpFieldCount; ++i) dump[kDumpFields[i].offset] = kFactory[i];
+            dump[kDumpFields[c.field].offset] = c.number;
+            expected[c.field] = c.lines;
+        }
         AssignmentTable table;
-        table.Set(c.code.first, c.code.second);
+        table.Set(c.entry, c.code);
 
         const DumpMeaning meaning = ReadDumpMeaning(dump.data(), dump.size(), table);
-        const std::vector<std::string> expected = ExpectedLines(c);
         const CurrentCurves curves;
         TranslationEngine engine(table, curves);
-        bool anyMarked = false;
         for (int i = 0; i < kDumpFieldCount; ++i) {
             const DumpLine& line = meaning[i];
             SCOPED_TRACE(kDumpFields[i].label);
@@ -88,14 +78,11 @@ TEST(DumpMeaningTest, EachLineIsWhatTheEngineDoesWithTheControlsMessage) {
             const int8_t entry = line.translated.decision.entry;
             std::string said = entry == kNoEntry ? "-" : EntryName(EntryAt(entry));
             if (line.marks) said += "/";
-            for (const auto& [bit, letter] : {std::pair{kLeavesOwnEntry, 'L'},
-                                              {kTakenByOtherEntry, 'O'},
-                                              {kChangesSynthState, 'S'}})
-                if (line.marks & bit) said += letter;
+            if (line.marks & kLeavesOwnEntry) said += "L";
+            if (line.marks & kTakenByOtherEntry) said += "O";
+            if (line.marks & kChangesSynthState) said += "S";
             EXPECT_EQ(said, expected[i]);
-            anyMarked = anyMarked || expected[i].find('/') != std::string::npos;
         }
-        EXPECT_EQ(AnyMarked(meaning), anyMarked);
     }
 }
 

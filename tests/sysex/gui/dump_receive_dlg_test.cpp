@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <cstring>
 
 #include "dump_dialog_fixture.h"
@@ -142,22 +141,6 @@ TEST_F(DumpReceiveDlgTest, NothingIsShownWhileClosedAndNewClearsEverything) {
     dlg.show();
     EXPECT_TRUE(Shown().isEmpty());
     EXPECT_EQ(FieldText("Fader8"), "");
-}
-
-TEST_F(DumpReceiveDlgTest, TheViewReadsAReceivedDumpAgainstTheTableInForce) {
-    AssignmentTable table;
-    table.Set(Entry::VOL02, "000");
-    dlg.SetTableSource([&]() -> const AssignmentTable& { return table; });
-    std::vector<uint8_t> dump = TemplateBytes();
-    dump[33] = 7;  // Fader2, on channel 2
-    dlg.ShowReceivedDump(DumpRecord(dump));
-    const auto* rows = dlg.findChild<QWidget*>("dumpMeaning")->findChild<QTreeWidget*>();
-    const QTreeWidgetItem* fader2 = rows->topLevelItem(12);
-    const QStringList shown = {fader2->text(2), fader2->text(3), fader2->text(4)};
-    EXPECT_EQ(shown, QStringList({"2", "VOL02: replaced by controller 0",
-                                  "bank select changes the synth's state"}));
-    Click(res::kDumpReceiveNew);
-    EXPECT_TRUE(fader2->text(3).isEmpty());
 }
 
 TEST_F(DumpReceiveDlgTest, SaveAsThenOpenShowsTheSameTextAndValues) {

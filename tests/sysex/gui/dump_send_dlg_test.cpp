@@ -298,9 +298,13 @@ TEST_F(DumpSendDlgTest, TheViewFollowsTheListsAndSendAsksOnceAboutMarkedLines) {
     const auto* rows = dlg.findChild<QWidget*>("dumpMeaning")->findChild<QTreeWidget*>();
     QTreeWidgetItem* knob3 = rows->topLevelItem(4);
     EXPECT_TRUE(knob3->text(4).contains("bank select changes the synth's state"));
+    // Read against the table in force, the moment a field changes.
+    AssignmentTable table;
+    table.Set(Entry::KNOB03, "###");
+    dlg.SetTableSource([&]() -> const AssignmentTable& { return table; });
     ChooseEntry(List("Knob3"), 73);
     EXPECT_EQ(knob3->text(1), "073  Sound Cont. 4 (Attack Time)");
-    EXPECT_EQ(knob3->text(3), "KNOB03: passed");
+    EXPECT_EQ(knob3->text(3), "KNOB03: suppressed");
     EXPECT_TRUE(knob3->text(4).isEmpty());
 
     ui.AnswerNext(res::MsgResult::No);
