@@ -85,7 +85,10 @@ DumpLine ReadLine(const uint8_t* bytes, size_t length, int index, TranslationEng
     line.own = kDumpControls[index].own;
     line.channel = kDumpControls[index].channel;
     line.number = ReadDumpField(bytes, length, *line.field).value_or(-1);
-    if (line.number < 0 || line.number > midi::kMaxData) return line;
+    if (line.number < 0 || line.number > midi::kMaxData) {
+        line.marks = kNoNumber;
+        return line;
+    }
 
     line.sent = MakeShort(midi::OnChannel(midi::kControlChange, line.channel),
                           static_cast<uint8_t>(line.number), kProbeValue);
@@ -123,6 +126,7 @@ std::string ActionOf(const DumpLine& line) {
 }
 
 std::string MarksOf(const DumpLine& line) {
+    if (line.marks & kNoNumber) return "the dump sets no controller number for it";
     std::string marks;
     const std::string own = EntryName(line.own);
     const std::string other =

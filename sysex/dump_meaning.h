@@ -20,6 +20,7 @@ enum DumpMark : uint8_t {
     kLeavesOwnEntry = 1,     // the control's own box on the main form no longer acts on it
     kTakenByOtherEntry = 2,  // the box of another control acts on it
     kChangesSynthState = 4,  // the synth gets bank select, a reset, local control or a mode change
+    kNoNumber = 8,           // the dump ends before the field, or its byte is a status byte
 };
 
 struct DumpLine {

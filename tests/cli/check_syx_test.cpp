@@ -54,7 +54,8 @@ TEST(CheckSyxCli, PrintsALinePerControlAndSaysByItsStatusWhetherOneIsMarked) {
         {{"--config", cfg, knob1}, 3, "VOL01     replaced by controller 11"},
         {{file("short.syx", Dump().substr(0, 15) + "\xF7")},
          3,
-         "Fader8   ---  ch 8   -         not in the dump\n"},
+         "Fader8   ---  ch 8   -         not in the dump  ! the dump sets no controller number for "
+         "it\n"},
         {{dir.file("missing.syx")},
          1,
          "ostrel-cli: cannot read " + dir.file("missing.syx") + ": No such file or directory\n"},
