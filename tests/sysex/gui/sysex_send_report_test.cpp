@@ -9,9 +9,9 @@
 #include "core/assignment_table.h"
 #include "curves/current_curve.h"
 #include "dump_dialog_fixture.h"
+#include "support/fake_midi_system.h"
 #include "midi/pass_through.h"
 #include "res/template_dump_send.h"
-#include "support/fake_midi_system.h"
 #include "support/scripted_ui.h"
 #include "sysex/gui/dump_send_dlg.h"
 
