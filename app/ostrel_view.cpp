@@ -67,6 +67,10 @@ COstrelView::COstrelView(AppState& state, CMainFrame* frame, QWidget* parent)
         SendSysExText(this, *state_.passThrough, hexDigits);
     });
     dumpReceiveDlg_ = new CDumpReceiveDlg(this);
+    // Both read a dump against the table the form shows, the one in force.
+    const auto inView = [this]() -> const AssignmentTable& { return TableInView(); };
+    dumpSendDlg_->SetTableSource(inView);
+    dumpReceiveDlg_->SetTableSource(inView);
     onClick(res::kIdBulkSend, [this] { dumpSendDlg_->exec(); });
     onClick(res::kIdBulkReceive, [this] { RunBulkReceive(); });
 

@@ -13,8 +13,6 @@ inline constexpr const char* kNoChangeItem = "***     --Default No Change";
 inline constexpr const char* kChannelNoChangeItem = "***      --Default No Change";
 inline constexpr const char* kDefaultCurveItem = "***     -- Default";
 
-// Name of controller number 0..127 as the lists show it (some end in a blank).
-const char* ControllerName(int number);
 // "000     --Bank Select" .. "099     --...", then "100     -..." .. "127     -Poly mode on".
 QString ControllerItem(int number);
 

@@ -6,6 +6,7 @@
 #include "res/app_resources.h"
 #include "res/dialog_builder.h"
 #include "sysex/bulk_dump.h"
+#include "sysex/gui/dump_meaning_view.h"
 
 namespace ostrel {
 
@@ -31,6 +32,11 @@ CDumpDialog::CDumpDialog(const res::DialogTemplate& tmpl, int textBoxId,
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(res::AppIcon());
     textBox_ = res::Item<QPlainTextEdit>(this, textBoxId);
+    meaning_ = DumpMeaningView::AddBelow(this);
+}
+
+void CDumpDialog::SetTableSource(std::function<const AssignmentTable&()> source) {
+    meaning_->SetTableSource(std::move(source));
 }
 
 void CDumpDialog::showEvent(QShowEvent* event) {
@@ -39,7 +45,10 @@ void CDumpDialog::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) OnInitDialog();
 }
 
-void CDumpDialog::ShowText() { textBox_->setPlainText(QString::fromLatin1(text_)); }
+void CDumpDialog::ShowText() {
+    textBox_->setPlainText(QString::fromLatin1(text_));
+    meaning_->ShowDump(text_);
+}
 
 bool CDumpDialog::OpenDumpFile(res::FileChoice& choice, std::vector<uint8_t>& bytes) {
     choice = ChooseSyxFile(this, false);

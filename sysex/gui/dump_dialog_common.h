@@ -5,15 +5,19 @@
 #include <QDialog>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "core/assignment_table.h"
 #include "res/dialog_template.h"
 #include "res/message_box_seam.h"
 
 class QPlainTextEdit;
 
 namespace ostrel {
+
+class DumpMeaningView;
 
 // Messages of the send dialog.
 inline constexpr const char* kSendWriteFailureText = "File Write Failure [1]";
@@ -57,6 +61,9 @@ class CDumpDialog : public QDialog {
     // The message as shown: two hex digits and a blank per byte.
     const std::string& MessageText() const { return text_; }
 
+    // Where the "What Ostrel does with it" view finds the table in force.
+    void SetTableSource(std::function<const AssignmentTable&()> source);
+
   protected:
     CDumpDialog(const res::DialogTemplate& tmpl, int textBoxId, const DumpFileMessages& messages,
                 QWidget* parent);
@@ -65,6 +72,7 @@ class CDumpDialog : public QDialog {
     virtual void OnInitDialog() = 0;
     void showEvent(QShowEvent* event) override;
 
+    // Shows the message text, and what the dump means for the table.
     void ShowText();
 
     // Asks for a .syx file and reads it. True with the chosen file and its bytes
@@ -76,6 +84,7 @@ class CDumpDialog : public QDialog {
     void WriteDumpFile(const QString& path);
 
     std::string text_;
+    DumpMeaningView* meaning_ = nullptr;
 
   private:
     QPlainTextEdit* textBox_ = nullptr;

@@ -7,6 +7,7 @@
 
 #include "res/dialog_builder.h"
 #include "res/template_dump_send.h"
+#include "sysex/gui/dump_meaning_view.h"
 
 namespace ostrel {
 namespace {
@@ -122,6 +123,9 @@ void CDumpSendDlg::OnOpen() {
 
 void CDumpSendDlg::OnSend() {
     const std::string digits = RemoveBlanks(text_);
+    // A dump that leaves controls to another box, or to bank select, goes out
+    // only when the user says so.
+    if (!meaning_->ConfirmSend(this)) return;
     // The user puts the keyboard into its receiving state, then confirms.
     res::Ui().Message(this, QString::fromLatin1(kPressKeyboardButtonsText),
                       QString::fromLatin1(res::kAppCaption), res::MsgButtons::Ok,

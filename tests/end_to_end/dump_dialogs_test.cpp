@@ -50,8 +50,9 @@ TEST_F(DumpOverJack, SendDeliversTheDumpIntactAfterTheBoxIsAnswered) {
     dlg.show();
     test::ChooseEntry(res::Item<QComboBox>(&dlg, kDumpFields[10].sendListId), 7);  // Fader.M
     res::Item<QPushButton>(&dlg, res::kDumpSendSend)->click();
-    ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].text, "Press VQ [A.TOUCH] + [DUAL] BUTTON ! ");
+    // The template's marked lines confirmed, then the request to press the buttons.
+    ASSERT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(ui.shown[1].text, "Press VQ [A.TOUCH] + [DUAL] BUTTON ! ");
 
     ASSERT_TRUE(client->WaitForCount(1, kJackWait)) << "the dump did not arrive";
     Bytes expected = test::TemplateBytes();

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTreeWidget>
 
 #include "dump_dialog_fixture.h"
 #include "res/template_dump_send.h"
@@ -280,15 +281,42 @@ TEST_F(DumpSendDlgTest, SendAsksForTheKeyboardThenHandsOverTheBlankFreeText) {
     ChooseEntry(List("Fader1"), 7);
     const std::string expected = RemoveBlanks(Shown().toStdString());
     Click(res::kDumpSendSend);
-    ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].text, "Press VQ [A.TOUCH] + [DUAL] BUTTON ! ");
-    EXPECT_EQ(ui.shown[0].caption, "DO Darivu v1.0 beta");
-    EXPECT_EQ(ui.shown[0].buttons, res::MsgButtons::Ok);
-    EXPECT_EQ(ui.shown[0].icon, res::MsgIcon::None);
+    // The template's knobs leave their boxes: the user confirmed that first.
+    ASSERT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(ui.shown[0].buttons, res::MsgButtons::YesNo);
+    EXPECT_EQ(ui.shown[1].text, "Press VQ [A.TOUCH] + [DUAL] BUTTON ! ");
+    EXPECT_EQ(ui.shown[1].caption, "DO Darivu v1.0 beta");
+    EXPECT_EQ(ui.shown[1].buttons, res::MsgButtons::Ok);
+    EXPECT_EQ(ui.shown[1].icon, res::MsgIcon::None);
     ASSERT_EQ(handedOver.size(), 1u);
-    EXPECT_EQ(boxesBeforeHandOver[0], 1u);
+    EXPECT_EQ(boxesBeforeHandOver[0], 2u);
     EXPECT_EQ(handedOver[0], expected);
     EXPECT_EQ(handedOver[0].size(), 118u);
+}
+
+TEST_F(DumpSendDlgTest, TheViewFollowsTheListsAndSendAsksOnceAboutMarkedLines) {
+    const auto* rows = dlg.findChild<QWidget*>("dumpMeaning")->findChild<QTreeWidget*>();
+    QTreeWidgetItem* knob3 = rows->topLevelItem(4);
+    EXPECT_TRUE(knob3->text(4).contains("bank select changes the synth's state"));
+    // Read against the table in force, the moment a field changes.
+    AssignmentTable table;
+    table.Set(Entry::KNOB03, "###");
+    dlg.SetTableSource([&]() -> const AssignmentTable& { return table; });
+    ChooseEntry(List("Knob3"), 73);
+    EXPECT_EQ(knob3->text(1), "073  Sound Cont. 4 (Attack Time)");
+    EXPECT_EQ(knob3->text(3), "KNOB03: suppressed");
+    EXPECT_TRUE(knob3->text(4).isEmpty());
+
+    ui.AnswerNext(res::MsgResult::No);
+    Click(res::kDumpSendSend);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    const QString& asked = ui.shown[0].text;
+    EXPECT_TRUE(
+        asked.contains("Knob4 032: its own KNOB04 no longer acts on it; bank select "
+                       "changes the synth's state\n"));
+    EXPECT_TRUE(asked.contains("Knob1 011: CONTROL acts on it, not its own KNOB01\n"));
+    EXPECT_FALSE(asked.contains("Knob3"));
+    EXPECT_TRUE(handedOver.empty());
 }
 
 TEST_F(DumpSendDlgTest, CloseEndsTheDialogAndTheNextOpeningStartsAfresh) {

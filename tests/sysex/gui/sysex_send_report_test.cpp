@@ -72,7 +72,8 @@ TEST_F(SysExSendReportTest, SendDialogDeliversItsDumpThroughTheTransmission) {
     dlg.show();
     test::ChooseEntry(res::Item<QComboBox>(&dlg, kDumpFields[2].sendListId), 74);
     res::Item<QPushButton>(&dlg, res::kDumpSendSend)->click();
-    ASSERT_EQ(ui.shown.size(), 1u);  // only the request to press the buttons
+    // The template's marked lines confirmed, then the request to press the buttons.
+    ASSERT_EQ(ui.shown.size(), 2u);
     ASSERT_EQ(midi.Sent().size(), 1u);
     std::vector<uint8_t> expected = test::TemplateBytes();
     expected[7] = 74;
@@ -86,9 +87,9 @@ TEST_F(SysExSendReportTest, SendDialogDeliversItsDumpThroughTheTransmission) {
     ui.ChooseNext(QString::fromStdString(dir.file("s.syx")));
     res::Item<QPushButton>(&dlg, res::kDumpSendOpen)->click();
     res::Item<QPushButton>(&dlg, res::kDumpSendSend)->click();
-    ASSERT_EQ(ui.shown.size(), 3u);
-    EXPECT_EQ(ui.shown[1].text, "Press VQ [A.TOUCH] + [DUAL] BUTTON ! ");
-    EXPECT_EQ(ui.shown[2].text, "Send Data Is Invalidate , No F7 ! ");
+    ASSERT_EQ(ui.shown.size(), 5u);
+    EXPECT_EQ(ui.shown[3].text, "Press VQ [A.TOUCH] + [DUAL] BUTTON ! ");
+    EXPECT_EQ(ui.shown[4].text, "Send Data Is Invalidate , No F7 ! ");
     EXPECT_EQ(midi.Sent().size(), 1u);
 }
 
