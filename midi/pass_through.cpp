@@ -383,7 +383,11 @@ void PassThrough::ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter
     }
     const ForwardedShort f = forwarder_.ForwardShort(received);
     activity_.Fire(f.decision);
-    SendShort(out, f.endFirst);
+    if (f.endFirst.length != 0) {
+        // The key's earlier note, ended where it sounds: a line of Ostrel's own.
+        SendShort(out, f.endFirst);
+        MonitorRelease(f.endFirst);
+    }
     SendShort(out, f.sent);
     if (MonitorLogging()) MonitorShort(received, f);
 }
