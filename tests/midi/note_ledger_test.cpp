@@ -179,9 +179,9 @@ TEST_F(NoteLedgerTest, TheGraphDecidesWhatIsReleasedAndWhatIsForgotten) {
     }
 }
 
-// A gesture goes on and ends where it began, whatever the table says between:
-// a half-damper pedal's moves, a pedal pressed while suppressed, a key struck
-// again while it still sounds on another channel.
+// A pedal's gesture goes on and ends where it began, whatever the table says
+// between: sostenuto and soft as sustain, a press suppressed (the sustain
+// pedal and a key struck again are tried over JACK, in the end-to-end chain).
 TEST_F(NoteLedgerTest, EveryGestureEndsWhereItBegan) {
     struct Case {
         const char* what;
@@ -191,13 +191,6 @@ TEST_F(NoteLedgerTest, EveryGestureEndsWhereItBegan) {
         Messages rest, restSent;
     };
     const Case cases[] = {
-        {"a half-damper sustain pedal",
-         "001",
-         {{0xB0, 0x40, 0x7F}},
-         {{0xB0, 0x40, 0x7F}},
-         "002",
-         {{0xB0, 0x40, 0x64}, {0xB0, 0x40, 0x00}},
-         {{0xB0, 0x40, 0x64}, {0xB0, 0x40, 0x00}}},
         {"the sostenuto and soft pedals",
          "003",
          {{0xB0, 0x42, 0x7F}, {0xB0, 0x43, 0x7F}},
@@ -212,13 +205,6 @@ TEST_F(NoteLedgerTest, EveryGestureEndsWhereItBegan) {
          "001",
          {{0xB0, 0x40, 0x64}, {0xB0, 0x40, 0x00}, {0xB0, 0x40, 0x7F}, {0xB0, 0x40, 0x00}},
          {{0xB0, 0x40, 0x7F}, {0xB0, 0x40, 0x00}}},
-        {"a key struck again while it sounds on another channel",
-         "001",
-         {{0x90, 0x3C, 0x64}},
-         {{0x90, 0x3C, 0x64}},
-         "002",
-         {{0x90, 0x3C, 0x50}, {0x80, 0x3C, 0x40}, {0x80, 0x3C, 0x40}},
-         {{0x80, 0x3C, 0x40}, {0x91, 0x3C, 0x50}, {0x81, 0x3C, 0x40}, {0x81, 0x3C, 0x40}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
