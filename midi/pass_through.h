@@ -47,16 +47,16 @@ struct Losses {
 
 // A record of the pass-through as its reader gets it (PopEvent), with the
 // local time of its cycle. Which fields hold what depends on the kind:
-// - ShortMessage: packedIn and receivedLength what came, packedOut what went
-//   out (0 when nothing did), decision and codes what decided;
+// - ShortMessage: in what came, out what went out (length 0 when nothing
+//   did), decision and codes what decided;
 // - LongMessage (System Exclusive): the first 256 bytes received and sent,
 //   receivedLength and outLength their real lengths, matchedSteps (0: it went
 //   out unchanged), tooLarge (not sent), decision and codes;
 // - ReceivedDump: a bulk dump for the receive dialog, in received and
 //   receivedLength;
-// - Released: packedOut, what Ostrel sent on its own to end a held note;
-// - Incomplete: packedIn and receivedLength, a short message that came
-//   without all its data bytes and was not sent;
+// - Released: out, what Ostrel sent on its own to end a held note;
+// - Incomplete: in, a short message that came without all its data bytes and
+//   was not sent;
 // - SceneSwitch: scene (its index) in force from this cycle on, of sceneCount.
 struct MonitorEvent {
     enum class Kind : uint8_t {
@@ -69,9 +69,8 @@ struct MonitorEvent {
     };
     Kind kind = Kind::ShortMessage;
     std::time_t time = 0;
-    uint32_t receivedLength = 0;
-    uint32_t packedIn = 0;  // lowest byte first
-    uint32_t packedOut = 0;
+    uint32_t receivedLength = 0;  // of a System Exclusive message or dump
+    ShortMessage in, out;
     int matchedSteps = 0;
     int outLength = 0;
     bool tooLarge = false;

@@ -15,7 +15,7 @@ namespace {
 using test::TempDir;
 using Files = std::vector<std::string>;
 
-SetlistTriggers Triggers(int program, TriggerMessage next, TriggerMessage previous, bool pass) {
+SetlistTriggers Triggers(int program, ShortMessage next, ShortMessage previous, bool pass) {
     return {program, next, previous, pass};
 }
 
