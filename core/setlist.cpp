@@ -164,6 +164,16 @@ std::string ScenePath(const std::string& setlistPath, const std::string& file) {
     return (std::filesystem::path(setlistPath).parent_path() / name).string();
 }
 
+std::string SceneNumber(int index, int count) {
+    return std::to_string(index + 1) + "/" + std::to_string(count);
+}
+
+std::string SceneName(int index, int count, const std::string& file) {
+    std::string name = "scene " + SceneNumber(index, count);
+    if (!file.empty()) name += ": " + file;
+    return name;
+}
+
 bool LoadSetlist(const std::string& path, LoadedSetlist& loaded, std::string* why) {
     loaded = {};
     Setlist setlist;

@@ -72,6 +72,11 @@ struct LoadedSetlist {
     SetlistTriggers triggers;
 };
 
+// A scene's place among count as the user reads it: "2/7" for index 1 of 7.
+std::string SceneNumber(int index, int count);
+// "scene 2/7: organ.cfg", or without a file "scene 2/7".
+std::string SceneName(int index, int count, const std::string& file);
+
 // Reads a setlist and every scene's table. A file that cannot be read is named in
 // skipped and has no scene. False, with the reason in why, when the setlist itself
 // cannot be read.

@@ -156,9 +156,7 @@ std::string PlainLine(const MonitorEvent& event) {
 std::string FormatSceneLine(const MonitorEvent& event, const std::string& file) {
     std::string line;
     AppendTime(line, event.time);
-    line += "    scene " + std::to_string(event.scene + 1) + "/" + std::to_string(event.sceneCount);
-    if (!file.empty()) line += ": " + file;
-    line += "\n";
+    line += "    " + SceneName(event.scene, event.sceneCount, file) + "\n";
     return line;
 }
 

@@ -24,6 +24,7 @@
 #include "midi/monitor_record.h"
 #include "midi/output_ring.h"
 #include "midi/pass_through_state.h"
+#include "midi/scene_tables.h"
 #include "midi/spsc_queue.h"
 
 namespace ostrel {
@@ -80,14 +81,6 @@ struct MonitorEvent {
     uint8_t sent[kRecordedBytes] = {};
     Decision decision;
     DecidingCodes codes;
-};
-
-// The scenes of an open setlist as the MIDI thread reads them: every table
-// read in full beforehand and left unchanged while the list is set, and the
-// triggers that switch between them.
-struct SceneTables {
-    std::vector<const AssignmentTable*> tables;
-    SetlistTriggers triggers;
 };
 
 class PassThrough final : private MidiProcessor {
