@@ -1,11 +1,11 @@
 #pragma once
 // Which libjack this process runs on, whether a server answers through it, and
-// the switch to PipeWire's. Debian's
-// libjack is jackd's; PipeWire ships a libjack of its own in a folder of its
-// own, which `pw-jack` puts first on LD_LIBRARY_PATH. On a desktop that runs
-// PipeWire and no jackd, Ostrel starts itself again, once, with that folder
-// first, as pw-jack would have: the dynamic loader picks a library only at
-// start, and one process cannot hold both libjacks (they share every symbol).
+// the switch to PipeWire's. Debian's libjack is jackd's; PipeWire ships a
+// libjack of its own in a folder of its own, which `pw-jack` puts first on
+// LD_LIBRARY_PATH. On a desktop that runs PipeWire and no jackd, Ostrel starts
+// itself again, once, with that folder first, as pw-jack would have: the
+// dynamic loader picks a library only at start, and one process cannot hold
+// both libjacks (they share every symbol).
 #include <string>
 
 namespace ostrel {
