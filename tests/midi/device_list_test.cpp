@@ -5,13 +5,6 @@
 namespace ostrel {
 namespace {
 
-TEST(DeviceList, EntriesCarryTheirIndexWithTwoDigits) {
-    EXPECT_EQ(DeviceListEntries({"Keyboard", "Synth:out 1", ""}),
-              (std::vector<std::string>{"00:Keyboard", "01:Synth:out 1", "02:"}));
-    EXPECT_EQ(DeviceListEntry(100, "x"), "100:x");
-    EXPECT_TRUE(DeviceListEntries({}).empty());
-}
-
 TEST(DeviceList, DeviceIndicesTypedByTheUser) {
     int index = 7;
     EXPECT_TRUE(ParseDeviceIndex("0", index));

@@ -2,6 +2,8 @@
 // records of random lengths while the MIDI thread runs cycles, some too full to
 // take all that waits. Every record reaches the output whole and in order,
 // also where it meets the ring's end.
+#include "midi/output_ring.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -61,6 +63,44 @@ TEST(OutputRing, AWritersRecordsReachTheOutputWholeAndInOrderAcrossTheWrap) {
     std::mt19937 again(7);
     for (uint32_t n = 0; n < kRecords; ++n) ASSERT_EQ(sent[n], Record(n, again)) << "record " << n;
     EXPECT_EQ(passThrough.Lost(), passThrough.DroppedSends());
+}
+
+// The smallest ring (64 bytes; a record takes 4 bytes and its length rounded up
+// to 4) filled, emptied and wrapped step by step. A record that does not fit
+// the room before the ring's end goes to its start, and must then also leave
+// the oldest waiting record whole: a push that would reach it is refused.
+TEST(OutputRing, APushThatWouldReachTheWaitingRecordIsRefused) {
+    OutputRing ring(64);
+    const auto bytes = [](int n, size_t length) {
+        return std::vector<uint8_t>(length, static_cast<uint8_t>(n));
+    };
+    const auto push = [&](int n, size_t length) {
+        const std::vector<uint8_t> b = bytes(n, length);
+        return ring.Push(OutputRing::Kind::Message, b.data(), b.size());
+    };
+    const auto pop = [&](int n, size_t length) {
+        OutputRing::Record r;
+        ASSERT_TRUE(ring.Front(r)) << n;
+        EXPECT_EQ(std::vector<uint8_t>(r.bytes, r.bytes + r.length), bytes(n, length)) << n;
+        ring.PopFront();
+    };
+    ASSERT_TRUE(push(1, 20));   // at 0..24
+    ASSERT_TRUE(push(2, 20));   // at 24..48, waiting
+    pop(1, 20);                 // 40 bytes free: 16 before the end, 24 at the start
+    EXPECT_FALSE(push(3, 24));  // 28 at the start would reach record 2
+    EXPECT_TRUE(push(4, 12));   // at 48..64, up to the end
+    EXPECT_TRUE(push(5, 20));   // at 0..24, up to record 2
+    EXPECT_FALSE(push(6, 0));   // full
+    pop(2, 20);
+    pop(4, 12);
+    pop(5, 20);
+    EXPECT_TRUE(ring.Empty());
+    EXPECT_TRUE(push(7, 24));  // at 24..52
+    EXPECT_TRUE(push(8, 20));  // 12 before the end skipped: at 0..24
+    EXPECT_FALSE(push(9, 0));  // would stand at 24, on record 7
+    pop(7, 24);
+    pop(8, 20);
+    EXPECT_TRUE(ring.Empty());
 }
 
 }  // namespace
