@@ -43,10 +43,8 @@ TEST(SetlistFile, ReadsTheKeysAndRefusesValuesItCannotMean) {
         {"[TRIGGER]\nPREV=76 7F\n", {}, {}, "PREV=76 7F"},
         {"[TRIGGER]\nPREV=F0 01 F7\n", {}, {}, "PREV=F0 01 F7"},
         {"[TRIGGER]\nPREV=F7\n", {}, {}, "PREV=F7"},
-        // More than one message, or more bytes than a message holds.
         {"[TRIGGER]\nNEXT=90 3C 7F 80\n", {}, {}, "NEXT=90 3C 7F 80"},
         {"[TRIGGER]\nNEXT=B0 76 7F B0 75 7F\n", {}, {}, "NEXT=B0 76 7F B0 75 7F"},
-        {"[TRIGGER]\nNEXT=C0 05 06\n", {}, {}, "NEXT=C0 05 06"},
     };
     TempDir dir;
     for (const Case& c : cases) {

@@ -65,41 +65,31 @@ TEST(OutputRing, AWritersRecordsReachTheOutputWholeAndInOrderAcrossTheWrap) {
     EXPECT_EQ(passThrough.Lost(), passThrough.DroppedSends());
 }
 
-// The smallest ring (64 bytes; a record takes 4 bytes and its length rounded up
-// to 4) filled, emptied and wrapped step by step. A record that does not fit
-// the room before the ring's end goes to its start, and must then also leave
-// the oldest waiting record whole: a push that would reach it is refused.
+// The smallest ring (64 bytes; a record takes 4 and its length rounded up to
+// 4) wrapped step by step: a record that does not fit before the ring's end
+// goes to its start, and a push that would reach the waiting record is refused.
 TEST(OutputRing, APushThatWouldReachTheWaitingRecordIsRefused) {
+    using Bytes = std::vector<uint8_t>;
     OutputRing ring(64);
-    const auto bytes = [](int n, size_t length) {
-        return std::vector<uint8_t>(length, static_cast<uint8_t>(n));
+    const auto push = [&](uint8_t n, size_t length) {
+        return ring.Push(OutputRing::Kind::Message, Bytes(length, n).data(), length);
     };
-    const auto push = [&](int n, size_t length) {
-        const std::vector<uint8_t> b = bytes(n, length);
-        return ring.Push(OutputRing::Kind::Message, b.data(), b.size());
-    };
-    const auto pop = [&](int n, size_t length) {
+    const auto pop = [&] {
         OutputRing::Record r;
-        ASSERT_TRUE(ring.Front(r)) << n;
-        EXPECT_EQ(std::vector<uint8_t>(r.bytes, r.bytes + r.length), bytes(n, length)) << n;
+        if (!ring.Front(r)) return Bytes{};
+        const Bytes b(r.bytes, r.bytes + r.length);
         ring.PopFront();
+        return b;
     };
-    ASSERT_TRUE(push(1, 20));   // at 0..24
-    ASSERT_TRUE(push(2, 20));   // at 24..48, waiting
-    pop(1, 20);                 // 40 bytes free: 16 before the end, 24 at the start
-    EXPECT_FALSE(push(3, 24));  // 28 at the start would reach record 2
-    EXPECT_TRUE(push(4, 12));   // at 48..64, up to the end
-    EXPECT_TRUE(push(5, 20));   // at 0..24, up to record 2
-    EXPECT_FALSE(push(6, 0));   // full
-    pop(2, 20);
-    pop(4, 12);
-    pop(5, 20);
-    EXPECT_TRUE(ring.Empty());
-    EXPECT_TRUE(push(7, 24));  // at 24..52
-    EXPECT_TRUE(push(8, 20));  // 12 before the end skipped: at 0..24
-    EXPECT_FALSE(push(9, 0));  // would stand at 24, on record 7
-    pop(7, 24);
-    pop(8, 20);
+    ASSERT_TRUE(push(1, 20) && push(2, 20));  // at 0..24 and 24..48
+    EXPECT_EQ(pop(), Bytes(20, 1));           // free: 16 before the end, 24 at the start
+    EXPECT_FALSE(push(3, 24));                // 28 at the start would reach record 2
+    EXPECT_TRUE(push(4, 12) && push(5, 20));  // up to the end, then up to record 2
+    EXPECT_FALSE(push(6, 0));                 // full
+    for (const Bytes& b : {Bytes(20, 2), Bytes(12, 4), Bytes(20, 5)}) EXPECT_EQ(pop(), b);
+    EXPECT_TRUE(push(7, 24) && push(8, 20));  // at 24..52; 12 before the end skipped: 0..24
+    EXPECT_FALSE(push(9, 0));                 // would stand at 24, on record 7
+    for (const Bytes& b : {Bytes(24, 7), Bytes(20, 8)}) EXPECT_EQ(pop(), b);
     EXPECT_TRUE(ring.Empty());
 }
 
