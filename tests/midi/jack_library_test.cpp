@@ -13,8 +13,6 @@ std::string Env(const char* name) {
     return value ? value : "(unset)";
 }
 
-// What the program started again on PipeWire's libjack starts in turn gets the
-// user's own LD_LIBRARY_PATH.
 TEST(JackLibrary, TheProgramStartedAgainHandsTheUsersLibraryPathBack) {
     const std::string before = Env("LD_LIBRARY_PATH");
     static char program[] = "ostrel";
