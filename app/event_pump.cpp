@@ -1,8 +1,5 @@
 #include "app/event_pump.h"
 
-#include <algorithm>
-
-#include "core/short_message.h"
 #include "midi/monitor_line.h"
 
 namespace ostrel {
@@ -53,11 +50,9 @@ int EventPump::Drain() {
             continue;
         }
         if (messageSink_ && event.kind == MonitorEvent::Kind::ShortMessage) {
-            const uint8_t bytes[3] = {PackedByte(event.packedIn, 0), PackedByte(event.packedIn, 1),
-                                      PackedByte(event.packedIn, 2)};
             // A copy: the sink may end itself.
             const MessageSink sink = messageSink_;
-            sink(bytes, std::min<size_t>(event.receivedLength, sizeof bytes));
+            sink(event.in);
         }
         if (!monitorSink_) continue;
         const bool named = sceneNames_ && event.kind == MonitorEvent::Kind::SceneSwitch;

@@ -26,8 +26,8 @@ class EventPump : public QObject {
     // Receives the lines of one batch, each ending with a line feed.
     using LineSink = std::function<void(const QStringList& lines)>;
     using DumpSink = std::function<void(const MonitorEvent& dump)>;
-    // Receives the bytes of each short message received (learning a trigger).
-    using MessageSink = std::function<void(const uint8_t* bytes, size_t length)>;
+    // Receives each short message received (learning a trigger).
+    using MessageSink = std::function<void(ShortMessage message)>;
     // The file of a scene of the open setlist, for the monitor's scene lines.
     using SceneNames = std::function<std::string(int scene)>;
 

@@ -99,7 +99,7 @@ void CSetlistDlg::Learn(QLineEdit* field) {
     const bool again = learning_ == field;
     StopLearning();
     if (again || !listen_) return;
-    if (!listen_([this](const uint8_t* bytes, size_t length) { Learnt(bytes, length); })) {
+    if (!listen_([this](ShortMessage message) { Learnt(message); })) {
         learnState_->setText(
             QStringLiteral("Start Ostrel first: while it is stopped it hears "
                            "no message."));
@@ -111,11 +111,13 @@ void CSetlistDlg::Learn(QLineEdit* field) {
                              .arg(field == next_ ? "next" : "previous"));
 }
 
-void CSetlistDlg::Learnt(const uint8_t* bytes, size_t length) {
+void CSetlistDlg::Learnt(ShortMessage message) {
     // A control or a key sends a channel message; clock, active sensing and
     // time code come on their own and are no one's choice.
-    if (!learning_ || length == 0 || bytes[0] < 0x80 || bytes[0] >= 0xF0) return;
-    learning_->setText(QString::fromStdString(FormatHexLine(bytes, length)));
+    if (!learning_ || message.length == 0 || !midi::IsStatus(message.Status()) ||
+        midi::IsSystem(message.Status()))
+        return;
+    learning_->setText(QString::fromStdString(FormatHexLine(message.bytes, message.length)));
     StopLearning();
 }
 
@@ -161,8 +163,8 @@ bool CSetlistDlg::Take(Setlist& setlist) {
                        : program == 1 ? SetlistTriggers::kAnyChannel
                                       : program - 1;
     t.pass = pass_->currentIndex() == 1;
-    const std::pair<QLineEdit*, TriggerMessage*> messages[] = {{next_, &t.next},
-                                                               {previous_, &t.previous}};
+    const std::pair<QLineEdit*, ShortMessage*> messages[] = {{next_, &t.next},
+                                                             {previous_, &t.previous}};
     for (const auto& [edit, message] : messages) {
         if (ParseTriggerMessage(edit->text().toStdString(), *message)) continue;
         ShowError(this, QStringLiteral("%1 is not one short MIDI message in hex, such as "

@@ -30,8 +30,8 @@ class CSetlistDlg : public QDialog {
     explicit CSetlistDlg(const std::string& path, QWidget* parent = nullptr);
     ~CSetlistDlg() override;
 
-    // The bytes of one short message that the input received.
-    using MessageSink = std::function<void(const uint8_t* bytes, size_t length)>;
+    // One short message that the input received.
+    using MessageSink = std::function<void(ShortMessage message)>;
     // Hands each message received from now on to sink, or stops with an empty
     // sink. False when the input is not heard now (nothing is handed then).
     using Listen = std::function<bool(MessageSink sink)>;
@@ -60,7 +60,7 @@ class CSetlistDlg : public QDialog {
     // Learns the trigger of field from the next message received; pressed again
     // while it learns, it stops and the field keeps its text.
     void Learn(QLineEdit* field);
-    void Learnt(const uint8_t* bytes, size_t length);
+    void Learnt(ShortMessage message);
     void StopLearning();
 
     std::string path_;

@@ -93,11 +93,9 @@ bool SetlistPlayer::Open(const std::string& path) {
         ShowError(&form_, QStringLiteral("These files of the setlist\n%1\ncould not be read; "
                                          "their scenes are skipped:\n%2")
                               .arg(Shown(path), skipped.join('\n')));
-    for (const Scene& scene : next->loaded.scenes) {
-        next->tables->tables.push_back(scene.table.get());
+    *next->tables = ScenesOf(next->loaded);
+    for (const Scene& scene : next->loaded.scenes)
         next->paths.push_back(ScenePath(path, scene.file));
-    }
-    next->tables->triggers = next->loaded.triggers;
 
     // Every table is complete before the MIDI thread sees the list; the list set
     // before goes once no cycle reads it.
@@ -167,7 +165,7 @@ void SetlistPlayer::Show(int index) {
     state_.fileInUse.Use(path, std::filesystem::path(path).filename().string());
     form_.ViewTable(open_->loaded.scenes[i].table.get());
     for (size_t k = 0; k < sceneActions_.size(); ++k) sceneActions_[k]->setChecked(k == i);
-    if (frame_) frame_->SetScene(QStringLiteral("%1/%2").arg(index + 1).arg(Count()));
+    if (frame_) frame_->SetScene(QString::fromStdString(SceneNumber(index, Count())));
 }
 
 void SetlistPlayer::ReadAgain(const QString& changed) {

@@ -16,6 +16,7 @@
 
 #include "core/setlist.h"
 #include "midi/pass_through.h"
+#include "midi/scene_tables.h"
 
 class QAction;
 class QMenu;

@@ -20,6 +20,7 @@
 #include "core/setlist.h"
 #include "midi/jack_library.h"
 #include "midi/monitor_line.h"
+#include "midi/scene_tables.h"
 
 namespace ostrel::cli {
 namespace {
@@ -105,8 +106,7 @@ struct Scenes {
     int Count() const { return static_cast<int>(tables.tables.size()); }
     // "scene 2/7: organ.cfg"
     std::string Name(int index) const {
-        return "scene " + std::to_string(index + 1) + "/" + std::to_string(Count()) + ": " +
-               loaded.scenes[static_cast<size_t>(index)].file;
+        return SceneName(index, Count(), loaded.scenes[static_cast<size_t>(index)].file);
     }
 };
 
@@ -119,9 +119,7 @@ std::string OpenScenes(const char* path, Scenes& scenes) {
     for (const std::string& skipped : scenes.loaded.skipped)
         std::fprintf(stderr, "ostrel-cli: cannot read %s; its scene is skipped\n", skipped.c_str());
     if (scenes.loaded.scenes.empty()) return std::string("no scene of ") + path + " could be read";
-    for (const Scene& scene : scenes.loaded.scenes)
-        scenes.tables.tables.push_back(scene.table.get());
-    scenes.tables.triggers = scenes.loaded.triggers;
+    scenes.tables = ScenesOf(scenes.loaded);
     return "";
 }
 

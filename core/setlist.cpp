@@ -1,5 +1,6 @@
 #include "core/setlist.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -20,17 +21,6 @@ constexpr const char* kPreviousKey = "PREV";
 constexpr const char* kPassKey = "PASS";
 
 std::string FileKey(int number) { return "FILE" + std::to_string(number); }
-
-// The bytes a short message of this status has, as the MIDI wire carries them.
-size_t ShortLength(uint8_t status) {
-    using namespace midi;
-    if (!IsStatus(status) || status == kSystemExclusive || status == kEndOfExclusive) return 0;
-    if (KindOf(status) == kProgramChange || KindOf(status) == kChannelPressure) return 2;
-    if (!IsSystem(status)) return 3;
-    if (status == kSongPosition) return 3;
-    if (status == kTimeCode || status == kSongSelect) return 2;
-    return 1;
-}
 
 bool ParseProgramChannel(const std::string& text, int& channel) {
     if (text.empty() || text == "###") {
@@ -60,7 +50,7 @@ void SetWhy(std::string* why, std::string text) {
 
 }  // namespace
 
-bool ParseTriggerMessage(const std::string& text, TriggerMessage& message) {
+bool ParseTriggerMessage(const std::string& text, ShortMessage& message) {
     message = {};
     const std::string digits = RemoveBlanks(text);
     if (digits.empty()) return true;
@@ -70,34 +60,35 @@ bool ParseTriggerMessage(const std::string& text, TriggerMessage& message) {
         if (byte < 0) return false;
         message.bytes[message.length++] = static_cast<uint8_t>(byte);
     }
-    if (ShortLength(message.bytes[0]) != message.length) return false;
+    // An end of System Exclusive alone never arrives as a message: the input
+    // drops it as a stray mark, so a trigger on it could never fire.
+    if (message.bytes[0] == midi::kEndOfExclusive) return false;
+    if (ShortMessageLength(message.bytes[0]) != message.length) return false;
     for (size_t i = 1; i < message.length; ++i)
         if (midi::IsStatus(message.bytes[i])) return false;
     return true;
 }
 
-TriggerMatch MatchTrigger(const SetlistTriggers& t, const uint8_t* bytes, size_t length) {
+TriggerMatch MatchTrigger(const SetlistTriggers& t, ShortMessage message) {
     TriggerMatch match;
-    if (length == 0) return match;
-    const uint8_t status = bytes[0];
-    if (t.programChannel != SetlistTriggers::kNever && length >= 2 &&
+    if (message.length == 0) return match;
+    const uint8_t status = message.Status();
+    if (t.programChannel != SetlistTriggers::kNever && message.length >= 2 &&
         midi::KindOf(status) == midi::kProgramChange &&
         (t.programChannel == SetlistTriggers::kAnyChannel ||
          midi::ChannelOf(status) + 1 == t.programChannel)) {
         match.action = TriggerMatch::Action::Select;
-        match.scene = bytes[1] & midi::kMaxData;
+        match.scene = message.bytes[1] & midi::kMaxData;
         return match;
     }
-    const auto same = [&](const TriggerMessage& m) {
-        if (m.length == 0 || m.length != length) return false;
-        for (size_t i = 0; i < length; ++i)
-            if (m.bytes[i] != bytes[i]) return false;
-        return true;
+    const auto same = [&](const ShortMessage& m) {
+        return m.length != 0 && m.length == message.length &&
+               std::equal(m.bytes, m.bytes + m.length, message.bytes);
     };
     // The rest of the trigger's control: the same status and first data byte
     // with another value (a button's release), or a trigger key's note-off.
-    const auto sameControl = [&](const TriggerMessage& m) {
-        if (m.length < 2 || length < 2 || m.bytes[1] != bytes[1]) return false;
+    const auto sameControl = [&](const ShortMessage& m) {
+        if (m.length < 2 || message.length < 2 || m.bytes[1] != message.bytes[1]) return false;
         if (m.bytes[0] == status) return true;
         return midi::IsNote(m.bytes[0]) && midi::IsNote(status) &&
                midi::ChannelOf(m.bytes[0]) == midi::ChannelOf(status);
@@ -171,6 +162,16 @@ std::string ScenePath(const std::string& setlistPath, const std::string& file) {
     const std::filesystem::path name(file);
     if (name.is_absolute()) return file;
     return (std::filesystem::path(setlistPath).parent_path() / name).string();
+}
+
+std::string SceneNumber(int index, int count) {
+    return std::to_string(index + 1) + "/" + std::to_string(count);
+}
+
+std::string SceneName(int index, int count, const std::string& file) {
+    std::string name = "scene " + SceneNumber(index, count);
+    if (!file.empty()) name += ": " + file;
+    return name;
 }
 
 bool LoadSetlist(const std::string& path, LoadedSetlist& loaded, std::string* why) {

@@ -9,13 +9,13 @@
 //
 // A missing key means PROGRAM=###, no NEXT or PREV, PASS=0. Every scene's table
 // is read when the setlist opens, so that a switch reads no file.
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/assignment_table.h"
+#include "core/short_message.h"
 #include "store/store_result.h"
 
 namespace ostrel {
@@ -23,19 +23,12 @@ namespace ostrel {
 // FILE1 .. FILE999 are looked at; an empty or missing number is no scene.
 inline constexpr int kMaxSetlistFiles = 999;
 
-// One short message that a trigger matches byte for byte (length 0: none).
-struct TriggerMessage {
-    uint8_t bytes[3] = {};
-    uint8_t length = 0;
-    bool operator==(const TriggerMessage&) const = default;
-};
-
 struct SetlistTriggers {
     static constexpr int kNever = -1;
     static constexpr int kAnyChannel = 0;
     int programChannel = kNever;  // kNever, kAnyChannel or 1..16
-    TriggerMessage next, previous;
-    bool pass = false;  // trigger messages are forwarded too
+    ShortMessage next, previous;  // matched byte for byte (length 0: none)
+    bool pass = false;            // trigger messages are forwarded too
     bool operator==(const SetlistTriggers&) const = default;
 };
 
@@ -52,11 +45,11 @@ struct TriggerMatch {
     Action action = Action::None;
     int scene = 0;  // Select: the scene's index (the program number)
 };
-TriggerMatch MatchTrigger(const SetlistTriggers& triggers, const uint8_t* bytes, size_t length);
+TriggerMatch MatchTrigger(const SetlistTriggers& triggers, ShortMessage message);
 
 // NEXT and PREV as text: "" (no trigger) or one complete short message in hex,
 // blanks allowed. False when the text is neither.
-bool ParseTriggerMessage(const std::string& text, TriggerMessage& message);
+bool ParseTriggerMessage(const std::string& text, ShortMessage& message);
 
 // Reads a setlist. False, with the reason in why, when the file cannot be read or
 // a trigger's value is not one the setlist allows (the key is named).
@@ -78,6 +71,11 @@ struct LoadedSetlist {
     std::vector<std::string> skipped;  // one line for each file that was not
     SetlistTriggers triggers;
 };
+
+// A scene's place among count as the user reads it: "2/7" for index 1 of 7.
+std::string SceneNumber(int index, int count);
+// "scene 2/7: organ.cfg", or without a file "scene 2/7".
+std::string SceneName(int index, int count, const std::string& file);
 
 // Reads a setlist and every scene's table. A file that cannot be read is named in
 // skipped and has no scene. False, with the reason in why, when the setlist itself

@@ -1,7 +1,7 @@
 #pragma once
-// A short MIDI message as one small value: its bytes and its length. It is read
-// once from the input event, translated, recorded by the ledger and written
-// once; nothing else holds a copy.
+// A short MIDI message as one small value: its bytes and its length. The one
+// form of a short message everywhere: what the input gave and the output gets,
+// the setlist's triggers, the ledger's entries and the monitor's records.
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -60,18 +60,6 @@ constexpr ShortMessage MakeShort(uint8_t status, uint8_t data1 = 0, uint8_t data
     if (length > 1) value |= uint32_t{data1} << 8;
     if (length > 2) value |= uint32_t{data2} << 16;
     return std::bit_cast<ShortMessage>(value);
-}
-
-// Up to the first three bytes packed into one number, lowest byte first; missing
-// bytes are 0. For monitor records, which keep a message in four bytes.
-constexpr uint32_t PackShort(const uint8_t* bytes, size_t length) {
-    uint32_t packed = 0;
-    for (size_t i = 0; i < length && i < 3; ++i) packed |= uint32_t{bytes[i]} << (8 * i);
-    return packed;
-}
-
-constexpr uint8_t PackedByte(uint32_t packed, int index) {
-    return static_cast<uint8_t>(packed >> (8 * index));
 }
 
 }  // namespace ostrel

@@ -82,6 +82,30 @@ class AlsaMidiSystem::Writer final : public MidiWriter {
     RtMidiOut* out_;
 };
 
+// Held while Connect or Disconnect closes and opens the output port again:
+// the token holder's writer sends to that port, and RtMidi's port must not
+// close under a send. The token is taken, as Close does, rather than the port
+// swapped: RtMidi reopens the port in place, so there is no second port to
+// swap to. The wait is the cycle under way at most, and the MIDI thread never
+// waits for it: an event that comes meanwhile is deferred and run when the
+// token is given back. The input port is RtMidi's own thread's, which RtMidi
+// stops itself when it closes the port.
+class AlsaMidiSystem::OutputHold {
+  public:
+    OutputHold(AlsaMidiSystem& system, PortDirection direction)
+        : system_(direction == PortDirection::Output ? &system : nullptr) {
+        if (system_ != nullptr) system_->TakeToken();
+    }
+    ~OutputHold() {
+        if (system_ != nullptr) system_->ReleaseToken();
+    }
+    OutputHold(const OutputHold&) = delete;
+    OutputHold& operator=(const OutputHold&) = delete;
+
+  private:
+    AlsaMidiSystem* system_;
+};
+
 AlsaMidiSystem::AlsaMidiSystem() = default;
 
 AlsaMidiSystem::~AlsaMidiSystem() { Close(); }
@@ -150,7 +174,7 @@ void AlsaMidiSystem::Close() {
     } catch (const RtMidiError&) {
     }
     // Wait for a cycle another thread may still be running.
-    while (busy_.exchange(true, std::memory_order_acquire)) std::this_thread::yield();
+    TakeToken();
     processor_.store(nullptr, std::memory_order_release);
     out_.reset();
     busy_.store(false, std::memory_order_release);
@@ -203,6 +227,10 @@ void AlsaMidiSystem::RunCycle(const uint8_t* event, size_t length) {
     }
     if (event != nullptr) processor->Event(event, length, writer);
     processor->EndCycle();
+}
+
+void AlsaMidiSystem::TakeToken() {
+    while (busy_.exchange(true, std::memory_order_acquire)) std::this_thread::yield();
 }
 
 void AlsaMidiSystem::ReleaseToken() {
@@ -266,7 +294,7 @@ bool AlsaMidiSystem::Connect(PortDirection direction, const std::string& device,
         return false;
     }
     if (IsOwn(device)) {
-        SetWhy(why, "Ostrel cannot be connected to itself");
+        SetWhy(why, kConnectedToItself);
         return false;
     }
     const std::vector<std::string> names = PortNames(direction);
@@ -283,6 +311,7 @@ bool AlsaMidiSystem::Connect(PortDirection direction, const std::string& device,
         // RtMidi subscribes one port to one device: choosing another closes
         // the old subscription first.
         RtMidi& port = *Port(direction);
+        const OutputHold hold(*this, direction);
         if (port.isPortOpen()) port.closePort();
         port.openPort(static_cast<unsigned>(index), PortName(direction));
     } catch (const RtMidiError& e) {
@@ -303,6 +332,7 @@ void AlsaMidiSystem::Disconnect(PortDirection direction, const std::string& devi
     ErrorScope scope(error);
     try {
         RtMidi& port = *Port(direction);
+        const OutputHold hold(*this, direction);
         port.closePort();
         port.openVirtualPort(PortName(direction));
     } catch (const RtMidiError&) {

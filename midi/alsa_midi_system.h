@@ -53,11 +53,15 @@ class AlsaMidiSystem final : public GraphClient {
         uint8_t bytes[1024] = {};
     };
     class Writer;
+    class OutputHold;
     static void Input(double, std::vector<unsigned char>* message, void* self);
     void OnInput(const uint8_t* bytes, size_t length);
     void RunIdle();
     // Token holder: one cycle with the deferred events and event (if any).
     void RunCycle(const uint8_t* event, size_t length);
+    // An ordinary thread's: waits for a cycle another thread runs, then holds
+    // the token (no cycle runs until ReleaseToken).
+    void TakeToken();
     void ReleaseToken();
     std::vector<std::string> PortNames(PortDirection direction);
     // Under mutex_: our RtMidi port of that direction.

@@ -30,8 +30,6 @@ class GraphClient : public MidiSystem {
     }
 
   protected:
-    // The index of a direction in the arrays of two: 0 for "in", 1 for "out".
-    static int Side(PortDirection direction) { return direction == PortDirection::Input ? 0 : 1; }
     // Our port's own name: "in" or "out".
     static const char* PortName(PortDirection direction) {
         return direction == PortDirection::Input ? "in" : "out";

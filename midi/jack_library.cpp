@@ -10,8 +10,6 @@
 #include <cstring>
 #include <filesystem>
 
-#include "midi/jack_midi_system.h"
-
 namespace ostrel {
 namespace {
 
@@ -56,9 +54,25 @@ void HandBackLibraryPath() {
     unsetenv(kRestartedMark);
 }
 
+void Quiet(const char*) {}
+
 }  // namespace
 
 bool OnPipeWireJack() { return LoadedJackLibrary().find("/pipewire-") != std::string::npos; }
+
+void QuietJack() {
+    jack_set_error_function(&Quiet);
+    jack_set_info_function(&Quiet);
+}
+
+bool JackServerAnswers() {
+    QuietJack();
+    jack_status_t status{};
+    jack_client_t* probe = jack_client_open("Ostrel-probe", JackNoStartServer, &status);
+    if (probe == nullptr) return false;
+    jack_client_close(probe);
+    return true;
+}
 
 std::string PipeWireJackFolder() {
     namespace fs = std::filesystem;
@@ -116,14 +130,14 @@ void RestartOnPipeWireJackWhenWanted(char** argv) {
     if (!chosen.empty() && chosen != "pipewire") return;
     const std::string folder = PipeWireJackFolder();
     if (folder.empty()) return;
-    if (chosen.empty() && (JackMidiSystem::ServerAnswers() || !PipeWireRuns())) return;
+    if (chosen.empty() && (JackServerAnswers() || !PipeWireRuns())) return;
     ExecOnPipeWireJack(folder);
 }
 
 bool PipeWireStartedSince() {
     if (startArguments == nullptr || OnPipeWireJack() || !Env("OSTREL_MIDI_API").empty())
         return false;
-    return PipeWireRuns() && !PipeWireJackFolder().empty() && !JackMidiSystem::ServerAnswers();
+    return PipeWireRuns() && !PipeWireJackFolder().empty() && !JackServerAnswers();
 }
 
 void RestartOnPipeWireJack() {

@@ -1,16 +1,25 @@
 #pragma once
-// Which libjack this process runs on, and the switch to PipeWire's. Debian's
-// libjack is jackd's; PipeWire ships a libjack of its own in a folder of its
-// own, which `pw-jack` puts first on LD_LIBRARY_PATH. On a desktop that runs
-// PipeWire and no jackd, Ostrel starts itself again, once, with that folder
-// first, as pw-jack would have: the dynamic loader picks a library only at
-// start, and one process cannot hold both libjacks (they share every symbol).
+// Which libjack this process runs on, whether a server answers through it, and
+// the switch to PipeWire's. Debian's libjack is jackd's; PipeWire ships a
+// libjack of its own in a folder of its own, which `pw-jack` puts first on
+// LD_LIBRARY_PATH. On a desktop that runs PipeWire and no jackd, Ostrel starts
+// itself again, once, with that folder first, as pw-jack would have: the
+// dynamic loader picks a library only at start, and one process cannot hold
+// both libjacks (they share every symbol).
 #include <string>
 
 namespace ostrel {
 
 // True when the libjack loaded in this process is PipeWire's.
 bool OnPipeWireJack();
+
+// libjack prints its own complaints (no server, a failed connect) on stderr;
+// after this it does not, and Ostrel says what went wrong in its own words.
+void QuietJack();
+
+// Whether a JACK server answers right now through the libjack in use (it is
+// never started for us).
+bool JackServerAnswers();
 
 // The folder that holds PipeWire's libjack, or empty when it is not installed.
 std::string PipeWireJackFolder();

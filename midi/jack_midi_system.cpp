@@ -13,10 +13,6 @@
 namespace ostrel {
 namespace {
 
-// libjack prints its own complaints (no server, a failed connect) on stderr;
-// Ostrel says what went wrong in its own words instead.
-void Quiet(const char*) {}
-
 std::string StatusText(jack_status_t status) {
     if (status & JackServerFailed) return "no JACK or PipeWire server is running";
     if (status & JackNameNotUnique) return "the client name is in use";
@@ -60,18 +56,8 @@ const char* JackMidiSystem::Name() const {
     return pipeWire ? "PipeWire" : "JACK";
 }
 
-bool JackMidiSystem::ServerAnswers() {
-    jack_set_error_function(&Quiet);
-    jack_set_info_function(&Quiet);
-    jack_status_t status{};
-    jack_client_t* probe = jack_client_open("Ostrel-probe", JackNoStartServer, &status);
-    if (probe == nullptr) return false;
-    jack_client_close(probe);
-    return true;
-}
-
 bool JackMidiSystem::Answers() {
-    if (ServerAnswers()) return true;
+    if (JackServerAnswers()) return true;
     MarkServerLost(true);
     return false;
 }
@@ -79,8 +65,7 @@ bool JackMidiSystem::Answers() {
 bool JackMidiSystem::Open(const std::string& clientName, MidiProcessor& processor,
                           std::string* why) {
     Close();
-    jack_set_error_function(&Quiet);
-    jack_set_info_function(&Quiet);
+    QuietJack();
     std::lock_guard<std::mutex> lock(mutex_);
     jack_status_t status{};
     jack_client_t* client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
@@ -227,7 +212,7 @@ bool JackMidiSystem::Connect(PortDirection direction, const std::string& device,
         return false;
     }
     if (IsOwn(device)) {
-        SetWhy(why, "Ostrel cannot be connected to itself");
+        SetWhy(why, kConnectedToItself);
         return false;
     }
     const char* own = jack_port_name(Own(direction));

@@ -2,8 +2,9 @@
 // The MIDI system on libjack: one JACK client with a MIDI input port "in" and
 // a MIDI output port "out". The process callback hands each input event to the
 // processor, which writes the output into the same cycle at the same frame. The
-// same binary runs on jackd and on PipeWire's JACK server. Only this file and
-// its .cpp know libjack.
+// same binary runs on jackd and on PipeWire's JACK server. libjack is known
+// here and in jack_library.cpp (which libjack is loaded, whether a server
+// answers), nowhere else.
 #include <string>
 
 #include "midi/graph_client.h"
@@ -17,9 +18,6 @@ class JackMidiSystem final : public GraphClient {
   public:
     JackMidiSystem() = default;
     ~JackMidiSystem() override { Close(); }
-
-    // Whether a JACK server answers right now (it is never started for us).
-    static bool ServerAnswers();
 
     // "PipeWire" on PipeWire's libjack, else "JACK".
     const char* Name() const override;

@@ -16,6 +16,17 @@
 
 namespace ostrel {
 
+// Which MIDI system this machine offers: OSTREL_MIDI_API ("jack", "pipewire" or
+// "alsa") when set; otherwise JACK when a server answers through the libjack in
+// use (jackd's, or PipeWire's: see jack_library.h), else the ALSA sequencer.
+// Null with the reason in *why when the variable holds another value, or asks
+// for PipeWire that cannot be had.
+std::unique_ptr<MidiSystem> CreateSystemMidi(std::string* why);
+
+// Appended to the reason why the chosen system did not open, when it was
+// chosen because nothing else was there: which other system was looked for.
+std::string NoMidiSystemHint(const MidiSystem& system);
+
 struct MidiLink {
     MidiLink() = default;
     // Link() at once.

@@ -12,7 +12,6 @@
 // (graph_client.h), which keeps what they all know of their client.
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +20,12 @@ namespace ostrel {
 // Input: our "in" port, fed by another client's output port (the keyboard).
 // Output: our "out" port, feeding another client's input port (the synth).
 enum class PortDirection { Input, Output };
+
+// The index of a direction in arrays of two: 0 for "in", 1 for "out".
+constexpr int Side(PortDirection direction) { return direction == PortDirection::Input ? 0 : 1; }
+
+// Why a device that is one of our own ports cannot be chosen.
+inline constexpr const char* kConnectedToItself = "Ostrel cannot be connected to itself";
 
 // Writes one event to the output at the time of the event being processed (or
 // at the start of the cycle outside an event). False when it does not fit: the
@@ -107,16 +112,5 @@ class MidiSystem {
     // one here; JACK's next cycle comes by itself.
     virtual void Wake() {}
 };
-
-// Which MIDI system this machine offers: OSTREL_MIDI_API ("jack", "pipewire" or
-// "alsa") when set; otherwise JACK when a server answers through the libjack in
-// use (jackd's, or PipeWire's: see jack_library.h), else the ALSA sequencer.
-// Null with the reason in *why when the variable holds another value, or asks
-// for PipeWire that cannot be had.
-std::unique_ptr<MidiSystem> CreateSystemMidi(std::string* why);
-
-// Appended to the reason why the chosen system did not open, when it was
-// chosen because nothing else was there: which other system was looked for.
-std::string NoMidiSystemHint(const MidiSystem& system);
 
 }  // namespace ostrel

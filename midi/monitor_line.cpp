@@ -92,9 +92,8 @@ std::string PlainLine(const MonitorEvent& event) {
             char text[64] = {};
             std::snprintf(text, sizeof text,
                           "    %02X %02X %02X       =>   %02X %02X %02X       \n",
-                          PackedByte(event.packedIn, 0), PackedByte(event.packedIn, 1),
-                          PackedByte(event.packedIn, 2), PackedByte(event.packedOut, 0),
-                          PackedByte(event.packedOut, 1), PackedByte(event.packedOut, 2));
+                          event.in.bytes[0], event.in.bytes[1], event.in.bytes[2],
+                          event.out.bytes[0], event.out.bytes[1], event.out.bytes[2]);
             line += text;
             return line;
         }
@@ -104,8 +103,7 @@ std::string PlainLine(const MonitorEvent& event) {
             AppendTime(line, event.time);
             char text[64] = {};
             std::snprintf(text, sizeof text, "    -- -- --       =>   %02X %02X %02X       \n",
-                          PackedByte(event.packedOut, 0), PackedByte(event.packedOut, 1),
-                          PackedByte(event.packedOut, 2));
+                          event.out.bytes[0], event.out.bytes[1], event.out.bytes[2]);
             line += text;
             return line;
         }
@@ -113,11 +111,11 @@ std::string PlainLine(const MonitorEvent& event) {
             // Received without all its data bytes: the missing ones show as --.
             AppendTime(line, event.time);
             char text[64] = {};
-            std::snprintf(text, sizeof text, "    %02X", PackedByte(event.packedIn, 0));
+            std::snprintf(text, sizeof text, "    %02X", event.in.bytes[0]);
             line += text;
-            for (uint32_t i = 1; i < 3; ++i) {
-                std::snprintf(text, sizeof text, " %02X", PackedByte(event.packedIn, int(i)));
-                line += i < event.receivedLength ? text : " --";
+            for (int i = 1; i < 3; ++i) {
+                std::snprintf(text, sizeof text, " %02X", event.in.bytes[i]);
+                line += i < event.in.length ? text : " --";
             }
             line += "       => Incomplete, not sent \n";
             return line;
@@ -165,9 +163,7 @@ std::string PlainLine(const MonitorEvent& event) {
 std::string FormatSceneLine(const MonitorEvent& event, const std::string& file) {
     std::string line;
     AppendTime(line, event.time);
-    line += "    scene " + std::to_string(event.scene + 1) + "/" + std::to_string(event.sceneCount);
-    if (!file.empty()) line += ": " + file;
-    line += "\n";
+    line += "    " + SceneName(event.scene, event.sceneCount, file) + "\n";
     return line;
 }
 

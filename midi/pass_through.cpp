@@ -369,7 +369,7 @@ void PassThrough::ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter
         return;
     }
     if (scenes_ != nullptr) {
-        const TriggerMatch match = MatchTrigger(scenes_->triggers, bytes, length);
+        const TriggerMatch match = MatchTrigger(scenes_->triggers, received);
         if (match.action != TriggerMatch::Action::None) {
             ChooseScene(match);
             // Taken by the setlist, with every other message of the trigger's
@@ -507,7 +507,8 @@ bool PassThrough::PopEvent(MonitorEvent& event) {
 
 void PassThrough::ReadRecord(const MonitorRecord& record, MonitorEvent& event) {
     // Every field but the bytes of System Exclusive, which only that kind reads.
-    event.receivedLength = event.packedIn = event.packedOut = 0;
+    event.receivedLength = 0;
+    event.in = event.out = {};
     event.matchedSteps = event.outLength = event.scene = event.sceneCount = 0;
     event.tooLarge = false;
     event.decision = {};
@@ -516,22 +517,19 @@ void PassThrough::ReadRecord(const MonitorRecord& record, MonitorEvent& event) {
         case RecordKind::Short: {
             const ShortRecord& r = record.shortMessage;
             event.kind = MonitorEvent::Kind::ShortMessage;
-            event.receivedLength = r.received.length;
-            event.packedIn = PackShort(r.received.bytes, r.received.length);
-            event.packedOut = PackShort(r.sent.bytes, r.sent.length);
+            event.in = r.received;
+            event.out = r.sent;
             event.decision = r.decision;
             event.codes = r.codes;
             return;
         }
         case RecordKind::Incomplete:
             event.kind = MonitorEvent::Kind::Incomplete;
-            event.receivedLength = record.incomplete.received.length;
-            event.packedIn =
-                PackShort(record.incomplete.received.bytes, record.incomplete.received.length);
+            event.in = record.incomplete.received;
             return;
         case RecordKind::Released:
             event.kind = MonitorEvent::Kind::Released;
-            event.packedOut = PackShort(record.release.sent.bytes, record.release.sent.length);
+            event.out = record.release.sent;
             return;
         case RecordKind::Panic:
             event.kind = MonitorEvent::Kind::Panic;

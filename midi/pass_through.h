@@ -24,6 +24,7 @@
 #include "midi/monitor_record.h"
 #include "midi/output_ring.h"
 #include "midi/pass_through_state.h"
+#include "midi/scene_tables.h"
 #include "midi/spsc_queue.h"
 
 namespace ostrel {
@@ -47,16 +48,16 @@ struct Losses {
 
 // A record of the pass-through as its reader gets it (PopEvent), with the
 // local time of its cycle. Which fields hold what depends on the kind:
-// - ShortMessage: packedIn and receivedLength what came, packedOut what went
-//   out (0 when nothing did), decision and codes what decided;
+// - ShortMessage: in what came, out what went out (length 0 when nothing
+//   did), decision and codes what decided;
 // - LongMessage (System Exclusive): the first 256 bytes received and sent,
 //   receivedLength and outLength their real lengths, matchedSteps (0: it went
 //   out unchanged), tooLarge (not sent), decision and codes;
 // - ReceivedDump: a bulk dump for the receive dialog, in received and
 //   receivedLength;
-// - Released: packedOut, what Ostrel sent on its own to end a held note;
-// - Incomplete: packedIn and receivedLength, a short message that came
-//   without all its data bytes and was not sent;
+// - Released: out, what Ostrel sent on its own to end a held note;
+// - Incomplete: in, a short message that came without all its data bytes and
+//   was not sent;
 // - SceneSwitch: scene (its index) in force from this cycle on, of sceneCount;
 // - Panic: a panic went out, after releasing scene (the count) held notes
 //   and pedals.
@@ -72,9 +73,8 @@ struct MonitorEvent {
     };
     Kind kind = Kind::ShortMessage;
     std::time_t time = 0;
-    uint32_t receivedLength = 0;
-    uint32_t packedIn = 0;  // lowest byte first
-    uint32_t packedOut = 0;
+    uint32_t receivedLength = 0;  // of a System Exclusive message or dump
+    ShortMessage in, out;
     int matchedSteps = 0;
     int outLength = 0;
     bool tooLarge = false;
@@ -84,14 +84,6 @@ struct MonitorEvent {
     uint8_t sent[kRecordedBytes] = {};
     Decision decision;
     DecidingCodes codes;
-};
-
-// The scenes of an open setlist as the MIDI thread reads them: every table
-// read in full beforehand and left unchanged while the list is set, and the
-// triggers that switch between them.
-struct SceneTables {
-    std::vector<const AssignmentTable*> tables;
-    SetlistTriggers triggers;
 };
 
 class PassThrough final : private MidiProcessor {

@@ -15,8 +15,6 @@ constexpr auto kRecheck = std::chrono::seconds(1);
 // without a word is noticed well within the 2 seconds of the next look.
 constexpr auto kCyclesStopped = std::chrono::milliseconds(500);
 
-int Side(PortDirection direction) { return direction == PortDirection::Input ? 0 : 1; }
-
 }  // namespace
 
 PortKeeper::PortKeeper(MidiSystem& system, PassThrough& passThrough, std::string clientName)
@@ -71,7 +69,7 @@ bool PortKeeper::Choose(PortDirection direction, const std::string& device, std:
     if (device.empty()) return true;
     if (device.rfind(system_.ClientName() + ":", 0) == 0 ||
         (!online_ && device.rfind(requestedName_ + ":", 0) == 0)) {
-        if (why) *why = "Ostrel cannot be connected to itself";
+        if (why) *why = kConnectedToItself;
         chosen.clear();
         return false;
     }

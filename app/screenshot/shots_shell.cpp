@@ -21,14 +21,13 @@ std::unique_ptr<QWidget> MonitorWithEntries(ShotContext& c) {
     MonitorEvent e;
     e.time = 1700000000;
     e.kind = MonitorEvent::Kind::ShortMessage;
-    e.packedIn = 0x404AB0;   // knob 1 to 64 ...
-    e.packedOut = 0x4007B0;  // ... sent as controller 7
+    e.in = MakeShort(0xB0, 0x4A, 0x40);   // knob 1 to 64 ...
+    e.out = MakeShort(0xB0, 0x07, 0x40);  // ... sent as controller 7
     lines << QString::fromStdString(FormatMonitorLine(e));
-    e.packedIn = 0x7F3C90;  // a note passes unchanged
-    e.packedOut = 0x7F3C90;
+    e.in = e.out = MakeShort(0x90, 0x3C, 0x7F);  // a note passes unchanged
     lines << QString::fromStdString(FormatMonitorLine(e));
-    e.packedIn = 0x0040E0;  // pitch bend, switched off
-    e.packedOut = 0;
+    e.in = MakeShort(0xE0, 0x40, 0x00);  // pitch bend, switched off
+    e.out = {};
     lines << QString::fromStdString(FormatMonitorLine(e));
     const uint8_t gmOn[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
     e = MonitorEvent{};

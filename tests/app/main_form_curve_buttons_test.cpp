@@ -38,11 +38,6 @@ class MainFormCurveButtons : public test::MainFormTest {
     }
 };
 
-TEST_F(MainFormCurveButtons, BothButtonsAreEnabled) {
-    EXPECT_TRUE(Button(res::kIdVelocityCurveButton)->isEnabled());
-    EXPECT_TRUE(Button(res::kIdTouchCurveButton)->isEnabled());
-}
-
 TEST_F(MainFormCurveButtons, SaveInTheDialogShowsTheNewCurveInTheBoxAfterwards) {
     ASSERT_EQ(Shown(kVelocityBox), "***     -- Default");
     CurvePoints saved, afterDrag;

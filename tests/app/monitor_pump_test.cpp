@@ -22,11 +22,11 @@
 namespace ostrel {
 namespace {
 
-MonitorEvent Short(uint32_t in, uint32_t out) {
+MonitorEvent Short(ShortMessage in, ShortMessage out) {
     MonitorEvent e;
     e.kind = MonitorEvent::Kind::ShortMessage;
-    e.packedIn = in;
-    e.packedOut = out;
+    e.in = in;
+    e.out = out;
     return e;
 }
 
@@ -63,7 +63,8 @@ TEST(EventPump, MonitorEntriesAndDumpsReachTheirOwnReceivers) {
     pump.SetMonitorSink([&](const QStringList& l) { lines << l; });
     pump.SetDumpSink([&](const MonitorEvent& e) { dumps.push_back(e.received[5]); });
 
-    q.events = {Short(0x404AB0, 0x4007B0), Dump(0x0B), Short(0x7F3C90, 0), Dump(0x0C)};
+    q.events = {Short(MakeShort(0xB0, 0x4A, 0x40), MakeShort(0xB0, 0x07, 0x40)), Dump(0x0B),
+                Short(MakeShort(0x90, 0x3C, 0x7F), {}), Dump(0x0C)};
     EXPECT_EQ(pump.Drain(), 4);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].endsWith("    B0 4A 40       =>   B0 07 40       \n"))
@@ -79,7 +80,7 @@ TEST(EventPump, RecordsForNoOneAreDroppedAndTheTimerSleeps) {
     EventPump pump(q.Source(), q.Lost());
     QStringList lines;
     pump.SetMonitorSink([&](const QStringList& l) { lines << l; });
-    q.events = {Dump(1), Short(0x90, 0x90)};
+    q.events = {Dump(1), Short(MakeShort(0x90), MakeShort(0x90))};
     EXPECT_EQ(pump.Drain(), 2);  // the dump has no receiver: gone, not kept for later
     EXPECT_EQ(lines.size(), 1);
 
@@ -92,7 +93,7 @@ TEST(EventPump, RecordsForNoOneAreDroppedAndTheTimerSleeps) {
     pump.SetMonitorSink({});
     pump.SetDumpSink({});
     EXPECT_FALSE(pump.HasMonitorSink());
-    q.events = {Short(0x90, 0x90)};
+    q.events = {Short(MakeShort(0x90), MakeShort(0x90))};
     QTest::qWait(3 * EventPump::kIntervalMs);
     EXPECT_EQ(q.events.size(), 1u);  // no receiver: the timer does not run
 }
@@ -102,7 +103,7 @@ TEST(EventPump, TheTimerDeliversWithoutBeingAsked) {
     EventPump pump(q.Source(), q.Lost());
     QStringList lines;
     pump.SetMonitorSink([&](const QStringList& l) { lines << l; });
-    q.events = {Short(0xF8, 0xF8)};
+    q.events = {Short(MakeShort(0xF8), MakeShort(0xF8))};
     EXPECT_TRUE(QTest::qWaitFor([&] { return !lines.isEmpty(); }, 2000));
 }
 
@@ -115,7 +116,8 @@ TEST(EventPump, ABigBacklogIsTakenInBoundedBatches) {
         ++batches;
         total += l.size();
     });
-    for (int i = 0; i < EventPump::kMaxPerDrain + 10; ++i) q.events.push_back(Short(0xF8, 0xF8));
+    for (int i = 0; i < EventPump::kMaxPerDrain + 10; ++i)
+        q.events.push_back(Short(MakeShort(0xF8), MakeShort(0xF8)));
     EXPECT_EQ(pump.Drain(), EventPump::kMaxPerDrain);
     EXPECT_EQ(pump.Drain(), 10);
     EXPECT_EQ(batches, 2);
@@ -130,7 +132,7 @@ TEST(EventPump, LostEntriesAreToldOnceInTheMonitor) {
     pump.SetMonitorSink([&](const QStringList& l) { lines << l; });
     // An incomplete message has a line of its own: not one the window missed.
     q.lost = {12, 1, 0, 4};
-    q.events = {Short(0x90, 0x90)};
+    q.events = {Short(MakeShort(0x90), MakeShort(0x90))};
     pump.Drain();
     ASSERT_EQ(lines.size(), 3);
     EXPECT_EQ(lines[1],

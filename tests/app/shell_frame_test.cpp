@@ -109,11 +109,6 @@ TEST_F(FrameTest, MenuItemsCarryTheirExactTextsIdsAndKeys) {
     EXPECT_EQ(next, std::size(items));
 }
 
-TEST_F(FrameTest, NoMaximizeBox) {
-    EXPECT_FALSE(frame.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_TRUE(frame.windowFlags() & Qt::WindowMinimizeButtonHint);
-}
-
 TEST_F(FrameTest, EveryWayOutAsksTheSameQuestionAndNoKeepsRunning) {
     test::ScriptedUi ui;
     frame.show();

@@ -109,6 +109,9 @@ TEST_F(ConfigFileTest, MissingSectionsGiveTheDefaults) {
     EXPECT_TRUE(table.Get(Entry::RTZ).Is("115"));   // empty value
     EXPECT_TRUE(table.Get(Entry::PLAY).Is("119"));  // section without the key
     EXPECT_TRUE(table.Get(Entry::REC).Is("114"));
+    TempDir::Write(Path(), "[NOTE]\nDATA3C=007\n");  // the notes alone are a table too
+    EXPECT_EQ(ReadConfig(Path().c_str(), table), StoreResult::Ok);
+    EXPECT_TRUE(table.GetNote(0x3C).Is("007") && table.Get(Entry::KNOB02).Is("***"));
 }
 
 // Everything that is not a configuration is refused with a reason and leaves

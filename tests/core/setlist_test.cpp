@@ -15,7 +15,7 @@ namespace {
 using test::TempDir;
 using Files = std::vector<std::string>;
 
-SetlistTriggers Triggers(int program, TriggerMessage next, TriggerMessage previous, bool pass) {
+SetlistTriggers Triggers(int program, ShortMessage next, ShortMessage previous, bool pass) {
     return {program, next, previous, pass};
 }
 
@@ -42,6 +42,9 @@ TEST(SetlistFile, ReadsTheKeysAndRefusesValuesItCannotMean) {
         {"[TRIGGER]\nNEXT=B0 GG 7F\n", {}, {}, "NEXT=B0 GG 7F"},
         {"[TRIGGER]\nPREV=76 7F\n", {}, {}, "PREV=76 7F"},
         {"[TRIGGER]\nPREV=F0 01 F7\n", {}, {}, "PREV=F0 01 F7"},
+        {"[TRIGGER]\nPREV=F7\n", {}, {}, "PREV=F7"},
+        {"[TRIGGER]\nNEXT=90 3C 7F 80\n", {}, {}, "NEXT=90 3C 7F 80"},
+        {"[TRIGGER]\nNEXT=B0 76 7F B0 75 7F\n", {}, {}, "NEXT=B0 76 7F B0 75 7F"},
     };
     TempDir dir;
     for (const Case& c : cases) {

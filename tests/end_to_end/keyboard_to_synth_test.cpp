@@ -137,7 +137,7 @@ TEST_F(KeyboardToSynth, StoppedForwardsNothingAndShowsNothing) {
     EXPECT_EQ(PlayAndCollect({}), Messages{});
     MonitorEvent event;
     ASSERT_TRUE(passThrough->PopEvent(event));  // the marker's entry only
-    EXPECT_EQ(event.packedIn, 0x7FF3u);
+    EXPECT_EQ(event.in, MakeShort(0xF3, 0x7F));
     EXPECT_FALSE(passThrough->PopEvent(event));
 }
 

@@ -49,10 +49,10 @@ TEST_F(MonitorLineTest, ShortMessageLines) {
     MonitorEvent e;
     e.kind = MonitorEvent::Kind::ShortMessage;
     e.time = kTime;
-    e.packedIn = 0x404AB0;   // knob 1 moved to 64
-    e.packedOut = 0x4007B0;  // became control change 7
+    e.in = MakeShort(0xB0, 0x4A, 0x40);   // knob 1 moved to 64
+    e.out = MakeShort(0xB0, 0x07, 0x40);  // became control change 7
     EXPECT_EQ(FormatMonitorLine(e), "05-03-14 09:26:53    B0 4A 40       =>   B0 07 40       \n");
-    e.packedOut = 0;  // suppressed
+    e.out = {};  // suppressed
     EXPECT_EQ(FormatMonitorLine(e), "05-03-14 09:26:53    B0 4A 40       =>   00 00 00       \n");
 }
 

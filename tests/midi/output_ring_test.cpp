@@ -2,6 +2,8 @@
 // records of random lengths while the MIDI thread runs cycles, some too full to
 // take all that waits. Every record reaches the output whole and in order,
 // also where it meets the ring's end.
+#include "midi/output_ring.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -61,6 +63,34 @@ TEST(OutputRing, AWritersRecordsReachTheOutputWholeAndInOrderAcrossTheWrap) {
     std::mt19937 again(7);
     for (uint32_t n = 0; n < kRecords; ++n) ASSERT_EQ(sent[n], Record(n, again)) << "record " << n;
     EXPECT_EQ(passThrough.Lost(), passThrough.DroppedSends());
+}
+
+// The smallest ring (64 bytes; a record takes 4 and its length rounded up to
+// 4) wrapped step by step: a record that does not fit before the ring's end
+// goes to its start, and a push that would reach the waiting record is refused.
+TEST(OutputRing, APushThatWouldReachTheWaitingRecordIsRefused) {
+    using Bytes = std::vector<uint8_t>;
+    OutputRing ring(64);
+    const auto push = [&](uint8_t n, size_t length) {
+        return ring.Push(OutputRing::Kind::Message, Bytes(length, n).data(), length);
+    };
+    const auto pop = [&] {
+        OutputRing::Record r;
+        if (!ring.Front(r)) return Bytes{};
+        const Bytes b(r.bytes, r.bytes + r.length);
+        ring.PopFront();
+        return b;
+    };
+    ASSERT_TRUE(push(1, 20) && push(2, 20));  // at 0..24 and 24..48
+    EXPECT_EQ(pop(), Bytes(20, 1));           // free: 16 before the end, 24 at the start
+    EXPECT_FALSE(push(3, 24));                // 28 at the start would reach record 2
+    EXPECT_TRUE(push(4, 12) && push(5, 20));  // up to the end, then up to record 2
+    EXPECT_FALSE(push(6, 0));                 // full
+    for (const Bytes& b : {Bytes(20, 2), Bytes(12, 4), Bytes(20, 5)}) EXPECT_EQ(pop(), b);
+    EXPECT_TRUE(push(7, 24) && push(8, 20));  // at 24..52; 12 before the end skipped: 0..24
+    EXPECT_FALSE(push(9, 0));                 // would stand at 24, on record 7
+    for (const Bytes& b : {Bytes(24, 7), Bytes(20, 8)}) EXPECT_EQ(pop(), b);
+    EXPECT_TRUE(ring.Empty());
 }
 
 }  // namespace

@@ -241,7 +241,7 @@ TEST_F(PassThroughTest, AFullEventQueueCountsDropsAndForwardingAndDumpsGoOn) {
     ASSERT_TRUE(small.PopEvent(event));
     EXPECT_EQ(event.kind, MonitorEvent::Kind::ReceivedDump);
     int shown = 0;
-    while (small.PopEvent(event)) EXPECT_EQ(PackedByte(event.packedIn, 2), ++shown);
+    while (small.PopEvent(event)) EXPECT_EQ(event.in.bytes[2], ++shown);
     EXPECT_EQ(shown, 4);
 }
 

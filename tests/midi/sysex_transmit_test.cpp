@@ -54,7 +54,8 @@ TEST_F(SysExTransmitTest, RefusedTextsSendNothingAndSayWhy) {
         {"F00102", TransmitOutcome::NoF7, "Send Data Is Invalidate , No F7 ! ",
          "DO Darivu v1.0 beta"},
         // 257 characters do not fit the 256-character buffer.
-        {"F0" + std::string(252, '0') + "F7" + "0", TransmitOutcome::TooLong, kTooLongText,
+        {"F0" + std::string(252, '0') + "F7" + "0", TransmitOutcome::TooLong,
+         "Send Data Is Too Long: at most 256 hex digits (128 bytes) can be sent ! ",
          "DO Darivu v1.0 beta"},
     };
     for (const Case& c : cases) {
