@@ -56,6 +56,13 @@ bool CodeBox::eventFilter(QObject* watched, QEvent* event) {
     QLineEdit* edit = lineEdit();
     QWidget* popup = view()->parentWidget();
     const bool boxOrEdit = watched == this || watched == edit;
+    if (boxOrEdit && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+        // Nobody selects all of a code's text: Ctrl+A stays the window's key
+        // (Save As). The edit field does not claim it, so the shortcut runs.
+        event->ignore();
+        return true;
+    }
     if (boxOrEdit && event->type() == QEvent::KeyPress) {
         if (!IsReturn(static_cast<QKeyEvent*>(event))) return false;
         // Return ends the typing: it never turns typed text into a pick.

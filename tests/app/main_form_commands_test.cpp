@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -73,25 +74,26 @@ TEST_F(MainFormCommands, FileMenuCommandsRunTheFileOperations) {
     EXPECT_EQ(Title(), "DO Darivu v1.0 beta   [menu.cfg]");
 }
 
-TEST_F(MainFormCommands, CtrlASelectsAllInABoxsTextAndIsSaveAsElsewhere) {
+TEST_F(MainFormCommands, CtrlAIsSaveAsInTheBoxesAndSelectsAllInATextField) {
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
-    Combo(1046)->setFocus();
-    Combo(1046)->lineEdit()->deselect();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-    EXPECT_TRUE(ui.fileSpecs.empty());
-    EXPECT_EQ(Combo(1046)->lineEdit()->selectedText(), "***     --Default No Change");
-    // The other frame keys work while a box has the focus.
-    ui.ChooseNext("");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);
-    ASSERT_EQ(ui.fileSpecs.size(), 1u);
-    EXPECT_FALSE(ui.fileSpecs[0].save);
-    // Outside a text field Ctrl+A is Save As.
-    Button(res::kIdMonitor)->setFocus();
-    ui.ChooseNext("");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-    ASSERT_EQ(ui.fileSpecs.size(), 2u);
-    EXPECT_TRUE(ui.fileSpecs[1].save);
+    QLineEdit field(form);  // a real text field beside the boxes
+    field.setText("a name");
+    field.show();
+    for (QWidget* focus :
+         std::initializer_list<QWidget*>{Combo(1046), Button(res::kIdMonitor), &field}) {
+        const size_t dialogs = ui.fileSpecs.size();
+        focus->setFocus();
+        Combo(1046)->lineEdit()->deselect();
+        field.deselect();
+        ui.ChooseNext("");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        const bool saveAs = focus != &field;
+        ASSERT_EQ(ui.fileSpecs.size(), dialogs + (saveAs ? 1 : 0));
+        EXPECT_TRUE(!saveAs || ui.fileSpecs.back().save);
+        EXPECT_EQ(field.selectedText(), saveAs ? "" : "a name");
+        EXPECT_EQ(Combo(1046)->lineEdit()->selectedText(), "");
+    }
     EXPECT_EQ(Code(Entry::KNOB01), "***");
 }
 
