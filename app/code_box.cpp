@@ -143,6 +143,15 @@ void CodeBox::OnTextEdited(const QString& text) {
     SelectShownText();
 }
 
+void CodeBox::focusInEvent(QFocusEvent* event) {
+    // The edit field takes the focus first (a text reached by Tab is selected
+    // with the caret at its end); then the box shows its text from the start,
+    // where the code is. A click leaves the caret where it went.
+    QComboBox::focusInEvent(event);
+    if (event->reason() != Qt::MouseFocusReason && event->reason() != Qt::PopupFocusReason)
+        SelectShownText();
+}
+
 void CodeBox::SelectShownText() {
     // The completed text is selected, so the next key in the edit field replaces
     // it; the caret stays at its start, so the text shows from its beginning.

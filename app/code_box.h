@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 
+class QFocusEvent;
 class QKeyEvent;
 
 namespace ostrel {
@@ -33,6 +34,7 @@ class CodeBox : public QComboBox {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
   private:
     void OnTextEdited(const QString& text);
