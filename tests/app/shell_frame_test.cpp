@@ -188,11 +188,25 @@ TEST_F(FrameTest, ReadMeSaysWhenThePageIsNowhereOrNothingCanShowIt) {
     }
 }
 
-TEST_F(FrameTest, WebSiteOpensTheWebAddress) {
-    UrlCatcher catcher;
+TEST_F(FrameTest, WebSiteOpensTheWebAddressOrSaysThatNoBrowserCould) {
+    test::ScriptedUi ui;
+    {
+        UrlCatcher catcher;
+        frame.Command(kCmdWebSite)->trigger();
+        ASSERT_EQ(catcher.opened.size(), 1);
+        EXPECT_EQ(catcher.opened[0], QUrl(QString::fromLatin1(kWebSiteAddress)));
+        EXPECT_TRUE(ui.shown.empty());
+    }
+    test::TempDir emptyPath;  // no browser on the search path
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(emptyPath.path()));
     frame.Command(kCmdWebSite)->trigger();
-    ASSERT_EQ(catcher.opened.size(), 1);
-    EXPECT_EQ(catcher.opened[0], QUrl(QString::fromLatin1(kWebSiteAddress)));
+    qputenv("PATH", path);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, QStringLiteral("No web browser could open the web site\n%1\nOpen "
+                                               "the address in a web browser.")
+                                    .arg(kWebSiteAddress));
+    EXPECT_EQ(ui.shown[0].icon, res::MsgIcon::Error);
 }
 
 TEST_F(FrameTest, CtrlBRunsTheAboutBox) {
