@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QShortcut>
 #include <QStringList>
 #include <algorithm>
 #include <filesystem>
@@ -55,6 +56,16 @@ SetlistPlayer::SetlistPlayer(AppState& state, COstrelView& form, CMainFrame* fra
             connect(action, &QAction::triggered, this, handler);
             menu_ = qobject_cast<QMenu*>(action->parent());
         }
+    // At either end Next or Previous is disabled; its key then says why nothing
+    // moves instead of doing nothing silently.
+    for (const auto& [id, end] :
+         {std::pair{kCmdNextScene, &endKeys_[0]}, std::pair{kCmdPreviousScene, &endKeys_[1]}}) {
+        QAction* action = frame_->Command(id);
+        if (!action) continue;
+        *end = new QShortcut(action->shortcut(), frame_, nullptr, nullptr, Qt::WindowShortcut);
+        connect(*end, &QShortcut::activated, this,
+                [this, id] { SayEnd(id == kCmdNextScene ? "last" : "first"); });
+    }
     EnableCommands();
 }
 
@@ -157,6 +168,12 @@ void SetlistPlayer::Show(int index) {
     form_.ViewTable(open_->loaded.scenes[i].table.get());
     for (size_t k = 0; k < sceneActions_.size(); ++k) sceneActions_[k]->setChecked(k == i);
     if (frame_) frame_->SetScene(QStringLiteral("%1/%2").arg(index + 1).arg(Count()));
+    EnableCommands();
+}
+
+void SetlistPlayer::SayEnd(const char* end) {
+    if (!open_ || !frame_) return;
+    frame_->SetScene(QStringLiteral("%1/%2, the %3 scene").arg(shown_ + 1).arg(Count()).arg(end));
 }
 
 void SetlistPlayer::ReadAgain(const QString& changed) {
@@ -236,8 +253,18 @@ void SetlistPlayer::FillSceneMenu() {
 
 void SetlistPlayer::EnableCommands() {
     if (!frame_) return;
-    for (int id : {kCmdNextScene, kCmdPreviousScene, kCmdCloseSetlist})
-        if (QAction* action = frame_->Command(id)) action->setEnabled(bool(open_));
+    const bool open = bool(open_);
+    const std::pair<int, bool> enabled[] = {
+        {kCmdNextScene, open && shown_ + 1 < Count()},
+        {kCmdPreviousScene, open && shown_ > 0},
+        {kCmdCloseSetlist, open},
+    };
+    for (const auto& [id, on] : enabled)
+        if (QAction* action = frame_->Command(id)) action->setEnabled(on);
+    // A key whose command is disabled at an end of the setlist says so.
+    if (endKeys_[0]) endKeys_[0]->setEnabled(open && !frame_->Command(kCmdNextScene)->isEnabled());
+    if (endKeys_[1])
+        endKeys_[1]->setEnabled(open && !frame_->Command(kCmdPreviousScene)->isEnabled());
 }
 
 }  // namespace ostrel

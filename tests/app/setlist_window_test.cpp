@@ -70,6 +70,7 @@ TEST_F(SetlistWindow, TheDialogMakesASetlistThatTheKeysStepThroughKeepingEachSce
     EXPECT_EQ(Setting("SYSTEM", "SETLIST"), dir.file("live.setlist"));
     EXPECT_EQ(Title(), TitleOf("s001.cfg", "1/3"));
     EXPECT_TRUE(Shown(kKnob1).startsWith("001"));
+    EXPECT_FALSE(frame->Command(kCmdPreviousScene)->isEnabled());
     EXPECT_EQ(Knob1(), (Bytes{0xB0, 0x01, 0x40}));
 
     frame->activateWindow();
@@ -83,6 +84,11 @@ TEST_F(SetlistWindow, TheDialogMakesASetlistThatTheKeysStepThroughKeepingEachSce
     frame->Command(kCmdNextScene)->trigger();  // the last scene stays
     EXPECT_EQ(Title(), TitleOf("s003.cfg", "3/3"));
     EXPECT_TRUE(Shown(kKnob1).startsWith("003"));
+    // At the last scene Next is disabled and its key says why nothing moves.
+    EXPECT_FALSE(frame->Command(kCmdNextScene)->isEnabled());
+    EXPECT_TRUE(frame->Command(kCmdPreviousScene)->isEnabled());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F8);
+    EXPECT_EQ(Title(), TitleOf("s003.cfg", "3/3, the last scene"));
     EXPECT_EQ(Knob1(), (Bytes{0xB0, 0x03, 0x40}));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F7);  // Previous
     EXPECT_TRUE(Shown(kKnob1).startsWith("###"));
