@@ -20,6 +20,7 @@ class CMainFrame;
 class CDumpSendDlg;
 class CDumpReceiveDlg;
 class CodeBox;
+class MidiNotices;
 class SetlistPlayer;
 
 class COstrelView : public QWidget {
@@ -126,6 +127,7 @@ class COstrelView : public QWidget {
     bool shutDown_ = false;
     bool quietSettingsFailure_ = false;          // the failed write is said by its caller
     bool toldNoMidi_ = false;                    // the missing MIDI system was reported at Start
+    MidiNotices* notices_ = nullptr;             // child of the form, from the start on
     CDumpSendDlg* dumpSendDlg_ = nullptr;        // child of the form
     CDumpReceiveDlg* dumpReceiveDlg_ = nullptr;  // child of the form
 };
