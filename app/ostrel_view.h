@@ -81,9 +81,9 @@ class COstrelView : public QWidget {
     // Showing a table and the File commands.
     void SelectNewDefaults();
     // The start: the remembered configuration file read without a dialog and
-    // shown, or the defaults. A missing file stays in use (Save creates it); a
-    // path from another system, or a file that is no configuration, is said and
-    // not used.
+    // shown, or the defaults. A missing file is said without blocking and stays
+    // remembered for the next start; a path from another system, or a file that
+    // is no configuration, is said and not used.
     void ReopenRememberedFile();
     // Every failed write of the settings is said, with the system's reason.
     void WatchSettingsWrites();

@@ -1,5 +1,6 @@
 // File New, Open, Save and Save As on the main form, the title, the remembered
 // file at start-up and the curve boxes after a table is shown.
+#include <QMessageBox>
 #include <QString>
 #include <cstdlib>
 #include <filesystem>
@@ -394,16 +395,22 @@ TEST_F(MainFormStart, TheRememberedFileIsReopenedWithItsCurves) {
     EXPECT_EQ(midi->Connections(PortDirection::Output), std::vector<std::string>{"Fake Synth:in"});
 }
 
-TEST_F(MainFormStart, AMissingRememberedFileGivesTheDefaultsAndStaysInUse) {
+TEST_F(MainFormStart, AMissingRememberedFileIsSaidWithoutBlockingAndStaysRemembered) {
     state->settings.WriteValue("SYSTEM", "FULLNAME", dir.file("gone.cfg").c_str());
     state->settings.WriteValue("SYSTEM", "FILENAME", "gone.cfg");
     StartForm();
     EXPECT_EQ(Code(Entry::RTZ), "115");
-    EXPECT_EQ(Title(), TitleWith("gone.cfg"));
+    EXPECT_EQ(Title(), kDefaultTitle);
     EXPECT_TRUE(ui.shown.empty());
-    form->OnFileSave();  // creates it there, without a dialog
-    EXPECT_TRUE(ui.fileSpecs.empty());
-    EXPECT_EQ(CfgValue(dir.file("gone.cfg"), "RTZ"), "115");
+    const auto notices = form->findChildren<QMessageBox*>("FileNotice");
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_FALSE(notices[0]->isModal());
+    EXPECT_TRUE(notices[0]->text().contains(Path("gone.cfg")));
+    ui.ChooseNext("");
+    form->OnFileSave();  // asks for a name: the defaults are no file
+    EXPECT_EQ(ui.fileSpecs.size(), 1u);
+    EXPECT_EQ(Setting("SYSTEM", "FULLNAME"), dir.file("gone.cfg"));
+    EXPECT_EQ(Setting("SYSTEM", "FILENAME"), "gone.cfg");
 }
 
 // A path that is not UTF-8 (a Windows-1252 name) is opened, saved and remembered
