@@ -15,6 +15,7 @@
 #include "app/ostrel_view.h"
 #include "app/setlist_dlg.h"
 #include "core/config_file.h"
+#include "midi/port_keeper.h"
 #include "res/message_box_seam.h"
 #include "store/display_text.h"
 #include "store/settings_keys.h"
@@ -214,18 +215,24 @@ void SetlistPlayer::Remember(const std::string& path) {
 void SetlistPlayer::RunDialog() {
     // Learn reads the messages that the monitor's records carry, whether or not
     // the monitor window is open: logging is on while it learns, then as it was.
+    // Stopped, the pass-through hears nothing, and Start is behind this dialog:
+    // learning starts it and stops it again when it ends.
     PassThrough& passThrough = *state_.passThrough;
     EventPump& events = *state_.events;
     bool logging = passThrough.MonitorLogging();
+    bool startedToLearn = false;
     CSetlistDlg dialog(path_, &form_);
     dialog.SetListener([&](CSetlistDlg::MessageSink sink) {
         if (sink) {
-            if (passThrough.State() != PassThroughState::Running) return false;
+            if (!state_.ports->Online()) return false;
+            startedToLearn = passThrough.State() != PassThroughState::Running;
+            if (startedToLearn) passThrough.SetState(PassThroughState::Running);
             logging = passThrough.MonitorLogging();
             events.Drain();  // what came before the press is not learnt
             passThrough.SetMonitorLogging(true);
         } else {
             passThrough.SetMonitorLogging(logging);
+            if (std::exchange(startedToLearn, false)) passThrough.Stop();
         }
         events.SetMessageSink(std::move(sink));
         return true;

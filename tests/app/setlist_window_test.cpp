@@ -138,8 +138,7 @@ TEST_F(SetlistWindow, LearnTakesTheControlPressedAndTheMonitorNamesTheSceneItSte
     ASSERT_EQ(WriteSetlist(dir.file("live.setlist"), setlist), StoreResult::Ok);
     state->settings.WriteValue("SYSTEM", "SETLIST", dir.file("live.setlist").c_str());
     state->settings.WriteValue("MONITOR", "STATE", "1");
-    StartForm();
-    QTest::mouseClick(Button(1004), Qt::LeftButton);  // Start
+    StartForm();  // stopped: learning starts the pass-through while it learns
     QTimer::singleShot(0, [&] {
         QWidget* dlg = QApplication::activeModalWidget();
         ASSERT_TRUE(dlg && dlg->objectName() == "CSetlistDlg");
@@ -150,6 +149,7 @@ TEST_F(SetlistWindow, LearnTakesTheControlPressedAndTheMonitorNamesTheSceneItSte
             EXPECT_TRUE(told->text().startsWith("Press the control now"));
             for (const Bytes& message : received) midi->Deliver(message);
             EXPECT_TRUE(QTest::qWaitFor([&] { return told->text().isEmpty(); }, 5000));
+            EXPECT_EQ(state->passThrough->State(), PassThroughState::Stopped);
             return res::Item<QLineEdit>(dlg, field)->text();
         };
         // Clock, active sensing and time code pass by; the press is learnt, not its release.
@@ -165,7 +165,8 @@ TEST_F(SetlistWindow, LearnTakesTheControlPressedAndTheMonitorNamesTheSceneItSte
     });
     frame->Command(kCmdSetlist)->trigger();
 
-    midi->Deliver({0xB0, 0x76, 0x7F});  // the trigger learnt
+    QTest::mouseClick(Button(1004), Qt::LeftButton);  // Start
+    midi->Deliver({0xB0, 0x76, 0x7F});                // the trigger learnt
     midi->Wake();
     const CMonitorDlg* monitor = form->findChild<CMonitorDlg*>();
     ASSERT_NE(monitor, nullptr);
