@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QWindow>
 #include <memory>
 
 #include "app/app_state.h"
@@ -64,7 +65,9 @@ CMonitorDlg::CMonitorDlg(CIniSettings& settings, std::function<void(bool)> setLo
     const QSize designed = size();
     setMinimumSize(designed.width() / 2, designed.height() / 2);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    // A window of its own, not a dialog of the form: it minimises alone and has
+    // its own entry in the task bar.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(res::AppIcon());
     log_ = res::Item<QPlainTextEdit>(this, res::kMonitorLogId);
@@ -243,6 +246,10 @@ CMonitorDlg* ShowMonitorWindow(QWidget* owner, AppState& state) {
     events->SetMonitorSink([dlg](const QStringList& lines) { dlg->AppendLines(lines); });
     dlg->setModal(false);
     dlg->PlaceOnScreen(owner->window());
+    // Qt makes a window with a parent the transient of the parent's window, which
+    // the window manager minimises together with it: the monitor stands alone.
+    dlg->winId();
+    dlg->windowHandle()->setTransientParent(nullptr);
     dlg->show();
     dlg->raise();
     dlg->activateWindow();
