@@ -9,6 +9,7 @@
 #include "core/assignment_code.h"
 #include "core/config_file.h"
 #include "main_form_fixture.h"
+#include "res/path_bytes.h"
 #include "store/ini_file.h"
 #include "store/settings_keys.h"
 
@@ -65,6 +66,22 @@ TEST_F(MainFormFiles, APathTooLongToRememberIsSaidOnceAndTheEarlierFileStaysReme
     EXPECT_EQ(Title(), TitleWith((std::string(60, 'n') + ".cfg").c_str()));  // in use all the same
     EXPECT_EQ(Setting("SYSTEM", "FULLNAME"), dir.file("first.cfg"));
     EXPECT_EQ(Setting("SYSTEM", "FILENAME"), "first.cfg");
+}
+
+// The file dialog hands a name that is not UTF-8 over as its bytes.
+TEST_F(MainFormFiles, AFileNamedInLatin1OpensAndSavesUnderItsOwnBytes) {
+    const std::string path = dir.file("caf\xE9.cfg");
+    AssignmentTable t;
+    t.Set(Entry::KNOB01, "007");
+    WriteTable("caf\xE9.cfg", t);
+    ui.ChooseNext(res::PathFromBytes(path));
+    form->OnFileOpen();
+    EXPECT_EQ(Code(Entry::KNOB01), "007");
+    EXPECT_EQ(Title(), TitleWith("caf\u00E9.cfg"));
+    PickText(kKnob1, "###");
+    form->OnFileSave();
+    EXPECT_EQ(CfgValue(path, "KNOB01"), "###");
+    EXPECT_EQ(Setting("SYSTEM", "FULLNAME"), path);
 }
 
 TEST_F(MainFormFiles, CancelledDialogsChangeNothing) {
