@@ -74,9 +74,9 @@ std::string DecisionText(const Decision& d, const DecidingCodes& codes) {
     }
     // A curve changes a value by the points in force, which a drag in the curve
     // dialog moves without touching the TOUCH or CURVE cell: the cell's code
-    // ("***") would read as "unchanged".
-    if (d.changedBy & kByTouchCurve) AppendWords(text, "[touch curve in force]");
-    if (d.changedBy & kByVelocityCurve) AppendWords(text, "[velocity curve in force]");
+    // ("***") would read as "unchanged". It is named as the curve in force.
+    if (d.changedBy & kByTouchCurve) AppendWords(text, "[touch curve]");
+    if (d.changedBy & kByVelocityCurve) AppendWords(text, "[velocity curve]");
     if (d.changedBy & kByChannel) AppendPart(text, EntryName(Entry::CHANEL), codes.channel);
     return text;
 }

@@ -29,7 +29,7 @@ std::string FormatSceneLine(const MonitorEvent& event, const std::string& file =
 // The entries that a decision names, each "[NAME CODE]", separated by blanks:
 // the control entry, the note ("NOTE" and its number in hex) and the output
 // channel ("CHANEL"); a curve that changed the value is named as
-// "[touch curve in force]" or "[velocity curve in force]". Where
+// "[touch curve]" or "[velocity curve]". Where
 // the ledger of held notes decided: "[HELD 009]" (the end went to channel 9,
 // where its start went) or "[RELEASED ###]" (left out: Ostrel had released it).
 std::string DecisionText(const Decision& decision, const DecidingCodes& codes);

@@ -137,7 +137,7 @@ TEST_F(PassThroughTest, EventsThatAreNotOneWholeMessageAndLedgerEndsAreSaidAsThe
     const std::vector<MonitorEvent> pressure = Events();
     ASSERT_EQ(pressure.size(), 1u);
     EXPECT_EQ(FormatMonitorLine(pressure[0], true).substr(17),
-              "    D0 20 00       =>   D4 29 00 [touch curve in force] [CHANEL 005]\n");
+              "    D0 20 00       =>   D4 29 00 [touch curve] [CHANEL 005]\n");
     passThrough.Stop();  // releases note 30
     passThrough.Start();
     Events();
