@@ -5,6 +5,7 @@
 #include <QMargins>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -15,6 +16,7 @@
 
 #include "app/app_state.h"
 #include "app/event_pump.h"
+#include "app/monitor_feed.h"
 #include "app/monitor_place.h"
 #include "midi/pass_through.h"
 #include "res/app_resources.h"
@@ -234,16 +236,22 @@ CMonitorDlg* ShowMonitorWindow(QWidget* owner, AppState& state) {
         dlg = new CMonitorDlg(
             state.settings, [passThrough](bool on) { passThrough->SetMonitorLogging(on); }, owner);
         // Closed, the window takes nothing more; the remembered state stays as it was.
-        const auto closed = [passThrough, events] {
+        auto* feed =
+            new MonitorFeed([dlg](const QStringList& lines) { dlg->AppendLines(lines); }, dlg);
+        feed->setObjectName(QStringLiteral("MonitorFeed"));
+        const auto closed = [passThrough, events, feed = QPointer<MonitorFeed>(feed)] {
             passThrough->SetMonitorLogging(false);
             events->SetMonitorSink({});
+            if (feed) feed->Drop();
         };
         QObject::connect(dlg, &QDialog::finished, owner, closed);
         QObject::connect(dlg, &QObject::destroyed, events, closed);  // with the form
         QObject::connect(dlg, &CMonitorDlg::ExplainChanged, events, &EventPump::SetMonitorExplain);
     }
     events->SetMonitorExplain(dlg->IsExplaining());
-    events->SetMonitorSink([dlg](const QStringList& lines) { dlg->AppendLines(lines); });
+    // The window lays its log out at most about ten times a second.
+    MonitorFeed* feed = dlg->findChild<MonitorFeed*>(QStringLiteral("MonitorFeed"));
+    events->SetMonitorSink([feed](const QStringList& lines) { feed->Add(lines); });
     dlg->setModal(false);
     dlg->PlaceOnScreen(owner->window());
     // Qt makes a window with a parent the transient of the parent's window, which

@@ -7,6 +7,7 @@
 
 #include "app/event_pump.h"
 #include "app/monitor_dlg.h"
+#include "app/monitor_feed.h"
 #include "main_form_fixture.h"
 #include "res/template_monitor.h"
 
@@ -27,6 +28,7 @@ class MonitorBesideForm : public MainFormTest {
     // The lines shown, without their 17 characters of time.
     QStringList Lines(CMonitorDlg* dlg) const {
         state->events->Drain();
+        dlg->findChild<MonitorFeed*>()->Flush();  // without waiting for its interval
         QStringList lines = dlg->Log()->toPlainText().split(u'\n', Qt::SkipEmptyParts);
         for (QString& line : lines) line.remove(0, 17);
         return lines;
