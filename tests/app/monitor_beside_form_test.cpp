@@ -70,18 +70,13 @@ TEST_F(MonitorBesideForm, TheDecidingEntryItemAddsEntryNamesAndIsRemembered) {
     EXPECT_EQ(Lines(dlg), QStringList{"    90 3C 40       =>   90 3C 40 [NOTE 3C ***]"});
 }
 
-// A window of its own: no transient of the form's window, so it minimises
-// alone and has its own task bar entry; minimised, the Monitor button brings it
-// back.
+// A window of its own, no transient of the form's window: it minimises alone
+// and has its own task bar entry.
 TEST_F(MonitorBesideForm, TheMonitorIsAWindowOfItsOwn) {
     CMonitorDlg* dlg = OpenMonitor();
     EXPECT_EQ(dlg->windowType(), Qt::Window);
     ASSERT_NE(dlg->windowHandle(), nullptr);
     EXPECT_EQ(dlg->windowHandle()->transientParent(), nullptr);
-    dlg->showMinimized();
-    EXPECT_FALSE(frame->isMinimized());
-    EXPECT_EQ(OpenMonitor(), dlg);
-    EXPECT_FALSE(dlg->isMinimized());
 }
 
 // The window can be resized (the log takes the room) and the size and place
