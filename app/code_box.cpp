@@ -56,6 +56,13 @@ bool CodeBox::eventFilter(QObject* watched, QEvent* event) {
     QLineEdit* edit = lineEdit();
     QWidget* popup = view()->parentWidget();
     const bool boxOrEdit = watched == this || watched == edit;
+    if (boxOrEdit && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+        // Nobody selects all of a code's text: Ctrl+A stays the window's key
+        // (Save As). The edit field does not claim it, so the shortcut runs.
+        event->ignore();
+        return true;
+    }
     if (boxOrEdit && event->type() == QEvent::KeyPress) {
         if (!IsReturn(static_cast<QKeyEvent*>(event))) return false;
         // Return ends the typing: it never turns typed text into a pick.
@@ -69,7 +76,6 @@ bool CodeBox::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == popup && event->type() == QEvent::Show) {
         searchClock_.invalidate();  // each opening starts a new search
-        listRowFromTyping_ = -1;
         edit->setSelection(edit->text().size(), -edit->text().size());
         return false;
     }
@@ -89,26 +95,15 @@ bool CodeBox::eventFilter(QObject* watched, QEvent* event) {
 // succession make one text that an item begins with. The item found is the
 // completed text, shown in the edit field; it is no pick.
 bool CodeBox::FilterListKey(QKeyEvent* key) {
-    if (IsReturn(key)) {
-        // The row that typing highlighted is no pick: Return only closes the
-        // list, so typed text never reaches the table. A row the user moved to
-        // is picked as usual. (The list acts on the key's shortcut check, which
-        // comes before the key press itself.)
-        if (!ListIsOpen(this)) return true;
-        if (listRowFromTyping_ < 0 || view()->currentIndex().row() != listRowFromTyping_)
-            return false;
-        listRowFromTyping_ = -1;
-        hidePopup();
-        key->accept();
-        return true;
-    }
+    // Return (or Enter) chooses the highlighted row, whether typing or the arrow
+    // keys brought it there, as in any list. The list acts on the key's shortcut
+    // check; the key press that follows, once the list has closed, is no key of
+    // the box's.
+    if (IsReturn(key)) return !ListIsOpen(this);
     if (key->type() != QEvent::KeyPress) return false;
     // Erasing has nothing to erase in a list.
     if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete) return true;
-    if (key->text().isEmpty() || !key->text().at(0).isPrint()) {
-        listRowFromTyping_ = -1;  // the user moves in the list
-        return false;
-    }
+    if (key->text().isEmpty() || !key->text().at(0).isPrint()) return false;
     SearchOpenList(key->text());
     return true;
 }
@@ -129,7 +124,6 @@ void CodeBox::SearchOpenList(const QString& keys) {
         lastItemText_ = itemText(row);
         ShowText(lastItemText_);
         emit TextCompleted();
-        listRowFromTyping_ = row;
         SelectShownText();
         return;
     }
@@ -144,12 +138,18 @@ void CodeBox::OnTextEdited(const QString& text) {
     if (item >= 0) lastItemText_ = itemText(item);
     ShowText(lastItemText_);
     emit TextCompleted();
-    listRowFromTyping_ = -1;
-    if (ListIsOpen(this) && currentIndex() >= 0) {
+    if (ListIsOpen(this) && currentIndex() >= 0)
         view()->setCurrentIndex(model()->index(currentIndex(), 0));
-        listRowFromTyping_ = currentIndex();
-    }
     SelectShownText();
+}
+
+void CodeBox::focusInEvent(QFocusEvent* event) {
+    // The edit field takes the focus first (a text reached by Tab is selected
+    // with the caret at its end); then the box shows its text from the start,
+    // where the code is. A click leaves the caret where it went.
+    QComboBox::focusInEvent(event);
+    if (event->reason() != Qt::MouseFocusReason && event->reason() != Qt::PopupFocusReason)
+        SelectShownText();
 }
 
 void CodeBox::SelectShownText() {

@@ -1,13 +1,15 @@
 #pragma once
 // A combo box of the main form that edits one code. Picks from its list are the
 // form's business; typed text is the box's own: while the list is open, keys
-// typed in quick succession search it by its items' beginnings and the item
-// found is shown, and never turns into a pick. Once typing ends (Return,
-// the list closing, the focus leaving) the box says so, and the form shows the
-// code in force again.
+// typed in quick succession search it by its items' beginnings and highlight
+// the item found, which Return then picks like any highlighted row. Typing into
+// the closed box only completes text; once typing ends (Return in the closed
+// box, the list closing, the focus leaving) the box says so, and the form shows
+// the code in force again.
 #include <QComboBox>
 #include <QElapsedTimer>
 
+class QFocusEvent;
 class QKeyEvent;
 
 namespace ostrel {
@@ -32,6 +34,7 @@ class CodeBox : public QComboBox {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
   private:
     void OnTextEdited(const QString& text);
@@ -42,9 +45,6 @@ class CodeBox : public QComboBox {
     void SelectShownText();
 
     QString& lastItemText_;
-    // Row of the open list that typed text highlighted, -1 when the user has
-    // moved in the list since (or nothing was typed): Return picks only the latter.
-    int listRowFromTyping_ = -1;
     // The keys typed in quick succession into the open list, and when the last came.
     QString search_;
     QElapsedTimer searchClock_;

@@ -9,6 +9,16 @@
 #include "res/dialog_builder.h"
 
 namespace ostrel {
+namespace {
+
+// The entries that only never-ending streams fire: MIDI clock (Tempo) and
+// Active Sensing. Every other entry fires because a control moves.
+bool IsStreamSlot(int slot) {
+    return slot == EntryActivity::SlotOf(Entry::KNOB08) ||
+           slot == EntryActivity::SlotOf(Entry::ACTIVE);
+}
+
+}  // namespace
 
 EntryHighlight::EntryHighlight(const EntryActivity& activity, QWidget* form)
     : QObject(form), activity_(activity), form_(form) {
@@ -62,7 +72,9 @@ void EntryHighlight::Poll() {
         const uint32_t fired = activity_.LastFired(s);
         if (fired == seen_[s]) continue;
         seen_[s] = fired;
-        if (streams_[s].Fired(now)) litUntil_[s] = now + kLitMs;
+        // A moving control keeps its box lit; a stream lights it only as it
+        // starts and after a pause.
+        if (!IsStreamSlot(s) || streams_[s].Fired(now)) litUntil_[s] = now + kLitMs;
     }
     for (int i = 0; i < kFormComboCount; ++i) {
         const int slot = SlotShownBy(i);

@@ -1,8 +1,10 @@
 #pragma once
-// Lights, for about a third of a second, the box of every entry that decided a
-// message just now: the knob's box when the knob moves, the key's box when a
-// note of the octave that Key Octave shows is played, the Channel box when it
-// moved a message; a stream only as it starts and after a pause (StreamLight).
+// Lights the box of every entry that decided a message just now, and keeps it
+// lit while messages go on and for about a third of a second after: the knob's
+// box while the knob moves, the key's box when a note of the octave that Key
+// Octave shows is played, the Channel box when it moved a message. The boxes of
+// the never-ending streams (MIDI clock, Active Sensing) light only as a stream
+// starts and after a pause (StreamLight).
 // Reads the pass-through's entry activity at most 30 times a second while the
 // form is on the screen; hidden or minimised, it draws nothing. Each lighting
 // is also told to the accessibility interface, once.

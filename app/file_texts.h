@@ -8,6 +8,7 @@
 
 #include "res/app_resources.h"
 #include "res/message_box_seam.h"
+#include "res/path_bytes.h"
 #include "store/display_text.h"
 
 namespace ostrel::file_texts {
@@ -24,7 +25,8 @@ inline QString Shown(const std::string& bytes) {
     return QString::fromStdString(DisplayText(bytes));
 }
 
-// What a file dialog chose, as the bytes the file calls take.
-inline std::string Bytes(const QString& chosen) { return QFile::encodeName(chosen).toStdString(); }
+// What a file dialog chose, as the bytes the file calls take (names that are
+// not UTF-8 included).
+inline std::string Bytes(const QString& chosen) { return res::PathBytes(chosen); }
 
 }  // namespace ostrel::file_texts

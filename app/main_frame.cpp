@@ -62,6 +62,8 @@ const char* const kTrayTip = "DO Darivu";
 const char* const kHelpPageMissing = "The help page Readme.htm was not found. Looked in:\n%1";
 const char* const kNoHelpViewer =
     "No program could open the help page\n%1\nOpen it with a web browser.";
+const char* const kNoBrowser =
+    "No web browser could open the web site\n%1\nOpen the address in a web browser.";
 
 }  // namespace
 
@@ -157,13 +159,18 @@ void CMainFrame::OnReadMe() {
     } else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)))) {
         problem = QString::fromLatin1(kNoHelpViewer).arg(QString::fromStdString(page));
     }
-    if (!problem.isEmpty())
-        res::Ui().Message(this, problem, QString::fromLatin1(res::kAppCaption), res::MsgButtons::Ok,
-                          res::MsgIcon::Error);
+    if (!problem.isEmpty()) TellProblem(problem);
 }
 
 void CMainFrame::OnWebSite() {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebSiteAddress)));
+    const QString address = QString::fromLatin1(kWebSiteAddress);
+    if (!QDesktopServices::openUrl(QUrl(address)))
+        TellProblem(QString::fromLatin1(kNoBrowser).arg(address));
+}
+
+void CMainFrame::TellProblem(const QString& text) {
+    res::Ui().Message(this, text, QString::fromLatin1(res::kAppCaption), res::MsgButtons::Ok,
+                      res::MsgIcon::Error);
 }
 
 void CMainFrame::OnAbout() {

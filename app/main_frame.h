@@ -78,6 +78,8 @@ class CMainFrame : public QMainWindow {
   private:
     void BuildMenu();
     void BuildTrayIcon();
+    // Help that could not be shown is said in a message box.
+    void TellProblem(const QString& text);
     // Emits Exiting and hides the tray icon, the first time only.
     void Leave();
 

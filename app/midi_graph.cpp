@@ -69,19 +69,25 @@ void MidiNotices::Poll() {
     std::string notice;
     while (state_.ports->TakeNotice(notice)) {
         if (state_.ports->Online()) state_.midiProblem.clear();
-        QWidget* owner = Owner();
-        if (!box_) {
-            box_ = new QMessageBox(QMessageBox::Information, QString::fromLatin1(res::kAppCaption),
-                                   QString(), QMessageBox::Ok, parent_);
-            box_->setObjectName(QStringLiteral("MidiNotice"));
-            box_->setAttribute(Qt::WA_DeleteOnClose);
-            box_->setModal(false);
-        }
-        PutAbove(owner);
-        box_->setText(QString::fromStdString(notice));
-        box_->show();
-        box_->raise();
+        Show(QString::fromStdString(notice), QMessageBox::Information);
     }
+}
+
+void MidiNotices::Show(const QString& text, QMessageBox::Icon icon) {
+    QWidget* owner = Owner();
+    if (!box_) {
+        box_ = new QMessageBox(icon, QString::fromLatin1(res::kAppCaption), QString(),
+                               QMessageBox::Ok, parent_);
+        box_->setObjectName(QStringLiteral("MidiNotice"));
+        box_->setAttribute(Qt::WA_DeleteOnClose);
+        box_->setModal(false);
+    }
+    // One box: a newer notice replaces the one that is no longer true.
+    PutAbove(owner);
+    box_->setIcon(icon);
+    box_->setText(text);
+    box_->show();
+    box_->raise();
 }
 
 }  // namespace ostrel

@@ -2,10 +2,10 @@
 // The window's side of Ostrel's place in the MIDI graph: joining it at start-up
 // with the remembered devices, saying why when there is no MIDI system, and
 // telling the user, without blocking anything, when the server goes or comes.
+#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 
-class QMessageBox;
 class QWidget;
 
 namespace ostrel {
@@ -20,13 +20,17 @@ void JoinMidiGraph(AppState& state);
 // The text of the one message shown at Start when there is no MIDI system.
 QString NoMidiSystemText(const AppState& state);
 
-// Shows the keeper's notices (server gone, server back) in a message window
-// that does not block: forwarding and the form go on while it is up. A notice
-// opens above whatever window of Ostrel is active, an open dialog too.
+// Shows the notices about the MIDI system (none at Start, server gone, server
+// back) in one message window that does not block: forwarding and the form go
+// on while it is up, and a newer notice replaces an older one. A notice opens
+// above whatever window of Ostrel is active, an open dialog too.
 class MidiNotices : public QObject {
     Q_OBJECT
   public:
     MidiNotices(AppState& state, QWidget* parent);
+
+    // Shows text in the one notice box, replacing the notice shown before.
+    void Show(const QString& text, QMessageBox::Icon icon);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -5,15 +5,18 @@
 #include <QMargins>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QWindow>
 #include <memory>
 
 #include "app/app_state.h"
 #include "app/event_pump.h"
+#include "app/monitor_feed.h"
 #include "app/monitor_place.h"
 #include "midi/pass_through.h"
 #include "res/app_resources.h"
@@ -64,7 +67,9 @@ CMonitorDlg::CMonitorDlg(CIniSettings& settings, std::function<void(bool)> setLo
     const QSize designed = size();
     setMinimumSize(designed.width() / 2, designed.height() / 2);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    // A window of its own, not a dialog of the form: it minimises alone and has
+    // its own entry in the task bar.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(res::AppIcon());
     log_ = res::Item<QPlainTextEdit>(this, res::kMonitorLogId);
@@ -231,18 +236,28 @@ CMonitorDlg* ShowMonitorWindow(QWidget* owner, AppState& state) {
         dlg = new CMonitorDlg(
             state.settings, [passThrough](bool on) { passThrough->SetMonitorLogging(on); }, owner);
         // Closed, the window takes nothing more; the remembered state stays as it was.
-        const auto closed = [passThrough, events] {
+        auto* feed =
+            new MonitorFeed([dlg](const QStringList& lines) { dlg->AppendLines(lines); }, dlg);
+        feed->setObjectName(QStringLiteral("MonitorFeed"));
+        const auto closed = [passThrough, events, feed = QPointer<MonitorFeed>(feed)] {
             passThrough->SetMonitorLogging(false);
             events->SetMonitorSink({});
+            if (feed) feed->Drop();
         };
         QObject::connect(dlg, &QDialog::finished, owner, closed);
         QObject::connect(dlg, &QObject::destroyed, events, closed);  // with the form
         QObject::connect(dlg, &CMonitorDlg::ExplainChanged, events, &EventPump::SetMonitorExplain);
     }
     events->SetMonitorExplain(dlg->IsExplaining());
-    events->SetMonitorSink([dlg](const QStringList& lines) { dlg->AppendLines(lines); });
+    // The window lays its log out at most about ten times a second.
+    MonitorFeed* feed = dlg->findChild<MonitorFeed*>(QStringLiteral("MonitorFeed"));
+    events->SetMonitorSink([feed](const QStringList& lines) { feed->Add(lines); });
     dlg->setModal(false);
     dlg->PlaceOnScreen(owner->window());
+    // Qt makes a window with a parent the transient of the parent's window, which
+    // the window manager minimises together with it: the monitor stands alone.
+    dlg->winId();
+    dlg->windowHandle()->setTransientParent(nullptr);
     dlg->show();
     dlg->raise();
     dlg->activateWindow();

@@ -19,7 +19,6 @@
 #include "midi/pass_through.h"
 #include "midi/port_keeper.h"
 #include "res/dialog_builder.h"
-#include "res/message_box_seam.h"
 #include "res/template_main_form.h"
 #include "sysex/gui/dump_receive_dlg.h"
 #include "sysex/gui/dump_send_dlg.h"
@@ -117,7 +116,7 @@ void COstrelView::InitialUpdate() {
     // Ostrel's ports exist from here on; the remembered devices are connected
     // now or as soon as they appear.
     JoinMidiGraph(state_);
-    new MidiNotices(state_, this);
+    notices_ = new MidiNotices(state_, this);
     new PipeWireRejoin(state_,
                        {[this]() -> const AssignmentTable* {
                             return setlist_->IsOpen() ? nullptr : &TableInView();
@@ -140,9 +139,9 @@ void COstrelView::OnStart() {
     state_.passThrough->SetState(PassThroughState::Running);
     if (!state_.ports->Online() && !state_.midiProblem.empty() && !toldNoMidi_) {
         // Said once: forwarding starts by itself when a MIDI system answers.
+        // The notice goes when a newer one (the server found) replaces it.
         toldNoMidi_ = true;
-        res::Ui().Message(this, NoMidiSystemText(state_), QString::fromLatin1(res::kAppCaption),
-                          res::MsgButtons::Ok, res::MsgIcon::Stop);
+        if (notices_) notices_->Show(NoMidiSystemText(state_), QMessageBox::Critical);
     }
 }
 

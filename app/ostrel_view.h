@@ -20,6 +20,7 @@ class CMainFrame;
 class CDumpSendDlg;
 class CDumpReceiveDlg;
 class CodeBox;
+class MidiNotices;
 class SetlistPlayer;
 
 class COstrelView : public QWidget {
@@ -80,10 +81,10 @@ class COstrelView : public QWidget {
     // Showing a table and the File commands.
     void SelectNewDefaults();
     // The start: the remembered configuration file read without a dialog and
-    // shown, or the defaults. A missing file stays in use (Save creates it); a
-    // path from another system, or a file that is no configuration, is said and
-    // not used.
-    // kept: the table a start again on PipeWire kept, in force instead.
+    // shown, or the defaults. A missing file is said without blocking and stays
+    // remembered for the next start; a path from another system, or a file that
+    // is no configuration, is said and not used. kept: the table a start again
+    // on PipeWire kept, in force instead.
     void ReopenRememberedFile(const AssignmentTable* kept = nullptr);
     // Every failed write of the settings is said, with the system's reason.
     void WatchSettingsWrites();
@@ -127,6 +128,7 @@ class COstrelView : public QWidget {
     bool shutDown_ = false;
     bool quietSettingsFailure_ = false;          // the failed write is said by its caller
     bool toldNoMidi_ = false;                    // the missing MIDI system was reported at Start
+    MidiNotices* notices_ = nullptr;             // child of the form, from the start on
     CDumpSendDlg* dumpSendDlg_ = nullptr;        // child of the form
     CDumpReceiveDlg* dumpReceiveDlg_ = nullptr;  // child of the form
 };

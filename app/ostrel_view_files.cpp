@@ -2,6 +2,7 @@
 // showing a whole table on the form.
 #include <QComboBox>
 #include <QFile>
+#include <QMessageBox>
 #include <QPointer>
 #include <QSignalBlocker>
 #include <cerrno>
@@ -30,6 +31,16 @@ const char* const kCfgExtension = "cfg";
 
 res::FileDialogSpec OpenDialog() { return {false, kCfgFilter, kCfgExtension, "*.cfg"}; }
 res::FileDialogSpec SaveDialog() { return {true, kCfgFilter, kCfgExtension, "midi.cfg"}; }
+
+// Told without blocking: the player can go on while it is up.
+void ShowNotice(QWidget* owner, const QString& text) {
+    auto* box = new QMessageBox(QMessageBox::Warning, QString::fromLatin1(res::kAppCaption), text,
+                                QMessageBox::Ok, owner);
+    box->setObjectName(QStringLiteral("FileNotice"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
 
 }  // namespace
 
@@ -80,17 +91,21 @@ void COstrelView::ReopenRememberedFile(const AssignmentTable* kept) {
     }
     AssignmentTable staging;
     std::string why;
-    bool missing = false;
     if (ReadConfig(file.Path().c_str(), staging, &why) != StoreResult::Ok) {
-        // A missing file stays in use, so that the next Save creates it there.
-        // Anything else there (no configuration, unreadable) is not written over.
-        missing = why == std::strerror(ENOENT);
-        if (!missing) {
+        // The defaults play, and the title says so. A missing file (a stick not
+        // mounted) is said without blocking and stays remembered for the next
+        // start; anything else there (no configuration, unreadable) is not
+        // written over.
+        if (why == std::strerror(ENOENT))
+            ShowNotice(this, QStringLiteral("The file remembered from the last session is "
+                                            "missing:\n%1\nThe defaults are in force. The file "
+                                            "is looked for again at the next start.")
+                                 .arg(Shown(file.Path())));
+        else
             ShowError(this, QStringLiteral("The file remembered from the last session cannot be "
                                            "opened:\n%1\n%2\nThe defaults are in force.")
                                 .arg(Shown(file.Path()), QString::fromStdString(why)));
-            file.Forget();
-        }
+        file.Forget();
     }
     PublishTable(staging);
     ShowTable();

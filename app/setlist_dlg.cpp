@@ -100,9 +100,7 @@ void CSetlistDlg::Learn(QLineEdit* field) {
     StopLearning();
     if (again || !listen_) return;
     if (!listen_([this](ShortMessage message) { Learnt(message); })) {
-        learnState_->setText(
-            QStringLiteral("Start Ostrel first: while it is stopped it hears "
-                           "no message."));
+        learnState_->setText(QStringLiteral("No MIDI system answers: the input hears no message."));
         return;
     }
     learning_ = field;

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QShortcut>
 #include <QStringList>
 #include <algorithm>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "app/ostrel_view.h"
 #include "app/setlist_dlg.h"
 #include "core/config_file.h"
+#include "midi/port_keeper.h"
 #include "res/message_box_seam.h"
 #include "store/display_text.h"
 #include "store/settings_keys.h"
@@ -55,6 +57,16 @@ SetlistPlayer::SetlistPlayer(AppState& state, COstrelView& form, CMainFrame* fra
             connect(action, &QAction::triggered, this, handler);
             menu_ = qobject_cast<QMenu*>(action->parent());
         }
+    // At either end Next or Previous is disabled; its key then says why nothing
+    // moves instead of doing nothing silently.
+    for (const auto& [id, end] :
+         {std::pair{kCmdNextScene, &endKeys_[0]}, std::pair{kCmdPreviousScene, &endKeys_[1]}}) {
+        QAction* action = frame_->Command(id);
+        if (!action) continue;
+        *end = new QShortcut(action->shortcut(), frame_, nullptr, nullptr, Qt::WindowShortcut);
+        connect(*end, &QShortcut::activated, this,
+                [this, id] { SayEnd(id == kCmdNextScene ? "last" : "first"); });
+    }
     EnableCommands();
 }
 
@@ -166,6 +178,13 @@ void SetlistPlayer::Show(int index) {
     form_.ViewTable(open_->loaded.scenes[i].table.get());
     for (size_t k = 0; k < sceneActions_.size(); ++k) sceneActions_[k]->setChecked(k == i);
     if (frame_) frame_->SetScene(QString::fromStdString(SceneNumber(index, Count())));
+    EnableCommands();
+}
+
+void SetlistPlayer::SayEnd(const char* end) {
+    if (!open_ || !frame_) return;
+    frame_->SetScene(QString::fromStdString(SceneNumber(shown_, Count())) +
+                     QStringLiteral(", the %1 scene").arg(end));
 }
 
 void SetlistPlayer::ReadAgain(const QString& changed) {
@@ -206,18 +225,24 @@ void SetlistPlayer::Remember(const std::string& path) {
 void SetlistPlayer::RunDialog() {
     // Learn reads the messages that the monitor's records carry, whether or not
     // the monitor window is open: logging is on while it learns, then as it was.
+    // Stopped, the pass-through hears nothing, and Start is behind this dialog:
+    // learning starts it and stops it again when it ends.
     PassThrough& passThrough = *state_.passThrough;
     EventPump& events = *state_.events;
     bool logging = passThrough.MonitorLogging();
+    bool startedToLearn = false;
     CSetlistDlg dialog(path_, &form_);
     dialog.SetListener([&](CSetlistDlg::MessageSink sink) {
         if (sink) {
-            if (passThrough.State() != PassThroughState::Running) return false;
+            if (!state_.ports->Online()) return false;
+            startedToLearn = passThrough.State() != PassThroughState::Running;
+            if (startedToLearn) passThrough.SetState(PassThroughState::Running);
             logging = passThrough.MonitorLogging();
             events.Drain();  // what came before the press is not learnt
             passThrough.SetMonitorLogging(true);
         } else {
             passThrough.SetMonitorLogging(logging);
+            if (std::exchange(startedToLearn, false)) passThrough.Stop();
         }
         events.SetMessageSink(std::move(sink));
         return true;
@@ -245,8 +270,18 @@ void SetlistPlayer::FillSceneMenu() {
 
 void SetlistPlayer::EnableCommands() {
     if (!frame_) return;
-    for (int id : {kCmdNextScene, kCmdPreviousScene, kCmdCloseSetlist})
-        if (QAction* action = frame_->Command(id)) action->setEnabled(bool(open_));
+    const bool open = bool(open_);
+    const std::pair<int, bool> enabled[] = {
+        {kCmdNextScene, open && shown_ + 1 < Count()},
+        {kCmdPreviousScene, open && shown_ > 0},
+        {kCmdCloseSetlist, open},
+    };
+    for (const auto& [id, on] : enabled)
+        if (QAction* action = frame_->Command(id)) action->setEnabled(on);
+    // A key whose command is disabled at an end of the setlist says so.
+    if (endKeys_[0]) endKeys_[0]->setEnabled(open && !frame_->Command(kCmdNextScene)->isEnabled());
+    if (endKeys_[1])
+        endKeys_[1]->setEnabled(open && !frame_->Command(kCmdPreviousScene)->isEnabled());
 }
 
 }  // namespace ostrel

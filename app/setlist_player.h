@@ -10,6 +10,7 @@
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QTimer>
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 
 class QAction;
 class QMenu;
+class QShortcut;
 
 namespace ostrel {
 
@@ -71,7 +73,11 @@ class SetlistPlayer : public QObject {
     void ReadAgain(const QString& path);
     void Remember(const std::string& path);
     void FillSceneMenu();
+    // Next and Previous are enabled only where there is a scene to step to.
     void EnableCommands();
+    // F8 at the last scene (F7 at the first): the title says that the scene
+    // stays, as the command line does ("last" or "first").
+    void SayEnd(const char* end);
 
     AppState& state_;
     COstrelView& form_;
@@ -85,6 +91,8 @@ class SetlistPlayer : public QObject {
     QMenu* menu_ = nullptr;
     QAction* separator_ = nullptr;  // before the scenes in the menu
     std::vector<QAction*> sceneActions_;
+    // The keys of Next and Previous while their commands are disabled at an end.
+    std::array<QShortcut*, 2> endKeys_{};
 };
 
 }  // namespace ostrel

@@ -1,9 +1,9 @@
 #pragma once
-// Whether an entry's firing lights its box, on the window's own clock. A firing
-// lights the box when the entry was quiet for at least a second before it (or
-// had never fired). A stream that fires more often than a box stays lit (MIDI
-// clock, Active Sensing) so lights its box once as it starts and again only
-// after a pause, and the light keeps meaning "this control just moved".
+// Whether a stream's firing lights its box, on the window's own clock. A firing
+// lights the box when the stream was quiet for at least a second before it (or
+// had never fired). A stream that never ends (MIDI clock, Active Sensing) so
+// lights its box once as it starts and again only after a pause, and the light
+// keeps meaning "this control just moved".
 #include <cstdint>
 
 namespace ostrel {

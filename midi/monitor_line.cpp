@@ -38,6 +38,11 @@ void AppendPart(std::string& text, const char* name, const AssignmentCode& code)
     text += ']';
 }
 
+void AppendWords(std::string& text, const char* words) {
+    if (!text.empty()) text += ' ';
+    text += words;
+}
+
 // Puts the explanation in front of the line end ("\n" or "\r\n"), in place of
 // the blanks that end the line, so that it stays within the monitor's width.
 void Explain(std::string& line, const MonitorEvent& event) {
@@ -68,8 +73,11 @@ std::string DecisionText(const Decision& d, const DecidingCodes& codes) {
         std::snprintf(name, sizeof name, "NOTE %02X", d.note);
         AppendPart(text, name, codes.note);
     }
-    if (d.changedBy & kByTouchCurve) AppendPart(text, EntryName(Entry::TOUCH), codes.touch);
-    if (d.changedBy & kByVelocityCurve) AppendPart(text, EntryName(Entry::CURVE), codes.velocity);
+    // A curve changes a value by the points in force, which a drag in the curve
+    // dialog moves without touching the TOUCH or CURVE cell: the cell's code
+    // ("***") would read as "unchanged". It is named as the curve in force.
+    if (d.changedBy & kByTouchCurve) AppendWords(text, "[touch curve]");
+    if (d.changedBy & kByVelocityCurve) AppendWords(text, "[velocity curve]");
     if (d.changedBy & kByChannel) AppendPart(text, EntryName(Entry::CHANEL), codes.channel);
     return text;
 }

@@ -28,8 +28,9 @@ std::string FormatMonitorLine(const MonitorEvent& event, bool explain = false);
 std::string FormatSceneLine(const MonitorEvent& event, const std::string& file = "");
 
 // The entries that a decision names, each "[NAME CODE]", separated by blanks:
-// the control entry, the note ("NOTE" and its number in hex), the touch and
-// velocity curves ("TOUCH", "CURVE") and the output channel ("CHANEL"). Where
+// the control entry, the note ("NOTE" and its number in hex) and the output
+// channel ("CHANEL"); a curve that changed the value is named as
+// "[touch curve]" or "[velocity curve]". Where
 // the ledger of held notes decided: "[HELD 009]" (the end went to channel 9,
 // where its start went) or "[RELEASED ###]" (left out: Ostrel had released it);
 // where the setlist took it as a trigger: "[TRIGGER]".

@@ -71,8 +71,21 @@ const DialogItem* RowCaption(const DialogTemplate& tmpl, const DialogItem& field
     return best;
 }
 
+// Whether the caption names a field to its right on its own line: then it is
+// that field's label and no column's.
+bool LabelsARow(const DialogTemplate& tmpl, const DialogItem& caption, const DialogItem* group) {
+    const Box b = BoxOf(caption);
+    for (const DialogItem& f : tmpl.items) {
+        if (!IsField(f) || &f == &caption) continue;
+        const Box fb = BoxOf(f);
+        if (fb.left < b.right || b.CentreY() < fb.top || b.CentreY() >= fb.bottom) continue;
+        if (GroupOf(tmpl, f) == group && RowCaption(tmpl, f, group) == &caption) return true;
+    }
+    return false;
+}
+
 // The caption over or under the field's column: widest overlap, then above
-// before below, then the nearest.
+// before below, then the nearest. A caption that labels a row is none.
 const DialogItem* ColumnCaption(const DialogTemplate& tmpl, const DialogItem& field,
                                 const DialogItem* group) {
     const Box f = BoxOf(field);
@@ -86,7 +99,7 @@ const DialogItem* ColumnCaption(const DialogTemplate& tmpl, const DialogItem& fi
         if (overlap <= 0 || !(above || b.top >= f.bottom)) continue;
         const int gap = above ? f.top - b.bottom : b.top - f.bottom;
         const std::tuple<int, bool, int> rank{overlap, above, -gap};
-        if (!best || rank > bestRank) best = &c, bestRank = rank;
+        if ((!best || rank > bestRank) && !LabelsARow(tmpl, c, group)) best = &c, bestRank = rank;
     }
     return best;
 }

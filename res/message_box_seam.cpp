@@ -1,19 +1,12 @@
 #include "res/message_box_seam.h"
 
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
+
+#include "res/byte_file_dialog.h"
+#include "res/path_bytes.h"
 
 namespace ostrel::res {
 namespace {
-
-// "config file (*.cfg)|*.cfg||" becomes Qt's "config file (*.cfg)".
-QString QtFilter(const QString& filter) {
-    const QStringList parts = filter.split('|', Qt::SkipEmptyParts);
-    QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2) out << parts[i];
-    return out.join(";;");
-}
 
 class QtUi final : public UiSeam {
   public:
@@ -35,17 +28,14 @@ class QtUi final : public UiSeam {
     }
 
     FileChoice ChooseFile(QWidget* parent, const FileDialogSpec& request) override {
-        QFileDialog dlg(parent);
-        dlg.setNameFilter(QtFilter(request.filter));
-        dlg.setDefaultSuffix(request.defaultExtension);
-        dlg.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        dlg.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        if (!request.initialName.contains('*')) dlg.selectFile(request.initialName);
+        // Paths travel as the system's bytes (PathFromBytes), so names that are
+        // not UTF-8 open and save under their own bytes.
+        ByteFileDialog dlg(request, parent);
         FileChoice choice;
-        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return choice;
+        if (dlg.exec() != QDialog::Accepted) return choice;
         choice.ok = true;
-        choice.fullPath = dlg.selectedFiles().first();
-        choice.fileName = QFileInfo(choice.fullPath).fileName();
+        choice.fullPath = PathFromBytes(dlg.ChosenPath());
+        choice.fileName = PathFromBytes(dlg.ChosenName());
         return choice;
     }
 };

@@ -23,7 +23,7 @@ const DialogItem kItems[] = {
     {kSetlistPreviousId, ItemKind::Edit, "", 162, 154, 52, 12, kBorder},
     {kSetlistLearnPreviousId, ItemKind::PushButton, "Learn", 217, 153, 30, 14, kNone,
      "Learn the previous trigger"},
-    {kSetlistLearningId, ItemKind::StaticLeft, "", 14, 172, 232, 9},
+    {kSetlistLearningId, ItemKind::StaticLeft, "", 14, 172, 232, 9, kNone, "Learn status"},
     {kSetlistOpenId, ItemKind::PushButton, "Open...", 7, 193, 50, 14},
     {kSetlistSaveId, ItemKind::PushButton, "Save...", 61, 193, 50, 14},
     {1, ItemKind::DefaultPushButton, "OK", 149, 193, 50, 14},

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "app/monitor_dlg.h"
+#include "app/setlist_dlg.h"
 #include "curves/gui/curve_dialog.h"
 #include "curves/gui/curve_editor.h"
 #include "curves/gui/curve_list_dlg.h"
@@ -36,13 +37,14 @@ QString ValueOf(QWidget* w) {
     return {};
 }
 
-// Walks the window's items that take the keyboard: each has a name, not its
-// value, that no other item of the window has. Returns the names.
+// Walks the window's items that take the keyboard or are named (a status line):
+// each has a name, not its value, that no other item of the window has.
+// Returns the names.
 std::set<QString> WalkNames(QWidget* window) {
     std::set<QString> names;
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (w->window() != window->window() || w->objectName().toInt() <= 0 ||
-            w->focusPolicy() == Qt::NoFocus)
+            (w->focusPolicy() == Qt::NoFocus && w->accessibleName().isEmpty()))
             continue;
         QAccessibleInterface* a = Accessible(w);
         const QString name = a->text(QAccessible::Name);
@@ -88,6 +90,9 @@ TEST_F(AccessibleNamesTest, EveryWindowNamesItsItemsByTheirCaptionsOnce) {
         {[&] { return new CMidiDriverDlg(ports, state->settings, form); },
          {"MIDI IN DEVICE", "MIDI OUT DEVICE", "Cancel"}},
         {[&] { return ShowMonitorWindow(form, *state); }, {"Messages", "Clear", "Exit"}},
+        {[&] { return new CSetlistDlg("", form); },
+         {"Scenes", "Triggers, Program change", "Triggers, Pass on", "Triggers, Next",
+          "Triggers, Previous", "Triggers, Learn status", "Learn the next trigger"}},
     };
     for (const auto& w : windows) {
         QWidget* window = w.open();

@@ -66,15 +66,21 @@ TEST_F(EntryHighlightTest, EachMessageLightsTheBoxesOfItsEntries) {
     }
 }
 
-// MIDI clock (F8, here every 20 ms) and Active Sensing (FE, every 300 ms)
-// come faster than a box stays lit: the box lights as the stream starts, then
-// only after the stream has paused for a second.
-TEST_F(EntryHighlightTest, AStreamLightsItsBoxAsItStartsAndAgainOnlyAfterAPause) {
-    for (const auto& [byte, everyMs, box] : {std::tuple{0xF8, 20, 1083}, {0xFE, 300, 1059}}) {
+// A knob turned 50 times a second keeps its box lit while it moves. MIDI clock
+// (F8, here every 20 ms) and Active Sensing (FE, every 300 ms) never end: their
+// box lights as the stream starts, then only after the stream has paused for a
+// second.
+TEST_F(EntryHighlightTest, AMovingKnobStaysLitAndAStreamLightsOnlyAsItStarts) {
+    const std::tuple<FakeMidiSystem::Bytes, int, int, bool> cases[] = {
+        {{0xB0, 0x4A, 0x40}, 20, 1046, false},
+        {{0xF8}, 20, 1083, true},
+        {{0xFE}, 300, 1059, true},
+    };
+    for (const auto& [message, everyMs, box, stream] : cases) {
         int lightings = 0;
         bool wasLit = false;
         for (int ms = 0; ms < 1500; ms += everyMs) {
-            midi->Deliver({uint8_t(byte)});
+            midi->Deliver(message);
             for (int waited = 0; waited < everyMs; waited += 10) {
                 QTest::qWait(10);
                 const bool lit = Lit() == std::vector<int>{box};
@@ -82,10 +88,12 @@ TEST_F(EntryHighlightTest, AStreamLightsItsBoxAsItStartsAndAgainOnlyAfterAPause)
                 wasLit = lit;
             }
         }
-        EXPECT_EQ(lightings, 1) << byte;
-        EXPECT_FALSE(wasLit) << byte;  // dark while the stream goes on
+        EXPECT_EQ(lightings, 1) << box;
+        EXPECT_EQ(wasLit, !stream) << box;  // a stream is dark while it goes on
+        EXPECT_TRUE(GoesDark());
+        if (!stream) continue;
         QTest::qWait(StreamLight::kPauseMs);
-        EXPECT_EQ(LitBy({{uint8_t(byte)}}), std::vector<int>{box}) << byte;
+        EXPECT_EQ(LitBy({message}), std::vector<int>{box}) << box;
     }
 }
 

@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -73,25 +74,26 @@ TEST_F(MainFormCommands, FileMenuCommandsRunTheFileOperations) {
     EXPECT_EQ(Title(), "DO Darivu v1.0 beta   [menu.cfg]");
 }
 
-TEST_F(MainFormCommands, CtrlASelectsAllInABoxsTextAndIsSaveAsElsewhere) {
+TEST_F(MainFormCommands, CtrlAIsSaveAsInTheBoxesAndSelectsAllInATextField) {
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
-    Combo(1046)->setFocus();
-    Combo(1046)->lineEdit()->deselect();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-    EXPECT_TRUE(ui.fileSpecs.empty());
-    EXPECT_EQ(Combo(1046)->lineEdit()->selectedText(), "***     --Default No Change");
-    // The other frame keys work while a box has the focus.
-    ui.ChooseNext("");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);
-    ASSERT_EQ(ui.fileSpecs.size(), 1u);
-    EXPECT_FALSE(ui.fileSpecs[0].save);
-    // Outside a text field Ctrl+A is Save As.
-    Button(res::kIdMonitor)->setFocus();
-    ui.ChooseNext("");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-    ASSERT_EQ(ui.fileSpecs.size(), 2u);
-    EXPECT_TRUE(ui.fileSpecs[1].save);
+    QLineEdit field(form);  // a real text field beside the boxes
+    field.setText("a name");
+    field.show();
+    for (QWidget* focus :
+         std::initializer_list<QWidget*>{Combo(1046), Button(res::kIdMonitor), &field}) {
+        const size_t dialogs = ui.fileSpecs.size();
+        focus->setFocus();
+        Combo(1046)->lineEdit()->deselect();
+        field.deselect();
+        ui.ChooseNext("");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        const bool saveAs = focus != &field;
+        ASSERT_EQ(ui.fileSpecs.size(), dialogs + (saveAs ? 1 : 0));
+        EXPECT_TRUE(!saveAs || ui.fileSpecs.back().save);
+        EXPECT_EQ(field.selectedText(), saveAs ? "" : "a name");
+        EXPECT_EQ(Combo(1046)->lineEdit()->selectedText(), "");
+    }
     EXPECT_EQ(Code(Entry::KNOB01), "***");
 }
 
@@ -101,27 +103,32 @@ TEST_F(MainFormCommands, CtrlASelectsAllInABoxsTextAndIsSaveAsElsewhere) {
 namespace ostrel::test {
 namespace {
 
-// With no MIDI system, Start says why, once; when the server goes away later,
-// a message says so without blocking anything.
+// With no MIDI system, Start says why, once, without blocking anything; a newer
+// notice about the MIDI system replaces it.
 class MainFormMidiSystem : public MainFormTest {};
 
-TEST_F(MainFormMidiSystem, NoMidiSystemIsSaidOnceAtStartAndAServerLossWithoutBlocking) {
+TEST_F(MainFormMidiSystem, NoMidiSystemIsSaidOnceWithoutBlockingAndNewerNoticesReplaceIt) {
     midi->SetServerAvailable(false);
     StartForm();
     for (int i = 0; i < 2; ++i) {
         QTest::mouseClick(Button(1004), Qt::LeftButton);
         QTest::mouseClick(Button(1005), Qt::LeftButton);
     }
-    ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_TRUE(ui.shown[0].text.startsWith("No MIDI system: the fake server is away"))
-        << ui.shown[0].text.toStdString();
-    EXPECT_EQ(ui.shown[0].icon, res::MsgIcon::Stop);
+    // Said once, in a notice that blocks nothing; the notice that the server
+    // is found replaces it.
+    EXPECT_TRUE(ui.shown.empty());
+    const auto notices = form->findChildren<QMessageBox*>("MidiNotice");
+    ASSERT_EQ(notices.size(), 1);
+    QMessageBox* notice = notices[0];
+    EXPECT_TRUE(notice->text().startsWith("No MIDI system: the fake server is away"))
+        << notice->text().toStdString();
+    EXPECT_EQ(notice->icon(), QMessageBox::Critical);
+    EXPECT_FALSE(notice->isModal());
 
     midi->SetServerAvailable(true);  // found within two seconds
-    QMessageBox* notice = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return (notice = form->findChild<QMessageBox*>("MidiNotice")); }, 20000));
-    EXPECT_FALSE(notice->isModal());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !notice->text().startsWith("No MIDI"); }, 20000));
+    EXPECT_EQ(form->findChildren<QMessageBox*>("MidiNotice").size(), 1);
+    EXPECT_EQ(notice->icon(), QMessageBox::Information);
 
     // Above an open dialog, and still up when the dialog closes.
     QDialog dialog(frame.get());

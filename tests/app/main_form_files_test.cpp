@@ -1,5 +1,6 @@
 // File New, Open, Save and Save As on the main form, the title, the remembered
 // file at start-up and the curve boxes after a table is shown.
+#include <QMessageBox>
 #include <QString>
 #include <cstdlib>
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include "core/assignment_code.h"
 #include "core/config_file.h"
 #include "main_form_fixture.h"
+#include "res/path_bytes.h"
 #include "store/ini_file.h"
 #include "store/settings_keys.h"
 
@@ -64,6 +66,20 @@ TEST_F(MainFormFiles, APathTooLongToRememberIsSaidOnceAndTheEarlierFileStaysReme
     EXPECT_EQ(Title(), TitleWith((std::string(60, 'n') + ".cfg").c_str()));  // in use all the same
     EXPECT_EQ(Setting("SYSTEM", "FULLNAME"), dir.file("first.cfg"));
     EXPECT_EQ(Setting("SYSTEM", "FILENAME"), "first.cfg");
+}
+
+// The file dialog hands a name that is not UTF-8 over as its bytes.
+TEST_F(MainFormFiles, AFileNamedInLatin1OpensAndSavesUnderItsOwnBytes) {
+    const std::string path = dir.file("caf\xE9.cfg");
+    AssignmentTable t;
+    t.Set(Entry::KNOB01, "007");
+    WriteTable("caf\xE9.cfg", t);
+    ui.ChooseNext(res::PathFromBytes(path));
+    form->OnFileOpen();
+    EXPECT_EQ(Code(Entry::KNOB01), "007");
+    PickText(kKnob1, "###");
+    form->OnFileSave();
+    EXPECT_EQ(CfgValue(path, "KNOB01"), "###");
 }
 
 TEST_F(MainFormFiles, CancelledDialogsChangeNothing) {
@@ -394,16 +410,22 @@ TEST_F(MainFormStart, TheRememberedFileIsReopenedWithItsCurves) {
     EXPECT_EQ(midi->Connections(PortDirection::Output), std::vector<std::string>{"Fake Synth:in"});
 }
 
-TEST_F(MainFormStart, AMissingRememberedFileGivesTheDefaultsAndStaysInUse) {
+TEST_F(MainFormStart, AMissingRememberedFileIsSaidWithoutBlockingAndStaysRemembered) {
     state->settings.WriteValue("SYSTEM", "FULLNAME", dir.file("gone.cfg").c_str());
     state->settings.WriteValue("SYSTEM", "FILENAME", "gone.cfg");
     StartForm();
     EXPECT_EQ(Code(Entry::RTZ), "115");
-    EXPECT_EQ(Title(), TitleWith("gone.cfg"));
+    EXPECT_EQ(Title(), kDefaultTitle);
     EXPECT_TRUE(ui.shown.empty());
-    form->OnFileSave();  // creates it there, without a dialog
-    EXPECT_TRUE(ui.fileSpecs.empty());
-    EXPECT_EQ(CfgValue(dir.file("gone.cfg"), "RTZ"), "115");
+    const auto notices = form->findChildren<QMessageBox*>("FileNotice");
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_FALSE(notices[0]->isModal());
+    EXPECT_TRUE(notices[0]->text().contains(Path("gone.cfg")));
+    ui.ChooseNext("");
+    form->OnFileSave();  // asks for a name: the defaults are no file
+    EXPECT_EQ(ui.fileSpecs.size(), 1u);
+    EXPECT_EQ(Setting("SYSTEM", "FULLNAME"), dir.file("gone.cfg"));
+    EXPECT_EQ(Setting("SYSTEM", "FILENAME"), "gone.cfg");
 }
 
 // A path that is not UTF-8 (a Windows-1252 name) is opened, saved and remembered

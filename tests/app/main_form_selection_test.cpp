@@ -215,31 +215,28 @@ TEST_F(MainFormSelection, TypingBeforeAnyCompletionLeavesTheComboEmpty) {
     EXPECT_EQ(Code(Entry::KNOB01), "###");
 }
 
-TEST_F(MainFormSelection, ReturnAfterTypingInAnOpenListOnlyClosesIt) {
+TEST_F(MainFormSelection, ReturnPicksTheRowTypingHighlightedAndEscapeLeavesTheBox) {
     QComboBox* knob = Combo(kKnob1);
-    knob->showPopup();
-    QTest::keyClick(knob->view(), '0');
-    QTest::keyClick(knob->view(), Qt::Key_Return);
-    EXPECT_FALSE(knob->view()->isVisible());
-    EXPECT_EQ(knob->currentText(), "***     --Default No Change");
-    EXPECT_EQ(Code(Entry::KNOB01), "***");
+    for (Qt::Key end : {Qt::Key_Escape, Qt::Key_Return}) {
+        QTest::keyClick(knob, Qt::Key_Down, Qt::AltModifier);
+        ASSERT_TRUE(knob->view()->isVisible());
+        QTest::keyClicks(knob->view(), "007");
+        QTest::keyClick(knob->view(), end);
+        EXPECT_FALSE(knob->view()->isVisible());
+        const bool picked = end == Qt::Key_Return;
+        EXPECT_EQ(Code(Entry::KNOB01), picked ? "007" : "***");
+        EXPECT_EQ(knob->currentText(),
+                  picked ? "007     --Channel Volume" : "***     --Default No Change");
+    }
 
-    // Typing in Key Octave's open list does not change the octave shown either.
+    // In Key Octave's open list, Enter on the octave typing found shows it.
     state->table.SetNote(36, "064");
     QComboBox* octave = Combo(kIdKeyOctave);
     octave->showPopup();
     QTest::keyClicks(octave->view(), "c3");
     QTest::keyClick(octave->view(), Qt::Key_Enter);
-    EXPECT_EQ(Combo(kKeyC)->currentIndex(), 1);  // still cell 0, "***"
-    EXPECT_EQ(octave->currentIndex(), 0);
-
-    // A row the user moved to after typing is a pick.
-    knob->showPopup();
-    QTest::keyClick(knob->view(), '0');
-    QTest::keyClick(knob->view(), Qt::Key_Down);
-    QTest::keyClick(knob->view(), Qt::Key_Return);
-    EXPECT_EQ(Code(Entry::KNOB01), "001");
-    EXPECT_EQ(knob->currentText(), "001     --Modulation wheel");
+    EXPECT_EQ(octave->currentIndex(), 3);
+    EXPECT_EQ(Combo(kKeyC)->currentText(), "064     --Damper pedal on/off (Sustain)");
 }
 
 TEST_F(MainFormSelection, KeyPicksEditTheOctaveTheKeysShowWhateverIsTypedIntoKeyOctave) {

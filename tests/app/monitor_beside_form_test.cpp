@@ -3,9 +3,11 @@
 #include <QAction>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QWindow>
 
 #include "app/event_pump.h"
 #include "app/monitor_dlg.h"
+#include "app/monitor_feed.h"
 #include "main_form_fixture.h"
 #include "res/template_monitor.h"
 
@@ -26,6 +28,7 @@ class MonitorBesideForm : public MainFormTest {
     // The lines shown, without their 17 characters of time.
     QStringList Lines(CMonitorDlg* dlg) const {
         state->events->Drain();
+        dlg->findChild<MonitorFeed*>()->Flush();  // without waiting for its interval
         QStringList lines = dlg->Log()->toPlainText().split(u'\n', Qt::SkipEmptyParts);
         for (QString& line : lines) line.remove(0, 17);
         return lines;
@@ -65,6 +68,15 @@ TEST_F(MonitorBesideForm, TheDecidingEntryItemAddsEntryNamesAndIsRemembered) {
     EXPECT_TRUE(dlg->ExplainItem()->isChecked());
     midi->Deliver({0x90, 0x3C, 0x40});
     EXPECT_EQ(Lines(dlg), QStringList{"    90 3C 40       =>   90 3C 40 [NOTE 3C ***]"});
+}
+
+// A window of its own, no transient of the form's window: it minimises alone
+// and has its own task bar entry.
+TEST_F(MonitorBesideForm, TheMonitorIsAWindowOfItsOwn) {
+    CMonitorDlg* dlg = OpenMonitor();
+    EXPECT_EQ(dlg->windowType(), Qt::Window);
+    ASSERT_NE(dlg->windowHandle(), nullptr);
+    EXPECT_EQ(dlg->windowHandle()->transientParent(), nullptr);
 }
 
 // The window can be resized (the log takes the room) and the size and place

@@ -70,6 +70,7 @@ TEST_F(SetlistWindow, TheDialogMakesASetlistThatTheKeysStepThroughKeepingEachSce
     EXPECT_EQ(Setting("SYSTEM", "SETLIST"), dir.file("live.setlist"));
     EXPECT_EQ(Title(), TitleOf("s001.cfg", "1/3"));
     EXPECT_TRUE(Shown(kKnob1).startsWith("001"));
+    EXPECT_FALSE(frame->Command(kCmdPreviousScene)->isEnabled());
     EXPECT_EQ(Knob1(), (Bytes{0xB0, 0x01, 0x40}));
 
     frame->activateWindow();
@@ -83,6 +84,11 @@ TEST_F(SetlistWindow, TheDialogMakesASetlistThatTheKeysStepThroughKeepingEachSce
     frame->Command(kCmdNextScene)->trigger();  // the last scene stays
     EXPECT_EQ(Title(), TitleOf("s003.cfg", "3/3"));
     EXPECT_TRUE(Shown(kKnob1).startsWith("003"));
+    // At the last scene Next is disabled and its key says why nothing moves.
+    EXPECT_FALSE(frame->Command(kCmdNextScene)->isEnabled());
+    EXPECT_TRUE(frame->Command(kCmdPreviousScene)->isEnabled());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F8);
+    EXPECT_EQ(Title(), TitleOf("s003.cfg", "3/3, the last scene"));
     EXPECT_EQ(Knob1(), (Bytes{0xB0, 0x03, 0x40}));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F7);  // Previous
     EXPECT_TRUE(Shown(kKnob1).startsWith("###"));
@@ -132,8 +138,7 @@ TEST_F(SetlistWindow, LearnTakesTheControlPressedAndTheMonitorNamesTheSceneItSte
     ASSERT_EQ(WriteSetlist(dir.file("live.setlist"), setlist), StoreResult::Ok);
     state->settings.WriteValue("SYSTEM", "SETLIST", dir.file("live.setlist").c_str());
     state->settings.WriteValue("MONITOR", "STATE", "1");
-    StartForm();
-    QTest::mouseClick(Button(1004), Qt::LeftButton);  // Start
+    StartForm();  // stopped: learning starts the pass-through while it learns
     QTimer::singleShot(0, [&] {
         QWidget* dlg = QApplication::activeModalWidget();
         ASSERT_TRUE(dlg && dlg->objectName() == "CSetlistDlg");
@@ -144,6 +149,7 @@ TEST_F(SetlistWindow, LearnTakesTheControlPressedAndTheMonitorNamesTheSceneItSte
             EXPECT_TRUE(told->text().startsWith("Press the control now"));
             for (const Bytes& message : received) midi->Deliver(message);
             EXPECT_TRUE(QTest::qWaitFor([&] { return told->text().isEmpty(); }, 5000));
+            EXPECT_EQ(state->passThrough->State(), PassThroughState::Stopped);
             return res::Item<QLineEdit>(dlg, field)->text();
         };
         // Clock, active sensing and time code pass by; the press is learnt, not its release.
@@ -159,7 +165,8 @@ TEST_F(SetlistWindow, LearnTakesTheControlPressedAndTheMonitorNamesTheSceneItSte
     });
     frame->Command(kCmdSetlist)->trigger();
 
-    midi->Deliver({0xB0, 0x76, 0x7F});  // the trigger learnt
+    QTest::mouseClick(Button(1004), Qt::LeftButton);  // Start
+    midi->Deliver({0xB0, 0x76, 0x7F});                // the trigger learnt
     midi->Wake();
     const CMonitorDlg* monitor = form->findChild<CMonitorDlg*>();
     ASSERT_NE(monitor, nullptr);

@@ -183,11 +183,20 @@ TEST_F(FrameTest, ReadMeSaysWhenThePageIsNowhereOrNothingCanShowIt) {
     }
 }
 
-TEST_F(FrameTest, WebSiteOpensTheWebAddress) {
-    UrlCatcher catcher;
+TEST_F(FrameTest, WebSiteOpensTheWebAddressOrSaysThatNoBrowserCould) {
+    test::ScriptedUi ui;
+    {
+        UrlCatcher catcher;
+        frame.Command(kCmdWebSite)->trigger();
+        EXPECT_EQ(catcher.opened, QList<QUrl>{QUrl(QString::fromLatin1(kWebSiteAddress))});
+    }
+    test::TempDir emptyPath;  // no browser on the search path
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(emptyPath.path()));
     frame.Command(kCmdWebSite)->trigger();
-    ASSERT_EQ(catcher.opened.size(), 1);
-    EXPECT_EQ(catcher.opened[0], QUrl(QString::fromLatin1(kWebSiteAddress)));
+    qputenv("PATH", path);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_TRUE(ui.shown[0].text.startsWith("No web browser could open the web site\n"));
 }
 
 TEST_F(FrameTest, CtrlBRunsTheAboutBox) {

@@ -131,6 +131,13 @@ TEST_F(PassThroughTest, EventsThatAreNotOneWholeMessageAndLedgerEndsAreSaidAsThe
         EXPECT_EQ(lines, c.lines);
     }
     EXPECT_EQ(passThrough.DroppedIncomplete(), 2u);
+    // A touch curve dragged while TOUCH still holds "***" is named as the curve.
+    curves.Of(CurveKind::Touch).SetAll(CurvePoints{32, 200, 220, 40, 256, 256});
+    Deliver({0xD0, 0x20});
+    const std::vector<MonitorEvent> pressure = Events();
+    ASSERT_EQ(pressure.size(), 1u);
+    EXPECT_EQ(FormatMonitorLine(pressure[0], true).substr(17),
+              "    D0 20 00       =>   D4 29 00 [touch curve] [CHANEL 005]\n");
     passThrough.Stop();  // releases note 30
     passThrough.Start();
     Events();

@@ -1,5 +1,6 @@
 // The velocity and touch curve dialogs: opening, the preview column, dragging in
 // the editor, Default, Save, Delete, Load and Close, driven through the widgets.
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QKeyEvent>
 
@@ -117,6 +118,42 @@ TEST_F(CurveDialogTest, AReleaseBeyondTheOtherPointKeepsTheShownCurveInForce) {
     QTest::mouseRelease(editor, Qt::LeftButton, {}, {520, -30});
     EXPECT_EQ(dlg->Editor()->GetPoints(), At(kCx, 0, kCx, kCy));
     EXPECT_EQ(Velocity(), At(kCx, 0, kCx, kCy));
+}
+
+// Tab reaches the editor at the first point; keys choose and move the points
+// within a drag's limits, and the curve in force, the preview and the value a
+// screen reader hears follow each key.
+TEST_F(CurveDialogTest, TheKeysChooseAndMoveThePointsAsADragWould) {
+    auto dlg = Open("***");
+    dlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    QWidget* editor = EditorOf(*dlg);
+    editor->setFocus(Qt::TabFocusReason);
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        CurvePoints after;
+    } steps[] = {
+        {Qt::Key_Left, {}, At(kCx - 1, kCy, kCx, kCy)},
+        {Qt::Key_Up, Qt::ShiftModifier, At(kCx - 1, kCy - 10, kCx, kCy)},
+        {Qt::Key_Right, Qt::ShiftModifier, At(kCx, kCy - 10, kCx, kCy)},  // stops at the second
+        {Qt::Key_Tab, {}, At(kCx, kCy - 10, kCx, kCy)},                   // the second point
+        {Qt::Key_Right, Qt::ShiftModifier, At(kCx, kCy - 10, kCx + 10, kCy)},
+        {Qt::Key_1, {}, At(kCx, kCy - 10, kCx + 10, kCy)},  // the first point again
+        {Qt::Key_Up, {}, At(kCx, kCy - 11, kCx + 10, kCy)},
+    };
+    for (const auto& step : steps) {
+        QTest::keyClick(editor, step.key, step.modifiers);
+        EXPECT_EQ(Velocity(), step.after) << step.key;
+    }
+    for (int y = 0; y < 30; ++y) QTest::keyClick(editor, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(Velocity(), At(kCx, 0, kCx + 10, kCy));  // at the top edge
+    const QStringList preview = PreviewTexts(dlg.get());
+    for (int r = 0; r < res::kPreviewRows; ++r)
+        EXPECT_EQ(preview[r],
+                  QString::asprintf("%03d", MapValue(Velocity(), res::kPreviewInputs[r])));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(editor)->text(QAccessible::Value),
+              "first point 64 to 127, second point 67 to 64; keys move the first point");
 }
 
 TEST_F(CurveDialogTest, DefaultPutsBothPointsInTheMiddle) {

@@ -1,0 +1,25 @@
+// The monitor's lines reach the window at most about ten times a second, none
+// lost and in order; a single message after a quiet interval shows at once.
+#include "app/monitor_feed.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+namespace ostrel {
+namespace {
+
+TEST(MonitorFeed, GathersADenseStreamAndHandsItOnOncePerInterval) {
+    std::vector<QStringList> handed;
+    MonitorFeed feed([&](const QStringList& lines) { handed.push_back(lines); }, nullptr);
+    feed.Add({"a\n"});
+    ASSERT_EQ(handed.size(), 1u);  // after quiet: at once
+    feed.Add({"b\n"});
+    feed.Add({"c\n"});
+    EXPECT_EQ(handed.size(), 1u);  // within the interval: gathered
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handed.size() == 2; }, 1000));
+    EXPECT_EQ(handed[1], (QStringList{"b\n", "c\n"}));
+}
+
+}  // namespace
+}  // namespace ostrel
