@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
 #include <functional>
 
@@ -10,6 +11,7 @@
 #include "app/code_box.h"
 #include "app/entry_highlight.h"
 #include "app/event_pump.h"
+#include "app/file_texts.h"
 #include "app/main_frame.h"
 #include "app/midi_driver_command.h"
 #include "app/midi_graph.h"
@@ -52,6 +54,16 @@ COstrelView::COstrelView(AppState& state, CMainFrame* frame, QWidget* parent)
     };
     onClick(res::kIdStart, [this] { OnStart(); });
     onClick(res::kIdStop, [this] { OnStop(); });
+    // Panic, for a synth that hangs on a note whoever left it there: released,
+    // then every channel silenced, in the next cycle, whether started or not.
+    onClick(res::kIdPanic, [this] { OnPanic(); });
+    auto* panicKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    panicKey->setContext(Qt::WindowShortcut);
+    connect(panicKey, &QShortcut::activated, this, [this] { OnPanic(); });
+    res::Item<QPushButton>(this, res::kIdPanic)
+        ->setToolTip(QStringLiteral("Panic (Ctrl+P): release every held note and pedal, then all "
+                                    "sound off, reset all controllers and all notes off on every "
+                                    "channel"));
     // The monitor stays open beside the form; a second click brings it to the front.
     onClick(res::kIdMonitor, [this] { ShowMonitorWindow(this, state_); });
     // V.Curve and A.Touch open the velocity and touch curve dialogs.
@@ -124,6 +136,12 @@ void COstrelView::InitialUpdate() {
                         [this] { return stop_->isEnabled(); }, [this] { ShutDown(); }},
                        this);
     if (wasRunning) OnStart();
+}
+
+void COstrelView::OnPanic() {
+    if (!state_.passThrough->Panic())
+        file_texts::ShowError(this, QStringLiteral("The panic could not be sent now: the output "
+                                                   "is full. Press Panic again."));
 }
 
 void COstrelView::ShutDown() {

@@ -46,6 +46,7 @@ class COstrelView : public QWidget {
     void OnFileSave();
     void OnFileSaveAs();
     void OnStart();
+    void OnPanic();
     void OnStop();
     // Stopped, held notes and pedals released, ports closed (destruction and exit).
     void ShutDown();

@@ -174,11 +174,12 @@ constexpr std::array kItems = {
     Button(kIdStart, "Start", 11, 306, 40, 24),
     Button(kIdStop, "Stop", 58, 306, 40, 24),
     Button(kIdMonitor, "Monitor", 105, 306, 42, 24),
+    Button(kIdPanic, "Panic", 160, 306, 42, 24),
     // Banner area
-    DialogItem{kIdBanner, K::CustomArea, "", 156, 296, 355, 43},
+    DialogItem{kIdBanner, K::CustomArea, "", 206, 296, 305, 43},
 };
 
-static_assert(kItems.size() == 135, "form template 101 has 135 items");
+static_assert(kItems.size() == 136, "form template 101 has 136 items");
 
 constexpr DialogTemplate kTemplate{
     101, "COstrelView", "", 515, 342, {"MS Sans Serif", 8}, std::span<const DialogItem>(kItems),

@@ -1,5 +1,5 @@
 #pragma once
-// Form template 101: the main form, 515 x 342 dialog units, 135 items.
+// Form template 101: the main form, 515 x 342 dialog units, 136 items.
 #include "res/dialog_template.h"
 
 namespace ostrel::res {
@@ -15,6 +15,8 @@ inline constexpr int kIdMonitor = 1006;
 inline constexpr int kIdBulkReceive = 1063;
 inline constexpr int kIdTouchCurveButton = 1068;
 inline constexpr int kIdBanner = 1121;
+// Panic: everything off on the output (Ctrl+P).
+inline constexpr int kIdPanic = 1122;
 
 // Size of every combo box: 47 units wide, its opened list 217 units high.
 inline constexpr int kFormComboWidth = 47;

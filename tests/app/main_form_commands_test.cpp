@@ -42,6 +42,23 @@ TEST_F(MainFormCommands, MonitorButtonOpensOneMonitorThatLeavesTheFormUsable) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+// Panic, by its button and by Ctrl+P, stopped or not: every channel silenced.
+TEST_F(MainFormCommands, PanicSilencesEveryChannelByButtonAndKey) {
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    Combo(1046)->setFocus();
+    for (const bool byKey : {false, true}) {
+        midi->ClearSent();
+        if (byKey)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_P, Qt::ControlModifier);
+        else
+            QTest::mouseClick(Button(1122), Qt::LeftButton);
+        const auto sent = midi->Sent();
+        ASSERT_EQ(sent.size(), 48u) << "by key: " << byKey;
+        EXPECT_EQ(sent.back(), (FakeMidiSystem::Bytes{0xBF, 123, 0}));
+    }
+}
+
 TEST_F(MainFormCommands, MidiDriverCommandTakesTheChoicesOnlyAfterOk) {
     QAction* command = frame->Command(kCmdMidiDriver);
     ASSERT_NE(command, nullptr);

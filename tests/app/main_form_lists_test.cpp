@@ -19,7 +19,7 @@ using res::ItemKind;
 TEST(MainFormTemplate, EveryComboOfTheTableIsAComboOfTheTemplateAndNoOther) {
     const res::DialogTemplate& t = res::MainFormTemplate();
     EXPECT_EQ(t.resourceId, 101);
-    EXPECT_EQ(t.items.size(), 135u);
+    EXPECT_EQ(t.items.size(), 136u);
     std::set<int> templateCombos, ids;
     for (const res::DialogItem& it : t.items) {
         if (it.id > 0) {
