@@ -1,11 +1,6 @@
 // ostrel-cli send-syx / send-hex: one System Exclusive message to the MIDI
 // output, checked exactly as the window's transmission checks it.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -64,24 +59,6 @@ int Transmit(const std::string& hexText, const char* output) {
     return 0;
 }
 
-// Reads the start of a regular file: one byte more than a message can hold is
-// enough to refuse a longer file. Opened without blocking, so that a pipe with
-// no writer is refused at once instead of waited on; a pipe or a device is
-// never read. Empty when it worked, else why not.
-std::string ReadSyxFile(const char* path, std::string& content) {
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    std::string why;
-    struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0)
-        why = std::strerror(errno);
-    else if (!S_ISREG(st.st_mode))
-        why = "not a regular file";
-    else if (!ReadUpTo(fd, kTransmitBufferSize / 2 + 1, content))
-        why = std::strerror(errno);
-    if (fd >= 0) ::close(fd);
-    return why;
-}
-
 // The message's text without blanks, as the transmission wants it, when every
 // token is exactly two hex digits. Otherwise empty, with the first bad token
 // named in why.
@@ -111,9 +88,11 @@ int RunSendSyx(int argc, char** argv) {
     if (output == nullptr && !RemembersPort(PortDirection::Output))
         return UsageError(kSendSyx, NoPortChosen(PortDirection::Output));
 
-    std::string content;
-    const std::string why = ReadSyxFile(path, content);
-    if (!why.empty()) return RuntimeError(std::string("cannot read ") + path + ": " + why);
+    // One byte more than a message can hold is enough to refuse a longer file; a
+    // pipe or a device is refused at once, never read or waited on.
+    std::string content, why;
+    if (!ReadRegularFileStart(path, kTransmitBufferSize / 2 + 1, content, &why))
+        return RuntimeError(std::string("cannot read ") + path + ": " + why);
     return Transmit(
         FormatHexDigits(reinterpret_cast<const uint8_t*>(content.data()), content.size()), output);
 }

@@ -15,9 +15,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "store/in_place_write.h"
+#include "store/read_file.h"
 
 namespace ostrel {
 namespace {
@@ -184,6 +186,12 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, std:
     struct stat old;
     const bool replacing = ::stat(target.c_str(), &old) == 0;
     const bool regular = replacing && S_ISREG(old.st_mode);
+    // A pipe, a device or a socket is never replaced by a regular file (nor
+    // opened, which could wait for a reader).
+    if (replacing && !regular) {
+        if (why) *why = S_ISDIR(old.st_mode) ? std::strerror(EISDIR) : kNotRegularFile;
+        return false;
+    }
     if (regular && old.st_nlink > 1) return WriteInPlace(target, content, why);
 
     RemoveLeftovers(folder, baseName);
@@ -235,6 +243,10 @@ bool CanWriteFile(const std::string& path, std::string* why) {
     struct stat st;
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) return refuse(EISDIR);
+    if (exists && !S_ISREG(st.st_mode)) {
+        if (why) *why = kNotRegularFile;
+        return false;
+    }
     if (exists && ::access(target.c_str(), W_OK) != 0) return refuse(errno);
     // A temporary file made and removed, as the write will make one.
     std::string temp;
