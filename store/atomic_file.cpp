@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -146,6 +147,63 @@ bool KeepOwner(int fd, const struct stat& old) {
     return fstat(fd, &now) == 0 && now.st_uid == old.st_uid && now.st_gid == old.st_gid;
 }
 
+// Extended attributes by name: user attributes, and the access control list
+// (system.posix_acl_access) that setfacl gives a file.
+using Attributes = std::vector<std::pair<std::string, std::string>>;
+
+// Names in the form the system lists them: each ends with a NUL.
+std::vector<std::string> SplitNames(const std::string& list) {
+    std::vector<std::string> names;
+    for (size_t at = 0; at < list.size();) {
+        const size_t end = list.find('\0', at);
+        names.push_back(list.substr(at, end - at));
+        at = end == std::string::npos ? list.size() : end + 1;
+    }
+    return names;
+}
+
+// The attributes of the open file; false when they cannot be read whole. A file
+// system without attributes has none.
+bool ReadAttributes(int fd, Attributes& attributes) {
+    attributes.clear();
+    std::string list(256, '\0');
+    ssize_t n;
+    while ((n = ::flistxattr(fd, list.data(), list.size())) < 0) {
+        if (errno == ENOTSUP) return true;
+        if (errno != ERANGE) return false;
+        list.resize(list.size() * 4);
+    }
+    list.resize(static_cast<size_t>(n));
+    for (std::string& name : SplitNames(list)) {
+        std::string value(256, '\0');
+        while ((n = ::fgetxattr(fd, name.c_str(), value.data(), value.size())) < 0) {
+            if (errno != ERANGE) return false;
+            value.resize(value.size() * 4);
+        }
+        value.resize(static_cast<size_t>(n));
+        attributes.emplace_back(std::move(name), std::move(value));
+    }
+    return true;
+}
+
+// Gives the new file exactly the old one's attributes: what it took from its
+// folder (a default ACL) is removed. False when the system does not permit it.
+bool KeepAttributes(int fd, const std::string& old) {
+    const int oldFd = ::open(old.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    Attributes wanted, had;
+    const bool read = oldFd >= 0 && ReadAttributes(oldFd, wanted);
+    if (oldFd >= 0) ::close(oldFd);
+    if (!read || !ReadAttributes(fd, had)) return false;
+    for (const auto& [name, value] : had) {
+        const bool kept = std::any_of(wanted.begin(), wanted.end(),
+                                      [&name = name](const auto& a) { return a.first == name; });
+        if (!kept && ::fremovexattr(fd, name.c_str()) != 0) return false;
+    }
+    for (const auto& [name, value] : wanted)
+        if (::fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0) return false;
+    return true;
+}
+
 bool WriteAll(int fd, std::string_view content) {
     const char* p = content.data();
     size_t left = content.size();
@@ -203,12 +261,15 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, std:
         const int error = errno;
         return regular ? WriteInPlace(target, content, why) : fail(error);
     }
-    // A replaced file keeps its owner and group: where the new file cannot have
-    // them (another user's file in a shared folder) the file is written in place,
-    // so that its owner can still write it. It keeps its mode too (set after the
-    // owner: a change of owner clears set-id bits); a new one gets 0666 less the umask.
+    // A replaced file keeps its owner and group, its extended attributes (an ACL
+    // among them) and its mode: where the new file cannot have them (another
+    // user's file in a shared folder, an attribute we may not set) the file is
+    // written in place, which keeps them all. The attributes follow the owner (a
+    // change of owner clears some of them), the mode comes last (a change of
+    // owner clears set-id bits; with an ACL, the mode's group bits are its mask).
+    // A new file gets 0666 less the umask.
     if (replacing) {
-        if (regular && !KeepOwner(fd, old)) {
+        if (!KeepOwner(fd, old) || !KeepAttributes(fd, target)) {
             ::unlink(temp.c_str());
             ::close(fd);
             return WriteInPlace(target, content, why);

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <string>
 
 #include "store/atomic_file.h"
@@ -38,6 +40,52 @@ TEST(SpecialFilesTest, PipesAndDevicesAreRefusedAtOnceNeverWaitedOnOrReplaced) {
         struct stat st {};
         ASSERT_EQ(lstat(path.c_str(), &st), 0);
         EXPECT_FALSE(S_ISREG(st.st_mode));  // still the pipe or the device
+    }
+}
+
+std::string Attribute(const std::string& path, const char* name) {
+    char value[256];
+    const ssize_t n = getxattr(path.c_str(), name, value, sizeof value);
+    return n < 0 ? "(none)" : std::string(value, static_cast<size_t>(n));
+}
+
+// An access control list as setfacl -m u:daemon:rw leaves it on a 0640 file:
+// owner rw, user 1 rw, group r, mask rw, others nothing.
+std::string DaemonMayWriteAcl() {
+    const auto u16 = [](unsigned v) { return std::string{char(v & 0xFF), char(v >> 8)}; };
+    const auto u32 = [&](uint32_t v) { return u16(v & 0xFFFF) + u16(v >> 16); };
+    const auto entry = [&](unsigned tag, unsigned perm, uint32_t id) {
+        return u16(tag) + u16(perm) + u32(id);
+    };
+    return u32(2) + entry(0x01, 6, ~0u) + entry(0x02, 6, 1) + entry(0x04, 4, ~0u) +
+           entry(0x10, 6, ~0u) + entry(0x20, 0, ~0u);
+}
+
+TEST(SpecialFilesTest, AReplacedFileKeepsItsAclAttributesOwnerAndModeExactly) {
+    TempDir dir;
+    const std::string path = dir.file("song.cfg");
+    TempDir::Write(path, "old");
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+    if (setxattr(path.c_str(), "user.origin", "desk", 4, 0) != 0)
+        GTEST_SKIP() << "no extended attributes here";
+    const std::string acl = DaemonMayWriteAcl();
+    const bool haveAcl =
+        setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) == 0;
+    struct stat before {
+    }, after{};
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+
+    std::string why;
+    ASSERT_TRUE(WriteFileAtomically(path, "new", &why)) << why;
+    EXPECT_EQ(TempDir::Read(path), "new");
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);  // a new file, not the old one written
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+    EXPECT_EQ(Attribute(path, "user.origin"), "desk");
+    if (haveAcl) {
+        EXPECT_EQ(Attribute(path, "system.posix_acl_access"), acl);
     }
 }
 
