@@ -29,14 +29,23 @@ std::atomic<unsigned> tempCounter{0};
 
 constexpr std::string_view kTempSuffix = ".tmp";
 
-// The file that a write to path really replaces: the target of a symbolic link.
+std::string FolderOf(const std::string& path);
+
+// The file that a write to path really replaces: the end of a chain of symbolic
+// links, followed by what each link says even where its target does not exist
+// (yet), so that a link is never replaced itself. Empty, with errno ELOOP, for
+// links that go round.
 std::string ResolveTarget(const std::string& path) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char resolved[PATH_MAX];
-        if (realpath(path.c_str(), resolved)) return resolved;
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        char link[PATH_MAX];
+        const ssize_t n = ::readlink(current.c_str(), link, sizeof link);
+        if (n < 0 || static_cast<size_t>(n) >= sizeof link) return current;
+        const std::string target(link, static_cast<size_t>(n));
+        current = target.front() == '/' ? target : FolderOf(current) + "/" + target;
     }
-    return path;
+    errno = ELOOP;
+    return {};
 }
 
 std::string FolderOf(const std::string& path) {
@@ -236,6 +245,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, std:
     };
     if (path.empty()) return fail(ENOENT);
     const std::string target = ResolveTarget(path);
+    if (target.empty()) return fail(errno);
     const std::string folder = FolderOf(target), baseName = BaseNameOf(target);
     // A file the user made read-only is not replaced behind their back (the rename
     // alone would succeed, as it only needs the folder to be writable).
@@ -301,6 +311,7 @@ bool CanWriteFile(const std::string& path, std::string* why) {
     };
     if (path.empty()) return refuse(ENOENT);
     const std::string target = ResolveTarget(path);
+    if (target.empty()) return refuse(errno);
     struct stat st;
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) return refuse(EISDIR);

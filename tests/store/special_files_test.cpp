@@ -43,6 +43,37 @@ TEST(SpecialFilesTest, PipesAndDevicesAreRefusedAtOnceNeverWaitedOnOrReplaced) {
     }
 }
 
+// A link whose target is missing: the target is written where its folder
+// exists, else the write is refused with the reason; the link stays a link.
+TEST(SpecialFilesTest, SavingThroughADanglingLinkWritesItsTargetOrRefusesAndKeepsTheLink) {
+    TempDir dir;
+    const struct {
+        const char* target;
+        bool written;
+        const char* why;
+    } cases[] = {
+        {"new.cfg", true, ""},
+        {"gone/new.cfg", false, "No such file or directory"},
+        {"loop.cfg", false, "Too many levels of symbolic links"},
+    };
+    ASSERT_EQ(symlink("loop.cfg", dir.file("loop.cfg").c_str()), 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        const std::string link = dir.file("link.cfg");
+        unlink(link.c_str());
+        ASSERT_EQ(symlink(c.target, link.c_str()), 0);
+        std::string why;
+        EXPECT_EQ(WriteFileAtomically(link, "[NOTE]\n", &why), c.written);
+        EXPECT_EQ(why, c.why);
+        if (c.written) {
+            EXPECT_EQ(TempDir::Read(dir.file(c.target)), "[NOTE]\n");
+        }
+        struct stat st {};
+        ASSERT_EQ(lstat(link.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode));
+    }
+}
+
 std::string Attribute(const std::string& path, const char* name) {
     char value[256];
     const ssize_t n = getxattr(path.c_str(), name, value, sizeof value);
