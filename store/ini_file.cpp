@@ -104,21 +104,18 @@ IniFile IniFile::FromText(std::string_view text) {
         text.remove_prefix(3);
     }
     while (!text.empty()) {
+        // A line ends at LF, CRLF or a lone CR (old Mac files).
         Line line;
-        const size_t nl = text.find('\n');
-        std::string_view body = nl == std::string_view::npos ? text : text.substr(0, nl);
-        if (nl != std::string_view::npos) {
-            if (!body.empty() && body.back() == '\r') {
-                body.remove_suffix(1);
-                line.end = "\r\n";
-            } else {
-                line.end = "\n";
-            }
-            text.remove_prefix(nl + 1);
-        } else {
+        const size_t at = text.find_first_of("\r\n");
+        if (at == std::string_view::npos) {
+            line.text = std::string(text);
             text = {};
+        } else {
+            line.text = std::string(text.substr(0, at));
+            const bool crlf = text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n';
+            line.end = crlf ? "\r\n" : std::string(1, text[at]);
+            text.remove_prefix(at + line.end.size());
         }
-        line.text = std::string(body);
         file.lines_.push_back(std::move(line));
     }
     return file;

@@ -2,7 +2,8 @@
 // An initialization file (sections of key=value lines) held in memory: load once,
 // read and change values, save once with a crash-safe write. Every line that is not
 // changed is kept byte for byte: comments, blank lines, unknown sections and keys,
-// and each line's own line end (a file written on Windows keeps its CRLF). A file
+// and each line's own line end (a file written on Windows keeps its CRLF, an old
+// Mac file its CR). A file
 // in UTF-16 with a byte order mark (as the Windows profile functions and Notepad
 // write it) is held as UTF-8 and written back in UTF-16 of the same byte order.
 #include <string>
@@ -58,7 +59,7 @@ class IniFile {
   private:
     struct Line {
         std::string text;  // without its line end
-        std::string end;   // "\n", "\r\n" or "" (last line without a line end)
+        std::string end;   // "\n", "\r\n", "\r" or "" (last line without a line end)
     };
     // Where a key stands: the line of the key, or -1.
     int FindKey(std::string_view section, std::string_view key) const;
