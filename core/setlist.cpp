@@ -70,6 +70,8 @@ bool ParseTriggerMessage(const std::string& text, TriggerMessage& message) {
         if (byte < 0) return false;
         message.bytes[message.length++] = static_cast<uint8_t>(byte);
     }
+    // A clock or a reset would switch many times a beat, or at every start.
+    if (!midi::IsStatus(message.bytes[0]) || midi::IsSystem(message.bytes[0])) return false;
     if (ShortLength(message.bytes[0]) != message.length) return false;
     for (size_t i = 1; i < message.length; ++i)
         if (midi::IsStatus(message.bytes[i])) return false;
@@ -121,11 +123,16 @@ bool ReadSetlist(const std::string& path, Setlist& setlist, std::string* why) {
          {std::pair{kNextKey, &t.next}, std::pair{kPreviousKey, &t.previous}}) {
         const std::string value = file.Get(kTriggerSection, key);
         if (!ParseTriggerMessage(value, *message)) {
-            SetWhy(why, std::string(key) + "=" + value + ": not one short MIDI message in hex");
+            SetWhy(why, std::string(key) + "=" + value + ": " + kTriggerRule);
             return false;
         }
     }
-    t.pass = ParseIntLikeAtoi(file.Get(kTriggerSection, kPassKey)) == 1;
+    const std::string pass = file.Get(kTriggerSection, kPassKey);
+    if (pass != "" && pass != "0" && pass != "1") {
+        SetWhy(why, "PASS=" + pass + ": give 0 or 1");
+        return false;
+    }
+    t.pass = pass == "1";
     return true;
 }
 

@@ -4,8 +4,8 @@
 //
 //   [SETLIST]  FILE1, FILE2, ...  paths relative to the setlist's folder, or absolute
 //   [TRIGGER]  PROGRAM  *** any channel, 001..016 that channel, ### never
-//              NEXT, PREV  a short message as hex ("B0 76 7F"), or empty
-//              PASS        1: trigger messages are forwarded too
+//              NEXT, PREV  a channel message as hex ("B0 76 7F"), or empty
+//              PASS        1: trigger messages are forwarded too; 0 or empty: not
 //
 // A missing key means PROGRAM=###, no NEXT or PREV, PASS=0. Every scene's table
 // is read when the setlist opens, so that a switch reads no file.
@@ -52,8 +52,11 @@ struct TriggerMatch {
 };
 TriggerMatch MatchTrigger(const SetlistTriggers& triggers, const uint8_t* bytes, size_t length);
 
-// NEXT and PREV as text: "" (no trigger) or one complete short message in hex,
-// blanks allowed. False when the text is neither.
+// NEXT and PREV as text: "" (no trigger) or one complete channel message in hex
+// (status 80 to EF: a clock or a reset would switch many times a beat), blanks
+// allowed. False when the text is neither.
+inline constexpr const char* kTriggerRule =
+    "a trigger is one channel message in hex (status 80 to EF), such as B0 76 7F";
 bool ParseTriggerMessage(const std::string& text, TriggerMessage& message);
 
 // Reads a setlist. False, with the reason in why, when the file cannot be read or

@@ -157,6 +157,13 @@ std::string PlainLine(const MonitorEvent& event) {
 std::string FormatSceneLine(const MonitorEvent& event, const std::string& file) {
     std::string line;
     AppendTime(line, event.time);
+    if (event.scene >= event.sceneCount) {
+        char text[64] = {};
+        std::snprintf(text, sizeof text, "    %02X %02X %02X       => no scene %d\n",
+                      PackedByte(event.packedIn, 0), PackedByte(event.packedIn, 1),
+                      PackedByte(event.packedIn, 2), event.scene + 1);
+        return line + text;
+    }
     line += "    scene " + std::to_string(event.scene + 1) + "/" + std::to_string(event.sceneCount);
     if (!file.empty()) line += ": " + file;
     line += "\n";

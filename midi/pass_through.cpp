@@ -195,7 +195,7 @@ void PassThrough::PickUpScenes() {
     if (chosen >= 0 && chosen < count && chosen != scene_) {
         scene_ = chosen;
         currentScene_.store(scene_, std::memory_order_release);
-        MonitorScene();
+        MonitorScene(scene_);
     }
     forwarder_.UseTable(TableInForce());
 }
@@ -316,9 +316,15 @@ void PassThrough::ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter
         const TriggerMatch match = MatchTrigger(scenes_->triggers, bytes, length);
         if (match.action != TriggerMatch::Action::None) {
             ChooseScene(match);
-            // Taken by the setlist: shown as received, nothing sent.
+            // Taken by the setlist: shown as received, nothing sent; a program
+            // change past the last scene is shown as naming no scene.
             if (!scenes_->triggers.pass) {
-                if (MonitorLogging()) MonitorShort(received, {});
+                if (!MonitorLogging()) return;
+                if (match.action == TriggerMatch::Action::Select &&
+                    match.scene >= static_cast<int>(scenes_->tables.size()))
+                    MonitorScene(match.scene, received);
+                else
+                    MonitorShort(received, {});
                 return;
             }
         }
@@ -392,11 +398,11 @@ void PassThrough::MonitorRelease(const uint8_t* bytes) {
     }
 }
 
-void PassThrough::MonitorScene() {
-    // Shown whether or not the monitor logs: the command line names each switch.
+void PassThrough::MonitorScene(int scene, const ShortMessage& asked) {
+    // A switch is shown whether or not the monitor logs: the command line names each.
     if (MonitorRecord* record = BeginRecord(RecordKind::Scene)) {
-        ::new (&record->scene)
-            SceneRecord{static_cast<int16_t>(scene_), static_cast<int16_t>(scenes_->tables.size())};
+        ::new (&record->scene) SceneRecord{static_cast<int16_t>(scene),
+                                           static_cast<int16_t>(scenes_->tables.size()), asked};
         CommitRecord();
     }
 }
@@ -467,6 +473,8 @@ void PassThrough::ReadRecord(const MonitorRecord& record, MonitorEvent& event) {
             event.kind = MonitorEvent::Kind::SceneSwitch;
             event.scene = record.scene.scene;
             event.sceneCount = record.scene.count;
+            event.packedIn = PackShort(record.scene.asked.bytes, record.scene.asked.length);
+            event.receivedLength = record.scene.asked.length;
             return;
         case RecordKind::SysEx: {
             const SysExRecord& r = record.sysEx;

@@ -40,7 +40,8 @@ namespace ostrel {
 // - Released: packedOut, what Ostrel sent on its own to end a held note;
 // - Incomplete: packedIn and receivedLength, a short message that came
 //   without all its data bytes and was not sent;
-// - SceneSwitch: scene (its index) in force from this cycle on, of sceneCount.
+// - SceneSwitch: scene (its index) in force from this cycle on, of sceneCount;
+//   or, past sceneCount, the scene that a program change (packedIn) named.
 struct MonitorEvent {
     enum class Kind : uint8_t {
         ShortMessage,
@@ -225,7 +226,7 @@ class PassThrough final : private MidiProcessor {
     void MonitorLong(const ForwardedLong& f, const uint8_t* bytes, size_t length, bool tooLarge);
     void MonitorIncomplete(const ShortMessage& received);
     void MonitorRelease(const uint8_t* bytes);
-    void MonitorScene();
+    void MonitorScene(int scene, const ShortMessage& asked = {});
     void KeepDump(const uint8_t* bytes, size_t length);
     // The next free slot of one of the queues to the window, or null when it is
     // full (counted as a dropped entry).

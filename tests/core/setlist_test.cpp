@@ -33,15 +33,22 @@ TEST(SetlistFile, ReadsTheKeysAndRefusesValuesItCannotMean) {
          {"organ.cfg", "strings.cfg"},
          Triggers(any, {{0xB0, 0x76, 0x7F}, 3}, {{0xB0, 0x75, 0x7F}, 3}, true)},
         {"[SETLIST]\nFILE1=a.cfg\n", {"a.cfg"}, Triggers(never, {}, {}, false)},
-        {"[setlist]\nfile2=/abs/b.cfg\nFILE7=c.cfg\n[Trigger]\nprogram=016\nNEXT=\nPREV=FA\n",
+        {"[setlist]\nfile2=/abs/b.cfg\nFILE7=c.cfg\n[Trigger]\nprogram=016\nNEXT=\nPREV=C1 05\n"
+         "PASS=0\n",
          {"/abs/b.cfg", "c.cfg"},
-         Triggers(16, {}, {{0xFA}, 1}, false)},
+         Triggers(16, {}, {{0xC1, 0x05}, 2}, false)},
         {"[TRIGGER]\nPROGRAM=017\n", {}, {}, "PROGRAM=017"},
         {"[TRIGGER]\nPROGRAM=1\n", {}, {}, "PROGRAM=1"},
         {"[TRIGGER]\nNEXT=B0 76\n", {}, {}, "NEXT=B0 76"},
         {"[TRIGGER]\nNEXT=B0 GG 7F\n", {}, {}, "NEXT=B0 GG 7F"},
         {"[TRIGGER]\nPREV=76 7F\n", {}, {}, "PREV=76 7F"},
         {"[TRIGGER]\nPREV=F0 01 F7\n", {}, {}, "PREV=F0 01 F7"},
+        // A clock, a start or a reset is no trigger; PASS is 0 or 1.
+        {"[TRIGGER]\nNEXT=F8\n", {}, {}, "NEXT=F8: a trigger is one channel message"},
+        {"[TRIGGER]\nNEXT=FF\n", {}, {}, "NEXT=FF"},
+        {"[TRIGGER]\nPREV=FA\n", {}, {}, "PREV=FA"},
+        {"[TRIGGER]\nPASS=yes\n", {}, {}, "PASS=yes: give 0 or 1"},
+        {"[TRIGGER]\nPASS=2\n", {}, {}, "PASS=2"},
     };
     TempDir dir;
     for (const Case& c : cases) {
