@@ -222,7 +222,7 @@ int RunRun(int argc, char** argv) {
                               .Value("--in", options.input, PortCheck(PortDirection::Input))
                               .Value("--out", options.output, PortCheck(PortDirection::Output))
                               .Flag("--remembered", options.remembered)
-                              .Value("--name", options.name)
+                              .Value("--name", options.name, ClientNameCheck)
                               .Flag("--monitor", options.monitor)
                               .Flag("--explain", options.explain)
                               .Parse(argc, argv))
