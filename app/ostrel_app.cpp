@@ -7,8 +7,8 @@
 #include <system_error>
 
 #include "app/app_state.h"
-#include "app/ostrel_view.h"
 #include "app/main_frame.h"
+#include "app/ostrel_view.h"
 #include "curves/curve_library.h"
 #include "res/app_resources.h"
 #include "res/message_box_seam.h"
@@ -97,6 +97,11 @@ bool COstrelApp::InitInstance() {
     frame_->repaint();
     frame_->UpdateTitle();
     return true;
+}
+
+void COstrelApp::OpenFile(const std::string& path) {
+    if (auto* form = qobject_cast<COstrelView*>(frame_ ? frame_->MainForm() : nullptr))
+        form->OpenFile(path);
 }
 
 }  // namespace ostrel

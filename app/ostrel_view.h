@@ -36,6 +36,10 @@ class COstrelView : public QWidget {
     // ports opened. Calling it again does nothing.
     void InitialUpdate();
 
+    // Opens a file given on the command line: a setlist (by its ".setlist"
+    // name) as the Setlist dialog opens it, anything else as File Open does.
+    void OpenFile(const std::string& path);
+
     // The text that typed text was last completed to, in any box.
     const QString& LastItemText() const { return lastItemText_; }
 
@@ -84,6 +88,9 @@ class COstrelView : public QWidget {
     // path from another system, or a file that is no configuration, is said and
     // not used.
     void ReopenRememberedFile();
+    // Reads a configuration file and puts it in force as the file in use; a
+    // file that cannot be read is refused with the reason.
+    void OpenConfig(const std::string& path, const std::string& name);
     // Every failed write of the settings is said, with the system's reason.
     void WatchSettingsWrites();
     void ShowTable();
