@@ -82,6 +82,9 @@ bool SetlistPlayer::Open(const std::string& path) {
                               .arg(Shown(path), QString::fromStdString(why)));
         return false;
     }
+    if (!next->loaded.warning.empty())
+        ShowError(&form_, QStringLiteral("The setlist\n%1\nhas %2")
+                              .arg(Shown(path), Shown(next->loaded.warning)));
     QStringList skipped;
     for (const std::string& line : next->loaded.skipped) skipped << Shown(line);
     if (next->loaded.scenes.empty()) {

@@ -114,6 +114,8 @@ std::string OpenScenes(const char* path, Scenes& scenes) {
     std::string why;
     if (!LoadSetlist(path, scenes.loaded, &why))
         return std::string("cannot read setlist ") + path + ": " + why;
+    if (!scenes.loaded.warning.empty())
+        std::fprintf(stderr, "ostrel-cli: %s: %s\n", path, scenes.loaded.warning.c_str());
     for (const std::string& skipped : scenes.loaded.skipped)
         std::fprintf(stderr, "ostrel-cli: cannot read %s; its scene is skipped\n", skipped.c_str());
     if (scenes.loaded.scenes.empty()) return std::string("no scene of ") + path + " could be read";

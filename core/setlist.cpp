@@ -1,7 +1,10 @@
 #include "core/setlist.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 
 #include "core/config_file.h"
 #include "core/midi_bytes.h"
@@ -58,6 +61,52 @@ void SetWhy(std::string* why, std::string text) {
     if (why) *why = std::move(text);
 }
 
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// The scene number of a key FILEn as the reader looks it up (no leading zero),
+// or 0 for any other key.
+long SceneNumber(std::string_view key) {
+    if (key.size() < 5 || !SameName(key.substr(0, 4), "FILE") || key[4] == '0' || key.size() > 13 ||
+        key.find_first_not_of("0123456789", 4) != std::string_view::npos)
+        return 0;
+    return std::stol(std::string(key.substr(4)));
+}
+
+// One warning that names every key the reader does not use: unknown keys,
+// FILE01 (looked up as FILE1), keys given twice, scenes past the limit.
+std::string UnusedKeys(const IniFile& file) {
+    constexpr size_t kNamed = 10;  // the rest are counted
+    std::string names;
+    size_t count = 0;
+    bool pastLimit = false;
+    for (const IniFile::KeyLine& line : file.KeyLines()) {
+        const bool setlist = SameName(line.section, kSetlistSection);
+        const bool trigger = SameName(line.section, kTriggerSection);
+        const long scene = setlist ? SceneNumber(line.key) : 0;
+        bool known = scene >= 1 && scene <= kMaxSetlistFiles;
+        for (const char* key : {kProgramKey, kNextKey, kPreviousKey, kPassKey})
+            known = known || (trigger && SameName(line.key, key));
+        if (known && line.found) continue;
+        pastLimit = pastLimit || scene > kMaxSetlistFiles;
+        if (count++ >= kNamed) continue;
+        if (!names.empty()) names += ", ";
+        names += setlist || trigger ? line.key : "[" + line.section + "] " + line.key;
+        if (known) names += " (given again)";
+    }
+    if (count == 0) return "";
+    if (count > kNamed) names += " and " + std::to_string(count - kNamed) + " more";
+    std::string warning = "keys not used: " + names;
+    if (pastLimit)
+        warning += "; a setlist holds at most " + std::to_string(kMaxSetlistFiles) +
+                   " scenes, FILE1 to FILE" + std::to_string(kMaxSetlistFiles);
+    return warning;
+}
+
 }  // namespace
 
 bool ParseTriggerMessage(const std::string& text, TriggerMessage& message) {
@@ -110,7 +159,7 @@ bool ReadSetlist(const std::string& path, Setlist& setlist, std::string* why) {
     if (!ReadStoredFile(path, text, why)) return false;
     const IniFile file = IniFile::FromText(text);
     for (int n = 1; n <= kMaxSetlistFiles; ++n) {
-        std::string name = file.Get(kSetlistSection, FileKey(n));
+        std::string name = file.Get(kSetlistSection, FileKey(n), kMaxScenePathLength);
         if (!name.empty()) setlist.files.push_back(std::move(name));
     }
     SetlistTriggers& t = setlist.triggers;
@@ -133,6 +182,7 @@ bool ReadSetlist(const std::string& path, Setlist& setlist, std::string* why) {
         return false;
     }
     t.pass = pass == "1";
+    setlist.warning = UnusedKeys(file);
     return true;
 }
 
@@ -147,7 +197,8 @@ StoreResult WriteSetlist(const std::string& path, const Setlist& setlist) {
         // Numbers beyond the list that an older version of the file has are emptied.
         if (i >= setlist.files.size() && !file.Has(kSetlistSection, FileKey(n))) continue;
         const StoreResult r =
-            set(kSetlistSection, FileKey(n), i < setlist.files.size() ? setlist.files[i] : "");
+            file.Set(kSetlistSection, FileKey(n), i < setlist.files.size() ? setlist.files[i] : "",
+                     kMaxScenePathLength);
         if (r != StoreResult::Ok) return r;
     }
     const SetlistTriggers& t = setlist.triggers;
@@ -175,6 +226,7 @@ bool LoadSetlist(const std::string& path, LoadedSetlist& loaded, std::string* wh
     Setlist setlist;
     if (!ReadSetlist(path, setlist, why)) return false;
     loaded.triggers = setlist.triggers;
+    loaded.warning = setlist.warning;
     for (const std::string& file : setlist.files) {
         // Read into a table of its own: a file that fails leaves nothing behind.
         auto table = std::make_unique<AssignmentTable>();

@@ -20,8 +20,12 @@
 
 namespace ostrel {
 
-// FILE1 .. FILE999 are looked at; an empty or missing number is no scene.
+// FILE1 .. FILE999 are looked at; an empty or missing number is no scene. Keys
+// past FILE999 are named in the setlist's warning.
 inline constexpr int kMaxSetlistFiles = 999;
+// A scene's path is read whole up to the longest path the system takes; a cut
+// path would name another file.
+inline constexpr size_t kMaxScenePathLength = 4096;
 
 // One short message that a trigger matches byte for byte (length 0: none).
 struct TriggerMessage {
@@ -42,6 +46,10 @@ struct SetlistTriggers {
 struct Setlist {
     std::vector<std::string> files;  // as the setlist names them, in order
     SetlistTriggers triggers;
+    // Empty, or one line that names every key the reader did not use (unknown,
+    // misspelt as FILE01, given twice, past FILE999) and says the scene limit
+    // when it was passed.
+    std::string warning;
 };
 
 // What a received message asks of the scenes. Real-time safe: no allocation.
@@ -78,6 +86,7 @@ struct LoadedSetlist {
     std::vector<Scene> scenes;         // the files that were read, in order
     std::vector<std::string> skipped;  // one line for each file that was not
     SetlistTriggers triggers;
+    std::string warning;  // see Setlist
 };
 
 // Reads a setlist and every scene's table. A file that cannot be read is named in
