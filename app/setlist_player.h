@@ -67,7 +67,10 @@ class SetlistPlayer : public QObject {
     // taken whole by the pass-through; the scene in force stays.
     void ReadAgain(const QString& path);
     void Remember(const std::string& path);
+    // The menu lists the scenes around the one shown, at most a screen of them,
+    // and "Choose scene..." for the rest.
     void FillSceneMenu();
+    void ChooseScene();
     void EnableCommands();
 
     AppState& state_;
@@ -82,6 +85,7 @@ class SetlistPlayer : public QObject {
     QMenu* menu_ = nullptr;
     QAction* separator_ = nullptr;  // before the scenes in the menu
     std::vector<QAction*> sceneActions_;
+    int menuFirst_ = 0;  // the scene of sceneActions_[0]
 };
 
 }  // namespace ostrel

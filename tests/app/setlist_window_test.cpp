@@ -125,6 +125,30 @@ TEST_F(SetlistWindow, TheSetlistOpensAgainAtStartAndAFileChangedOnDiskIsReadAgai
     EXPECT_EQ(Knob1(), (Bytes{0xB0, 0x09, 0x40}));
 }
 
+// A long setlist lists the scenes around the one shown, and the rest are
+// reached through "Choose scene...".
+TEST_F(SetlistWindow, TheMenuListsAScreenOfScenesAroundTheOneShown) {
+    WriteScenes();
+    Setlist setlist;
+    for (int i = 0; i < 100; ++i) setlist.files.push_back("s001.cfg");
+    ASSERT_EQ(WriteSetlist(dir.file("long.setlist"), setlist), StoreResult::Ok);
+    state->settings.WriteValue("SYSTEM", "SETLIST", dir.file("long.setlist").c_str());
+    StartForm();
+    const auto listed = [&] {
+        std::vector<int> scenes;
+        for (int i = 1; i <= 100; ++i)
+            if (frame->findChild<QAction*>(QString("scene%1").arg(i))) scenes.push_back(i);
+        return scenes;
+    };
+    EXPECT_EQ(listed().front(), 1);
+    EXPECT_EQ(listed().size(), 24u);
+    ASSERT_NE(frame->findChild<QAction*>("chooseScene"), nullptr);
+    form->Setlist().Go(59);  // scene 60
+    EXPECT_EQ(listed().front(), 48);
+    EXPECT_EQ(listed().back(), 71);
+    EXPECT_TRUE(frame->findChild<QAction*>("scene60")->isChecked());
+}
+
 TEST_F(SetlistWindow, LearnTakesTheControlPressedAndTheMonitorNamesTheSceneItStepsTo) {
     WriteScenes();
     Setlist setlist;
