@@ -8,6 +8,7 @@
 
 #include "core/config_file.h"
 #include "core/midi_bytes.h"
+#include "store/display_text.h"
 #include "store/hex_text.h"
 #include "store/ini_file.h"
 #include "store/read_file.h"
@@ -231,11 +232,20 @@ bool LoadSetlist(const std::string& path, LoadedSetlist& loaded, std::string* wh
         // Read into a table of its own: a file that fails leaves nothing behind.
         auto table = std::make_unique<AssignmentTable>();
         std::string failed;
-        if (ReadConfig(ScenePath(path, file).c_str(), *table, &failed) != StoreResult::Ok) {
-            loaded.skipped.push_back(file + ": " + failed);
+        if (ReadConfig(ScenePath(path, file).c_str(), *table, &failed) == StoreResult::Ok) {
+            loaded.scenes.push_back({file, std::move(table)});
             continue;
         }
-        loaded.scenes.push_back({file, std::move(table)});
+        // A setlist written on Windows names its files in Windows-1252; copied
+        // from there, the files themselves are named in UTF-8.
+        if (const std::string converted = DisplayText(file); converted != file) {
+            auto again = std::make_unique<AssignmentTable>();
+            if (ReadConfig(ScenePath(path, converted).c_str(), *again) == StoreResult::Ok) {
+                loaded.scenes.push_back({converted, std::move(again)});
+                continue;
+            }
+        }
+        loaded.skipped.push_back(EscapedText(file) + ": " + failed);
     }
     return true;
 }

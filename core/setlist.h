@@ -89,9 +89,11 @@ struct LoadedSetlist {
     std::string warning;  // see Setlist
 };
 
-// Reads a setlist and every scene's table. A file that cannot be read is named in
-// skipped and has no scene. False, with the reason in why, when the setlist itself
-// cannot be read.
+// Reads a setlist and every scene's table. A name that is not UTF-8 and names no
+// file is also looked up as Windows-1252 turned into UTF-8 (a setlist and its
+// files copied from Windows); the scene then has that name. A file that cannot
+// be read is named in skipped (bytes that are no UTF-8 as \xHH) and has no scene. False, with the
+// reason in why, when the setlist itself cannot be read.
 bool LoadSetlist(const std::string& path, LoadedSetlist& loaded, std::string* why = nullptr);
 
 }  // namespace ostrel

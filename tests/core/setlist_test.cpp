@@ -138,5 +138,21 @@ TEST(SetlistFile, ReadsEverySceneAtOnceAndSkipsWhatCannotBeRead) {
     EXPECT_FALSE(LoadSetlist(dir.file("none.setlist"), loaded));
 }
 
+// A setlist written on Windows (Windows-1252 names) beside files copied from
+// there (UTF-8 names): the file is found; a name that finds nothing shows the
+// bytes that are no UTF-8.
+TEST(SetlistFile, WindowsNamesFindTheirFilesAndMissingOnesShowTheirBytes) {
+    TempDir dir;
+    dir.Write(dir.file("Br\xC3\xA4ute.cfg"), "[KNOB01]\nDATA=007\n");
+    dir.Write(dir.file("x.setlist"),
+              "[SETLIST]\nFILE1=Br\xE4ute.cfg\nFILE2=M\xFC\x01"
+              "de.cfg\n");
+    LoadedSetlist loaded;
+    ASSERT_TRUE(LoadSetlist(dir.file("x.setlist"), loaded));
+    ASSERT_EQ(loaded.scenes.size(), 1u);
+    EXPECT_EQ(loaded.scenes[0].file, "Br\xC3\xA4ute.cfg");
+    EXPECT_EQ(loaded.skipped, Files{"M\\xFC\\x01de.cfg: No such file or directory"});
+}
+
 }  // namespace
 }  // namespace ostrel
