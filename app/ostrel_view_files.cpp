@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "app/app_state.h"
 #include "app/code_box.h"
@@ -16,6 +17,7 @@
 #include "midi/pass_through.h"
 #include "res/dialog_builder.h"
 #include "res/message_box_seam.h"
+#include "store/atomic_file.h"
 #include "store/display_text.h"
 
 namespace ostrel {
@@ -69,6 +71,8 @@ void COstrelView::ReopenRememberedFile() {
                                 .arg(Shown(file.UnusablePath())));
         return;
     }
+    // Leftovers of a write killed at its rename go at start, not at the next save.
+    RemoveLeftoverTempFiles(std::filesystem::path(file.Path()).parent_path().string());
     AssignmentTable staging;
     std::string why;
     bool missing = false;

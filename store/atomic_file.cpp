@@ -109,17 +109,28 @@ bool WriterHasEnded(std::string_view pidAndCounter) {
     return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
-// Removes what killed writes of the same file left in its folder.
+// Whether name is one of our temporary files: ".ostrel-XXXXXXXX-PID-N.tmp".
+bool IsTempName(std::string_view name) {
+    constexpr std::string_view kStart = ".ostrel-";
+    if (!StartsWith(name, kStart) || !EndsWith(name, kTempSuffix) ||
+        name.size() < kStart.size() + 9 + kTempSuffix.size())
+        return false;
+    const std::string_view hash = name.substr(kStart.size(), 8);
+    return hash.find_first_not_of("0123456789abcdef") == std::string_view::npos &&
+           name[kStart.size() + 8] == '-';
+}
+
+// Removes what killed writes left in the folder: our temporary files of any
+// target, and those of earlier versions for this one (baseName; may be empty).
 void RemoveLeftovers(const std::string& folder, const std::string& baseName) {
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return;
-    const std::string prefix = TempPrefix(baseName);
     const std::string earlierPrefix = "." + baseName + ".tmp-";
     std::vector<std::string> abandoned;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
-        if ((StartsWith(name, prefix) && EndsWith(name, kTempSuffix)) ||
-            (StartsWith(name, earlierPrefix) && WriterHasEnded(name.substr(earlierPrefix.size()))))
+        if (IsTempName(name) || (!baseName.empty() && StartsWith(name, earlierPrefix) &&
+                                 WriterHasEnded(name.substr(earlierPrefix.size()))))
             abandoned.push_back(folder + "/" + std::string(name));
     }
     ::closedir(dir);
@@ -302,6 +313,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, std:
     }
     SyncFolder(folder);
     return true;
+}
+
+void RemoveLeftoverTempFiles(const std::string& folder) {
+    RemoveLeftovers(folder.empty() ? "." : folder, "");
 }
 
 bool CanWriteFile(const std::string& path, std::string* why) {

@@ -18,8 +18,8 @@ namespace ostrel {
 // is no regular file (a pipe or a device: "not a regular file").
 //
 // Temporary files have short names of their own (a name near the file-system
-// limit can still be saved) and are locked while they are written; one that a
-// killed write left behind is removed by the next write of the same file.
+// limit can still be saved) and are locked while they are written; those that
+// killed writes left behind in the folder are removed by the next write there.
 //
 // Three cases write the file in place instead (in_place_write.h: a kill at any
 // point leaves the old content or the new one): a file with more than one hard
@@ -29,6 +29,12 @@ namespace ostrel {
 // folder, an attribute only its owner may set).
 bool WriteFileAtomically(const std::string& path, std::string_view content,
                          std::string* why = nullptr);
+
+// Removes the temporary files that killed writes left in folder: ours by their
+// name, of this user, and not locked by a write under way. Run at start for the
+// folders the program writes (empty: the current folder); every write runs it
+// for its own folder.
+void RemoveLeftoverTempFiles(const std::string& folder);
 
 // Whether WriteFileAtomically can be expected to write path now: the folder takes
 // a new file, or the file exists and may be written in place. Otherwise false,

@@ -2,6 +2,7 @@
 // that the program does not own.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/xattr.h>
@@ -72,6 +73,32 @@ TEST(SpecialFilesTest, SavingThroughADanglingLinkWritesItsTargetOrRefusesAndKeep
         ASSERT_EQ(lstat(link.c_str(), &st), 0);
         EXPECT_TRUE(S_ISLNK(st.st_mode));
     }
+}
+
+// Temporary files that killed writes left, of any target in the folder, go at
+// the next write there; one that a write holds locked, or another user's, stays.
+TEST(SpecialFilesTest, LeftoverTemporaryFilesGoAtTheNextWriteInTheirFolder) {
+    TempDir dir;
+    const std::string left = dir.file(".ostrel-0123abcd-99-0.tmp"),
+                      held = dir.file(".ostrel-0123abcd-99-1.tmp"),
+                      others = dir.file(".ostrel-0123abcd-99-2.tmp"), mine = dir.file("notes.tmp");
+    for (const std::string& path : {left, held, others, mine}) TempDir::Write(path, "x");
+    const int fd = open(held.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);  // a write under way
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(others.c_str(), 65534, 65534), 0);
+    }
+
+    RemoveLeftoverTempFiles(dir.path());  // as at start
+    EXPECT_NE(access(left.c_str(), F_OK), 0);
+    TempDir::Write(left, "x");
+    ASSERT_TRUE(WriteFileAtomically(dir.file("other.cfg"), "[NOTE]\n"));
+    EXPECT_NE(access(left.c_str(), F_OK), 0);
+    EXPECT_EQ(access(held.c_str(), F_OK), 0);
+    EXPECT_EQ(access(mine.c_str(), F_OK), 0);
+    EXPECT_EQ(access(others.c_str(), F_OK) == 0, root);
+    close(fd);
 }
 
 std::string Attribute(const std::string& path, const char* name) {
