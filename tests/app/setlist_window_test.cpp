@@ -134,18 +134,16 @@ TEST_F(SetlistWindow, TheMenuListsAScreenOfScenesAroundTheOneShown) {
     ASSERT_EQ(WriteSetlist(dir.file("long.setlist"), setlist), StoreResult::Ok);
     state->settings.WriteValue("SYSTEM", "SETLIST", dir.file("long.setlist").c_str());
     StartForm();
-    const auto listed = [&] {
-        std::vector<int> scenes;
+    const auto listed = [&](int first) {  // 24 scenes from first on, and no other
         for (int i = 1; i <= 100; ++i)
-            if (frame->findChild<QAction*>(QString("scene%1").arg(i))) scenes.push_back(i);
-        return scenes;
+            if (!frame->findChild<QAction*>(QString("scene%1").arg(i)) !=
+                (i < first || i >= first + 24))
+                return false;
+        return frame->findChild<QAction*>("chooseScene") != nullptr;
     };
-    EXPECT_EQ(listed().front(), 1);
-    EXPECT_EQ(listed().size(), 24u);
-    ASSERT_NE(frame->findChild<QAction*>("chooseScene"), nullptr);
+    EXPECT_TRUE(listed(1));
     form->Setlist().Go(59);  // scene 60
-    EXPECT_EQ(listed().front(), 48);
-    EXPECT_EQ(listed().back(), 71);
+    EXPECT_TRUE(listed(48));
     EXPECT_TRUE(frame->findChild<QAction*>("scene60")->isChecked());
 }
 
