@@ -250,22 +250,18 @@ TEST_F(DumpReceiveDlgTest, DumpTooLongForTheBuffersIsShownButNotSaved) {
     EXPECT_EQ(ReadBytes(path), TemplateBytes());
 }
 
-TEST_F(DumpReceiveDlgTest, UnwritableFileOrPipeGivesTheWriteFailureWithFileAndReason) {
+TEST_F(DumpReceiveDlgTest, APipeIsNotReplacedAndTheWriteFailureNamesFileAndReason) {
     dlg.ShowReceivedDump(DumpRecord(TemplateBytes()));
-    const std::string fifo = dir.file("pipe.syx"), missing = dir.file("no/such/folder/x.syx");
+    const std::string fifo = dir.file("pipe.syx");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
-    for (const auto& [path, why] :
-         {std::pair{missing, "No such file or directory"}, std::pair{fifo, "not a regular file"}}) {
-        ui.shown.clear();
-        ui.ChooseNext(QString::fromStdString(path));
-        Click(res::kDumpReceiveSaveAs);
-        ASSERT_EQ(ui.shown.size(), 1u);
-        EXPECT_EQ(ui.shown[0].text.toStdString(), "File Write Failure [1] !\n" + path + "\n" + why);
-        EXPECT_EQ(ui.shown[0].icon, res::MsgIcon::Stop);
-    }
+    ui.ChooseNext(QString::fromStdString(fifo));
+    Click(res::kDumpReceiveSaveAs);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text.toStdString(),
+              "File Write Failure [1] !\n" + fifo + "\nnot a regular file");
+    EXPECT_EQ(ui.shown[0].icon, res::MsgIcon::Stop);
     struct stat st {};
-    ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISFIFO(st.st_mode));  // never replaced by a regular file
+    EXPECT_TRUE(stat(fifo.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
 }
 
 }  // namespace
