@@ -125,8 +125,6 @@ TEST_F(SetlistWindow, TheSetlistOpensAgainAtStartAndAFileChangedOnDiskIsReadAgai
     EXPECT_EQ(Knob1(), (Bytes{0xB0, 0x09, 0x40}));
 }
 
-// A long setlist lists the scenes around the one shown, and the rest are
-// reached through "Choose scene...".
 TEST_F(SetlistWindow, TheMenuListsAScreenOfScenesAroundTheOneShown) {
     WriteScenes();
     Setlist setlist;

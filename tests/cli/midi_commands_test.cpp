@@ -210,7 +210,6 @@ TEST(MidiCommands, EveryCommandReadsItsOptionsAlike) {
         {{"translate", "--touch=1,2"}, "--touch needs six whole numbers X1,Y1,X2,Y2,W,H"},
         {{"run", "--in", "0", "--in", "1"}, "--in is given twice"},
         {{"run", "--config=a.cfg", "--config", "b.cfg"}, "--config is given twice"},
-        {{"run", "--monitor", "--monitor"}, "--monitor is given twice"},
         {{"ports", "--name", std::string(64, 'n')}, "--name is longer than 63 bytes (64 given)"},
     };
     for (const auto& [args, why] : cases) {

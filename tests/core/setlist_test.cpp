@@ -45,10 +45,8 @@ TEST(SetlistFile, ReadsTheKeysAndRefusesValuesItCannotMean) {
         {"[TRIGGER]\nPREV=F0 01 F7\n", {}, {}, "PREV=F0 01 F7"},
         // A clock, a start or a reset is no trigger; PASS is 0 or 1.
         {"[TRIGGER]\nNEXT=F8\n", {}, {}, "NEXT=F8: a trigger is one channel message"},
-        {"[TRIGGER]\nNEXT=FF\n", {}, {}, "NEXT=FF"},
         {"[TRIGGER]\nPREV=FA\n", {}, {}, "PREV=FA"},
         {"[TRIGGER]\nPASS=yes\n", {}, {}, "PASS=yes: give 0 or 1"},
-        {"[TRIGGER]\nPASS=2\n", {}, {}, "PASS=2"},
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -127,9 +125,7 @@ TEST(SetlistFile, ReadsEverySceneAtOnceAndSkipsWhatCannotBeRead) {
     EXPECT_FALSE(LoadSetlist(dir.file("none.setlist"), loaded));
 }
 
-// A setlist written on Windows (Windows-1252 names) beside files copied from
-// there (UTF-8 names): the file is found; a name that finds nothing shows the
-// bytes that are no UTF-8.
+// Windows-1252 names beside files copied from Windows (UTF-8 names).
 TEST(SetlistFile, WindowsNamesFindTheirFilesAndMissingOnesShowTheirBytes) {
     TempDir dir;
     dir.Write(dir.file("Br\xC3\xA4ute.cfg"), "[KNOB01]\nDATA=007\n");

@@ -259,7 +259,6 @@ TEST_F(DumpReceiveDlgTest, APipeIsNotReplacedAndTheWriteFailureNamesFileAndReaso
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text.toStdString(),
               "File Write Failure [1] !\n" + fifo + "\nnot a regular file");
-    EXPECT_EQ(ui.shown[0].icon, res::MsgIcon::Stop);
     struct stat st {};
     EXPECT_TRUE(stat(fifo.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
 }
