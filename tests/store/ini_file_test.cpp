@@ -501,8 +501,7 @@ TEST(SpecialFilesTest, AReplacedFileKeepsItsAclAttributesOwnerAndModeExactly) {
     }
 }
 
-// Of any target in the folder, at start or at the next write there; one that a
-// write holds locked, or another user's, stays.
+// Of any target, at start or at the next write there; locked or others' stay.
 TEST(SpecialFilesTest, LeftoverTemporaryFilesGoAtStartAndAtTheNextWriteInTheirFolder) {
     TempDir dir;
     const std::string left = dir.file(".ostrel-0123abcd-99-0.tmp"),
