@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "cli/command.h"
 #include "cli/midi_session.h"
@@ -130,16 +131,19 @@ std::string OpenScenes(const char* path, Scenes& scenes) {
 void WriteMonitorLines(PassThrough& passThrough, StdoutLines& out, const RunOptions& options,
                        const Scenes& scenes) {
     MonitorEvent event;
+    std::vector<std::string> lines;  // handed over once a drain
     while (passThrough.PopEvent(event)) {
         if (event.kind == MonitorEvent::Kind::SceneSwitch && event.scene < scenes.Count()) {
             std::fprintf(stderr, "%s\n", scenes.Name(event.scene).c_str());
             if (options.monitor)
-                out.Push(FormatSceneLine(event, scenes.loaded.scenes[size_t(event.scene)].file));
+                lines.push_back(
+                    FormatSceneLine(event, scenes.loaded.scenes[size_t(event.scene)].file));
             continue;
         }
         std::string line = FormatMonitorLine(event, options.explain);
-        if (!line.empty()) out.Push(std::move(line));
+        if (!line.empty()) lines.push_back(std::move(line));
     }
+    out.Push(lines);
 }
 
 // SIGUSR1 and SIGUSR2: one scene on, one back; at either end the scene in
