@@ -285,7 +285,9 @@ int RunRun(int argc, char** argv) {
     StdoutLines out;
     TableReload reload(options.config ? options.config : "");
 
-    const timespec tick = {0, 10 * 1000 * 1000};
+    // Monitor lines are taken every 10 ms, before their queue can fill; without
+    // them the loop wakes ten times a second (signals end the wait at once).
+    const timespec tick = {0, (options.monitor ? 10 : 100) * 1000 * 1000};
     for (;;) {
         if (!ready && session.link.keeper->Online()) {
             std::fprintf(stderr, "ready: %s:in %s:out\n", session.link.keeper->ClientName().c_str(),
