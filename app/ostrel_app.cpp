@@ -7,12 +7,13 @@
 #include <system_error>
 
 #include "app/app_state.h"
-#include "app/ostrel_view.h"
 #include "app/main_frame.h"
+#include "app/ostrel_view.h"
 #include "curves/curve_library.h"
 #include "res/app_resources.h"
 #include "res/message_box_seam.h"
 #include "res/template_curve.h"
+#include "store/atomic_file.h"
 
 namespace ostrel {
 namespace {
@@ -61,6 +62,9 @@ bool COstrelApp::InitInstance() {
                           QString::fromLatin1(res::kAppCaption), res::MsgButtons::Ok,
                           res::MsgIcon::Stop);
     state.programDirectory = CurrentDirectory();
+    // What a write killed at its rename left beside the settings goes now, not
+    // only when the settings are written again.
+    RemoveLeftoverTempFiles(std::filesystem::path(state.settings.Path()).parent_path().string());
 
     // Curve libraries with the start points of both curves. The remembered MIDI
     // devices are read when the main form joins the MIDI graph.
@@ -97,6 +101,11 @@ bool COstrelApp::InitInstance() {
     frame_->repaint();
     frame_->UpdateTitle();
     return true;
+}
+
+void COstrelApp::OpenFile(const std::string& path) {
+    if (auto* form = qobject_cast<COstrelView*>(frame_ ? frame_->MainForm() : nullptr))
+        form->OpenFile(path);
 }
 
 }  // namespace ostrel

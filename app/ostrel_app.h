@@ -33,6 +33,10 @@ class COstrelApp {
     // the main form, placed, shown and titled. False: the program must end.
     bool InitInstance();
 
+    // Opens a configuration file or a setlist in the main form (see
+    // COstrelView::OpenFile); after InitInstance.
+    void OpenFile(const std::string& path);
+
     AppState* State() const { return state_.get(); }
     CMainFrame* Frame() const { return frame_.get(); }
 

@@ -37,6 +37,10 @@ class COstrelView : public QWidget {
     // ports opened. Calling it again does nothing.
     void InitialUpdate();
 
+    // Opens a file given on the command line: a setlist (by its ".setlist"
+    // name) as the Setlist dialog opens it, anything else as File Open does.
+    void OpenFile(const std::string& path);
+
     // The text that typed text was last completed to, in any box.
     const QString& LastItemText() const { return lastItemText_; }
 
@@ -87,6 +91,9 @@ class COstrelView : public QWidget {
     // is no configuration, is said and not used. kept: the table a start again
     // on PipeWire kept, in force instead.
     void ReopenRememberedFile(const AssignmentTable* kept = nullptr);
+    // Reads a configuration file and puts it in force as the file in use; a
+    // file that cannot be read is refused with the reason.
+    void OpenConfig(const std::string& path, const std::string& name);
     // Every failed write of the settings is said, with the system's reason.
     void WatchSettingsWrites();
     void ShowTable();

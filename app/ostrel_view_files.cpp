@@ -7,6 +7,7 @@
 #include <QSignalBlocker>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "app/app_state.h"
 #include "app/code_box.h"
@@ -17,6 +18,7 @@
 #include "midi/pass_through.h"
 #include "res/dialog_builder.h"
 #include "res/message_box_seam.h"
+#include "store/atomic_file.h"
 #include "store/display_text.h"
 
 namespace ostrel {
@@ -28,6 +30,7 @@ using file_texts::Shown;
 
 const char* const kCfgFilter = "config file (*.cfg)|*.cfg||";
 const char* const kCfgExtension = "cfg";
+constexpr std::string_view kSetlistExtension = ".setlist";
 
 res::FileDialogSpec OpenDialog() { return {false, kCfgFilter, kCfgExtension, "*.cfg"}; }
 res::FileDialogSpec SaveDialog() { return {true, kCfgFilter, kCfgExtension, "midi.cfg"}; }
@@ -89,6 +92,8 @@ void COstrelView::ReopenRememberedFile(const AssignmentTable* kept) {
                                 .arg(Shown(file.UnusablePath())));
         return;
     }
+    // Leftovers of a write killed at its rename go at start, not at the next save.
+    RemoveLeftoverTempFiles(std::filesystem::path(file.Path()).parent_path().string());
     AssignmentTable staging;
     std::string why;
     if (ReadConfig(file.Path().c_str(), staging, &why) != StoreResult::Ok) {
@@ -152,18 +157,31 @@ void COstrelView::ShowTable() {
 void COstrelView::OnFileOpen() {
     const res::FileChoice choice = res::Ui().ChooseFile(this, OpenDialog());
     if (!choice.ok) return;
-    // The dialog only offers existing files; one that cannot be read now would
-    // silently replace the table with the defaults, so it is refused instead.
+    OpenConfig(Bytes(choice.fullPath), Bytes(choice.fileName));
+}
+
+void COstrelView::OpenFile(const std::string& path) {
+    const std::string name = path.substr(path.rfind('/') + 1);
+    if (name.size() > kSetlistExtension.size() &&
+        name.compare(name.size() - kSetlistExtension.size(), kSetlistExtension.size(),
+                     kSetlistExtension) == 0)
+        setlist_->Open(path);
+    else
+        OpenConfig(path, name);
+}
+
+void COstrelView::OpenConfig(const std::string& path, const std::string& name) {
+    // A file that cannot be read now would silently replace the table with the
+    // defaults, so it is refused instead.
     AssignmentTable staging;
     std::string why;
-    const std::string path = Bytes(choice.fullPath);
     if (ReadConfig(path.c_str(), staging, &why) != StoreResult::Ok) {
         ShowError(this, QStringLiteral("Cannot open the configuration file\n%1\n%2")
                             .arg(Shown(path), QString::fromStdString(why)));
         return;
     }
     setlist_->Close();
-    state_.fileInUse.Use(path, Bytes(choice.fileName));
+    state_.fileInUse.Use(path, name);
     PublishTable(staging);
     ShowTable();
     SelectCurvesInForce();

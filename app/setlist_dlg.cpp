@@ -165,9 +165,8 @@ bool CSetlistDlg::Take(Setlist& setlist) {
                                                              {previous_, &t.previous}};
     for (const auto& [edit, message] : messages) {
         if (ParseTriggerMessage(edit->text().toStdString(), *message)) continue;
-        ShowError(this, QStringLiteral("%1 is not one short MIDI message in hex, such as "
-                                       "B0 76 7F.\nLeave it empty for no trigger.")
-                            .arg(edit->text()));
+        ShowError(this, QStringLiteral("%1: %2.\nLeave it empty for no trigger.")
+                            .arg(edit->text(), QString::fromLatin1(kTriggerRule)));
         edit->setFocus();
         edit->selectAll();
         return false;

@@ -1,6 +1,7 @@
 #include "app/setlist_player.h"
 
 #include <QAction>
+#include <QInputDialog>
 #include <QMenu>
 #include <QShortcut>
 #include <QStringList>
@@ -30,6 +31,9 @@ using file_texts::Shown;
 constexpr int kFollowMs = 50;
 // A file being written fires several changes; it is read once they settle.
 constexpr int kSettleMs = 150;
+// The scenes the Setlist menu lists at most: what a screen holds below the
+// menu's own commands.
+constexpr int kMenuScenes = 24;
 
 }  // namespace
 
@@ -94,6 +98,9 @@ bool SetlistPlayer::Open(const std::string& path) {
                               .arg(Shown(path), QString::fromStdString(why)));
         return false;
     }
+    if (!next->loaded.warning.empty())
+        ShowError(&form_, QStringLiteral("The setlist\n%1\nhas %2")
+                              .arg(Shown(path), Shown(next->loaded.warning)));
     QStringList skipped;
     for (const std::string& line : next->loaded.skipped) skipped << Shown(line);
     if (next->loaded.scenes.empty()) {
@@ -176,7 +183,10 @@ void SetlistPlayer::Show(int index) {
     const std::string& path = open_->paths[i];
     state_.fileInUse.Use(path, std::filesystem::path(path).filename().string());
     form_.ViewTable(open_->loaded.scenes[i].table.get());
-    for (size_t k = 0; k < sceneActions_.size(); ++k) sceneActions_[k]->setChecked(k == i);
+    // A scene outside the listed ones moves the list.
+    if (index < menuFirst_ || index >= menuFirst_ + kMenuScenes) FillSceneMenu();
+    for (size_t k = 0; k < sceneActions_.size(); ++k)
+        sceneActions_[k]->setChecked(static_cast<int>(k) + menuFirst_ == index);
     if (frame_) frame_->SetScene(QString::fromStdString(SceneNumber(index, Count())));
     EnableCommands();
 }
@@ -257,7 +267,9 @@ void SetlistPlayer::FillSceneMenu() {
     separator_ = nullptr;
     if (!menu_ || !open_) return;
     separator_ = menu_->addSeparator();
-    for (int i = 0; i < Count(); ++i) {
+    menuFirst_ = std::clamp(shown_ - kMenuScenes / 2, 0, std::max(0, Count() - kMenuScenes));
+    const int end = std::min(Count(), menuFirst_ + kMenuScenes);
+    for (int i = menuFirst_; i < end; ++i) {
         const QString name = Shown(open_->loaded.scenes[static_cast<size_t>(i)].file);
         QAction* action = menu_->addAction(i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(name)
                                                  : QStringLiteral("%1 %2").arg(i + 1).arg(name));
@@ -266,6 +278,24 @@ void SetlistPlayer::FillSceneMenu() {
         connect(action, &QAction::triggered, this, [this, i] { Go(i); });
         sceneActions_.push_back(action);
     }
+    if (Count() <= kMenuScenes) return;
+    QAction* choose = menu_->addAction(QStringLiteral("Choose scene..."));
+    choose->setObjectName(QStringLiteral("chooseScene"));
+    connect(choose, &QAction::triggered, this, &SetlistPlayer::ChooseScene);
+    sceneActions_.push_back(choose);
+}
+
+void SetlistPlayer::ChooseScene() {
+    if (!open_) return;
+    QStringList names;
+    for (int i = 0; i < Count(); ++i)
+        names << QStringLiteral("%1 %2").arg(i + 1).arg(
+            Shown(open_->loaded.scenes[static_cast<size_t>(i)].file));
+    bool ok = false;
+    const QString chosen =
+        QInputDialog::getItem(&form_, QStringLiteral("Choose scene"), QStringLiteral("Scene:"),
+                              names, shown_, false, &ok);
+    if (ok) Go(static_cast<int>(names.indexOf(chosen)));
 }
 
 void SetlistPlayer::EnableCommands() {

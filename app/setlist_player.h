@@ -72,7 +72,10 @@ class SetlistPlayer : public QObject {
     // taken whole by the pass-through; the scene in force stays.
     void ReadAgain(const QString& path);
     void Remember(const std::string& path);
+    // The menu lists the scenes around the one shown, at most a screen of them,
+    // and "Choose scene..." for the rest.
     void FillSceneMenu();
+    void ChooseScene();
     // Next and Previous are enabled only where there is a scene to step to.
     void EnableCommands();
     // F8 at the last scene (F7 at the first): the title says that the scene
@@ -93,6 +96,7 @@ class SetlistPlayer : public QObject {
     std::vector<QAction*> sceneActions_;
     // The keys of Next and Previous while their commands are disabled at an end.
     std::array<QShortcut*, 2> endKeys_{};
+    int menuFirst_ = 0;  // the scene of sceneActions_[0]
 };
 
 }  // namespace ostrel

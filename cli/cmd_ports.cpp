@@ -14,7 +14,8 @@ const Command kPorts = {"ports", "ports [--name NAME]", &RunPorts};
 
 int RunPorts(int argc, char** argv) {
     const char* name = kDefaultClientName;
-    if (const auto exit = Options(kPorts).Value("--name", name).Parse(argc, argv)) return *exit;
+    if (const auto exit = Options(kPorts).Value("--name", name, ClientNameCheck).Parse(argc, argv))
+        return *exit;
     MidiSession session;
     std::string why;
     if (!session.Join(name, why)) return RuntimeError(why);

@@ -1,7 +1,6 @@
 // ostrel-cli receive-syx: waits for one bulk dump from the MIDI input, stores it
 // in a .syx file and prints its nineteen fields, as the receive dialog shows them.
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdio>
@@ -41,18 +40,6 @@ std::string ReadTimeout(const char* text, double& seconds) {
     return "";
 }
 
-// Refuses what a regular file's write would not reach as the user means it: a
-// folder or a path that cannot be written (the system's words), or a pipe, a
-// device or a socket, which the write would replace by a regular file. Empty
-// when the file can be written.
-std::string CheckTarget(const char* path) {
-    std::string why;
-    if (!CanWriteFile(path, &why)) return why;
-    struct stat st {};
-    if (::stat(path, &st) == 0 && !S_ISREG(st.st_mode)) return "not a regular file";
-    return "";
-}
-
 // Waits for the first received dump. False on timeout or a stop signal.
 bool WaitForDump(PassThrough& passThrough, double timeout, MonitorEvent& dump,
                  const sigset_t& stopSignals, bool& interrupted) {
@@ -74,11 +61,12 @@ bool WaitForDump(PassThrough& passThrough, double timeout, MonitorEvent& dump,
 
 // A dump that arrived must not be lost to a file that cannot be written: it goes
 // to the standard output as hex text, and the error line says so.
-int KeepUnwrittenDump(const char* path, const uint8_t* bytes, size_t length) {
+int KeepUnwrittenDump(const char* path, const std::string& why, const uint8_t* bytes,
+                      size_t length) {
     std::fputs(FormatHexText(bytes, length).c_str(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
-    return RuntimeError(std::string("cannot write ") + path +
+    return RuntimeError(std::string("cannot write ") + path + ": " + why +
                         "; the received dump is printed on the standard output as hex");
 }
 
@@ -95,9 +83,9 @@ int RunReceiveSyx(int argc, char** argv) {
     if (options.input == nullptr && !RemembersPort(PortDirection::Input))
         return UsageError(kReceiveSyx, NoPortChosen(PortDirection::Input));
     // Known before the wait, so that no dump arrives only to be lost.
-    const std::string unwritable = CheckTarget(options.path);
-    if (!unwritable.empty())
-        return RuntimeError(std::string("cannot write ") + options.path + ": " + unwritable);
+    // A folder, a pipe or a device, or a path that cannot be written, is refused.
+    if (std::string why; !CanWriteFile(options.path, &why))
+        return RuntimeError(std::string("cannot write ") + options.path + ": " + why);
 
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
@@ -128,8 +116,9 @@ int RunReceiveSyx(int argc, char** argv) {
     if (length > sizeof dump.received)
         return RuntimeError("received dump of " + std::to_string(length) +
                             " bytes is longer than 256 bytes; not written");
-    if (WriteSyxBytes(options.path, dump.received, length) != SyxWriteResult::Ok)
-        return KeepUnwrittenDump(options.path, dump.received, length);
+    if (std::string why;
+        WriteSyxBytes(options.path, dump.received, length, &why) != SyxWriteResult::Ok)
+        return KeepUnwrittenDump(options.path, why, dump.received, length);
     // Fields past the end of a short dump show 000, as in the receive dialog.
     for (const DumpField& field : kDumpFields)
         std::printf("%s: %03d\n", field.label,

@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "cli/command.h"
 #include "cli/midi_session.h"
@@ -116,6 +117,8 @@ std::string OpenScenes(const char* path, Scenes& scenes) {
     std::string why;
     if (!LoadSetlist(path, scenes.loaded, &why))
         return std::string("cannot read setlist ") + path + ": " + why;
+    if (!scenes.loaded.warning.empty())
+        std::fprintf(stderr, "ostrel-cli: %s: %s\n", path, scenes.loaded.warning.c_str());
     for (const std::string& skipped : scenes.loaded.skipped)
         std::fprintf(stderr, "ostrel-cli: cannot read %s; its scene is skipped\n", skipped.c_str());
     if (scenes.loaded.scenes.empty()) return std::string("no scene of ") + path + " could be read";
@@ -128,21 +131,24 @@ std::string OpenScenes(const char* path, Scenes& scenes) {
 void WriteMonitorLines(PassThrough& passThrough, StdoutLines& out, const RunOptions& options,
                        const Scenes& scenes, Losses& lossesSeen) {
     MonitorEvent event;
+    std::vector<std::string> lines;  // handed over once a drain
     while (passThrough.PopEvent(event)) {
         if (event.kind == MonitorEvent::Kind::SceneSwitch && event.scene < scenes.Count()) {
             std::fprintf(stderr, "%s\n", scenes.Name(event.scene).c_str());
             if (options.monitor)
-                out.Push(FormatSceneLine(event, scenes.loaded.scenes[size_t(event.scene)].file));
+                lines.push_back(
+                    FormatSceneLine(event, scenes.loaded.scenes[size_t(event.scene)].file));
             continue;
         }
         std::string line = FormatMonitorLine(event, options.explain);
-        if (!line.empty()) out.Push(std::move(line));
+        if (!line.empty()) lines.push_back(std::move(line));
     }
     const Losses losses = passThrough.LossCounts();
     if (options.monitor)
         for (std::string& line : LossLines(losses - lossesSeen, "the monitor"))
-            out.Push(std::move(line));
+            lines.push_back(std::move(line));
     lossesSeen = losses;
+    out.Push(lines);
 }
 
 // SIGUSR1 and SIGUSR2: one scene on, one back, from the scene in force when the
@@ -232,7 +238,7 @@ int RunRun(int argc, char** argv) {
                               .Value("--in", options.input, PortCheck(PortDirection::Input))
                               .Value("--out", options.output, PortCheck(PortDirection::Output))
                               .Flag("--remembered", options.remembered)
-                              .Value("--name", options.name)
+                              .Value("--name", options.name, ClientNameCheck)
                               .Flag("--monitor", options.monitor)
                               .Flag("--explain", options.explain)
                               .Parse(argc, argv))
@@ -292,7 +298,9 @@ int RunRun(int argc, char** argv) {
     Losses lossesSeen = passThrough.LossCounts();
     TableReload reload(options.config ? options.config : "");
 
-    const timespec tick = {0, 10 * 1000 * 1000};
+    // Monitor lines are taken every 10 ms, before their queue can fill; without
+    // them the loop wakes ten times a second (signals end the wait at once).
+    const timespec tick = {0, (options.monitor ? 10 : 100) * 1000 * 1000};
     auto lookForPipeWire = std::chrono::steady_clock::now();
     for (;;) {
         // PipeWire started after this run, while no server answered: joined by

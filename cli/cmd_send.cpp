@@ -1,11 +1,6 @@
 // ostrel-cli send-syx / send-hex: one System Exclusive message to the MIDI
 // output, checked exactly as the window's transmission checks it.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -112,6 +107,12 @@ int RunSendHex(int argc, char** argv) {
     std::string bad;
     const std::string hexText = ReadHexTokens(text, bad);
     if (!bad.empty()) return UsageError(kSendHex, bad);
+    // The message is the argument: one that cannot be sent (no F7, no System
+    // Exclusive, nothing at all) is a usage error like a bad byte.
+    uint8_t bytes[kTransmitBufferSize];
+    const TransmitResult checked =
+        PrepareSysEx(hexText.c_str(), static_cast<int>(hexText.size()), bytes);
+    if (checked.outcome != TransmitOutcome::Sent) return UsageError(kSendHex, checked.text);
     if (output == nullptr && !RemembersPort(PortDirection::Output))
         return UsageError(kSendHex, NoPortChosen(PortDirection::Output));
     return Transmit(hexText, output);

@@ -43,6 +43,13 @@ Options::Check PortCheck(PortDirection direction) {
     };
 }
 
+std::string ClientNameCheck(const char* value) {
+    const size_t length = std::strlen(value);
+    if (length <= kMaxClientNameLength) return "";
+    return "--name is longer than " + std::to_string(kMaxClientNameLength) + " bytes (" +
+           std::to_string(length) + " given), the longest client name of the MIDI graph";
+}
+
 bool MidiSession::Join(const std::string& clientName, std::string& why, bool* built) {
     if (built) *built = false;
     std::unique_ptr<MidiSystem> system = CreateSystemMidi(&why);
@@ -62,6 +69,14 @@ bool MidiSession::Resolve(PortDirection direction, const std::string& text, std:
         if (text.find(':') == std::string::npos) {
             why = std::string("bad ") + DirectionWord(direction) + " port '" + text +
                   "': give a full port name (client:port) or its number";
+            return false;
+        }
+        // A port of another kind (audio) would never connect: said now, not
+        // waited for as a port that is not there yet.
+        const std::string kind = link.system->KindOfOtherPort(text);
+        if (!kind.empty()) {
+            why = text + " is " + kind + ", not a MIDI port: give a MIDI " +
+                  DirectionWord(direction) + " port (ostrel-cli ports lists them)";
             return false;
         }
         device = text;

@@ -14,6 +14,9 @@
 namespace ostrel::cli {
 
 inline constexpr const char* kDefaultClientName = "Ostrel";
+// JACK's limit (jack_client_name_size() less its NUL): a longer name is never
+// taken by the server, so it is refused before any wait for one.
+inline constexpr size_t kMaxClientNameLength = 63;
 
 struct MidiSession {
     AssignmentTable table;
@@ -54,6 +57,8 @@ std::string NoPortChosen(PortDirection direction);
 
 // The check of a --in or --out value for Options.
 Options::Check PortCheck(PortDirection direction);
+// The check of a --name value for Options: at most kMaxClientNameLength bytes.
+std::string ClientNameCheck(const char* value);
 
 // Whether text can name a port for --in / --out: a number (-1 for none) or a
 // full port name "client:port".

@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -48,6 +49,8 @@ std::optional<int> Options::Parse(int argc, char** argv) {
     }
     size_t nextPlace = 0;
     bool optionsEnded = false;
+    // Each option counts once: which of two values was meant cannot be known.
+    std::vector<const Option*> given;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         std::string bad;
@@ -57,8 +60,12 @@ std::optional<int> Options::Parse(int argc, char** argv) {
             // A lone "-" is a positional argument (a file name).
             const size_t equals = arg.find('=');
             const Option* option = Find(arg.substr(0, equals));
+            const bool twice = std::find(given.begin(), given.end(), option) != given.end();
+            given.push_back(option);
             if (option == nullptr)
                 bad = "unknown option " + QuoteText(arg.substr(0, equals));
+            else if (twice)
+                bad = std::string(option->name) + " is given twice";
             else if (option->flag != nullptr && equals != std::string::npos)
                 bad = std::string(option->name) + " takes no value";
             else if (option->flag != nullptr)

@@ -19,9 +19,10 @@ class Options {
 
     explicit Options(const Command& command) : command_(command) {}
 
-    // A switch: true when given. It takes no value.
+    // A switch: true when given. It takes no value. Any option given twice is
+    // refused.
     Options& Flag(const char* name, bool& target);
-    // An option with a value, which is never empty; the last one given counts.
+    // An option with a value, which is never empty.
     Options& Value(const char* name, const char*& target, Check check = nullptr);
     // The next positional argument, named as the usage line names it.
     Options& Positional(const char* what, const char*& target);

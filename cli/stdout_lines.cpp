@@ -22,15 +22,18 @@ StdoutLines::~StdoutLines() {
     shared_->ready.notify_all();
 }
 
-void StdoutLines::Push(std::string line) {
+void StdoutLines::Push(std::vector<std::string>& lines) {
+    if (lines.empty()) return;
     {
         std::lock_guard<std::mutex> lock(shared_->mutex);
-        if (shared_->waiting.size() >= maxWaiting_) {
-            ++shared_->dropped;
-            return;
+        for (std::string& line : lines) {
+            if (shared_->waiting.size() >= maxWaiting_)
+                ++shared_->dropped;
+            else
+                shared_->waiting.push_back(std::move(line));
         }
-        shared_->waiting.push_back(std::move(line));
     }
+    lines.clear();
     shared_->ready.notify_one();
 }
 
@@ -44,15 +47,17 @@ void StdoutLines::Write(std::shared_ptr<Shared> shared) {
     for (;;) {
         shared->ready.wait(lock, [&] { return shared->stopping || !shared->waiting.empty(); });
         if (shared->stopping) return;
-        std::string line = std::move(shared->waiting.front());
-        shared->waiting.pop_front();
+        // Everything that waits goes out in one write.
+        std::string text;
+        for (const std::string& line : shared->waiting) text += line;
+        shared->waiting.clear();
         shared->writing = true;
         lock.unlock();
         size_t done = 0;
-        while (done < line.size()) {
-            const ssize_t n = ::write(STDOUT_FILENO, line.data() + done, line.size() - done);
+        while (done < text.size()) {
+            const ssize_t n = ::write(STDOUT_FILENO, text.data() + done, text.size() - done);
             if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;  // nobody reads any more: the line is lost
+            if (n <= 0) break;  // nobody reads any more: the lines are lost
             done += static_cast<size_t>(n);
         }
         lock.lock();

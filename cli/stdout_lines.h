@@ -1,14 +1,16 @@
 #pragma once
 // Lines for the standard output, written by a thread of their own, so that a
 // reader that does not keep up (or nobody reading a pipe) never holds up the
-// caller: signals are still answered and forwarding never waits. When too many
-// lines wait, the newest are dropped and counted.
+// caller: signals are still answered and forwarding never waits. What waits is
+// written with one call, so a busy monitor costs one write per drain, not per
+// line. When too many lines wait, the newest are dropped and counted.
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace ostrel::cli {
 
@@ -21,7 +23,8 @@ class StdoutLines {
     StdoutLines(const StdoutLines&) = delete;
     StdoutLines& operator=(const StdoutLines&) = delete;
 
-    void Push(std::string line);
+    // Lines of one drain, handed over at once (lines is emptied).
+    void Push(std::vector<std::string>& lines);
     uint64_t Dropped() const;
 
   private:

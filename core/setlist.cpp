@@ -1,11 +1,14 @@
 #include "core/setlist.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 
 #include "core/config_file.h"
 #include "core/midi_bytes.h"
+#include "store/display_text.h"
 #include "store/hex_text.h"
 #include "store/ini_file.h"
 #include "store/read_file.h"
@@ -48,6 +51,52 @@ void SetWhy(std::string* why, std::string text) {
     if (why) *why = std::move(text);
 }
 
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// The scene number of a key FILEn as the reader looks it up (no leading zero),
+// or 0 for any other key.
+long SceneNumber(std::string_view key) {
+    if (key.size() < 5 || !SameName(key.substr(0, 4), "FILE") || key[4] == '0' || key.size() > 13 ||
+        key.find_first_not_of("0123456789", 4) != std::string_view::npos)
+        return 0;
+    return std::stol(std::string(key.substr(4)));
+}
+
+// One warning that names every key the reader does not use: unknown keys,
+// FILE01 (looked up as FILE1), keys given twice, scenes past the limit.
+std::string UnusedKeys(const IniFile& file) {
+    constexpr size_t kNamed = 10;  // the rest are counted
+    std::string names;
+    size_t count = 0;
+    bool pastLimit = false;
+    for (const IniFile::KeyLine& line : file.KeyLines()) {
+        const bool setlist = SameName(line.section, kSetlistSection);
+        const bool trigger = SameName(line.section, kTriggerSection);
+        const long scene = setlist ? SceneNumber(line.key) : 0;
+        bool known = scene >= 1 && scene <= kMaxSetlistFiles;
+        for (const char* key : {kProgramKey, kNextKey, kPreviousKey, kPassKey})
+            known = known || (trigger && SameName(line.key, key));
+        if (known && line.found) continue;
+        pastLimit = pastLimit || scene > kMaxSetlistFiles;
+        if (count++ >= kNamed) continue;
+        if (!names.empty()) names += ", ";
+        names += setlist || trigger ? line.key : "[" + line.section + "] " + line.key;
+        if (known) names += " (given again)";
+    }
+    if (count == 0) return "";
+    if (count > kNamed) names += " and " + std::to_string(count - kNamed) + " more";
+    std::string warning = "keys not used: " + names;
+    if (pastLimit)
+        warning += "; a setlist holds at most " + std::to_string(kMaxSetlistFiles) +
+                   " scenes, FILE1 to FILE" + std::to_string(kMaxSetlistFiles);
+    return warning;
+}
+
 }  // namespace
 
 bool ParseTriggerMessage(const std::string& text, ShortMessage& message) {
@@ -60,9 +109,9 @@ bool ParseTriggerMessage(const std::string& text, ShortMessage& message) {
         if (byte < 0) return false;
         message.bytes[message.length++] = static_cast<uint8_t>(byte);
     }
-    // An end of System Exclusive alone never arrives as a message: the input
-    // drops it as a stray mark, so a trigger on it could never fire.
-    if (message.bytes[0] == midi::kEndOfExclusive) return false;
+    // A clock or a reset would switch many times a beat, or at every start:
+    // a trigger is a channel message.
+    if (!midi::IsStatus(message.bytes[0]) || midi::IsSystem(message.bytes[0])) return false;
     if (ShortMessageLength(message.bytes[0]) != message.length) return false;
     for (size_t i = 1; i < message.length; ++i)
         if (midi::IsStatus(message.bytes[i])) return false;
@@ -109,7 +158,7 @@ bool ReadSetlist(const std::string& path, Setlist& setlist, std::string* why) {
     if (!ReadStoredFile(path, text, why)) return false;
     const IniFile file = IniFile::FromText(text);
     for (int n = 1; n <= kMaxSetlistFiles; ++n) {
-        std::string name = file.Get(kSetlistSection, FileKey(n));
+        std::string name = file.Get(kSetlistSection, FileKey(n), kMaxScenePathLength);
         if (!name.empty()) setlist.files.push_back(std::move(name));
     }
     SetlistTriggers& t = setlist.triggers;
@@ -122,11 +171,17 @@ bool ReadSetlist(const std::string& path, Setlist& setlist, std::string* why) {
          {std::pair{kNextKey, &t.next}, std::pair{kPreviousKey, &t.previous}}) {
         const std::string value = file.Get(kTriggerSection, key);
         if (!ParseTriggerMessage(value, *message)) {
-            SetWhy(why, std::string(key) + "=" + value + ": not one short MIDI message in hex");
+            SetWhy(why, std::string(key) + "=" + value + ": " + kTriggerRule);
             return false;
         }
     }
-    t.pass = ParseIntLikeAtoi(file.Get(kTriggerSection, kPassKey)) == 1;
+    const std::string pass = file.Get(kTriggerSection, kPassKey);
+    if (pass != "" && pass != "0" && pass != "1") {
+        SetWhy(why, "PASS=" + pass + ": give 0 or 1");
+        return false;
+    }
+    t.pass = pass == "1";
+    setlist.warning = UnusedKeys(file);
     return true;
 }
 
@@ -141,7 +196,8 @@ StoreResult WriteSetlist(const std::string& path, const Setlist& setlist) {
         // Numbers beyond the list that an older version of the file has are emptied.
         if (i >= setlist.files.size() && !file.Has(kSetlistSection, FileKey(n))) continue;
         const StoreResult r =
-            set(kSetlistSection, FileKey(n), i < setlist.files.size() ? setlist.files[i] : "");
+            file.Set(kSetlistSection, FileKey(n), i < setlist.files.size() ? setlist.files[i] : "",
+                     kMaxScenePathLength);
         if (r != StoreResult::Ok) return r;
     }
     const SetlistTriggers& t = setlist.triggers;
@@ -179,15 +235,25 @@ bool LoadSetlist(const std::string& path, LoadedSetlist& loaded, std::string* wh
     Setlist setlist;
     if (!ReadSetlist(path, setlist, why)) return false;
     loaded.triggers = setlist.triggers;
+    loaded.warning = setlist.warning;
     for (const std::string& file : setlist.files) {
         // Read into a table of its own: a file that fails leaves nothing behind.
         auto table = std::make_unique<AssignmentTable>();
         std::string failed;
-        if (ReadConfig(ScenePath(path, file).c_str(), *table, &failed) != StoreResult::Ok) {
-            loaded.skipped.push_back(file + ": " + failed);
+        if (ReadConfig(ScenePath(path, file).c_str(), *table, &failed) == StoreResult::Ok) {
+            loaded.scenes.push_back({file, std::move(table)});
             continue;
         }
-        loaded.scenes.push_back({file, std::move(table)});
+        // A setlist written on Windows names its files in Windows-1252; copied
+        // from there, the files themselves are named in UTF-8.
+        if (const std::string converted = DisplayText(file); converted != file) {
+            auto again = std::make_unique<AssignmentTable>();
+            if (ReadConfig(ScenePath(path, converted).c_str(), *again) == StoreResult::Ok) {
+                loaded.scenes.push_back({converted, std::move(again)});
+                continue;
+            }
+        }
+        loaded.skipped.push_back(EscapedText(file) + ": " + failed);
     }
     return true;
 }

@@ -4,8 +4,8 @@
 //
 //   [SETLIST]  FILE1, FILE2, ...  paths relative to the setlist's folder, or absolute
 //   [TRIGGER]  PROGRAM  *** any channel, 001..016 that channel, ### never
-//              NEXT, PREV  a short message as hex ("B0 76 7F"), or empty
-//              PASS        1: trigger messages are forwarded too
+//              NEXT, PREV  a channel message as hex ("B0 76 7F"), or empty
+//              PASS        1: trigger messages are forwarded too; 0 or empty: not
 //
 // A missing key means PROGRAM=###, no NEXT or PREV, PASS=0. Every scene's table
 // is read when the setlist opens, so that a switch reads no file.
@@ -20,8 +20,12 @@
 
 namespace ostrel {
 
-// FILE1 .. FILE999 are looked at; an empty or missing number is no scene.
+// FILE1 .. FILE999 are looked at; an empty or missing number is no scene. Keys
+// past FILE999 are named in the setlist's warning.
 inline constexpr int kMaxSetlistFiles = 999;
+// A scene's path is read whole up to the longest path the system takes; a cut
+// path would name another file.
+inline constexpr size_t kMaxScenePathLength = 4096;
 
 struct SetlistTriggers {
     static constexpr int kNever = -1;
@@ -35,6 +39,10 @@ struct SetlistTriggers {
 struct Setlist {
     std::vector<std::string> files;  // as the setlist names them, in order
     SetlistTriggers triggers;
+    // Empty, or one line that names every key the reader did not use (unknown,
+    // misspelt as FILE01, given twice, past FILE999) and says the scene limit
+    // when it was passed.
+    std::string warning;
 };
 
 // What a received message asks of the scenes. Real-time safe: no allocation.
@@ -47,8 +55,11 @@ struct TriggerMatch {
 };
 TriggerMatch MatchTrigger(const SetlistTriggers& triggers, ShortMessage message);
 
-// NEXT and PREV as text: "" (no trigger) or one complete short message in hex,
-// blanks allowed. False when the text is neither.
+// NEXT and PREV as text: "" (no trigger) or one complete channel message in hex
+// (status 80 to EF: a clock or a reset would switch many times a beat), blanks
+// allowed. False when the text is neither.
+inline constexpr const char* kTriggerRule =
+    "a trigger is one channel message in hex (status 80 to EF), such as B0 76 7F";
 bool ParseTriggerMessage(const std::string& text, ShortMessage& message);
 
 // Reads a setlist. False, with the reason in why, when the file cannot be read or
@@ -70,6 +81,7 @@ struct LoadedSetlist {
     std::vector<Scene> scenes;         // the files that were read, in order
     std::vector<std::string> skipped;  // one line for each file that was not
     SetlistTriggers triggers;
+    std::string warning;  // see Setlist
 };
 
 // A scene's place among count as the user reads it: "2/7" for index 1 of 7.
@@ -77,9 +89,11 @@ std::string SceneNumber(int index, int count);
 // "scene 2/7: organ.cfg", or without a file "scene 2/7".
 std::string SceneName(int index, int count, const std::string& file);
 
-// Reads a setlist and every scene's table. A file that cannot be read is named in
-// skipped and has no scene. False, with the reason in why, when the setlist itself
-// cannot be read.
+// Reads a setlist and every scene's table. A name that is not UTF-8 and names no
+// file is also looked up as Windows-1252 turned into UTF-8 (a setlist and its
+// files copied from Windows); the scene then has that name. A file that cannot
+// be read is named in skipped (bytes that are no UTF-8 as \xHH) and has no
+// scene. False, with the reason in why, when the setlist itself cannot be read.
 bool LoadSetlist(const std::string& path, LoadedSetlist& loaded, std::string* why = nullptr);
 
 }  // namespace ostrel

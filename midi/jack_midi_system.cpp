@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "midi/jack_library.h"
@@ -225,6 +226,16 @@ bool JackMidiSystem::Connect(PortDirection direction, const std::string& device,
     }
     SetWhy(why, "cannot connect " + std::string(own) + " with " + device);
     return false;
+}
+
+std::string JackMidiSystem::KindOfOtherPort(const std::string& port) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (client_ == nullptr || ServerLost()) return "";
+    const jack_port_t* found = jack_port_by_name(client_, port.c_str());
+    const char* type = found != nullptr ? jack_port_type(found) : nullptr;
+    if (type == nullptr || std::strcmp(type, JACK_DEFAULT_MIDI_TYPE) == 0) return "";
+    if (std::strcmp(type, JACK_DEFAULT_AUDIO_TYPE) == 0) return "an audio port";
+    return std::string("a port of type ") + type;
 }
 
 void JackMidiSystem::Disconnect(PortDirection direction, const std::string& device) {

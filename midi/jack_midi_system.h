@@ -30,6 +30,7 @@ class JackMidiSystem final : public GraphClient {
     bool Connect(PortDirection direction, const std::string& device, std::string* why) override;
     void Disconnect(PortDirection direction, const std::string& device) override;
     bool IsConnected(PortDirection direction, const std::string& device) override;
+    std::string KindOfOtherPort(const std::string& port) override;
     uint64_t CycleMicros() const override { return cycleMicros_; }
     uint64_t NowMicros() const override;
 

@@ -95,6 +95,9 @@ class MidiSystem {
     virtual bool Connect(PortDirection direction, const std::string& device, std::string* why) = 0;
     virtual void Disconnect(PortDirection direction, const std::string& device) = 0;
     virtual bool IsConnected(PortDirection direction, const std::string& device) = 0;
+    // What a port of that full name is when it exists and carries no MIDI ("an
+    // audio port"); empty for a MIDI port, or none of that name.
+    virtual std::string KindOfOtherPort(const std::string& /*port*/) { return ""; }
     // Whether our port of that direction has any connection at all, whoever
     // made it, as the system last told. Safe on the MIDI thread: it reads an
     // atomic and never calls into the system.

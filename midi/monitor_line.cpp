@@ -171,6 +171,12 @@ std::string PlainLine(const MonitorEvent& event) {
 std::string FormatSceneLine(const MonitorEvent& event, const std::string& file) {
     std::string line;
     AppendTime(line, event.time);
+    if (event.scene >= event.sceneCount) {
+        char text[64] = {};
+        std::snprintf(text, sizeof text, "    %02X %02X %02X       => no scene %d\n",
+                      event.in.bytes[0], event.in.bytes[1], event.in.bytes[2], event.scene + 1);
+        return line + text;
+    }
     line += "    " + SceneName(event.scene, event.sceneCount, file) + "\n";
     return line;
 }

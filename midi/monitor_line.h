@@ -24,7 +24,8 @@ namespace ostrel {
 std::string FormatMonitorLine(const MonitorEvent& event, bool explain = false);
 
 // A scene entry: the time, then "    scene 2/7: organ.cfg\n" (the scene's
-// number counted from 1, how many there are, and its file when given).
+// number counted from 1, how many there are, and its file when given); for a
+// program change past the last scene, "    C0 07 00       => no scene 8\n".
 std::string FormatSceneLine(const MonitorEvent& event, const std::string& file = "");
 
 // The entries that a decision names, each "[NAME CODE]", separated by blanks:

@@ -41,10 +41,12 @@ struct PanicRecord {
     uint16_t released;
 };
 
-// The scene in force from this cycle on, and how many scenes there are.
+// The scene in force from this cycle on, and how many scenes there are; or a
+// program change (asked) that named a scene past the last one (scene).
 struct SceneRecord {
     int16_t scene;
     int16_t count;
+    ShortMessage asked;  // length 0 for a switch
 };
 
 // A System Exclusive message: its real lengths, and what decided. Its first

@@ -213,7 +213,7 @@ void PassThrough::PickUpScenes() {
     if (chosen >= 0 && chosen < count && chosen != scene_) {
         scene_ = chosen;
         currentScene_.store(scene_, std::memory_order_release);
-        MonitorScene();
+        MonitorScene(scene_);
     }
     forwarder_.UseTable(TableInForce());
 }
@@ -373,9 +373,14 @@ void PassThrough::ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter
         if (match.action != TriggerMatch::Action::None) {
             ChooseScene(match);
             // Taken by the setlist, with every other message of the trigger's
-            // control (a button's release): shown as received, nothing sent.
+            // control (a button's release): shown as received, nothing sent; a
+            // program change past the last scene is shown as naming no scene.
             if (!scenes_->triggers.pass) {
-                if (MonitorLogging())
+                if (!MonitorLogging()) return;
+                if (match.action == TriggerMatch::Action::Select &&
+                    match.scene >= static_cast<int>(scenes_->tables.size()))
+                    MonitorScene(match.scene, received);
+                else
                     MonitorShort(received, {{}, Decision{kNoEntry, kNoNote, kByTrigger, 0}, {}});
                 return;
             }
@@ -454,11 +459,11 @@ void PassThrough::MonitorRelease(const ShortMessage& sent) {
     }
 }
 
-void PassThrough::MonitorScene() {
-    // Shown whether or not the monitor logs: the command line names each switch.
+void PassThrough::MonitorScene(int scene, const ShortMessage& asked) {
+    // A switch is shown whether or not the monitor logs: the command line names each.
     if (MonitorRecord* record = BeginRecord(RecordKind::Scene)) {
-        ::new (&record->scene)
-            SceneRecord{static_cast<int16_t>(scene_), static_cast<int16_t>(scenes_->tables.size())};
+        ::new (&record->scene) SceneRecord{static_cast<int16_t>(scene),
+                                           static_cast<int16_t>(scenes_->tables.size()), asked};
         CommitRecord();
     }
 }
@@ -539,6 +544,7 @@ void PassThrough::ReadRecord(const MonitorRecord& record, MonitorEvent& event) {
             event.kind = MonitorEvent::Kind::SceneSwitch;
             event.scene = record.scene.scene;
             event.sceneCount = record.scene.count;
+            event.in = record.scene.asked;
             return;
         case RecordKind::SysEx: {
             const SysExRecord& r = record.sysEx;

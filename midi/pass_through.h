@@ -59,6 +59,7 @@ struct Losses {
 // - Incomplete: in, a short message that came without all its data bytes and
 //   was not sent;
 // - SceneSwitch: scene (its index) in force from this cycle on, of sceneCount;
+//   or, past sceneCount, the scene that a program change (in) named;
 // - Panic: a panic went out, after releasing scene (the count) held notes
 //   and pedals.
 struct MonitorEvent {
@@ -261,7 +262,7 @@ class PassThrough final : private MidiProcessor {
     void MonitorLong(const ForwardedLong& f, const uint8_t* bytes, size_t length, bool tooLarge);
     void MonitorIncomplete(const ShortMessage& received);
     void MonitorRelease(const ShortMessage& sent);
-    void MonitorScene();
+    void MonitorScene(int scene, const ShortMessage& asked = {});
     void MonitorPanic();
     // Writes what a panic sends after the releases; false when the cycle is
     // full (the rest next cycle).

@@ -9,7 +9,7 @@ packages=(cmake make g++ pkg-config clang-format
           libgtest-dev libgmock-dev libbenchmark-dev
           fonts-dejavu-core
           # checking the installed tree (make test) and building the package
-          desktop-file-utils appstream man-db dpkg-dev file
+          desktop-file-utils appstream man-db dpkg-dev file libxml2-utils shared-mime-info
           "$@")
 
 missing=()

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,9 +16,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "store/in_place_write.h"
+#include "store/read_file.h"
 
 namespace ostrel {
 namespace {
@@ -26,14 +29,23 @@ std::atomic<unsigned> tempCounter{0};
 
 constexpr std::string_view kTempSuffix = ".tmp";
 
-// The file that a write to path really replaces: the target of a symbolic link.
+std::string FolderOf(const std::string& path);
+
+// The file that a write to path really replaces: the end of a chain of symbolic
+// links, followed by what each link says even where its target does not exist
+// (yet), so that a link is never replaced itself. Empty, with errno ELOOP, for
+// links that go round.
 std::string ResolveTarget(const std::string& path) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char resolved[PATH_MAX];
-        if (realpath(path.c_str(), resolved)) return resolved;
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        char link[PATH_MAX];
+        const ssize_t n = ::readlink(current.c_str(), link, sizeof link);
+        if (n < 0 || static_cast<size_t>(n) >= sizeof link) return current;
+        const std::string target(link, static_cast<size_t>(n));
+        current = target.front() == '/' ? target : FolderOf(current) + "/" + target;
     }
-    return path;
+    errno = ELOOP;
+    return {};
 }
 
 std::string FolderOf(const std::string& path) {
@@ -97,17 +109,28 @@ bool WriterHasEnded(std::string_view pidAndCounter) {
     return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
-// Removes what killed writes of the same file left in its folder.
+// Whether name is one of our temporary files: ".ostrel-XXXXXXXX-PID-N.tmp".
+bool IsTempName(std::string_view name) {
+    constexpr std::string_view kStart = ".ostrel-";
+    if (!StartsWith(name, kStart) || !EndsWith(name, kTempSuffix) ||
+        name.size() < kStart.size() + 9 + kTempSuffix.size())
+        return false;
+    const std::string_view hash = name.substr(kStart.size(), 8);
+    return hash.find_first_not_of("0123456789abcdef") == std::string_view::npos &&
+           name[kStart.size() + 8] == '-';
+}
+
+// Removes what killed writes left in the folder: our temporary files of any
+// target, and those of earlier versions for this one (baseName; may be empty).
 void RemoveLeftovers(const std::string& folder, const std::string& baseName) {
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return;
-    const std::string prefix = TempPrefix(baseName);
     const std::string earlierPrefix = "." + baseName + ".tmp-";
     std::vector<std::string> abandoned;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
-        if ((StartsWith(name, prefix) && EndsWith(name, kTempSuffix)) ||
-            (StartsWith(name, earlierPrefix) && WriterHasEnded(name.substr(earlierPrefix.size()))))
+        if (IsTempName(name) || (!baseName.empty() && StartsWith(name, earlierPrefix) &&
+                                 WriterHasEnded(name.substr(earlierPrefix.size()))))
             abandoned.push_back(folder + "/" + std::string(name));
     }
     ::closedir(dir);
@@ -144,6 +167,63 @@ bool KeepOwner(int fd, const struct stat& old) {
     return fstat(fd, &now) == 0 && now.st_uid == old.st_uid && now.st_gid == old.st_gid;
 }
 
+// Extended attributes by name: user attributes, and the access control list
+// (system.posix_acl_access) that setfacl gives a file.
+using Attributes = std::vector<std::pair<std::string, std::string>>;
+
+// Names in the form the system lists them: each ends with a NUL.
+std::vector<std::string> SplitNames(const std::string& list) {
+    std::vector<std::string> names;
+    for (size_t at = 0; at < list.size();) {
+        const size_t end = list.find('\0', at);
+        names.push_back(list.substr(at, end - at));
+        at = end == std::string::npos ? list.size() : end + 1;
+    }
+    return names;
+}
+
+// The attributes of the open file; false when they cannot be read whole. A file
+// system without attributes has none.
+bool ReadAttributes(int fd, Attributes& attributes) {
+    attributes.clear();
+    std::string list(256, '\0');
+    ssize_t n;
+    while ((n = ::flistxattr(fd, list.data(), list.size())) < 0) {
+        if (errno == ENOTSUP) return true;
+        if (errno != ERANGE) return false;
+        list.resize(list.size() * 4);
+    }
+    list.resize(static_cast<size_t>(n));
+    for (std::string& name : SplitNames(list)) {
+        std::string value(256, '\0');
+        while ((n = ::fgetxattr(fd, name.c_str(), value.data(), value.size())) < 0) {
+            if (errno != ERANGE) return false;
+            value.resize(value.size() * 4);
+        }
+        value.resize(static_cast<size_t>(n));
+        attributes.emplace_back(std::move(name), std::move(value));
+    }
+    return true;
+}
+
+// Gives the new file exactly the old one's attributes: what it took from its
+// folder (a default ACL) is removed. False when the system does not permit it.
+bool KeepAttributes(int fd, const std::string& old) {
+    const int oldFd = ::open(old.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    Attributes wanted, had;
+    const bool read = oldFd >= 0 && ReadAttributes(oldFd, wanted);
+    if (oldFd >= 0) ::close(oldFd);
+    if (!read || !ReadAttributes(fd, had)) return false;
+    for (const auto& [name, value] : had) {
+        const bool kept = std::any_of(wanted.begin(), wanted.end(),
+                                      [&name = name](const auto& a) { return a.first == name; });
+        if (!kept && ::fremovexattr(fd, name.c_str()) != 0) return false;
+    }
+    for (const auto& [name, value] : wanted)
+        if (::fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0) return false;
+    return true;
+}
+
 bool WriteAll(int fd, std::string_view content) {
     const char* p = content.data();
     size_t left = content.size();
@@ -176,6 +256,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, std:
     };
     if (path.empty()) return fail(ENOENT);
     const std::string target = ResolveTarget(path);
+    if (target.empty()) return fail(errno);
     const std::string folder = FolderOf(target), baseName = BaseNameOf(target);
     // A file the user made read-only is not replaced behind their back (the rename
     // alone would succeed, as it only needs the folder to be writable).
@@ -184,6 +265,12 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, std:
     struct stat old;
     const bool replacing = ::stat(target.c_str(), &old) == 0;
     const bool regular = replacing && S_ISREG(old.st_mode);
+    // A pipe, a device or a socket is never replaced by a regular file (nor
+    // opened, which could wait for a reader).
+    if (replacing && !regular) {
+        if (why) *why = S_ISDIR(old.st_mode) ? std::strerror(EISDIR) : kNotRegularFile;
+        return false;
+    }
     if (regular && old.st_nlink > 1) return WriteInPlace(target, content, why);
 
     RemoveLeftovers(folder, baseName);
@@ -195,12 +282,15 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, std:
         const int error = errno;
         return regular ? WriteInPlace(target, content, why) : fail(error);
     }
-    // A replaced file keeps its owner and group: where the new file cannot have
-    // them (another user's file in a shared folder) the file is written in place,
-    // so that its owner can still write it. It keeps its mode too (set after the
-    // owner: a change of owner clears set-id bits); a new one gets 0666 less the umask.
+    // A replaced file keeps its owner and group, its extended attributes (an ACL
+    // among them) and its mode: where the new file cannot have them (another
+    // user's file in a shared folder, an attribute we may not set) the file is
+    // written in place, which keeps them all. The attributes follow the owner (a
+    // change of owner clears some of them), the mode comes last (a change of
+    // owner clears set-id bits; with an ACL, the mode's group bits are its mask).
+    // A new file gets 0666 less the umask.
     if (replacing) {
-        if (regular && !KeepOwner(fd, old)) {
+        if (!KeepOwner(fd, old) || !KeepAttributes(fd, target)) {
             ::unlink(temp.c_str());
             ::close(fd);
             return WriteInPlace(target, content, why);
@@ -225,6 +315,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, std:
     return true;
 }
 
+void RemoveLeftoverTempFiles(const std::string& folder) {
+    RemoveLeftovers(folder.empty() ? "." : folder, "");
+}
+
 bool CanWriteFile(const std::string& path, std::string* why) {
     const auto refuse = [why](int error) {
         if (why) *why = std::strerror(error);
@@ -232,9 +326,14 @@ bool CanWriteFile(const std::string& path, std::string* why) {
     };
     if (path.empty()) return refuse(ENOENT);
     const std::string target = ResolveTarget(path);
+    if (target.empty()) return refuse(errno);
     struct stat st;
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) return refuse(EISDIR);
+    if (exists && !S_ISREG(st.st_mode)) {
+        if (why) *why = kNotRegularFile;
+        return false;
+    }
     if (exists && ::access(target.c_str(), W_OK) != 0) return refuse(errno);
     // A temporary file made and removed, as the write will make one.
     std::string temp;

@@ -11,6 +11,11 @@ namespace ostrel {
 // above U+10FFFF).
 bool IsValidUtf8(std::string_view text);
 
+// The text as UTF-8 with every byte that is no part of well-formed UTF-8, and
+// every control character, written as \xHH ("Br\xE4ute.cfg"): a name shown so
+// never looks like another name.
+std::string EscapedText(std::string_view text);
+
 // The text as UTF-8 for display: valid UTF-8 as it is, anything else read as
 // Windows-1252 (the five bytes that code page leaves undefined show as U+FFFD).
 std::string DisplayText(std::string_view text);

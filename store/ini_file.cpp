@@ -1,6 +1,7 @@
 #include "store/ini_file.h"
 
 #include <climits>
+#include <set>
 
 #include "store/atomic_file.h"
 #include "store/read_file.h"
@@ -104,21 +105,18 @@ IniFile IniFile::FromText(std::string_view text) {
         text.remove_prefix(3);
     }
     while (!text.empty()) {
+        // A line ends at LF, CRLF or a lone CR (old Mac files).
         Line line;
-        const size_t nl = text.find('\n');
-        std::string_view body = nl == std::string_view::npos ? text : text.substr(0, nl);
-        if (nl != std::string_view::npos) {
-            if (!body.empty() && body.back() == '\r') {
-                body.remove_suffix(1);
-                line.end = "\r\n";
-            } else {
-                line.end = "\n";
-            }
-            text.remove_prefix(nl + 1);
-        } else {
+        const size_t at = text.find_first_of("\r\n");
+        if (at == std::string_view::npos) {
+            line.text = std::string(text);
             text = {};
+        } else {
+            line.text = std::string(text.substr(0, at));
+            const bool crlf = text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n';
+            line.end = crlf ? "\r\n" : std::string(1, text[at]);
+            text.remove_prefix(at + line.end.size());
         }
-        line.text = std::string(body);
         file.lines_.push_back(std::move(line));
     }
     return file;
@@ -163,7 +161,7 @@ int IniFile::FindKey(std::string_view section, std::string_view key) const {
     return -1;
 }
 
-std::string IniFile::Get(std::string_view section, std::string_view key) const {
+std::string IniFile::Get(std::string_view section, std::string_view key, size_t limit) const {
     const int i = FindKey(section, key);
     if (i < 0) return {};
     std::string_view k, value;
@@ -174,7 +172,32 @@ std::string IniFile::Get(std::string_view section, std::string_view key) const {
     // One pair of matching double quotes is dropped, as the Windows profile reader
     // drops it (DATA="007" is 007).
     if (IsQuoted(value)) value = value.substr(1, value.size() - 2);
-    return std::string(value.substr(0, kMaxValueLength));
+    return std::string(value.substr(0, limit));
+}
+
+std::vector<IniFile::KeyLine> IniFile::KeyLines() const {
+    std::vector<KeyLine> keys;
+    // Names seen so far, without regard to case: the first line of a name is the
+    // one FindKey finds. Keys before the first section belong to none.
+    std::set<std::string> seen;
+    const auto lower = [](std::string_view text) {
+        std::string result(text);
+        for (char& c : result) c = Lower(c);
+        return result;
+    };
+    std::string_view section;
+    bool inSection = false;
+    for (const Line& line : lines_) {
+        std::string_view name, key, value;
+        if (ParseSection(line.text, name)) {
+            section = name;
+            inSection = true;
+        } else if (ParseKey(line.text, key, value)) {
+            const bool first = seen.insert(lower(section) + '\0' + lower(key)).second;
+            keys.push_back({std::string(section), std::string(key), inSection && first});
+        }
+    }
+    return keys;
 }
 
 bool IniFile::Has(std::string_view section, std::string_view key) const {
@@ -196,8 +219,9 @@ const std::string& IniFile::NewLineEnd() const {
     return lf;
 }
 
-StoreResult IniFile::Set(std::string_view section, std::string_view key, std::string_view value) {
-    if (value.size() > kMaxValueLength) return StoreResult::TooLong;
+StoreResult IniFile::Set(std::string_view section, std::string_view key, std::string_view value,
+                         size_t limit) {
+    if (value.size() > limit) return StoreResult::TooLong;
     const std::string_view trimmedSection = Trim(section), trimmedKey = Trim(key);
     if (HasAny(value, kLineBreaksAndNul) || HasAny(section, kLineBreaksAndNul) ||
         HasAny(key, kLineBreaksAndNul) || trimmedSection.empty() || trimmedKey.empty() ||

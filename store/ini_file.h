@@ -2,7 +2,8 @@
 // An initialization file (sections of key=value lines) held in memory: load once,
 // read and change values, save once with a crash-safe write. Every line that is not
 // changed is kept byte for byte: comments, blank lines, unknown sections and keys,
-// and each line's own line end (a file written on Windows keeps its CRLF). A file
+// and each line's own line end (a file written on Windows keeps its CRLF, an old
+// Mac file its CR). A file
 // in UTF-16 with a byte order mark (as the Windows profile functions and Notepad
 // write it) is held as UTF-8 and written back in UTF-16 of the same byte order.
 #include <string>
@@ -41,7 +42,9 @@ class IniFile {
     // The value of key in section (both found without regard to case), blanks around
     // it removed, then one pair of double quotes around it, at most 255 characters;
     // "" when the section or key is absent.
-    std::string Get(std::string_view section, std::string_view key) const;
+    // A longer limit serves lists of paths, which a cut would turn into another path.
+    std::string Get(std::string_view section, std::string_view key,
+                    size_t limit = kMaxValueLength) const;
     bool Has(std::string_view section, std::string_view key) const;
     // Whether a section of that name (without regard to case) is in the document.
     bool HasSection(std::string_view section) const;
@@ -53,12 +56,22 @@ class IniFile {
     // document unchanged: values over 255 characters (TooLong), and values holding
     // a line break or NUL, empty names, section names holding ']' and key names
     // holding '=' (InvalidText).
-    StoreResult Set(std::string_view section, std::string_view key, std::string_view value);
+    StoreResult Set(std::string_view section, std::string_view key, std::string_view value,
+                    size_t limit = kMaxValueLength);
+
+    // Every key line, in the file's order: its section and key as the file
+    // spells them (trimmed), and whether it is the one that Get finds (a key
+    // given again in the section, or in a section of the same name, is not).
+    struct KeyLine {
+        std::string section, key;
+        bool found;
+    };
+    std::vector<KeyLine> KeyLines() const;
 
   private:
     struct Line {
         std::string text;  // without its line end
-        std::string end;   // "\n", "\r\n" or "" (last line without a line end)
+        std::string end;   // "\n", "\r\n", "\r" or "" (last line without a line end)
     };
     // Where a key stands: the line of the key, or -1.
     int FindKey(std::string_view section, std::string_view key) const;

@@ -28,34 +28,50 @@ bool ReadUpTo(int fd, size_t limit, std::string& content) {
     return true;
 }
 
-bool ReadFileStart(const std::string& path, size_t limit, std::string& content, bool* missing) {
-    content.clear();
+int OpenRegularFile(const std::string& path, std::string* why, bool* missing) {
     if (missing) *missing = false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (missing) *missing = (errno == ENOENT || errno == ENOTDIR);
-        return false;
+    // O_NONBLOCK: a pipe is looked at, not waited on; it changes nothing for a
+    // regular file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        const int error = errno;
+        if (missing) *missing = fd < 0 && (error == ENOENT || error == ENOTDIR);
+        if (why) *why = std::strerror(error);
+        if (fd >= 0) ::close(fd);
+        return -1;
     }
+    if (!S_ISREG(st.st_mode)) {
+        if (why) *why = kNotRegularFile;
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool ReadRegularFileStart(const std::string& path, size_t limit, std::string& content,
+                          std::string* why) {
+    content.clear();
+    const int fd = OpenRegularFile(path, why);
+    if (fd < 0) return false;
     const bool ok = ReadUpTo(fd, limit, content);
+    if (!ok) {
+        if (why) *why = std::strerror(errno);
+        content.clear();
+    }
     ::close(fd);
-    if (!ok) content.clear();
     return ok;
 }
 
 bool ReadStoredFile(const std::string& path, std::string& content, std::string* why,
                     bool* missing) {
     content.clear();
-    if (missing) *missing = false;
-    // O_NONBLOCK: a pipe is looked at, not waited on; it changes nothing for a
-    // regular file.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = OpenRegularFile(path, why, missing);
+    if (fd < 0) return false;
     const char* failure = nullptr;
     struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0) {
-        if (missing) *missing = fd < 0 && (errno == ENOENT || errno == ENOTDIR);
+    if (::fstat(fd, &st) != 0) {
         failure = std::strerror(errno);
-    } else if (!S_ISREG(st.st_mode)) {
-        failure = "not a regular file";
     } else if (static_cast<uint64_t>(st.st_size) > InPlaceWriteLimit(kMaxStoredFileSize) ||
                (static_cast<uint64_t>(st.st_size) > kMaxStoredFileSize &&
                 !EndsWithInPlaceJournal(fd, static_cast<uint64_t>(st.st_size)))) {
@@ -64,7 +80,7 @@ bool ReadStoredFile(const std::string& path, std::string& content, std::string* 
     } else if (!ReadUpTo(fd, static_cast<size_t>(st.st_size), content)) {
         failure = std::strerror(errno);
     }
-    if (fd >= 0) ::close(fd);
+    ::close(fd);
     if (failure != nullptr) {
         content.clear();
         if (why) *why = failure;

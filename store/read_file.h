@@ -9,10 +9,19 @@ namespace ostrel {
 // kilobytes, and anything near this size is not one.
 inline constexpr size_t kMaxStoredFileSize = 1024 * 1024;
 
-// Reads at most limit bytes from the start of a file (a device such as /dev/zero
-// included), so that an oversized file is never read whole just to be refused.
-bool ReadFileStart(const std::string& path, size_t limit, std::string& content,
-                   bool* missing = nullptr);
+// Why a pipe, a device, a socket or a folder is refused where a file is meant.
+inline constexpr const char* kNotRegularFile = "not a regular file";
+
+// Opens a file for reading without ever waiting: a pipe with no writer is looked
+// at, not waited on, and anything but a regular file is closed again and refused
+// (kNotRegularFile). -1 with the reason in why (the system's words) when it fails;
+// missing tells whether the file simply does not exist.
+int OpenRegularFile(const std::string& path, std::string* why = nullptr, bool* missing = nullptr);
+
+// Reads at most limit bytes from the start of a regular file opened as above, so
+// that an oversized file is never read whole just to be refused.
+bool ReadRegularFileStart(const std::string& path, size_t limit, std::string& content,
+                          std::string* why = nullptr);
 
 // Reads a settings or configuration file whole. It is opened without waiting (a
 // pipe with no writer is looked at, not waited on) and refused, with the reason

@@ -1,13 +1,10 @@
 #include "sysex/bulk_dump.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <string_view>
 
 #include "store/atomic_file.h"
 #include "store/hex_text.h"
+#include "store/read_file.h"
 
 namespace ostrel {
 
@@ -34,31 +31,17 @@ DumpEditResult SetDumpByte(std::string& hexText, int offset, int value) {
     return DumpEditResult::Ok;
 }
 
-SyxReadResult ReadSyxFile(const std::string& path, std::vector<uint8_t>& bytes) {
+SyxReadResult ReadSyxFile(const std::string& path, std::vector<uint8_t>& bytes, std::string* why) {
     bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return SyxReadResult::ReadFailure;
-    uint8_t buffer[kSyxReadLimit];
-    size_t got = 0;
-    bool ok = true;
-    while (got < sizeof buffer) {
-        const ssize_t n = ::read(fd, buffer + got, sizeof buffer - got);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ok = false;
-            break;
-        }
-        if (n == 0) break;
-        got += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    if (!ok) return SyxReadResult::ReadFailure;
-    bytes.assign(buffer, buffer + got);
+    std::string content;
+    if (!ReadRegularFileStart(path, kSyxReadLimit, content, why)) return SyxReadResult::ReadFailure;
+    bytes.assign(content.begin(), content.end());
     if (!StartsWithDumpHeader(bytes.data(), bytes.size())) return SyxReadResult::BadHeader;
-    return got > static_cast<size_t>(kHexTextMaxBytes) ? SyxReadResult::TooLong : SyxReadResult::Ok;
+    return bytes.size() > static_cast<size_t>(kHexTextMaxBytes) ? SyxReadResult::TooLong
+                                                                : SyxReadResult::Ok;
 }
 
-SyxWriteResult WriteSyxFile(const std::string& path, const std::string& hexText) {
+SyxWriteResult WriteSyxFile(const std::string& path, const std::string& hexText, std::string* why) {
     std::vector<uint8_t> bytes;
     switch (HexTextToByteVector(hexText, bytes)) {
         case HexParseResult::TooLong:
@@ -68,12 +51,14 @@ SyxWriteResult WriteSyxFile(const std::string& path, const std::string& hexText)
         case HexParseResult::Ok:
             break;
     }
-    return WriteSyxBytes(path, bytes.data(), bytes.size());
+    return WriteSyxBytes(path, bytes.data(), bytes.size(), why);
 }
 
-SyxWriteResult WriteSyxBytes(const std::string& path, const uint8_t* bytes, size_t count) {
+SyxWriteResult WriteSyxBytes(const std::string& path, const uint8_t* bytes, size_t count,
+                             std::string* why) {
     const std::string_view content(reinterpret_cast<const char*>(bytes), bytes ? count : 0);
-    return WriteFileAtomically(path, content) ? SyxWriteResult::Ok : SyxWriteResult::WriteFailure;
+    return WriteFileAtomically(path, content, why) ? SyxWriteResult::Ok
+                                                   : SyxWriteResult::WriteFailure;
 }
 
 }  // namespace ostrel

@@ -67,8 +67,10 @@ enum class SyxReadResult {
                   // 256-byte buffers (bytes still given, at most 256)
 };
 // Reads at most the first 256 bytes of the file into bytes. BadHeader is checked
-// before TooLong.
-SyxReadResult ReadSyxFile(const std::string& path, std::vector<uint8_t>& bytes);
+// before TooLong. Only a regular file is read, opened without waiting; the reason
+// of a ReadFailure is in why ("not a regular file", or the system's words).
+SyxReadResult ReadSyxFile(const std::string& path, std::vector<uint8_t>& bytes,
+                          std::string* why = nullptr);
 
 enum class SyxWriteResult {
     Ok,
@@ -76,8 +78,12 @@ enum class SyxWriteResult {
     TooLong,       // the text does not fit the 256-byte buffers: nothing written
     BadText,       // an odd number of digits: nothing written
 };
-// Writes exactly the bytes of the hex text, replacing the file in one crash-safe step.
-SyxWriteResult WriteSyxFile(const std::string& path, const std::string& hexText);
-SyxWriteResult WriteSyxBytes(const std::string& path, const uint8_t* bytes, size_t count);
+// Writes exactly the bytes of the hex text, replacing the file in one crash-safe step
+// (see WriteFileAtomically: a pipe or a device is refused, never replaced). The
+// reason of a WriteFailure is in why.
+SyxWriteResult WriteSyxFile(const std::string& path, const std::string& hexText,
+                            std::string* why = nullptr);
+SyxWriteResult WriteSyxBytes(const std::string& path, const uint8_t* bytes, size_t count,
+                             std::string* why = nullptr);
 
 }  // namespace ostrel

@@ -1,10 +1,12 @@
 #include "sysex/gui/dump_dialog_common.h"
 
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QShowEvent>
 
 #include "res/app_resources.h"
 #include "res/dialog_builder.h"
+#include "store/display_text.h"
 #include "sysex/bulk_dump.h"
 #include "sysex/gui/dump_meaning_view.h"
 
@@ -19,9 +21,26 @@ res::FileChoice ChooseSyxFile(QWidget* parent, bool save) {
     return res::Ui().ChooseFile(parent, request);
 }
 
+namespace {
+
+void ShowStopMessage(QWidget* parent, const QString& text) {
+    res::Ui().Message(parent, text, QString::fromLatin1(res::kAppCaption), res::MsgButtons::Ok,
+                      res::MsgIcon::Stop);
+}
+
+// A file failure with the file and the reason below the dialog's own words.
+void ShowFileFailure(QWidget* parent, const char* text, const std::string& path,
+                     const std::string& why) {
+    ShowStopMessage(parent,
+                    QStringLiteral("%1\n%2\n%3")
+                        .arg(QString::fromLatin1(text), QString::fromStdString(DisplayText(path)),
+                             QString::fromStdString(why)));
+}
+
+}  // namespace
+
 void ShowDumpError(QWidget* parent, const char* text) {
-    res::Ui().Message(parent, QString::fromLatin1(text), QString::fromLatin1(res::kAppCaption),
-                      res::MsgButtons::Ok, res::MsgIcon::Stop);
+    ShowStopMessage(parent, QString::fromLatin1(text));
 }
 
 CDumpDialog::CDumpDialog(const res::DialogTemplate& tmpl, int textBoxId,
@@ -53,11 +72,13 @@ void CDumpDialog::ShowText() {
 bool CDumpDialog::OpenDumpFile(res::FileChoice& choice, std::vector<uint8_t>& bytes) {
     choice = ChooseSyxFile(this, false);
     if (!choice.ok) return false;
-    switch (ReadSyxFile(choice.fullPath.toStdString(), bytes)) {
+    const std::string path = QFile::encodeName(choice.fullPath).toStdString();
+    std::string why;
+    switch (ReadSyxFile(path, bytes, &why)) {
         case SyxReadResult::Ok:
             return true;
         case SyxReadResult::ReadFailure:
-            ShowDumpError(this, messages_.readFailure);
+            ShowFileFailure(this, messages_.readFailure, path, why);
             return false;
         case SyxReadResult::BadHeader:
             ShowDumpError(this, kFileCommentInvalidText);
@@ -69,14 +90,18 @@ bool CDumpDialog::OpenDumpFile(res::FileChoice& choice, std::vector<uint8_t>& by
     return false;
 }
 
-void CDumpDialog::WriteDumpFile(const QString& path) {
-    switch (WriteSyxFile(path.toStdString(), text_)) {
+void CDumpDialog::WriteDumpFile(const QString& chosen) {
+    const std::string path = QFile::encodeName(chosen).toStdString();
+    std::string why;
+    switch (WriteSyxFile(path, text_, &why)) {
         case SyxWriteResult::Ok:
             break;
         case SyxWriteResult::TooLong:
             ShowDumpError(this, kDumpTooLongToSaveText);
             break;
         case SyxWriteResult::WriteFailure:
+            ShowFileFailure(this, messages_.writeFailure, path, why);
+            break;
         case SyxWriteResult::BadText:
             ShowDumpError(this, messages_.writeFailure);
             break;

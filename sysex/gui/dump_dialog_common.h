@@ -77,11 +77,13 @@ class CDumpDialog : public QDialog {
 
     // Asks for a .syx file and reads it. True with the chosen file and its bytes
     // when it holds a dump that fits the 256-byte buffers; a file that cannot be
-    // read, lacks the dump header or is too long is refused with its message.
+    // read (named, with the reason), lacks the dump header or is too long is
+    // refused with its message. A pipe or a device is refused, never waited on.
     bool OpenDumpFile(res::FileChoice& choice, std::vector<uint8_t>& bytes);
     // Writes the bytes of the message text to path; the old file stays intact
-    // until the new content is completely written. A failure is reported.
-    void WriteDumpFile(const QString& path);
+    // until the new content is completely written. A failure is reported with the
+    // file and the reason; a pipe or a device is refused, never replaced.
+    void WriteDumpFile(const QString& chosen);
 
     std::string text_;
     DumpMeaningView* meaning_ = nullptr;

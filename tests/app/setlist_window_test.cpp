@@ -131,6 +131,26 @@ TEST_F(SetlistWindow, TheSetlistOpensAgainAtStartAndAFileChangedOnDiskIsReadAgai
     EXPECT_EQ(Knob1(), (Bytes{0xB0, 0x09, 0x40}));
 }
 
+TEST_F(SetlistWindow, TheMenuListsAScreenOfScenesAroundTheOneShown) {
+    WriteScenes();
+    Setlist setlist;
+    for (int i = 0; i < 100; ++i) setlist.files.push_back("s001.cfg");
+    ASSERT_EQ(WriteSetlist(dir.file("long.setlist"), setlist), StoreResult::Ok);
+    state->settings.WriteValue("SYSTEM", "SETLIST", dir.file("long.setlist").c_str());
+    StartForm();
+    const auto listed = [&](int first) {  // 24 scenes from first on, and no other
+        for (int i = 1; i <= 100; ++i)
+            if (!frame->findChild<QAction*>(QString("scene%1").arg(i)) !=
+                (i < first || i >= first + 24))
+                return false;
+        return frame->findChild<QAction*>("chooseScene") != nullptr;
+    };
+    EXPECT_TRUE(listed(1));
+    form->Setlist().Go(59);  // scene 60
+    EXPECT_TRUE(listed(48));
+    EXPECT_TRUE(frame->findChild<QAction*>("scene60")->isChecked());
+}
+
 TEST_F(SetlistWindow, LearnTakesTheControlPressedAndTheMonitorNamesTheSceneItStepsTo) {
     WriteScenes();
     Setlist setlist;

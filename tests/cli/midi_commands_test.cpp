@@ -63,21 +63,22 @@ TEST(MidiCommands, EveryCommandExplainsItself) {
     }
 }
 
-// The text is checked before any port is opened: the transmission's messages,
-// one line each, status 1, nothing sent.
+// The text is the argument, checked before any port is opened: the
+// transmission's messages as usage errors, status 2, nothing sent.
 TEST(MidiCommands, SendHexRefusesBadTextsWithTheTransmissionMessages) {
     const std::pair<std::string, std::string> cases[] = {
-        {"", "ostrel-cli: No data will be send ! \n"},
-        {"7E 01 F7", "ostrel-cli: Send Data Is Invalidate,First Data Must be F0 ! \n"},
-        {"F0 01 02", "ostrel-cli: Send Data Is Invalidate , No F7 ! \n"},
+        {"", "No data will be send ! \n"},
+        {"7E 01 F7", "Send Data Is Invalidate,First Data Must be F0 ! \n"},
+        {"90 3C 64", "Send Data Is Invalidate,First Data Must be F0 ! \n"},
+        {"F0 7E 7F 06 01", "Send Data Is Invalidate , No F7 ! \n"},
         {"F0" + Repeated(" 00", 127) + " F7",
-         "ostrel-cli: Send Data Is Too Long: at most 256 hex digits (128 bytes) can be sent ! \n"},
+         "Send Data Is Too Long: at most 256 hex digits (128 bytes) can be sent ! \n"},
     };
     for (const auto& [text, message] : cases) {
         SCOPED_TRACE(text);
         const Outcome o = RunCli({"send-hex", text, "--out", "9999"});
-        EXPECT_EQ(o.status, 1);
-        EXPECT_EQ(o.err, message);
+        EXPECT_EQ(o.status, 2);
+        EXPECT_EQ(o.err.rfind("ostrel-cli send-hex: " + message + "usage: ", 0), 0u) << o.err;
     }
 }
 
@@ -118,6 +119,13 @@ TEST(MidiCommands, UnusablePortsAndFilesAreRuntimeErrors) {
     EXPECT_EQ(receive.status, 1);
     EXPECT_NE(receive.err.find("ostrel-cli: no MIDI input port 9999 ("), std::string::npos)
         << receive.err;
+
+    // An audio port of that name is no MIDI port: said at once, not waited for.
+    const Outcome audio = RunCli({"run", "--out", "system:playback_1"});
+    EXPECT_EQ(audio.status, 1);
+    EXPECT_NE(audio.err.find("system:playback_1 is an audio port, not a MIDI port"),
+              std::string::npos)
+        << audio.err;
 
     const Outcome run = RunCli({"run", "--config", dir.file("missing.cfg")});
     EXPECT_EQ(run.status, 1);
@@ -200,6 +208,9 @@ TEST(MidiCommands, EveryCommandReadsItsOptionsAlike) {
         {{"receive-syx"}, "missing FILE.syx"},
         {{"receive-syx", "a.syx", "--timeout=0"}, "bad timeout '0': give seconds above 0"},
         {{"translate", "--touch=1,2"}, "--touch needs six whole numbers X1,Y1,X2,Y2,W,H"},
+        {{"run", "--in", "0", "--in", "1"}, "--in is given twice"},
+        {{"run", "--config=a.cfg", "--config", "b.cfg"}, "--config is given twice"},
+        {{"ports", "--name", std::string(64, 'n')}, "--name is longer than 63 bytes (64 given)"},
     };
     for (const auto& [args, why] : cases) {
         const Outcome o = RunCliWithoutMidi(args);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -95,6 +96,13 @@ TEST_F(ConfigFileTest, SaveThenReadGivesTheSameTable) {
     for (int i = 0; i < kEntryCount; ++i)
         EXPECT_EQ(read.Get(EntryAt(i)), table.Get(EntryAt(i))) << EntryName(EntryAt(i));
     for (int n = 0; n < 255; ++n) EXPECT_EQ(read.GetNote(n), table.GetNote(n)) << n;
+    // With old Mac line ends (CR alone) the file reads the same.
+    std::string text = TempDir::Read(Path());
+    std::replace(text.begin(), text.end(), '\n', '\r');
+    TempDir::Write(Path(), text);
+    AssignmentTable cr;
+    ASSERT_EQ(ReadConfig(Path().c_str(), cr), StoreResult::Ok);
+    for (int i = 0; i < kEntryCount; ++i) EXPECT_EQ(cr.Get(EntryAt(i)), table.Get(EntryAt(i)));
 }
 
 TEST_F(ConfigFileTest, MissingSectionsGiveTheDefaults) {

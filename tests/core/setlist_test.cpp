@@ -33,18 +33,22 @@ TEST(SetlistFile, ReadsTheKeysAndRefusesValuesItCannotMean) {
          {"organ.cfg", "strings.cfg"},
          Triggers(any, {{0xB0, 0x76, 0x7F}, 3}, {{0xB0, 0x75, 0x7F}, 3}, true)},
         {"[SETLIST]\nFILE1=a.cfg\n", {"a.cfg"}, Triggers(never, {}, {}, false)},
-        {"[setlist]\nfile2=/abs/b.cfg\nFILE7=c.cfg\n[Trigger]\nprogram=016\nNEXT=\nPREV=FA\n",
+        {"[setlist]\nfile2=/abs/b.cfg\nFILE7=c.cfg\n[Trigger]\nprogram=016\nNEXT=\nPREV=C1 05\n"
+         "PASS=0\n",
          {"/abs/b.cfg", "c.cfg"},
-         Triggers(16, {}, {{0xFA}, 1}, false)},
+         Triggers(16, {}, {{0xC1, 0x05}, 2}, false)},
         {"[TRIGGER]\nPROGRAM=017\n", {}, {}, "PROGRAM=017"},
         {"[TRIGGER]\nPROGRAM=1\n", {}, {}, "PROGRAM=1"},
         {"[TRIGGER]\nNEXT=B0 76\n", {}, {}, "NEXT=B0 76"},
         {"[TRIGGER]\nNEXT=B0 GG 7F\n", {}, {}, "NEXT=B0 GG 7F"},
         {"[TRIGGER]\nPREV=76 7F\n", {}, {}, "PREV=76 7F"},
         {"[TRIGGER]\nPREV=F0 01 F7\n", {}, {}, "PREV=F0 01 F7"},
-        {"[TRIGGER]\nPREV=F7\n", {}, {}, "PREV=F7"},
         {"[TRIGGER]\nNEXT=90 3C 7F 80\n", {}, {}, "NEXT=90 3C 7F 80"},
         {"[TRIGGER]\nNEXT=B0 76 7F B0 75 7F\n", {}, {}, "NEXT=B0 76 7F B0 75 7F"},
+        // A clock, a start or a reset is no trigger; PASS is 0 or 1.
+        {"[TRIGGER]\nNEXT=F8\n", {}, {}, "NEXT=F8: a trigger is one channel message"},
+        {"[TRIGGER]\nPREV=FA\n", {}, {}, "PREV=FA"},
+        {"[TRIGGER]\nPASS=yes\n", {}, {}, "PASS=yes: give 0 or 1"},
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -62,12 +66,37 @@ TEST(SetlistFile, ReadsTheKeysAndRefusesValuesItCannotMean) {
     }
 }
 
+TEST(SetlistFile, NamesEveryKeyItDoesNotUseAndTheSceneLimitInOneWarning) {
+    std::string many = "[SETLIST]\n";
+    for (int n = 1; n <= 10000; ++n) many += "FILE" + std::to_string(n) + "=s.cfg\n";
+    const std::string limit = "; a setlist holds at most 999 scenes, FILE1 to FILE999";
+    const std::pair<std::string, std::string> cases[] = {
+        {"[SETLIST]\nFILE1=a.cfg\n[TRIGGER]\nPASS=0\n", ""},
+        {"[SETLIST]\nFILE1=a\nFILE01=b\nfile1=c\nFILE1000=d\n[TRIGGER]\nNEXTT=B0\n[OTHER]\nX=1\n",
+         "keys not used: FILE01, file1 (given again), FILE1000, NEXTT, [OTHER] X" + limit},
+        {many,
+         "keys not used: FILE1000, FILE1001, FILE1002, FILE1003, FILE1004, FILE1005, "
+         "FILE1006, FILE1007, FILE1008, FILE1009 and 8991 more" +
+             limit},
+    };
+    TempDir dir;
+    Setlist setlist;
+    for (const auto& [text, warning] : cases) {
+        dir.Write(dir.file("x.setlist"), text);
+        ASSERT_TRUE(ReadSetlist(dir.file("x.setlist"), setlist));
+        EXPECT_EQ(setlist.warning, warning);
+    }
+    EXPECT_EQ(setlist.files.size(), 999u);
+}
+
 TEST(SetlistFile, WritesWhatItReadsBackAndKeepsOtherLines) {
     TempDir dir;
     const std::string path = dir.file("w.setlist");
     dir.Write(path, "; my set\n[SETLIST]\nFILE1=old.cfg\nFILE2=x.cfg\nFILE3=y.cfg\n");
-    Setlist written{{"organ.cfg", "/abs/pad.cfg"},
-                    Triggers(3, {{0x90, 0x30, 0x7F}, 3}, {{0xC0, 0x05}, 2}, true)};
+    // A scene's path is never cut: a cut one would name another file.
+    Setlist written{{"organ.cfg", "/abs/" + std::string(300, 'p') + ".cfg"},
+                    Triggers(3, {{0x90, 0x30, 0x7F}, 3}, {{0xC0, 0x05}, 2}, true),
+                    ""};
     ASSERT_EQ(WriteSetlist(path, written), StoreResult::Ok);
     Setlist read;
     ASSERT_TRUE(ReadSetlist(path, read));
@@ -96,6 +125,20 @@ TEST(SetlistFile, ReadsEverySceneAtOnceAndSkipsWhatCannotBeRead) {
     EXPECT_EQ(loaded.skipped[0].rfind("gone.cfg: ", 0), 0u) << loaded.skipped[0];
     EXPECT_EQ(loaded.skipped[1].rfind("../songs: ", 0), 0u) << loaded.skipped[1];
     EXPECT_FALSE(LoadSetlist(dir.file("none.setlist"), loaded));
+}
+
+// Windows-1252 names beside files copied from Windows (UTF-8 names).
+TEST(SetlistFile, WindowsNamesFindTheirFilesAndMissingOnesShowTheirBytes) {
+    TempDir dir;
+    dir.Write(dir.file("Br\xC3\xA4ute.cfg"), "[KNOB01]\nDATA=007\n");
+    dir.Write(dir.file("x.setlist"),
+              "[SETLIST]\nFILE1=Br\xE4ute.cfg\nFILE2=M\xFC\x01"
+              "de.cfg\n");
+    LoadedSetlist loaded;
+    ASSERT_TRUE(LoadSetlist(dir.file("x.setlist"), loaded));
+    ASSERT_EQ(loaded.scenes.size(), 1u);
+    EXPECT_EQ(loaded.scenes[0].file, "Br\xC3\xA4ute.cfg");
+    EXPECT_EQ(loaded.skipped, Files{"M\\xFC\\x01de.cfg: No such file or directory"});
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ set -uo pipefail
 build=$(cd "$1" && pwd)
 plugins=$(cd "$2" && pwd)
 
-for tool in desktop-file-validate appstreamcli man file; do
+for tool in desktop-file-validate appstreamcli man file xmllint update-mime-database; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is not installed (scripts/install-deps.sh installs it)"
         exit 77
@@ -39,6 +39,8 @@ usr/share/bash-completion/completions/ostrel-cli
 usr/share/doc/ostrel/changelog.gz
 usr/share/doc/ostrel/copyright
 $(for s in 16 22 24 32 48 64 128 256; do echo "usr/share/icons/hicolor/${s}x$s/apps/ostrel.png"; done)
+usr/share/icons/hicolor/scalable/apps/ostrel.svg
+usr/share/mime/packages/ostrel.xml
 usr/share/man/man1/ostrel-cli.1.gz
 usr/share/man/man1/ostrel.1.gz
 usr/share/metainfo/io.github.ostrel.Ostrel.metainfo.xml
@@ -49,6 +51,12 @@ for s in 16 22 24 32 48 64 128 256; do
     grep -q "^PNG image data, $s x $s," <<<"$(file -b "$root/usr/share/icons/hicolor/${s}x$s/apps/ostrel.png")" ||
         fail "the ${s}x$s icon is not a $s by $s PNG"
 done
+
+# The scalable icon and the file types: valid XML, and types the MIME database takes.
+mkdir -p "$tmp/mime/packages" && cp "$root/usr/share/mime/packages/ostrel.xml" "$tmp/mime/packages/"
+xmllint --noout "$root/usr/share/icons/hicolor/scalable/apps/ostrel.svg" "$tmp/mime/packages/ostrel.xml" &&
+    XDG_DATA_HOME="$tmp" update-mime-database "$tmp/mime" && ls "$tmp"/mime/application/x-ostrel-{configuration,setlist}.xml \
+    >/dev/null || fail "ostrel.svg or ostrel.xml (MIME types) is not valid"
 
 desktop=$root/usr/share/applications/ostrel.desktop
 if ! out=$(desktop-file-validate "$desktop" 2>&1) || [ -n "$out" ]; then fail "desktop-file-validate: $out"; fi
@@ -134,7 +142,8 @@ started=$(sed -n 's/^ExecStart=\([^ ]*\).*/\1/p' "$unit")
 [ -x "$root$started" ] || fail "ostrel-cli.service starts '$started', which is not installed"
 
 # The menu entry starts the window in the user's config folder, created when missing.
-launcher=$(sed -n 's/^Exec=//p' "$desktop")
+launcher=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+grep -q '^Exec=.* %f$' "$desktop" || fail "the desktop entry takes no file: $(grep ^Exec= "$desktop")"
 start_from_menu() { # home folder, XDG_CONFIG_HOME value (empty: none), folder expected
     mkdir -p "$1" "$tmp/run" && chmod 700 "$tmp/run"
     env -i -C "$tmp" HOME="$1" PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$tmp/run" \

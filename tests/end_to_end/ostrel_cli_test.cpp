@@ -207,8 +207,10 @@ TEST_F(CliOverJack, ReceiveSyxPrintsADumpItCouldNotWriteAsHex) {
              std::chrono::steady_clock::now() < deadline);
     EXPECT_EQ(cli->Wait(kJackWait), 1);
     EXPECT_EQ(cli->Out(), "F0 00 5A 52 4B 0B 02 F7 \n");
+    // The reason is said with the file.
     EXPECT_NE(cli->Err().find("ostrel-cli: cannot write " + path +
-                              "; the received dump is printed on the standard output as hex"),
+                              ": No such file or directory; the received dump is printed on the "
+                              "standard output as hex"),
               std::string::npos)
         << cli->Err();
 }

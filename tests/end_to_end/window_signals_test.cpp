@@ -2,12 +2,15 @@
 // ports chosen in its settings file, forwarding (Start pressed), a note and
 // the pedal held through it; SIGTERM, SIGINT or SIGHUP releases both at the
 // synth and ends the program with status 0, without the exit question, also
-// while a modal dialog is open.
+// while a modal dialog is open. Its own command line: mistakes get the usage
+// line and status 2, no graphical session is said with status 1, and a file
+// given is opened (the file in use, which the settings remember).
 // Runs under scripts/with-jack.sh (make test); skipped without JACK_DEFAULT_SERVER.
 #include <gtest/gtest.h>
 #include <string.h>
 
 #include <cstdlib>
+#include <thread>
 
 #include "app/main_frame.h"
 #include "res/template_main_form.h"
@@ -78,6 +81,38 @@ TEST(WindowSignals, ReleaseHeldNotesAndPedalThenEndTheWindow) {
         EXPECT_EQ(window.Wait(kJackWait), 0) << window.Err();
         EXPECT_EQ(synth.Received(), (std::vector<Bytes>{{0x80, 0x3C, 0x40}, {0xB0, 0x40, 0x00}}));
     }
+}
+
+TEST(WindowCommandLine, MistakesAndNoDisplayAreSaidAndAFileGivenIsOpened) {
+    test::TempDir dir;
+    const std::vector<std::string> noDisplay = {"/usr/bin/env",    "-u",
+                                                "DISPLAY",         "-u",
+                                                "WAYLAND_DISPLAY", "-u",
+                                                "QT_QPA_PLATFORM", "-C",
+                                                dir.path(),        "XDG_RUNTIME_DIR=" + dir.path(),
+                                                OSTREL_WINDOW_PATH};
+    for (const auto& [argv, status, err] :
+         {std::tuple{std::vector<std::string>{OSTREL_WINDOW_PATH, "--bogus"}, 2,
+                     "ostrel: unknown option '--bogus'\nusage: ostrel "},
+          std::tuple{noDisplay, 1,
+                     "ostrel: the window needs a graphical session, and none "
+                     "could be opened (neither DISPLAY nor WAYLAND_DISPLAY is set)."}}) {
+        test::ChildProcess window(argv);
+        EXPECT_EQ(window.Wait(std::chrono::seconds(60)), status);
+        EXPECT_NE(window.Err().find(err), std::string::npos) << window.Err();
+    }
+    if (!test::JackServerGiven()) GTEST_SKIP() << test::kNoJackServer;
+    test::TempDir::Write(dir.file("song.cfg"), "[KNOB01]\nDATA=007\n");
+    test::ChildProcess window({"/usr/bin/env", "-C", dir.path(), "QT_QPA_PLATFORM=offscreen",
+                               "XDG_RUNTIME_DIR=" + dir.path(), OSTREL_WINDOW_PATH, "song.cfg"});
+    const auto opened = [&] {
+        return test::TempDir::Read(dir.file("Ostrel.ini")).find("FULLNAME=" + dir.file("song.cfg"));
+    };
+    for (int i = 0; i < 300 && opened() == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_NE(opened(), std::string::npos) << test::TempDir::Read(dir.file("Ostrel.ini"));
+    window.Signal(SIGTERM);
+    EXPECT_EQ(window.Wait(test::kJackWait), 0) << window.Err();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // began.
 #include <gtest/gtest.h>
 
+#include "midi/monitor_line.h"
 #include "midi/pass_through.h"
 #include "support/fake_midi_system.h"
 
@@ -85,6 +86,16 @@ TEST_F(ScenesTest, ATriggerSwitchesFromTheNextCycleOnAndIsNotForwarded) {
         EXPECT_EQ(Cycle({knob}), Messages{c.nextCycle});
         EXPECT_EQ(passThrough.CurrentScene(), c.scene);
     }
+}
+
+TEST_F(ScenesTest, AProgramChangePastTheLastSceneIsShownAsNamingNoScene) {
+    passThrough.SetScenes(&scenes);
+    passThrough.SetMonitorLogging(true);
+    Cycle({{0xC0, 0x08}});
+    std::string lines;
+    MonitorEvent event;
+    while (passThrough.PopEvent(event)) lines += FormatMonitorLine(event, false);
+    EXPECT_NE(lines.find("    C0 08 00       => no scene 9\n"), std::string::npos) << lines;
 }
 
 TEST_F(ScenesTest, AChordHeldAcrossASwitchEndsWhereItBeganAndWithoutScenesTheLiveTableRules) {

@@ -3,6 +3,7 @@
 #include "sysex/gui/dump_receive_dlg.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QClipboard>
 #include <QLineEdit>
@@ -195,7 +196,10 @@ TEST_F(DumpReceiveDlgTest, RefusedFilesLeaveTheShownDumpInPlace) {
     const QString text = Shown();
     const std::vector<std::string> fields = Fields();
 
-    ui.ChooseNext(QString::fromStdString(dir.file("missing.syx")));
+    // A pipe is refused at once, not waited on.
+    const std::string fifo = dir.file("pipe.syx");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    ui.ChooseNext(QString::fromStdString(fifo));
     Click(res::kDumpReceiveOpen);
     std::vector<uint8_t> noDump = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
     WriteBytes(dir.file("gm.syx"), noDump);
@@ -208,7 +212,8 @@ TEST_F(DumpReceiveDlgTest, RefusedFilesLeaveTheShownDumpInPlace) {
     Click(res::kDumpReceiveOpen);
 
     ASSERT_EQ(ui.shown.size(), 3u);
-    EXPECT_EQ(ui.shown[0].text, "File Read Failure [1] !");
+    EXPECT_EQ(ui.shown[0].text.toStdString(),
+              "File Read Failure [1] !\n" + fifo + "\nnot a regular file");
     EXPECT_EQ(ui.shown[1].text, "File Comment Is Invalidate !");
     EXPECT_EQ(ui.shown[2].text, "File Too Long: a dump of at most 128 bytes can be loaded !");
     for (const auto& box : ui.shown) {
@@ -245,13 +250,17 @@ TEST_F(DumpReceiveDlgTest, DumpTooLongForTheBuffersIsShownButNotSaved) {
     EXPECT_EQ(ReadBytes(path), TemplateBytes());
 }
 
-TEST_F(DumpReceiveDlgTest, UnwritableFileGivesTheWriteFailure) {
+TEST_F(DumpReceiveDlgTest, APipeIsNotReplacedAndTheWriteFailureNamesFileAndReason) {
     dlg.ShowReceivedDump(DumpRecord(TemplateBytes()));
-    ui.ChooseNext(QString::fromStdString(dir.file("no/such/folder/x.syx")));
+    const std::string fifo = dir.file("pipe.syx");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    ui.ChooseNext(QString::fromStdString(fifo));
     Click(res::kDumpReceiveSaveAs);
     ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].text, "File Write Failure [1] !");
-    EXPECT_EQ(ui.shown[0].icon, res::MsgIcon::Stop);
+    EXPECT_EQ(ui.shown[0].text.toStdString(),
+              "File Write Failure [1] !\n" + fifo + "\nnot a regular file");
+    struct stat st {};
+    EXPECT_TRUE(stat(fifo.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
 }
 
 }  // namespace

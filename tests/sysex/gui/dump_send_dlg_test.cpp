@@ -234,7 +234,8 @@ TEST_F(DumpSendDlgTest, UnreadableAndOverlongFilesAreRefusedWithTheirMessages) {
     ui.ChooseNext(QString::fromStdString(dir.file("missing.syx")));
     Click(res::kDumpSendOpen);
     ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].text, "File Read Failure [1]");
+    EXPECT_EQ(ui.shown[0].text.toStdString(),
+              "File Read Failure [1]\n" + dir.file("missing.syx") + "\nNo such file or directory");
     EXPECT_EQ(ui.shown[0].icon, res::MsgIcon::Stop);
 
     // 129 bytes do not fit the 256 hex digits of the buffers.
