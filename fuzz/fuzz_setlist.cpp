@@ -56,10 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckTrigger(setlist.triggers.previous);
     const int program = setlist.triggers.programChannel;
     Check(program >= ostrel::SetlistTriggers::kNever && program <= 16);
-    for (const uint8_t status : {0xC0, 0xB0, 0xF8, 0xFF}) {
-        const uint8_t message[3] = {status, 0x76, 0x7F};
-        ostrel::MatchTrigger(setlist.triggers, message, status == 0xC0 ? 2 : 3);
-    }
+    for (const uint8_t status : {0xC0, 0xB0, 0xF8, 0xFF})
+        ostrel::MatchTrigger(setlist.triggers, ostrel::MakeShort(status, 0x76, 0x7F));
 
     // Written again, it reads back the same; names that a file cannot hold (a
     // line break) are refused instead.
