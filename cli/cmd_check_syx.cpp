@@ -6,10 +6,10 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/config_option.h"
 #include "cli/options.h"
 #include "cli/syx_file.h"
 #include "core/assignment_table.h"
-#include "core/config_file.h"
 #include "midi/sysex_transmit.h"
 #include "store/hex_text.h"
 #include "sysex/dump_header.h"
@@ -37,12 +37,7 @@ int RunCheckSyx(int argc, char** argv) {
         return *exit;
 
     AssignmentTable table;
-    if (configPath) {
-        std::string why;
-        if (ReadConfig(configPath, table, &why) != StoreResult::Ok)
-            return RuntimeError(std::string("cannot read configuration file '") + configPath +
-                                "': " + why);
-    }
+    if (const auto exit = ReadConfigOption(configPath, table)) return *exit;
 
     // The file is read and checked exactly as send-syx reads and checks it:
     // what is checked is the message that send-syx would send.

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/config_option.h"
 #include "cli/options.h"
 #include "cli/quoted_text.h"
 #include "core/assignment_table.h"
-#include "core/config_file.h"
 #include "core/midi_bytes.h"
 #include "curves/current_curve.h"
 #include "midi/forwarder.h"
@@ -128,13 +128,7 @@ int RunTranslate(int argc, char** argv) {
         return *exit;
 
     AssignmentTable table;
-    if (configPath) {
-        // Not a table of defaults: a mistyped name must not go unnoticed.
-        std::string why;
-        if (ReadConfig(configPath, table, &why) != StoreResult::Ok)
-            return RuntimeError(std::string("cannot read configuration file '") + configPath +
-                                "': " + why);
-    }
+    if (const auto exit = ReadConfigOption(configPath, table)) return *exit;
     CurrentCurves curves;
     curves.Of(CurveKind::Velocity).SetAll(velocity);
     curves.Of(CurveKind::Touch).SetAll(touch);
