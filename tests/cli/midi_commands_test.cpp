@@ -120,12 +120,13 @@ TEST(MidiCommands, UnusablePortsAndFilesAreRuntimeErrors) {
     EXPECT_NE(receive.err.find("ostrel-cli: no MIDI input port 9999 ("), std::string::npos)
         << receive.err;
 
-    // An audio port of that name is no MIDI port: said at once, not waited for.
-    const Outcome audio = RunCli({"run", "--out", "system:playback_1"});
-    EXPECT_EQ(audio.status, 1);
-    EXPECT_NE(audio.err.find("system:playback_1 is an audio port, not a MIDI port"),
-              std::string::npos)
-        << audio.err;
+    // An audio port is no MIDI port: said at once, not waited for.
+    if (const std::string port = test::AnyAudioPort(); !port.empty()) {
+        const Outcome audio = RunCli({"run", "--out", port});
+        EXPECT_EQ(audio.status, 1);
+        EXPECT_NE(audio.err.find(port + " is an audio port, not a MIDI port"), std::string::npos)
+            << audio.err;
+    }
 
     const Outcome run = RunCli({"run", "--config", dir.file("missing.cfg")});
     EXPECT_EQ(run.status, 1);
@@ -148,7 +149,9 @@ TEST(MidiCommands, WithoutAMidiSystemOneLineSaysWhy) {
     const Outcome none = RunProgram({"/usr/bin/env", "JACK_DEFAULT_SERVER=ostrel-nobody",
                                      "OSTREL_MIDI_API=", OSTREL_CLI_PATH, "ports"});
     EXPECT_EQ(none.status, 1);
-    EXPECT_EQ(none.err.rfind("ostrel-cli: cannot join the JACK MIDI graph: no JACK or PipeWire server", 0), 0u)
+    EXPECT_EQ(none.err.rfind(
+                  "ostrel-cli: cannot join the JACK MIDI graph: no JACK or PipeWire server", 0),
+              0u)
         << none.err;
     EXPECT_EQ(std::count(none.err.begin(), none.err.end(), '\n'), 1) << none.err;
 }

@@ -31,6 +31,19 @@ bool JackServerGiven() {
 
 bool OnPipeWire() { return std::getenv("OSTREL_ON_PIPEWIRE") != nullptr; }
 
+std::string AnyAudioPort() {
+    jack_client_t* client =
+        jack_client_open(UniqueName("look").c_str(), JackNoStartServer, nullptr);
+    if (client == nullptr) return "";
+    std::string port;
+    if (const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_AUDIO_TYPE, 0)) {
+        if (ports[0] != nullptr) port = ports[0];
+        jack_free(ports);
+    }
+    jack_client_close(client);
+    return port;
+}
+
 std::string UniqueName(const std::string& stem) {
     static std::atomic<int> counter{0};
     return stem + "-" + std::to_string(getpid()) + "-" + std::to_string(++counter);

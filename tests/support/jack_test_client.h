@@ -46,6 +46,10 @@ bool OnPipeWire();
 inline constexpr const char* kNotOnPipeWire =
     "PipeWire's libjack joins PipeWire whatever the server name";
 
+// The full name of an audio port of the graph (jackd's dummy driver has
+// system:playback_1), or empty when there is none (PipeWire without a card).
+std::string AnyAudioPort();
+
 // A name no other test process, and no other call in this one, uses.
 std::string UniqueName(const std::string& stem);
 
