@@ -70,7 +70,7 @@ fuzz: deps
 asan: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=address $(CHECK_FLAGS)
 	cmake --build build-asan -j $(JOBS)
-	OSTREL_JACK_PERIOD=1024 scripts/with-jack.sh ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+	LSAN_OPTIONS="suppressions=$(CURDIR)/scripts/lsan.supp" OSTREL_JACK_PERIOD=1024 scripts/with-jack.sh ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
 tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=thread $(CHECK_FLAGS)
