@@ -222,7 +222,8 @@ class PassThrough final : private MidiProcessor {
         return {DroppedEvents(), DroppedSends(), DroppedLarge(), DroppedIncomplete()};
     }
     uint64_t Lost() const {
-        return DroppedEvents() + DroppedSends() + DroppedLarge() + DroppedIncomplete();
+        const Losses l = LossCounts();
+        return l.notShown + l.outputFull + l.tooLarge + l.incomplete;
     }
     // Cycles begun so far, and ended so far.
     uint64_t Cycles() const { return cycles_.load(std::memory_order_acquire); }

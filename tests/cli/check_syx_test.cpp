@@ -49,8 +49,6 @@ TEST(CheckSyxCli, PrintsALinePerControlAndSaysByItsStatusWhetherOneIsMarked) {
          "Knob3    000  ch 1   -         not recognised: passes unchanged  Bank Select  ! its own "
          "KNOB03 no longer acts on it; bank select changes the synth's state\n"},
         {{factory}, 0, "Knob1    074  ch 1   KNOB01    passed"},
-        {{factory, "--config", cfg}, 0, "Sustain  064  ch 1   SUSTAIN   suppressed"},
-        {{knob1}, 3, "Knob1    007  ch 1   VOL01     passed"},
         {{"--config", cfg, knob1}, 3, "VOL01     replaced by controller 11"},
         {{file("short.syx", Dump().substr(0, 15) + "\xF7")},
          3,

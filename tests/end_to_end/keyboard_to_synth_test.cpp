@@ -26,23 +26,25 @@ using Clock = std::chrono::steady_clock;
 class KeyboardToSynth : public test::PassThroughChainTest {
   protected:
     // Plays the messages, then one marker that passes unchanged; waits for the
-    // marker and returns what arrived before it. Everything travels in order,
-    // so whatever was not forwarded before the marker was not forwarded at all.
-    Messages PlayAndCollect(const Messages& messages) {
+    // marker at the synth (the test client itself unless given) and returns
+    // what arrived before it. Everything travels in order, so whatever was not
+    // forwarded before the marker was not forwarded at all.
+    Messages PlayAndCollect(const Messages& messages, test::JackTestClient* synth = nullptr) {
+        test::JackTestClient& at = synth ? *synth : *client;
         const Bytes marker = {0xF3, 0x7F};  // song select: no table entry concerns it
         EXPECT_TRUE(client->SendAll(messages));
         EXPECT_TRUE(client->Send(marker));
         for (;;) {
-            const size_t before = client->Received().size();
-            if (!client->WaitForCount(before + 1, kJackWait)) {
+            const size_t before = at.Received().size();
+            if (!at.WaitForCount(before + 1, kJackWait)) {
                 ADD_FAILURE() << "the marker did not arrive";
-                return client->Received();
+                return at.Received();
             }
-            if (client->Received().back() == marker) break;
+            if (at.Received().back() == marker) break;
         }
-        Messages got = client->Received();
+        Messages got = at.Received();
         got.pop_back();
-        client->ClearReceived();
+        at.ClearReceived();
         return got;
     }
 
@@ -544,20 +546,7 @@ TEST_F(KeyboardToSynth, EveryGestureEndsWhereItBeganWhateverSwitchesMeanwhile) {
         PassThrough& p;
         ~Unset() { p.SetScenes(nullptr); }  // before the tables go
     } unset{*passThrough};
-    // Plays the messages and a marker, and returns what the synth got before it.
-    const auto collect = [&](Messages played) {
-        const Bytes marker = {0xF3, 0x7F};
-        played.push_back(marker);
-        EXPECT_TRUE(client->SendAll(played));
-        EXPECT_TRUE(Eventually([&] {
-            const Messages got = synth.Received();
-            return !got.empty() && got.back() == marker;
-        })) << "the marker did not arrive";
-        Messages got = synth.Received();
-        synth.ClearReceived();
-        if (!got.empty()) got.pop_back();
-        return got;
-    };
+    const auto collect = [&](const Messages& played) { return PlayAndCollect(played, &synth); };
     AssignmentTable two;
     two.Set(Entry::CHANEL, "002");
     const struct {
