@@ -78,7 +78,6 @@ SetlistPlayer::~SetlistPlayer() {
     state_.events->SetSceneNames({});
     if (!open_) return;
     state_.passThrough->SetScenes(nullptr);
-    state_.passThrough->Retire(std::move(open_));
 }
 
 int SetlistPlayer::Count() const {
@@ -116,10 +115,9 @@ bool SetlistPlayer::Open(const std::string& path) {
     for (const Scene& scene : next->loaded.scenes)
         next->paths.push_back(ScenePath(path, scene.file));
 
-    // Every table is complete before the MIDI thread sees the list; the list set
-    // before goes once no cycle reads it.
+    // Every table is complete before the pass-through works the list out; the
+    // MIDI thread reads only what it worked out.
     state_.passThrough->SetScenes(next->tables.get());
-    state_.passThrough->Retire(std::move(open_));
     open_ = std::move(next);
     path_ = path;
     if (!watcher_.files().isEmpty()) watcher_.removePaths(watcher_.files());
@@ -141,7 +139,7 @@ void SetlistPlayer::Close() {
     follow_.stop();
     if (!watcher_.files().isEmpty()) watcher_.removePaths(watcher_.files());
     form_.ViewTable(nullptr);
-    state_.passThrough->Retire(std::move(open_));
+    open_.reset();
     path_.clear();
     shown_ = 0;
     FillSceneMenu();
@@ -204,26 +202,15 @@ void SetlistPlayer::ReadAgain(const QString& changed) {
     const std::string path = changed.toStdString();
     AssignmentTable staging;
     if (ReadConfig(path.c_str(), staging) != StoreResult::Ok) return;  // kept as it was
-    // A new list beside the one in use, with a complete new table for each scene
-    // of this file: no cycle ever sees a table half old, half new.
-    auto tables = std::make_unique<SceneTables>(*open_->tables);
-    std::vector<std::unique_ptr<AssignmentTable>> replaced;
+    // Each scene of this file takes the table read, whole: one change of each
+    // table, in force from the next cycle on.
+    bool read = false;
     for (size_t i = 0; i < open_->paths.size(); ++i) {
         if (open_->paths[i] != path) continue;
-        auto table = std::make_unique<AssignmentTable>();
-        table->CopyFrom(staging);
-        tables->tables[i] = table.get();
-        replaced.push_back(std::exchange(open_->loaded.scenes[i].table, std::move(table)));
+        open_->loaded.scenes[i].table->CopyFrom(staging);
+        read = true;
     }
-    if (replaced.empty()) return;
-    state_.passThrough->ReplaceScenes(tables.get());
-    // The old list and tables go once no cycle reads them.
-    struct SetAside {
-        std::unique_ptr<SceneTables> list;
-        std::vector<std::unique_ptr<AssignmentTable>> tables;
-    };
-    state_.passThrough->Retire(std::make_shared<SetAside>(
-        SetAside{std::exchange(open_->tables, std::move(tables)), std::move(replaced)}));
+    if (!read) return;
     const size_t shown = static_cast<size_t>(shown_);
     if (open_->paths[shown] == path) form_.ViewTable(open_->loaded.scenes[shown].table.get());
 }

@@ -59,6 +59,7 @@ void AssignmentTable::ResetToDefaults() {
         decidedEntries_[i].store(Packed(DecideCode(Decode(entries_[i]))),
                                  std::memory_order_relaxed);
     }
+    Changed();
 }
 
 void AssignmentTable::CopyFrom(const AssignmentTable& other) {
@@ -70,6 +71,14 @@ void AssignmentTable::CopyFrom(const AssignmentTable& other) {
     copy(decidedEntries_, other.decidedEntries_);
     copy(notes_, other.notes_);
     copy(decidedNotes_, other.decidedNotes_);
+    Changed();
+}
+
+void AssignmentTable::Changed() {
+    static std::atomic<uint64_t> generations{0};
+    generation_.store(generations.fetch_add(1, std::memory_order_relaxed) + 1,
+                      std::memory_order_release);
+    if (changed_) changed_();
 }
 
 AssignmentCode AssignmentTable::Decode(const std::atomic<uint32_t>& cell) {

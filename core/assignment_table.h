@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 #include "core/assignment_code.h"
 #include "core/code_rule.h"
@@ -53,6 +54,7 @@ class AssignmentTable {
     AssignmentCode Get(Entry e) const { return Decode(entries_[Index(e)]); }
     void Set(Entry e, const AssignmentCode& code) {
         Write(entries_[Index(e)], decidedEntries_[Index(e)], code);
+        Changed();
     }
     // The first three characters of a text (a code, or a list item's text) become the code.
     void Set(Entry e, const char* text) { Set(e, AssignmentCode::FromText(text)); }
@@ -60,6 +62,7 @@ class AssignmentTable {
     AssignmentCode GetNote(int index) const { return Decode(notes_[index & 0xFF]); }
     void SetNote(int index, const AssignmentCode& code) {
         Write(notes_[index & 0xFF], decidedNotes_[index & 0xFF], code);
+        Changed();
     }
     void SetNote(int index, const char* text) { SetNote(index, AssignmentCode::FromText(text)); }
 
@@ -69,6 +72,13 @@ class AssignmentTable {
 
     // Publishes a whole table read elsewhere (configuration file loading), cell by cell.
     void CopyFrom(const AssignmentTable& other);
+
+    // Told after every change (a cell, a whole table), on the thread that made
+    // it: the pass-through works the table out again for the MIDI thread.
+    void Watch(std::function<void()> changed) { changed_ = std::move(changed); }
+    // A number that every change makes new, unique among all tables: a table
+    // of the same generation holds the same codes.
+    uint64_t Generation() const { return generation_.load(std::memory_order_acquire); }
 
     // Raw cell, for tests of the fourth byte.
     uint32_t RawEntryCell(Entry e) const {
@@ -80,6 +90,7 @@ class AssignmentTable {
 
   private:
     static int Index(Entry e) { return static_cast<int>(e); }
+    void Changed();
     static AssignmentCode Decode(const std::atomic<uint32_t>& cell);
     // Writes exactly three characters and keeps the cell's fourth byte; then
     // the code's meaning.
@@ -95,6 +106,8 @@ class AssignmentTable {
     std::array<std::atomic<uint32_t>, kNoteMapSize> notes_;
     std::array<std::atomic<uint16_t>, kEntryCount> decidedEntries_;
     std::array<std::atomic<uint16_t>, kNoteMapSize> decidedNotes_;
+    std::atomic<uint64_t> generation_{0};
+    std::function<void()> changed_;
 };
 
 }  // namespace ostrel

@@ -25,6 +25,7 @@ void CurrentCurve::Rebuild() {
     const CurvePoints p = Load();
     for (int v = 0; v < 128; ++v)
         table_[v].store(static_cast<uint8_t>(ostrel::MapValue(p, v)), std::memory_order_relaxed);
+    if (changed_ != nullptr && *changed_) (*changed_)();
 }
 
 void CurrentCurve::SetArea(int32_t w, int32_t h) {

@@ -6,6 +6,7 @@
 // thread maps values while the window drags a point.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 namespace ostrel {
 
@@ -35,9 +36,12 @@ class CurrentCurve {
     }
 
   private:
-    // Written by one thread at a time (the window's); the table follows each change.
+    friend class CurrentCurves;
+    // Written by one thread at a time (the window's); the table follows each
+    // change, and whoever watches is told.
     void Rebuild();
 
+    const std::function<void()>* changed_ = nullptr;  // the watcher of both curves
     std::atomic<int32_t> firstX_{0}, firstY_{0}, secondX_{0}, secondY_{0};
     std::atomic<int32_t> width_{0}, height_{0};
     std::atomic<uint8_t> table_[128] = {};
@@ -49,13 +53,21 @@ int MapValue(const CurvePoints& curve, int value);
 
 class CurrentCurves {
   public:
+    CurrentCurves() {
+        for (CurrentCurve& c : curves_) c.changed_ = &changed_;
+    }
+    CurrentCurves(const CurrentCurves&) = delete;
+    CurrentCurves& operator=(const CurrentCurves&) = delete;
     CurrentCurve& Of(CurveKind kind) { return curves_[static_cast<int>(kind)]; }
     const CurrentCurve& Of(CurveKind kind) const { return curves_[static_cast<int>(kind)]; }
     // Safe on the MIDI thread.
     int MapValue(CurveKind kind, int value) const { return Of(kind).Map(value); }
     void Reset();
+    // Told after every change of either curve, on the thread that made it.
+    void Watch(std::function<void()> changed) { changed_ = std::move(changed); }
 
   private:
+    std::function<void()> changed_;
     CurrentCurve curves_[2];
 };
 

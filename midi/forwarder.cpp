@@ -37,13 +37,17 @@ ForwardedShort Forwarder::ForwardShort(ShortMessage received) {
         // A gesture the ledger holds goes on, or ends, where it began.
         if (f.sent.length != 0 && midi::KindOf(f.sent.bytes[0]) == midi::kNoteOff)
             f.sent.bytes[2] =
-                static_cast<uint8_t>(curves_.MapValue(CurveKind::Velocity, f.sent.bytes[2]));
+                plan_ != nullptr
+                    ? plan_->Curves().velocity[f.sent.bytes[2] & 0x7F]
+                    : static_cast<uint8_t>(curves_.MapValue(CurveKind::Velocity, f.sent.bytes[2]));
         f.decision = HeldByLedger(received.bytes);
         f.decision.changedBy = f.sent.length == 0 ? kReleasedBefore : kByLedger;
         f.decision.heldOn = static_cast<uint8_t>(midi::ChannelOf(f.sent.bytes[0]));
         return f;
     }
-    const TranslatedShort t = engine_.TranslateMessage(received);
+    const TranslatedShort t = plan_ != nullptr && TranslationPlan::Decides(received)
+                                  ? plan_->Translate(received)
+                                  : engine_.TranslateMessage(received);
     f.sent = t.message;
     f.decision = t.decision;
     KeepNoteOnMeaning(received, f.sent);

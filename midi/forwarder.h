@@ -11,6 +11,7 @@
 #include "core/assignment_table.h"
 #include "core/short_message.h"
 #include "core/translation_engine.h"
+#include "core/translation_plan.h"
 #include "curves/current_curve.h"
 #include "midi/note_ledger.h"
 
@@ -47,14 +48,20 @@ class Forwarder {
     // at most two: the end of the key's earlier note elsewhere, then the message.
     const uint8_t* Forward(const uint8_t* bytes, size_t length, size_t* outLength);
 
-    // The table for the following messages (switched between two cycles).
-    void UseTable(const AssignmentTable& table) { engine_.UseTable(table); }
+    // The table for the following messages (switched between two cycles), and
+    // its plan, which then decides the short messages it can (null: the engine
+    // decides every message, with the curves in force).
+    void Use(const AssignmentTable& table, const TranslationPlan* plan) {
+        engine_.UseTable(table);
+        plan_ = plan;
+    }
     const AssignmentTable& Table() const { return engine_.Table(); }
     NoteLedger& Ledger() { return ledger_; }
 
   private:
     TranslationEngine engine_;
     const CurrentCurves& curves_;
+    const TranslationPlan* plan_ = nullptr;
     NoteLedger ledger_;
     uint8_t shortOut_[6] = {};  // Forward(): what went out for the last short message
     uint8_t message_[kMessageBufferSize] = {};

@@ -53,15 +53,15 @@ std::string NoMidiSystemHint(const MidiSystem& system) {
     return hint;
 }
 
-MidiLink::MidiLink(std::unique_ptr<MidiSystem> midi, AssignmentTable& table,
-                   const CurrentCurves& curves, const std::string& clientName) {
+MidiLink::MidiLink(std::unique_ptr<MidiSystem> midi, AssignmentTable& table, CurrentCurves& curves,
+                   const std::string& clientName) {
     Link(std::move(midi), table, curves, clientName);
 }
 
 MidiLink::~MidiLink() { Unlink(); }
 
-void MidiLink::Link(std::unique_ptr<MidiSystem> midi, AssignmentTable& table,
-                    const CurrentCurves& curves, const std::string& clientName) {
+void MidiLink::Link(std::unique_ptr<MidiSystem> midi, AssignmentTable& table, CurrentCurves& curves,
+                    const std::string& clientName) {
     Unlink();
     system = std::move(midi);
     passThrough = std::make_unique<PassThrough>(table, curves, *system);

@@ -30,7 +30,7 @@ std::string NoMidiSystemHint(const MidiSystem& system);
 struct MidiLink {
     MidiLink() = default;
     // Link() at once.
-    MidiLink(std::unique_ptr<MidiSystem> midi, AssignmentTable& table, const CurrentCurves& curves,
+    MidiLink(std::unique_ptr<MidiSystem> midi, AssignmentTable& table, CurrentCurves& curves,
              const std::string& clientName);
     // Unlink().
     ~MidiLink();
@@ -40,7 +40,7 @@ struct MidiLink {
     // Builds the pass-through over midi, translating with table and curves,
     // and the keeper that joins the graph as clientName (see Join). The MIDI
     // thread reads table and curves until Unlink(): they must outlive that.
-    void Link(std::unique_ptr<MidiSystem> midi, AssignmentTable& table, const CurrentCurves& curves,
+    void Link(std::unique_ptr<MidiSystem> midi, AssignmentTable& table, CurrentCurves& curves,
               const std::string& clientName);
     // Joins the graph now (PortKeeper::Start). False when the system does not
     // answer, with the reason in *why (and, when the system was chosen because

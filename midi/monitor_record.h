@@ -17,12 +17,12 @@ namespace ostrel {
 inline constexpr size_t kRecordedBytes = 256;
 
 // A short message received, and what was sent for it (length 0: nothing, as
-// when it was suppressed or taken as a trigger), with the entries that decided.
+// when it was suppressed or taken as a trigger), with the entries that decided
+// (their codes are looked up when the line is shown).
 struct ShortRecord {
     ShortMessage received;
     ShortMessage sent;
     Decision decision;
-    DecidingCodes codes;
 };
 
 // A short message that came without all its data bytes, not sent.
@@ -57,7 +57,6 @@ struct SysExRecord {
     uint16_t matchedSteps;  // 0: it went out unchanged
     bool tooLarge;          // not sent: larger than the output port carries
     Decision decision;
-    DecidingCodes codes;
 };
 
 struct SysExBytes {
@@ -88,6 +87,6 @@ struct MonitorRecord {
     };
     RecordKind kind = RecordKind::Short;
 };
-static_assert(sizeof(MonitorRecord) <= 48);
+static_assert(sizeof(MonitorRecord) <= 32);
 
 }  // namespace ostrel

@@ -9,11 +9,11 @@
 namespace ostrel {
 
 // Every table read in full beforehand, and the triggers that switch between
-// them. The list itself stays as it is while it is set (a file read again
-// gives a new list: ReplaceScenes), but a box edit writes single cells of the
-// scene in view at once, as it does those of the live table.
+// them. The pass-through works each table out into its snapshot when the list
+// is set, and again whenever a cell of one is written (a box edit of the scene
+// in view), as it does for the live table.
 struct SceneTables {
-    std::vector<const AssignmentTable*> tables;
+    std::vector<AssignmentTable*> tables;
     SetlistTriggers triggers;
 };
 

@@ -57,7 +57,7 @@ TEST(PassThroughNoAllocation, CyclesOfAMixedStreamAllocateNothing) {
     NoSystem system;
     PassThrough passThrough(table, curves, system, 64);
     // Two scenes on the same table, switched by a program change every cycle.
-    const SceneTables scenes = {{&table, &table}, {SetlistTriggers::kAnyChannel, {}, {}, false}};
+    SceneTables scenes = {{&table, &table}, {SetlistTriggers::kAnyChannel, {}, {}, false}};
     passThrough.SetScenes(&scenes);
     passThrough.SetMonitorLogging(true);
     passThrough.SetReceiveHook(true);

@@ -119,24 +119,20 @@ TEST_F(ScenesTest, AChordHeldAcrossASwitchEndsWhereItBeganAndWithoutScenesTheLiv
 TEST_F(ScenesTest, AFileReadAgainReplacesItsTableWholeAndTheSceneInForceStays) {
     const Bytes knob = {0xB0, 0x4A, 0x40}, next = {0xB0, 0x76, 0x7F};
     Cycle({next});  // scene 2 from the next cycle on
-    // Its file saved twice before a cycle runs, then scene 3's while a trigger
-    // has chosen it: each new table rules from the next cycle on, in its scene.
+    // Its file read twice before a cycle runs, then scene 3's while a trigger
+    // has chosen it: each table read rules from the next cycle on, in its scene.
     AssignmentTable again[3];
-    SceneTables lists[3] = {scenes, scenes, scenes};
     const char* channels[] = {"009", "010", "011"};
-    for (int i = 0; i < 3; ++i) {
-        again[i].Set(Entry::CHANEL, channels[i]);
-        lists[i].tables[i < 2 ? 1 : 2] = &again[i];
-    }
-    passThrough.ReplaceScenes(&lists[0]);
-    passThrough.ReplaceScenes(&lists[1]);
+    for (int i = 0; i < 3; ++i) again[i].Set(Entry::CHANEL, channels[i]);
+    tables[1].CopyFrom(again[0]);
+    tables[1].CopyFrom(again[1]);
     EXPECT_EQ(Cycle({knob, next}), (Messages{{0xB9, 0x4A, 0x40}}));
-    passThrough.ReplaceScenes(&lists[2]);
+    tables[2].CopyFrom(again[2]);
     EXPECT_EQ(Cycle({knob}), (Messages{{0xBA, 0x4A, 0x40}}));
     EXPECT_EQ(passThrough.CurrentScene(), 2);
-    // A setlist opened starts at scene 1, even when replaced before a cycle.
-    passThrough.SetScenes(&lists[0]);
-    passThrough.ReplaceScenes(&lists[1]);
+    // A setlist set again starts at scene 1, whatever is edited before a cycle.
+    passThrough.SetScenes(&scenes);
+    tables[1].Set(Entry::CHANEL, "012");
     EXPECT_EQ(Cycle({knob}), (Messages{{0xB1, 0x4A, 0x40}}));
 }
 

@@ -29,7 +29,7 @@ class PassThroughOverJack : protected MidiLink {
     // Joins the JACK server with a test client and Ostrel's client, whose
     // pass-through reads table and curves; both must stay until LeaveJack().
     // Call it after checking JackServerGiven(), within ASSERT_NO_FATAL_FAILURE.
-    void JoinJack(AssignmentTable& table, const CurrentCurves& curves,
+    void JoinJack(AssignmentTable& table, CurrentCurves& curves,
                   const std::string& clientStem = "otest") {
         client = std::make_unique<JackTestClient>(UniqueName(clientStem));
         ASSERT_TRUE(client->ok()) << "cannot join the JACK server";
