@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "curves/curve_values.h"
+
 namespace ostrel {
 
 enum class CurveKind : int { Velocity = 0, Touch = 1 };
@@ -53,6 +55,8 @@ class CurrentCurves {
     const CurrentCurve& Of(CurveKind kind) const { return curves_[static_cast<int>(kind)]; }
     // Safe on the MIDI thread.
     int MapValue(CurveKind kind, int value) const { return Of(kind).Map(value); }
+    // What each curve maps 0..127 to, as plain tables.
+    CurveValues Values() const;
     void Reset();
 
   private:
