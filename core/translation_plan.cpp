@@ -30,6 +30,9 @@ TranslationPlan::Step TranslationPlan::Pack(uint8_t status, uint8_t data1, Sourc
     const int length = ShortMessageLength(status);
     if (length < 2) from1 = kFixed, data1 = 0;
     if (length < 3) from2 = kFixed, data2 = 0;
+    // Translate ors the fixed value in whatever the source: 0 unless it is fixed.
+    if (from1 != kFixed) data1 = 0;
+    if (from2 != kFixed) data2 = 0;
     const int packed = from1 | from2 << 2 | length << 4 | matched << 6;
     return {status, data1, data2, static_cast<uint8_t>(packed), decision};
 }
@@ -131,25 +134,6 @@ TranslationPlan::TranslationPlan(const AssignmentTable& table, const CurveValues
             steps_.insert(steps_.end(), byData1.begin(), byData1.end());
         }
     }
-}
-
-TranslatedShort TranslationPlan::Translate(ShortMessage in) const {
-    const uint8_t data1 = in.bytes[1], data2 = in.bytes[2];
-    const Row row = rows_[in.bytes[0]];
-    const Step& s = steps_[row.first + (data1 & row.byData1)];
-    const uint8_t touched = touch_[data1], weighted = velocity_[data2];
-    const int from1 = s.packed & 3, from2 = s.packed >> 2 & 3;
-    const uint32_t out1 = from1 == kKeep ? data1 : from1 == kFixed ? s.data1 : touched;
-    const uint32_t out2 = from2 == kKeep ? data2 : from2 == kFixed ? s.data2 : weighted;
-    const uint32_t length = s.packed >> 4 & 3;
-    TranslatedShort r;
-    r.message = std::bit_cast<ShortMessage>(s.status | out1 << 8 | out2 << 16 | length << 24);
-    r.matchedSteps = s.packed >> 6;
-    r.decision = s.decision;
-    // The curve bits name only a curve that gave another value, as the engine's do.
-    r.decision.changedBy |= (from1 == kCurve && touched != data1 ? kByTouchCurve : 0) |
-                            (from2 == kCurve && weighted != data2 ? kByVelocityCurve : 0);
-    return r;
 }
 
 }  // namespace ostrel

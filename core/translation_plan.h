@@ -10,6 +10,8 @@
 // table and curves. Song position (F2) depends on what came before (a record
 // strobe, the last position) and is left to the engine.
 #include <array>
+#include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -32,7 +34,28 @@ class TranslationPlan {
     // What goes out for a complete short message that the plan decides (the
     // same message and decision as TranslationEngine::TranslateMessage gives;
     // message length 0: suppressed).
-    TranslatedShort Translate(ShortMessage in) const;
+    // Inline, so that the MIDI path builds the result in registers.
+    TranslatedShort Translate(ShortMessage in) const {
+        const uint32_t data1 = in.bytes[1], data2 = in.bytes[2];
+        const Row row = rows_[in.bytes[0]];
+        const Step& s = steps_[row.first + (data1 & row.byData1)];
+        const uint32_t touched = touch_[data1], weighted = velocity_[data2];
+        const uint32_t from1 = s.packed & 3u, from2 = s.packed >> 2 & 3u;
+        // Each byte from its source by masks, not branches: keep, fixed or curve.
+        const uint32_t keep1 = 0u - (from1 == kKeep), curve1 = 0u - (from1 == kCurve);
+        const uint32_t keep2 = 0u - (from2 == kKeep), curve2 = 0u - (from2 == kCurve);
+        const uint32_t out1 = (data1 & keep1) | (touched & curve1) | s.data1;
+        const uint32_t out2 = (data2 & keep2) | (weighted & curve2) | s.data2;
+        const uint32_t length = s.packed >> 4 & 3u;
+        // The curve bits name only a curve that gave another value, as the engine's do.
+        const uint32_t byCurves = ((touched != data1) & (from1 == kCurve)) * kByTouchCurve |
+                                  ((weighted != data2) & (from2 == kCurve)) * kByVelocityCurve;
+        TranslatedShort r;
+        r.message = std::bit_cast<ShortMessage>(s.status | out1 << 8 | out2 << 16 | length << 24);
+        r.matchedSteps = s.packed >> 6;
+        r.decision = std::bit_cast<Decision>(std::bit_cast<uint32_t>(s.decision) | byCurves << 16);
+        return r;
+    }
 
     const CurveValues& Curves() const { return curves_; }
 
@@ -52,6 +75,7 @@ class TranslationPlan {
         bool operator==(const Step& o) const;
     };
     static_assert(sizeof(Step) == 8);
+    static_assert(sizeof(Decision) == 4 && offsetof(Decision, changedBy) == 2);
     // The steps of one status: the first, and 0xFF where the first data byte
     // picks one of 256 (0 where one step serves every message).
     struct Row {
