@@ -28,11 +28,13 @@ TranslationPlan::Step TranslationPlan::Pack(uint8_t status, uint8_t data1, Sourc
                                             uint8_t data2, Source from2, int matched,
                                             Decision decision) {
     const int length = ShortMessageLength(status);
-    if (length < 2) from1 = kFixed, data1 = 0;
-    if (length < 3) from2 = kFixed, data2 = 0;
-    // Translate ors the fixed value in whatever the source: 0 unless it is fixed.
-    if (from1 != kFixed) data1 = 0;
-    if (from2 != kFixed) data2 = 0;
+    if (length < 2) from1 = kFixed;
+    if (length < 3) from2 = kFixed;
+    // Translate ors the fixed value in whatever the source: 0 where the byte
+    // is not fixed, or past the message.
+    if (from1 != kFixed || length < 2) data1 = 0;
+    if (from2 != kFixed || length < 3) data2 = 0;
+    // matched: 3 at most (a note's map cell, velocity curve and channel).
     const int packed = from1 | from2 << 2 | length << 4 | matched << 6;
     return {status, data1, data2, static_cast<uint8_t>(packed), decision};
 }
@@ -119,7 +121,8 @@ TranslationPlan::TranslationPlan(const AssignmentTable& table, const CurveValues
     for (int status = 0; status < 256; ++status) {
         rows_[status].first = static_cast<uint16_t>(steps_.size());
         if (!Decided(status)) {
-            // Never decided here: passed on as it is.
+            // Song position, and what never starts a short message: the status
+            // with its own data bytes (nothing for F0 or a data byte).
             steps_.push_back(Pack(static_cast<uint8_t>(status), 0, kKeep, 0, kKeep, 0, {}));
             continue;
         }

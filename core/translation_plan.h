@@ -33,8 +33,8 @@ class TranslationPlan {
 
     // What goes out for a complete short message that the plan decides (the
     // same message and decision as TranslationEngine::TranslateMessage gives;
-    // message length 0: suppressed).
-    // Inline, so that the MIDI path builds the result in registers.
+    // message length 0: suppressed). Inline, so that the MIDI path builds the
+    // result in registers.
     TranslatedShort Translate(ShortMessage in) const {
         const uint32_t data1 = in.bytes[1], data2 = in.bytes[2];
         const Row row = rows_[in.bytes[0]];
