@@ -12,6 +12,7 @@
 #include "core/assignment_table.h"
 #include "core/short_message.h"
 #include "core/translation_engine.h"
+#include "core/translation_plan.h"
 #include "curves/current_curve.h"
 #include "midi/pass_through.h"
 #include "support/fake_midi_system.h"
@@ -113,6 +114,30 @@ void BM_TranslateMixedStream(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_TranslateMixedStream);
+
+// The stream's short messages through the plan, song position through the
+// engine, as the pass-through does. Argument 0: the engine for all of them, to
+// compare over the same messages.
+void BM_PlanMixedStream(benchmark::State& state) {
+    AssignmentTable table;
+    CurrentCurves curves;
+    test::SetUpPlayersTable(table, curves);
+    TranslationEngine engine(table, curves);
+    const TranslationPlan plan(table, curves.Values());
+    std::vector<ShortMessage> stream;
+    for (const auto& m : test::kMixedShorts) stream.push_back(ReadShort(m, 3));
+    const bool byPlan = state.range(0) != 0;
+    size_t i = 0;
+    for (auto _ : state) {
+        const ShortMessage m = stream[i];
+        benchmark::DoNotOptimize(
+            byPlan && TranslationPlan::Decides(m) ? plan.Translate(m) : engine.TranslateMessage(m));
+        benchmark::ClobberMemory();
+        if (++i == stream.size()) i = 0;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PlanMixedStream)->Arg(1)->Arg(0);
 
 }  // namespace
 }  // namespace ostrel

@@ -46,6 +46,23 @@ struct ControlStep {
     bool offOrNoChangeOnly = false;
 };
 
+// Whether the control's message counts as recognised under this code: the
+// offOrNoChangeOnly controls know only "###" and "***".
+constexpr bool KnowsCode(const ControlStep& step, CodeDecision code) {
+    return !step.offOrNoChangeOnly || code.action == CodeAction::Suppress ||
+           code.action == CodeAction::Pass;
+}
+
+// Whether the control change that replaces the control's message goes out on
+// the input's channel (knobs, faders, drawbars, wheels and pedals); the others
+// go out on channel 1.
+constexpr bool ReplyKeepsChannel(Sends s) {
+    return s == Sends::ControlChange || s == Sends::ControlChangeOn || s == Sends::PitchBend;
+}
+// Whether it carries the control's own value (the message's third byte, or byte
+// 6 of the master volume's System Exclusive form) instead of 127.
+constexpr bool ReplyKeepsValue(Sends s) { return ReplyKeepsChannel(s) || s == Sends::MasterVolume; }
+
 namespace steps {
 constexpr ControlStep Cc(Entry e, uint8_t controller) {
     return {e, Sends::ControlChange, controller};

@@ -38,32 +38,17 @@ Outcome ByCode(CodeDecision d, uint8_t status = midi::kControlChange,
     return {Result::Passed};
 }
 
-// The status of the control change that replaces the message: the input's channel
-// for knobs, faders, drawbars, wheels and pedals; channel 1 for everything else.
+// The status of the control change that replaces the message.
 uint8_t ReplyStatus(const ControlStep& step, const uint8_t* m) {
-    switch (step.sends) {
-        case Sends::ControlChange:
-        case Sends::ControlChangeOn:
-        case Sends::PitchBend:
-            return midi::OnChannel(midi::kControlChange, midi::ChannelOf(m[0]));
-        default:
-            return midi::kControlChange;
-    }
+    return ReplyKeepsChannel(step.sends)
+               ? midi::OnChannel(midi::kControlChange, midi::ChannelOf(m[0]))
+               : midi::kControlChange;
 }
 
-// The value of the replacing control change: the control's own value where it has
-// one (byte 6 of the master volume System Exclusive form), else 127.
+// The value of the replacing control change.
 uint8_t ReplyValue(const ControlStep& step, const uint8_t* m) {
-    switch (step.sends) {
-        case Sends::ControlChange:
-        case Sends::ControlChangeOn:
-        case Sends::PitchBend:
-            return m[2];
-        case Sends::MasterVolume:
-            return m[0] == midi::kSystemExclusive ? m[6] : m[2];
-        default:
-            return midi::kMaxData;
-    }
+    if (!ReplyKeepsValue(step.sends)) return midi::kMaxData;
+    return step.sends == Sends::MasterVolume && m[0] == midi::kSystemExclusive ? m[6] : m[2];
 }
 
 // Runs the stage 1 step that recognised the message's bytes: the transport rules
@@ -103,9 +88,7 @@ Outcome RunControlStep(int index, const uint8_t* m, const AssignmentTable& table
             break;
     }
     const CodeDecision code = table.Decided(step.entry);
-    if (step.offOrNoChangeOnly && code.action != CodeAction::Suppress &&
-        code.action != CodeAction::Pass)
-        return {};
+    if (!KnowsCode(step, code)) return {};
     return ByCode(code, ReplyStatus(step, m), ReplyValue(step, m));
 }
 

@@ -83,4 +83,13 @@ void CurrentCurves::Reset() {
     for (auto& c : curves_) c.SetAll(CurvePoints{});
 }
 
+CurveValues CurrentCurves::Values() const {
+    CurveValues values;
+    for (int v = 0; v < 128; ++v) {
+        values.velocity[v] = static_cast<uint8_t>(Of(CurveKind::Velocity).Map(v));
+        values.touch[v] = static_cast<uint8_t>(Of(CurveKind::Touch).Map(v));
+    }
+    return values;
+}
+
 }  // namespace ostrel

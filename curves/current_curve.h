@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "curves/curve_values.h"
+
 namespace ostrel {
 
 enum class CurveKind : int { Velocity = 0, Touch = 1 };
@@ -62,6 +64,8 @@ class CurrentCurves {
     const CurrentCurve& Of(CurveKind kind) const { return curves_[static_cast<int>(kind)]; }
     // Safe on the MIDI thread.
     int MapValue(CurveKind kind, int value) const { return Of(kind).Map(value); }
+    // What each curve maps 0..127 to, as plain tables.
+    CurveValues Values() const;
     void Reset();
     // Told after every change of either curve, on the thread that made it.
     void Watch(std::function<void()> changed) { changed_ = std::move(changed); }
