@@ -123,15 +123,17 @@ void BM_PlanMixedStream(benchmark::State& state) {
     CurrentCurves curves;
     test::SetUpPlayersTable(table, curves);
     TranslationEngine engine(table, curves);
-    const TranslationPlan plan(table, curves.Values());
+    const TranslationPlan plan(table);
+    const CurveValues values = curves.Values();
     std::vector<ShortMessage> stream;
     for (const auto& m : test::kMixedShorts) stream.push_back(ReadShort(m, 3));
     const bool byPlan = state.range(0) != 0;
     size_t i = 0;
     for (auto _ : state) {
         const ShortMessage m = stream[i];
-        benchmark::DoNotOptimize(
-            byPlan && TranslationPlan::Decides(m) ? plan.Translate(m) : engine.TranslateMessage(m));
+        benchmark::DoNotOptimize(byPlan && TranslationPlan::Decides(m)
+                                     ? plan.Translate(m, values)
+                                     : engine.TranslateMessage(m));
         benchmark::ClobberMemory();
         if (++i == stream.size()) i = 0;
     }

@@ -109,14 +109,7 @@ TranslationPlan::Step TranslationPlan::Work(const AssignmentTable& table, uint8_
     return Pack(out, out1, from1, out2, from2, matched, d);
 }
 
-TranslationPlan::TranslationPlan(const AssignmentTable& table, const CurveValues& curves)
-    : curves_(curves) {
-    // A curve gives 127 past 127, so that any byte indexes the tables.
-    velocity_.fill(midi::kMaxData);
-    touch_.fill(midi::kMaxData);
-    std::copy(curves.velocity.begin(), curves.velocity.end(), velocity_.begin());
-    std::copy(curves.touch.begin(), curves.touch.end(), touch_.begin());
-
+TranslationPlan::TranslationPlan(const AssignmentTable& table) {
     std::array<Step, 256> byData1;
     for (int status = 0; status < 256; ++status) {
         rows_[status].first = static_cast<uint16_t>(steps_.size());

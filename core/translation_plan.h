@@ -1,9 +1,10 @@
 #pragma once
-// A table and the two curves worked out, once, into what each short message
-// becomes: one lookup by status byte (and first data byte where it matters)
-// and a few stores, where the engine would branch over the table's codes for
-// every message. Built off the MIDI thread whenever the table or a curve
-// changes; immutable afterwards, so the MIDI thread reads it without atomics.
+// A table worked out, once, into what each short message becomes: one lookup
+// by status byte (and first data byte where it matters), the curves' value
+// tables, and a few stores, where the engine would branch over the table's
+// codes for every message. Built off the MIDI thread whenever the table
+// changes (a curve moved needs no new plan); immutable afterwards, so the MIDI
+// thread reads it without atomics.
 //
 // The engine (TranslationEngine) stays the statement of the rules: a plan must
 // give for every short message exactly what the engine gives with the same
@@ -25,7 +26,7 @@ namespace ostrel {
 
 class TranslationPlan {
   public:
-    TranslationPlan(const AssignmentTable& table, const CurveValues& curves);
+    explicit TranslationPlan(const AssignmentTable& table);
 
     // Whether the plan decides this message; false for song position, which
     // the engine translates with what it remembers.
@@ -35,11 +36,11 @@ class TranslationPlan {
     // same message and decision as TranslationEngine::TranslateMessage gives;
     // message length 0: suppressed). Inline, so that the MIDI path builds the
     // result in registers.
-    TranslatedShort Translate(ShortMessage in) const {
+    TranslatedShort Translate(ShortMessage in, const CurveValues& curves) const {
         const uint32_t data1 = in.bytes[1], data2 = in.bytes[2];
         const Row row = rows_[in.bytes[0]];
         const Step& s = steps_[row.first + (data1 & row.byData1)];
-        const uint32_t touched = touch_[data1], weighted = velocity_[data2];
+        const uint32_t touched = curves.touch[data1], weighted = curves.velocity[data2];
         const uint32_t from1 = s.packed & 3u, from2 = s.packed >> 2 & 3u;
         // Each byte from its source by masks, not branches: keep, fixed or curve.
         const uint32_t keep1 = 0u - (from1 == kKeep), curve1 = 0u - (from1 == kCurve);
@@ -56,8 +57,6 @@ class TranslationPlan {
         r.decision = std::bit_cast<Decision>(std::bit_cast<uint32_t>(s.decision) | byCurves << 16);
         return r;
     }
-
-    const CurveValues& Curves() const { return curves_; }
 
   private:
     // Where a data byte of the outgoing message comes from.
@@ -87,10 +86,6 @@ class TranslationPlan {
                      int matched, Decision decision);
     static Step Work(const AssignmentTable& table, uint8_t status, uint8_t data1);
 
-    CurveValues curves_;
-    // The curves over every byte value: past 127 a curve gives 127.
-    std::array<uint8_t, 256> velocity_{};
-    std::array<uint8_t, 256> touch_{};
     std::array<Row, 256> rows_{};
     std::vector<Step> steps_;
 };

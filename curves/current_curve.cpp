@@ -85,7 +85,7 @@ void CurrentCurves::Reset() {
 
 CurveValues CurrentCurves::Values() const {
     CurveValues values;
-    for (int v = 0; v < 128; ++v) {
+    for (int v = 0; v < 256; ++v) {
         values.velocity[v] = static_cast<uint8_t>(Of(CurveKind::Velocity).Map(v));
         values.touch[v] = static_cast<uint8_t>(Of(CurveKind::Touch).Map(v));
     }

@@ -13,30 +13,27 @@ const AssignmentTable& Copied(AssignmentTable& to, const AssignmentTable& from) 
 
 }  // namespace
 
-TableTranslation::TableTranslation(const AssignmentTable& source, const CurveValues& curves)
-    : plan(Copied(table, source), curves) {}
+TableTranslation::TableTranslation(const AssignmentTable& source) : plan(Copied(table, source)) {}
 
 void SnapshotBuilder::SetScenes(const SceneTables* scenes) {
     scenes_ = scenes;
     ++sceneStarts_;
 }
 
-std::shared_ptr<const TableTranslation> SnapshotBuilder::TranslationOf(const AssignmentTable& table,
-                                                                       const CurveValues& curves) {
+std::shared_ptr<const TableTranslation> SnapshotBuilder::TranslationOf(
+    const AssignmentTable& table) {
     const uint64_t generation = table.Generation();
     for (const Worked& w : worked_)
-        if (w.table == &table && w.generation == generation &&
-            w.translation->plan.Curves() == curves)
-            return w.translation;
-    return std::make_shared<const TableTranslation>(table, curves);
+        if (w.table == &table && w.generation == generation) return w.translation;
+    return std::make_shared<const TableTranslation>(table);
 }
 
 std::unique_ptr<const CycleSnapshot> SnapshotBuilder::Build() {
-    const CurveValues curves = curves_.Values();
     auto snapshot = std::make_unique<CycleSnapshot>();
+    snapshot->curves = curves_.Values();
     std::vector<Worked> worked;
     const auto translate = [&](const AssignmentTable& table) {
-        worked.push_back({&table, table.Generation(), TranslationOf(table, curves)});
+        worked.push_back({&table, table.Generation(), TranslationOf(table)});
         return worked.back().translation;
     };
     snapshot->live = translate(live_);

@@ -1,8 +1,8 @@
 #pragma once
 // Everything a cycle reads that the user changes, as one immutable value: the
-// live table and the scenes' tables, each with its translation plan, and the
-// setlist's triggers. The MIDI thread takes it with one load at the start of a
-// cycle (ReadCopyCell); every change builds a new one off the MIDI thread.
+// live table and the scenes' tables, each with its translation plan, the
+// curves' value tables and the setlist's triggers. The MIDI thread takes it with one load at the
+// start of a cycle (ReadCopyCell); every change builds a new one off the MIDI thread.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -19,7 +19,7 @@ namespace ostrel {
 // Exclusive and song position rules, and for the monitor's explanations) and
 // its plan for short messages.
 struct TableTranslation {
-    TableTranslation(const AssignmentTable& source, const CurveValues& curves);
+    explicit TableTranslation(const AssignmentTable& source);
     AssignmentTable table;
     TranslationPlan plan;
 };
@@ -28,6 +28,7 @@ struct CycleSnapshot {
     std::shared_ptr<const TableTranslation> live;
     std::vector<std::shared_ptr<const TableTranslation>> scenes;  // empty: no setlist
     SetlistTriggers triggers;
+    CurveValues curves;
     // Counts the scene lists set: a new count puts scene 1 in force (a table of
     // a scene read again keeps the scene in force).
     uint64_t sceneStarts = 0;
@@ -52,8 +53,7 @@ class SnapshotBuilder {
     std::unique_ptr<const CycleSnapshot> Build();
 
   private:
-    std::shared_ptr<const TableTranslation> TranslationOf(const AssignmentTable& table,
-                                                          const CurveValues& curves);
+    std::shared_ptr<const TableTranslation> TranslationOf(const AssignmentTable& table);
 
     struct Worked {
         const AssignmentTable* table;

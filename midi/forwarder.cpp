@@ -38,7 +38,7 @@ ForwardedShort Forwarder::ForwardShort(ShortMessage received) {
         if (f.sent.length != 0 && midi::KindOf(f.sent.bytes[0]) == midi::kNoteOff)
             f.sent.bytes[2] =
                 plan_ != nullptr
-                    ? plan_->Curves().velocity[f.sent.bytes[2] & 0x7F]
+                    ? curveValues_->velocity[f.sent.bytes[2]]
                     : static_cast<uint8_t>(curves_.MapValue(CurveKind::Velocity, f.sent.bytes[2]));
         f.decision = HeldByLedger(received.bytes);
         f.decision.changedBy = f.sent.length == 0 ? kReleasedBefore : kByLedger;
@@ -46,7 +46,7 @@ ForwardedShort Forwarder::ForwardShort(ShortMessage received) {
         return f;
     }
     const TranslatedShort t = plan_ != nullptr && TranslationPlan::Decides(received)
-                                  ? plan_->Translate(received)
+                                  ? plan_->Translate(received, *curveValues_)
                                   : engine_.TranslateMessage(received);
     f.sent = t.message;
     f.decision = t.decision;

@@ -49,11 +49,12 @@ class Forwarder {
     const uint8_t* Forward(const uint8_t* bytes, size_t length, size_t* outLength);
 
     // The table for the following messages (switched between two cycles), and
-    // its plan, which then decides the short messages it can (null: the engine
-    // decides every message, with the curves in force).
-    void Use(const AssignmentTable& table, const TranslationPlan* plan) {
+    // its plan with the curves' values, which then decide the short messages
+    // the plan can (null: the engine decides every message, with the curves).
+    void Use(const AssignmentTable& table, const TranslationPlan* plan, const CurveValues* curves) {
         engine_.UseTable(table);
         plan_ = plan;
+        curveValues_ = curves;
     }
     const AssignmentTable& Table() const { return engine_.Table(); }
     NoteLedger& Ledger() { return ledger_; }
@@ -62,6 +63,7 @@ class Forwarder {
     TranslationEngine engine_;
     const CurrentCurves& curves_;
     const TranslationPlan* plan_ = nullptr;
+    const CurveValues* curveValues_ = nullptr;
     NoteLedger ledger_;
     uint8_t shortOut_[6] = {};  // Forward(): what went out for the last short message
     uint8_t message_[kMessageBufferSize] = {};

@@ -156,7 +156,7 @@ void PassThrough::BeginCycle(MidiWriter& out) {
     tap_.BeginCycle(system_.CycleMicros());
     snapshot_ = &snapshots_.Enter();
     const TableTranslation& inForce = snapshot_->InForce(scenes_.Pick(*snapshot_, tap_));
-    forwarder_.Use(inForce.table, &inForce.plan);
+    forwarder_.Use(inForce.table, &inForce.plan, &snapshot_->curves);
     FollowLinks();
     outbox_.Drain(out, largest_, forwarder_.Ledger(), MonitorLogging() ? &tap_ : nullptr);
 }

@@ -68,7 +68,8 @@ TEST(TranslationPlanTest, GivesWhatTheEngineGivesForEveryShortMessage) {
             curves.Of(CurveKind::Velocity).SetAll(points);
             curves.Of(CurveKind::Touch).SetAll(points);
             TranslationEngine engine(table, curves);
-            const TranslationPlan plan(table, curves.Values());
+            const TranslationPlan plan(table);
+            const CurveValues values = curves.Values();
             int mismatches = 0;
             for (int status = 0x80; status <= 0xFF; ++status) {
                 const ShortMessage bare = MakeShort(static_cast<uint8_t>(status));
@@ -78,7 +79,7 @@ TEST(TranslationPlanTest, GivesWhatTheEngineGivesForEveryShortMessage) {
                     const ShortMessage in = MakeShort(bare.bytes[0], static_cast<uint8_t>(k),
                                                       static_cast<uint8_t>(k >> 8));
                     const TranslatedShort expected = engine.TranslateMessage(in);
-                    const TranslatedShort got = plan.Translate(in);
+                    const TranslatedShort got = plan.Translate(in, values);
                     if (std::memcmp(&got, &expected, sizeof got) == 0) continue;
                     ADD_FAILURE() << tableCase.name << (points.width ? ", steep" : ", identity")
                                   << " curves: " << Show({in, 0, {}}) << " gives " << Show(got)
