@@ -2,6 +2,7 @@
 // A short MIDI message as one small value: its bytes and its length. The one
 // form of a short message everywhere: what the input gave and the output gets,
 // the setlist's triggers, the ledger's entries and the monitor's records.
+#include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -10,12 +11,8 @@
 
 namespace ostrel {
 
-// The number of bytes that a message with this status byte has: 3 for note off
-// and on, key pressure, control change, pitch bend and song position; 2 for
-// program change, channel pressure, time code and song select; 1 for the other
-// system messages. 0 for a data byte and for F0, which never travels as a short
-// message.
-constexpr int ShortMessageLength(uint8_t status) {
+namespace detail {
+constexpr int LengthOfStatus(uint8_t status) {
     using namespace midi;
     if (!IsStatus(status) || status == kSystemExclusive) return 0;
     if (status < kProgramChange) return 3;
@@ -25,6 +22,21 @@ constexpr int ShortMessageLength(uint8_t status) {
     if (status == kTimeCode || status == kSongSelect) return 2;
     return 1;
 }
+// Looked up for every message on the MIDI path: one load instead of a chain
+// of comparisons.
+inline constexpr auto kLengthOfStatus = [] {
+    std::array<uint8_t, 256> lengths{};
+    for (int s = 0; s < 256; ++s) lengths[s] = static_cast<uint8_t>(LengthOfStatus(uint8_t(s)));
+    return lengths;
+}();
+}  // namespace detail
+
+// The number of bytes that a message with this status byte has: 3 for note off
+// and on, key pressure, control change, pitch bend and song position; 2 for
+// program change, channel pressure, time code and song select; 1 for the other
+// system messages. 0 for a data byte and for F0, which never travels as a short
+// message.
+constexpr int ShortMessageLength(uint8_t status) { return detail::kLengthOfStatus[status]; }
 
 struct ShortMessage {
     uint8_t bytes[3] = {};  // status first; 0 past the message

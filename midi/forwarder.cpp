@@ -31,28 +31,23 @@ Decision HeldByLedger(const uint8_t* in) {
 
 }  // namespace
 
-ForwardedShort Forwarder::ForwardShort(ShortMessage received) {
+ForwardedShort Forwarder::GoesOn(const ShortMessage& received, ShortMessage sent) const {
     ForwardedShort f;
-    if (ledger_.Intercept(received, &f.sent)) {
-        // A gesture the ledger holds goes on, or ends, where it began.
-        if (f.sent.length != 0 && midi::KindOf(f.sent.bytes[0]) == midi::kNoteOff)
-            f.sent.bytes[2] =
-                plan_ != nullptr
-                    ? curveValues_->velocity[f.sent.bytes[2]]
-                    : static_cast<uint8_t>(curves_.MapValue(CurveKind::Velocity, f.sent.bytes[2]));
-        f.decision = HeldByLedger(received.bytes);
-        f.decision.changedBy = f.sent.length == 0 ? kReleasedBefore : kByLedger;
-        f.decision.heldOn = static_cast<uint8_t>(midi::ChannelOf(f.sent.bytes[0]));
-        return f;
-    }
-    const TranslatedShort t = plan_ != nullptr && TranslationPlan::Decides(received)
-                                  ? plan_->Translate(received, *curveValues_)
-                                  : engine_.TranslateMessage(received);
-    f.sent = t.message;
-    f.decision = t.decision;
+    f.sent = sent;
+    if (f.sent.length != 0 && midi::KindOf(f.sent.bytes[0]) == midi::kNoteOff)
+        f.sent.bytes[2] =
+            plan_ != nullptr
+                ? curveValues_->velocity[f.sent.bytes[2]]
+                : static_cast<uint8_t>(curves_.MapValue(CurveKind::Velocity, f.sent.bytes[2]));
+    f.decision = HeldByLedger(received.bytes);
+    f.decision.changedBy = f.sent.length == 0 ? kReleasedBefore : kByLedger;
+    f.decision.heldOn = static_cast<uint8_t>(midi::ChannelOf(f.sent.bytes[0]));
+    return f;
+}
+
+void Forwarder::Record(const ShortMessage& received, ForwardedShort& f) {
     KeepNoteOnMeaning(received, f.sent);
     ledger_.Record(received, f.sent, &f.endFirst);
-    return f;
 }
 
 ForwardedLong Forwarder::ForwardLong(const uint8_t* bytes, size_t length) {

@@ -39,7 +39,19 @@ class Forwarder {
     Forwarder(const AssignmentTable& table, const CurrentCurves& curves)
         : engine_(table, curves), curves_(curves) {}
 
-    ForwardedShort ForwardShort(ShortMessage received);
+    // Inline: the MIDI path's busiest call, its result built in registers.
+    ForwardedShort ForwardShort(ShortMessage received) {
+        const bool ledger = NoteLedger::Concerns(received);
+        ForwardedShort f;
+        if (ledger && ledger_.Intercept(received, &f.sent)) return GoesOn(received, f.sent);
+        const TranslatedShort t = plan_ != nullptr && TranslationPlan::Decides(received)
+                                      ? plan_->Translate(received, *curveValues_)
+                                      : engine_.TranslateMessage(received);
+        f.sent = t.message;
+        f.decision = t.decision;
+        if (ledger) Record(received, f);
+        return f;
+    }
     // A System Exclusive message of any length is recognised by its first 256
     // bytes and, when nothing changed it, goes out whole.
     ForwardedLong ForwardLong(const uint8_t* bytes, size_t length);
@@ -60,6 +72,11 @@ class Forwarder {
     NoteLedger& Ledger() { return ledger_; }
 
   private:
+    // A gesture the ledger holds goes on, or ends, where it began: sent.
+    ForwardedShort GoesOn(const ShortMessage& received, ShortMessage sent) const;
+    // What the table decided for a note or a pedal, kept by the ledger.
+    void Record(const ShortMessage& received, ForwardedShort& f);
+
     TranslationEngine engine_;
     const CurrentCurves& curves_;
     const TranslationPlan* plan_ = nullptr;

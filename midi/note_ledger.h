@@ -44,6 +44,13 @@ class NoteLedger {
                m.bytes[2] < midi::kPedalDown;
     }
 
+    // Whether the ledger can have anything to do with a received message: a
+    // note, or a pedal's controller. The others pass it by.
+    static constexpr bool Concerns(const ShortMessage& in) {
+        return midi::IsNote(in.bytes[0]) ||
+               (midi::IsControlChange(in.bytes[0]) && PedalIndex(in.bytes[1]) >= 0);
+    }
+
     // For a received short message, before the table: when it goes on with or
     // ends a gesture that the ledger holds (a held key's note-off, a held
     // pedal's move or release, the end of one that Ostrel released already),

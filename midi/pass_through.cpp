@@ -203,6 +203,14 @@ void PassThrough::Event(const uint8_t* bytes, size_t length, MidiWriter& out) {
         ForwardLong(bytes, length, out);
         return;
     }
+    // Most events are one whole short message: no need to take them apart (a
+    // lone end mark F7 belongs to no message: the splitter skips it).
+    if (length == static_cast<size_t>(ShortMessageLength(bytes[0])) &&
+        bytes[0] != midi::kEndOfExclusive && (length < 2 || !midi::IsStatus(bytes[1])) &&
+        (length < 3 || !midi::IsStatus(bytes[2]))) {
+        ForwardMessage(bytes, length, out);
+        return;
+    }
     SplitJoinedEvents(bytes, length,
                       [&](const uint8_t* b, size_t n) { ForwardMessage(b, n, out); });
 }
