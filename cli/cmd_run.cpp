@@ -134,9 +134,9 @@ std::string OpenScenes(const char* path, Scenes& scenes) {
 }
 
 // Monitor lines go to stdout with --monitor; each switch of scene is named on
-// stderr, and shown as a line of its own by the monitor.
-// The lines of a drain go to out as one text, built in text (kept from drain
-// to drain, so that it is allocated only while it grows).
+// stderr, and shown as a line of its own by the monitor. A drain's lines go
+// out as one text, built in text (kept from drain to drain, so that it is
+// allocated only while it grows).
 void WriteMonitorLines(PassThrough& passThrough, StdoutLines& out, const RunOptions& options,
                        const Scenes& scenes, Losses& lossesSeen, std::string& text) {
     MonitorEvent event;
