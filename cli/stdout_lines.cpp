@@ -29,7 +29,11 @@ void StdoutLines::Push(std::string& text, size_t lines) {
         if (shared_->waitingLines >= maxWaiting_) {
             shared_->dropped += lines;
         } else {
-            shared_->waiting += text;
+            // Into an empty text the drain's text moves whole, without a copy.
+            if (shared_->waiting.empty())
+                shared_->waiting.swap(text);
+            else
+                shared_->waiting += text;
             shared_->waitingLines += lines;
         }
     }

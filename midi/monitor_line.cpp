@@ -25,30 +25,23 @@ void AppendTime(std::string& line, std::time_t time) {
     line += text;
 }
 
-// Three bytes as "%02X %02X %02X".
-void AppendThreeBytes(std::string& line, const uint8_t* bytes) {
+// Three bytes as "%02X %02X %02X", written over the 8 characters at text.
+void PutThreeBytes(char* text, const uint8_t* bytes) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    char text[8] = {};
     for (int i = 0; i < 3; ++i) {
         text[i * 3] = kDigits[bytes[i] >> 4];
         text[i * 3 + 1] = kDigits[bytes[i] & 15];
-        if (i < 2) text[i * 3 + 2] = ' ';
     }
-    line.append(text, 8);
 }
 
 // A short message, or a release that Ostrel sent on its own (a held note or
 // pedal released), for which nothing was received: "-- -- --".
 void AppendShortLine(std::string& line, const MonitorEvent& event) {
     AppendTime(line, event.time);
-    line += "    ";
-    if (event.kind == MonitorEvent::Kind::Released)
-        line += "-- -- --";
-    else
-        AppendThreeBytes(line, event.in.bytes);
-    line += "       =>   ";
-    AppendThreeBytes(line, event.out.bytes);
-    line += "       \n";
+    char text[] = "    -- -- --       =>   -- -- --       \n";
+    if (event.kind != MonitorEvent::Kind::Released) PutThreeBytes(text + 4, event.in.bytes);
+    PutThreeBytes(text + 24, event.out.bytes);
+    line.append(text, sizeof text - 1);
 }
 
 // Each byte as "%02x ", at most the first 256, then " ..." when there were more.
