@@ -57,9 +57,10 @@ BENCH_PACKAGES := jalv x42-plugins
 bench: deps
 	@scripts/install-deps.sh $(BENCH_PACKAGES)
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DOSTREL_BENCH=ON -DOSTREL_GUI=OFF -DOSTREL_TESTS=OFF
-	cmake --build build-bench -j $(JOBS) --target ostrel_bench jack_latency_bench
+	cmake --build build-bench -j $(JOBS) --target ostrel_bench jack_latency_bench cli_cost_bench
 	build-bench/bench/ostrel_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	OSTREL_JACK_PERIOD=256 OSTREL_JACK_REALTIME=1 scripts/with-jack.sh build-bench/bench/jack_latency_bench
+	OSTREL_JACK_PERIOD=256 scripts/with-jack.sh build-bench/bench/cli_cost_bench
 
 fuzz: deps
 	@scripts/install-deps.sh clang libclang-rt-14-dev

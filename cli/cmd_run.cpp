@@ -4,10 +4,12 @@
 // table again on SIGHUP, and releases every held note before it leaves.
 #include <signal.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/loop_wait.h"
 #include "cli/midi_session.h"
 #include "cli/stdout_lines.h"
 #include "core/config_file.h"
@@ -55,11 +58,13 @@ std::string ReadTable(const char* path, AssignmentTable& staging) {
 
 // The table read again on SIGHUP, off the loop that takes the signals: that loop
 // never waits for a file, and the end of run never waits for a read. A read runs
-// in a thread of its own that touches nothing but its job; the loop publishes
-// the table once the read is done. A SIGHUP during a read asks for one more.
+// in a thread of its own that touches nothing but its job and nudges the loop
+// when it is done; the loop publishes the table then. A SIGHUP during a read
+// asks for one more.
 class TableReload {
   public:
-    explicit TableReload(const char* path) : path_(path) {}
+    TableReload(const char* path, std::function<void()> done)
+        : path_(path), done_(std::move(done)) {}
 
     void Request() {
         if (job_) {
@@ -67,9 +72,10 @@ class TableReload {
             return;
         }
         job_ = std::make_shared<Job>();
-        std::thread([job = job_, path = path_] {
+        std::thread([job = job_, path = path_, done = done_] {
             job->failure = ReadTable(path.c_str(), job->table);
             job->done.store(true, std::memory_order_release);
+            done();
         }).detach();
     }
 
@@ -95,6 +101,7 @@ class TableReload {
         std::atomic<bool> done{false};
     };
     std::string path_;
+    std::function<void()> done_;
     std::shared_ptr<Job> job_;
     bool again_ = false;
 };
@@ -127,28 +134,31 @@ std::string OpenScenes(const char* path, Scenes& scenes) {
 }
 
 // Monitor lines go to stdout with --monitor; each switch of scene is named on
-// stderr, and shown as a line of its own by the monitor.
+// stderr, and shown as a line of its own by the monitor. A drain's lines go
+// out as one text, built in text (kept from drain to drain, so that it is
+// allocated only while it grows).
 void WriteMonitorLines(PassThrough& passThrough, StdoutLines& out, const RunOptions& options,
-                       const Scenes& scenes, Losses& lossesSeen) {
+                       const Scenes& scenes, Losses& lossesSeen, std::string& text) {
     MonitorEvent event;
-    std::vector<std::string> lines;  // handed over once a drain
+    size_t lines = 0;
+    const auto add = [&](const std::string& line) {
+        text += line;
+        ++lines;
+    };
     while (passThrough.PopEvent(event)) {
         if (event.kind == MonitorEvent::Kind::SceneSwitch && event.scene < scenes.Count()) {
             std::fprintf(stderr, "%s\n", scenes.Name(event.scene).c_str());
             if (options.monitor)
-                lines.push_back(
-                    FormatSceneLine(event, scenes.loaded.scenes[size_t(event.scene)].file));
+                add(FormatSceneLine(event, scenes.loaded.scenes[size_t(event.scene)].file));
             continue;
         }
-        std::string line = FormatMonitorLine(event, options.explain);
-        if (!line.empty()) lines.push_back(std::move(line));
+        if (AppendMonitorLine(text, event, options.explain)) ++lines;
     }
     const Losses losses = passThrough.LossCounts();
     if (options.monitor)
-        for (std::string& line : LossLines(losses - lossesSeen, "the monitor"))
-            lines.push_back(std::move(line));
+        for (const std::string& line : LossLines(losses - lossesSeen, "the monitor")) add(line);
     lossesSeen = losses;
-    out.Push(lines);
+    out.Push(text, lines);
 }
 
 // SIGUSR1 and SIGUSR2: one scene on, one back, from the scene in force when the
@@ -168,6 +178,16 @@ void StepScene(PassThrough& passThrough, const Scenes& scenes, int step) {
 
 // How often a run without a server looks whether PipeWire has started.
 constexpr auto kLookForPipeWireEvery = std::chrono::seconds(1);
+
+// How long the loop may sleep, in ms, before it looks for PipeWire again; at
+// most drainMs when that is not negative.
+int UntilPipeWireLook(std::chrono::steady_clock::time_point look, int drainMs) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          look - std::chrono::steady_clock::now())
+                          .count();
+    const int ms = static_cast<int>(std::max<long long>(left, 0) + 1);
+    return drainMs >= 0 ? std::min(ms, drainMs) : ms;
+}
 
 // One line of the exit summary, in the singular for one.
 void Report(uint64_t count, const std::string& one, const std::string& many) {
@@ -262,18 +282,11 @@ int RunRun(int argc, char** argv) {
         session.table.CopyFrom(staging);
     }
 
-    // SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2 and SIGQUIT are taken with
-    // sigtimedwait below: blocked before any MIDI thread starts, so every
+    // The loop below sleeps until a signal, a nudge or the monitor's next
+    // drain. Its signals are blocked before any MIDI thread starts, so every
     // thread inherits the mask.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGHUP);
-    sigaddset(&signals, SIGUSR1);
-    sigaddset(&signals, SIGUSR2);
-    sigaddset(&signals, SIGQUIT);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    LoopWait wait({SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2, SIGQUIT});
+    if (!wait.Failure().empty()) return RuntimeError(wait.Failure());
 
     std::string why;
     bool built = false;
@@ -286,6 +299,8 @@ int RunRun(int argc, char** argv) {
         session.link.keeper->Shutdown();
         return 1;
     }
+    // The keeper's notices (the server went or came back) wake the loop.
+    session.link.keeper->OnNotice(wait.Nudger());
     PassThrough& passThrough = *session.link.passThrough;
     passThrough.SetMonitorLogging(options.monitor);
     if (scenes.Count() > 0) {
@@ -295,22 +310,27 @@ int RunRun(int argc, char** argv) {
     passThrough.Start();
     bool ready = false;
     StdoutLines out;
+    std::string monitorText;
     Losses lossesSeen = passThrough.LossCounts();
-    TableReload reload(options.config ? options.config : "");
+    TableReload reload(options.config ? options.config : "", wait.Nudger());
 
-    // Monitor lines are taken every 10 ms, before their queue can fill; without
-    // them the loop wakes ten times a second (signals end the wait at once).
-    const timespec tick = {0, (options.monitor ? 10 : 100) * 1000 * 1000};
+    // Monitor lines are taken every 20 ms: 800 records at 40,000 messages a
+    // second, well within their queue, and few wake-ups of this loop and of the
+    // writer. Without them the loop sleeps until there is something to do.
+    const int drainMs = options.monitor ? 20 : -1;
     auto lookForPipeWire = std::chrono::steady_clock::now();
     for (;;) {
         // PipeWire started after this run, while no server answered: joined by
         // starting again on its libjack, as at start. Nothing is held then.
-        if (!session.link.keeper->Online() && std::chrono::steady_clock::now() >= lookForPipeWire) {
-            lookForPipeWire += kLookForPipeWireEvery;
+        const auto now = std::chrono::steady_clock::now();
+        if (!session.link.keeper->Online() && now >= lookForPipeWire) {
+            // From now: a run that was online for hours looks once, not once
+            // for every second it was.
+            lookForPipeWire = now + kLookForPipeWireEvery;
             if (PipeWireStartedSince()) {
                 std::fprintf(stderr, "ostrel-cli: PipeWire's server runs now; joining it\n");
                 session.link.keeper->Shutdown();
-                pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
+                wait.Unblock();
                 RestartOnPipeWireJack();
                 std::fprintf(stderr, "ostrel-cli: cannot start again on PipeWire's JACK library\n");
                 return 1;
@@ -324,9 +344,10 @@ int RunRun(int argc, char** argv) {
         std::string notice;
         while (session.link.keeper->TakeNotice(notice))
             if (ready) std::fprintf(stderr, "ostrel-cli: %s\n", notice.c_str());
-        WriteMonitorLines(passThrough, out, options, scenes, lossesSeen);
+        WriteMonitorLines(passThrough, out, options, scenes, lossesSeen, monitorText);
         reload.Finish(passThrough);
-        const int signal = sigtimedwait(&signals, nullptr, &tick);
+        const int signal = wait.Wait(
+            session.link.keeper->Online() ? drainMs : UntilPipeWireLook(lookForPipeWire, drainMs));
         if (signal == SIGINT || signal == SIGTERM) break;
         if ((signal == SIGUSR1 || signal == SIGUSR2) && scenes.Count() > 0)
             StepScene(passThrough, scenes, signal == SIGUSR1 ? 1 : -1);
@@ -341,7 +362,7 @@ int RunRun(int argc, char** argv) {
 
     // Releases what is held, waits for it to go out, then closes the ports.
     session.link.keeper->Shutdown();
-    WriteMonitorLines(passThrough, out, options, scenes, lossesSeen);
+    WriteMonitorLines(passThrough, out, options, scenes, lossesSeen, monitorText);
     const Losses lost = passThrough.LossCounts();
     Report(lost.notShown, "monitor entry dropped", "monitor entries dropped");
     Report(lost.outputFull, "message not sent (the output of its cycle was full)",

@@ -22,18 +22,22 @@ StdoutLines::~StdoutLines() {
     shared_->ready.notify_all();
 }
 
-void StdoutLines::Push(std::vector<std::string>& lines) {
-    if (lines.empty()) return;
+void StdoutLines::Push(std::string& text, size_t lines) {
+    if (text.empty()) return;
     {
         std::lock_guard<std::mutex> lock(shared_->mutex);
-        for (std::string& line : lines) {
-            if (shared_->waiting.size() >= maxWaiting_)
-                ++shared_->dropped;
+        if (shared_->waitingLines >= maxWaiting_) {
+            shared_->dropped += lines;
+        } else {
+            // Into an empty text the drain's text moves whole, without a copy.
+            if (shared_->waiting.empty())
+                shared_->waiting.swap(text);
             else
-                shared_->waiting.push_back(std::move(line));
+                shared_->waiting += text;
+            shared_->waitingLines += lines;
         }
     }
-    lines.clear();
+    text.clear();
     shared_->ready.notify_one();
 }
 
@@ -44,13 +48,15 @@ uint64_t StdoutLines::Dropped() const {
 
 void StdoutLines::Write(std::shared_ptr<Shared> shared) {
     std::unique_lock<std::mutex> lock(shared->mutex);
+    std::string text;
     for (;;) {
         shared->ready.wait(lock, [&] { return shared->stopping || !shared->waiting.empty(); });
         if (shared->stopping) return;
-        // Everything that waits goes out in one write.
-        std::string text;
-        for (const std::string& line : shared->waiting) text += line;
+        // Everything that waits goes out in one write; the two texts trade
+        // places, so neither is allocated again once it has grown.
+        text.swap(shared->waiting);
         shared->waiting.clear();
+        shared->waitingLines = 0;
         shared->writing = true;
         lock.unlock();
         size_t done = 0;

@@ -1,16 +1,16 @@
 #pragma once
 // Lines for the standard output, written by a thread of their own, so that a
 // reader that does not keep up (or nobody reading a pipe) never holds up the
-// caller: signals are still answered and forwarding never waits. What waits is
-// written with one call, so a busy monitor costs one write per drain, not per
-// line. When too many lines wait, the newest are dropped and counted.
+// caller: signals are still answered and forwarding never waits. The lines of
+// a drain come as one text and what waits is written with one call, so a busy
+// monitor costs one write per drain, not per line, and no line is a string of
+// its own. When too many lines wait, the newest drains are dropped and their
+// lines counted.
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <vector>
 
 namespace ostrel::cli {
 
@@ -23,8 +23,9 @@ class StdoutLines {
     StdoutLines(const StdoutLines&) = delete;
     StdoutLines& operator=(const StdoutLines&) = delete;
 
-    // Lines of one drain, handed over at once (lines is emptied).
-    void Push(std::vector<std::string>& lines);
+    // The lines of one drain, each ending in a line feed, handed over at once
+    // (text is emptied, its capacity kept for the next drain).
+    void Push(std::string& text, size_t lines);
     uint64_t Dropped() const;
 
   private:
@@ -32,7 +33,8 @@ class StdoutLines {
     struct Shared {
         std::mutex mutex;
         std::condition_variable ready, drained;
-        std::deque<std::string> waiting;
+        std::string waiting;
+        size_t waitingLines = 0;
         uint64_t dropped = 0;
         bool stopping = false, writing = false;
     };

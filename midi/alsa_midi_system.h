@@ -37,6 +37,7 @@ class AlsaMidiSystem final : public GraphClient {
     // of no change and of no client leaving (TakeDepartedClients stays empty),
     // so a port is new only when a look finds it after its absence.
     bool TakePortsChanged() override;
+    bool Listen(GraphListener*) override { return false; }
     std::vector<std::string> Devices(PortDirection direction) override;
     bool Connect(PortDirection direction, const std::string& device, std::string* why) override;
     void Disconnect(PortDirection direction, const std::string& device) override;

@@ -44,10 +44,13 @@ std::vector<std::string> GraphClient::TakeDepartedClients() {
 }
 
 void GraphClient::MarkDeparted(std::string name) {
-    std::lock_guard<std::mutex> lock(departedMutex_);
-    // Bounded: a keeper that does not ask only needs to know of the latest.
-    if (departed_.size() >= 256) departed_.erase(departed_.begin());
-    departed_.push_back(std::move(name));
+    {
+        std::lock_guard<std::mutex> lock(departedMutex_);
+        // Bounded: a keeper that does not ask only needs to know of the latest.
+        if (departed_.size() >= 256) departed_.erase(departed_.begin());
+        departed_.push_back(std::move(name));
+    }
+    Tell();
 }
 
 }  // namespace ostrel

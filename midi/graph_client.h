@@ -24,6 +24,10 @@ class GraphClient : public MidiSystem {
         return portsChanged_.exchange(false, std::memory_order_acq_rel);
     }
     std::vector<std::string> TakeDepartedClients() override;
+    bool Listen(GraphListener* listener) override {
+        listener_.store(listener, std::memory_order_release);
+        return true;
+    }
     // Safe on the MIDI thread: one atomic load.
     bool Linked(PortDirection direction) const override {
         return linked_[Side(direction)].load(std::memory_order_acquire);
@@ -47,9 +51,16 @@ class GraphClient : public MidiSystem {
     // Under mutex_: whether port (a full name) is one of our own.
     bool IsOwn(const std::string& port) const;
 
-    // From any thread, the system's notification thread among them.
-    void MarkServerLost(bool lost) { serverLost_.store(lost, std::memory_order_release); }
-    void MarkPortsChanged() { portsChanged_.store(true, std::memory_order_release); }
+    // From any thread, the system's notification thread among them. Each mark
+    // but MarkLinked (which only the MIDI thread reads) tells the listener.
+    void MarkServerLost(bool lost) {
+        serverLost_.store(lost, std::memory_order_release);
+        Tell();
+    }
+    void MarkPortsChanged() {
+        portsChanged_.store(true, std::memory_order_release);
+        Tell();
+    }
     void MarkLinked(PortDirection direction, bool linked) {
         linked_[Side(direction)].store(linked, std::memory_order_release);
     }
@@ -59,12 +70,18 @@ class GraphClient : public MidiSystem {
     mutable std::mutex mutex_;  // the client and what the system keeps of it
 
   private:
+    void Tell() const {
+        if (GraphListener* listener = listener_.load(std::memory_order_acquire))
+            listener->GraphChanged();
+    }
+
     bool open_ = false;
     std::string clientName_;
     std::string ownPorts_[2];
     std::atomic<bool> serverLost_{false};
     std::atomic<bool> portsChanged_{false};
     std::atomic<bool> linked_[2] = {false, false};
+    std::atomic<GraphListener*> listener_{nullptr};
     std::mutex departedMutex_;  // the notification thread's and the keeper's
     std::vector<std::string> departed_;
 };

@@ -56,6 +56,18 @@ class MidiProcessor {
     ~MidiProcessor() = default;
 };
 
+// Told by the MIDI system whenever the graph may have changed: ports came or
+// went, a connection was made or removed, the server left. Called on the
+// system's own notification thread (or the caller's), never the MIDI thread; it
+// must return at once and never call back into the system.
+class GraphListener {
+  public:
+    virtual void GraphChanged() = 0;
+
+  protected:
+    ~GraphListener() = default;
+};
+
 class MidiSystem {
   public:
     virtual ~MidiSystem() = default;
@@ -87,6 +99,10 @@ class MidiSystem {
     // of theirs found at the next look is a new one, even when it has the
     // old name (a synth that quit and started again between two looks).
     virtual std::vector<std::string> TakeDepartedClients() = 0;
+    // From now on tells listener (null: nobody) of every change that
+    // TakePortsChanged, TakeDepartedClients or ServerLost would show. False when
+    // the system tells of no change: it must then be looked at from time to time.
+    virtual bool Listen(GraphListener* /*listener*/) { return false; }
 
     // The other clients' ports a device can be chosen from, full names
     // ("client:port"), sorted by name, never our own.

@@ -11,12 +11,37 @@ namespace {
 
 constexpr size_t kShownBytes = kRecordedBytes;
 
+// The text of the last second asked for is kept: a busy monitor has hundreds
+// of lines a second, all of the same second.
 void AppendTime(std::string& line, std::time_t time) {
-    std::tm local{};
-    localtime_r(&time, &local);
-    char text[32] = {};
-    std::strftime(text, sizeof text, "%y-%m-%d %H:%M:%S", &local);
+    thread_local std::time_t cachedTime = -1;
+    thread_local char text[32] = {};
+    if (time != cachedTime) {
+        std::tm local{};
+        localtime_r(&time, &local);
+        std::strftime(text, sizeof text, "%y-%m-%d %H:%M:%S", &local);
+        cachedTime = time;
+    }
     line += text;
+}
+
+// Three bytes as "%02X %02X %02X", written over the 8 characters at text.
+void PutThreeBytes(char* text, const uint8_t* bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    for (int i = 0; i < 3; ++i) {
+        text[i * 3] = kDigits[bytes[i] >> 4];
+        text[i * 3 + 1] = kDigits[bytes[i] & 15];
+    }
+}
+
+// A short message, or a release that Ostrel sent on its own (a held note or
+// pedal released), for which nothing was received: "-- -- --".
+void AppendShortLine(std::string& line, const MonitorEvent& event) {
+    AppendTime(line, event.time);
+    char text[] = "    -- -- --       =>   -- -- --       \n";
+    if (event.kind != MonitorEvent::Kind::Released) PutThreeBytes(text + 4, event.in.bytes);
+    PutThreeBytes(text + 24, event.out.bytes);
+    line.append(text, sizeof text - 1);
 }
 
 // Each byte as "%02x ", at most the first 256, then " ..." when there were more.
@@ -88,6 +113,17 @@ std::string FormatMonitorLine(const MonitorEvent& event, bool explain) {
     return line;
 }
 
+bool AppendMonitorLine(std::string& text, const MonitorEvent& event, bool explain) {
+    if (event.kind == MonitorEvent::Kind::ReceivedDump) return false;
+    const bool shortLine = event.kind == MonitorEvent::Kind::ShortMessage ||
+                           event.kind == MonitorEvent::Kind::Released;
+    if (shortLine && !explain)
+        AppendShortLine(text, event);  // the most of a busy monitor's lines, built in place
+    else
+        text += FormatMonitorLine(event, explain);
+    return true;
+}
+
 namespace {
 
 std::string PlainLine(const MonitorEvent& event) {
@@ -95,26 +131,10 @@ std::string PlainLine(const MonitorEvent& event) {
     switch (event.kind) {
         case MonitorEvent::Kind::ReceivedDump:
             return line;
-        case MonitorEvent::Kind::ShortMessage: {
-            AppendTime(line, event.time);
-            char text[64] = {};
-            std::snprintf(text, sizeof text,
-                          "    %02X %02X %02X       =>   %02X %02X %02X       \n",
-                          event.in.bytes[0], event.in.bytes[1], event.in.bytes[2],
-                          event.out.bytes[0], event.out.bytes[1], event.out.bytes[2]);
-            line += text;
+        case MonitorEvent::Kind::ShortMessage:
+        case MonitorEvent::Kind::Released:
+            AppendShortLine(line, event);
             return line;
-        }
-        case MonitorEvent::Kind::Released: {
-            // Sent by Ostrel on its own (a held note or pedal released): nothing
-            // was received for it.
-            AppendTime(line, event.time);
-            char text[64] = {};
-            std::snprintf(text, sizeof text, "    -- -- --       =>   %02X %02X %02X       \n",
-                          event.out.bytes[0], event.out.bytes[1], event.out.bytes[2]);
-            line += text;
-            return line;
-        }
         case MonitorEvent::Kind::Incomplete: {
             // Received without all its data bytes: the missing ones show as --.
             AppendTime(line, event.time);

@@ -22,6 +22,9 @@ namespace ostrel {
 // "[NOTE 3C 064]", "[CHANEL 005]" (see DecisionText), before the line end; a
 // line whose message no entry decided stays as it is.
 std::string FormatMonitorLine(const MonitorEvent& event, bool explain = false);
+// The same line appended to text, for a reader that writes many at once. False,
+// with text unchanged, for a record that is no monitor entry.
+bool AppendMonitorLine(std::string& text, const MonitorEvent& event, bool explain = false);
 
 // A scene entry: the time, then "    scene 2/7: organ.cfg\n" (the scene's
 // number counted from 1, how many there are, and its file when given); for a

@@ -7,12 +7,16 @@ namespace ostrel {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// How often a system that tells of no change is looked at.
 constexpr auto kTick = std::chrono::milliseconds(100);
 constexpr auto kRetryServer = std::chrono::seconds(2);
 constexpr auto kRecheck = std::chrono::seconds(1);
+// How often the cycles are looked at while the graph runs: a server that goes
+// without a word (both JACK libraries say when theirs is killed) is noticed
+// within two looks, and a quiet graph costs the keeper one wake-up per look.
+constexpr auto kCycleLook = std::chrono::seconds(2);
 // Cycles that stop for this long make the keeper ask whether the server still
-// answers: many periods of any usual setting, and a PipeWire server killed
-// without a word is noticed well within the 2 seconds of the next look.
+// answers: many periods of any usual setting.
 constexpr auto kCyclesStopped = std::chrono::milliseconds(500);
 
 }  // namespace
@@ -26,6 +30,7 @@ bool PortKeeper::Start(std::string* why) {
     std::unique_lock<std::mutex> lock(mutex_);
     if (running_) return online_;
     running_ = true;
+    told_ = system_.Listen(this);
     online_ = system_.Open(requestedName_, passThrough_.Processor(), why);
     everOnline_ = online_;
     watcher_ = std::thread([this] { Watch(); });
@@ -38,7 +43,7 @@ void PortKeeper::Shutdown() {
         if (!running_) return;
         running_ = false;
     }
-    wake_.notify_all();
+    GraphChanged();
     if (watcher_.joinable()) watcher_.join();
     std::lock_guard<std::mutex> lock(mutex_);
     if (online_) {
@@ -47,6 +52,8 @@ void PortKeeper::Shutdown() {
         passThrough_.Flush();
     }
     system_.Close();
+    // Closed, the system tells nothing more: nobody is left to tell.
+    system_.Listen(nullptr);
     online_ = false;
 }
 
@@ -138,19 +145,47 @@ bool PortKeeper::TakeNotice(std::string& text) {
     return true;
 }
 
+void PortKeeper::OnNotice(std::function<void()> told) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    noticeTold_ = std::move(told);
+}
+
 void PortKeeper::Notice(std::string text) {
     if (notices_.size() < 64) notices_.push_back(std::move(text));
+    if (noticeTold_) noticeTold_();
+}
+
+void PortKeeper::GraphChanged() {
+    {
+        std::lock_guard<std::mutex> lock(wakeMutex_);
+        woken_ = true;
+    }
+    wake_.notify_one();
+}
+
+void PortKeeper::WaitForChange(Clock::time_point until) {
+    std::unique_lock<std::mutex> lock(wakeMutex_);
+    wake_.wait_until(lock, until, [this] { return woken_; });
+    woken_ = false;
 }
 
 void PortKeeper::Watch() {
     std::unique_lock<std::mutex> lock(mutex_);
     auto nextServerTry = Clock::now() + kRetryServer;
     auto nextRecheck = Clock::now();
+    auto nextCycleLook = Clock::now() + kCycleLook;
     lastCycleAt_ = Clock::now();
     while (running_) {
-        wake_.wait_for(lock, kTick, [this] { return !running_; });
+        // Without a server only the next try is due; with one, the next look
+        // at the cycles, unless the system must be looked at by the tick.
+        auto until = online_ ? nextCycleLook : nextServerTry;
+        if (!told_) until = std::min(until, Clock::now() + kTick);
+        lock.unlock();
+        WaitForChange(until);
+        lock.lock();
         if (!running_) break;
         const auto now = Clock::now();
+        if (now >= nextCycleLook) nextCycleLook = now + kCycleLook;
         if (online_ && (system_.ServerLost() || CyclesStoppedForGood(lock))) {
             LeaveLostServer();
             nextServerTry = Clock::now() + kRetryServer;
@@ -161,7 +196,7 @@ void PortKeeper::Watch() {
             Rejoin();
         }
         if (!online_) continue;
-        if (system_.TakePortsChanged() || now >= nextRecheck) {
+        if (system_.TakePortsChanged() || (!told_ && now >= nextRecheck)) {
             nextRecheck = now + kRecheck;
             ForgetDepartedPorts();
             KeepConnected(PortDirection::Input);

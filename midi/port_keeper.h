@@ -6,13 +6,15 @@
 // two seconds and comes back with ports and connections. The patchbay has the
 // last word: a connection to the chosen port that is removed from outside
 // while the port stays is left removed, until the port goes and comes back or
-// the user chooses again. The MIDI system's notifications only set flags; the
-// connecting happens here, on an ordinary thread of the keeper's own (or the
-// caller's, for a choice).
+// the user chooses again. The MIDI system's notifications only set flags and
+// wake the keeper; the connecting happens here, on an ordinary thread of the
+// keeper's own (or the caller's, for a choice). While the graph runs and says
+// nothing that thread sleeps, but for a look at the cycles every 2 seconds.
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -23,7 +25,7 @@
 
 namespace ostrel {
 
-class PortKeeper {
+class PortKeeper final : private GraphListener {
   public:
     PortKeeper(MidiSystem& system, PassThrough& passThrough, std::string clientName);
     // Shutdown().
@@ -56,8 +58,15 @@ class PortKeeper {
     // What changed in the graph that the user should hear of, oldest first:
     // the server went away or came back. One consumer.
     bool TakeNotice(std::string& text);
+    // Called, on the keeper's thread, after each notice is queued (null: none),
+    // so that the consumer can sleep until there is one. It must return at once.
+    void OnNotice(std::function<void()> told);
 
   private:
+    // The MIDI system's word that the graph changed: wakes the watch.
+    void GraphChanged() override;
+    // Sleeps until the graph changes, Shutdown, or until.
+    void WaitForChange(std::chrono::steady_clock::time_point until);
     void Watch();
     // Under mutex_: joins the graph, or leaves a dead one.
     void Rejoin();
@@ -79,7 +88,13 @@ class PortKeeper {
     PassThrough& passThrough_;
     const std::string requestedName_;
     mutable std::mutex mutex_;
+    // The watch's sleep, apart from mutex_: the system tells of changes while
+    // the keeper, holding mutex_, waits on it.
+    std::mutex wakeMutex_;
     std::condition_variable wake_;
+    bool woken_ = false;
+    // Whether the system tells of changes; else it is looked at every 100 ms.
+    bool told_ = false;
     bool running_ = false;
     bool online_ = false;
     bool everOnline_ = false;
@@ -96,6 +111,7 @@ class PortKeeper {
     // made first is left in place when the choice changes.
     bool madeByUs_[2] = {false, false};
     std::deque<std::string> notices_;
+    std::function<void()> noticeTold_;
     std::thread watcher_;
 };
 

@@ -56,6 +56,33 @@ TEST_F(MonitorLineTest, ShortMessageLines) {
     EXPECT_EQ(FormatMonitorLine(e), "05-03-14 09:26:53    B0 4A 40       =>   00 00 00       \n");
 }
 
+// Lines appended many at a time are the lines made one at a time, for each
+// kind, with and without the deciding entries; a release that Ostrel sent on
+// its own shows that nothing was received.
+TEST_F(MonitorLineTest, AppendedLinesAreTheFormattedLines) {
+    MonitorEvent note;
+    note.kind = MonitorEvent::Kind::ShortMessage;
+    note.time = kTime;
+    note.in = MakeShort(0x90, 0x3C, 0x64);
+    note.out = MakeShort(0x91, 0x3C, 0x64);
+    note.decision.changedBy = kByLedger;  // "[HELD 002]"
+    note.decision.heldOn = 1;
+    MonitorEvent released = note;
+    released.kind = MonitorEvent::Kind::Released;
+    EXPECT_EQ(FormatMonitorLine(released),
+              "05-03-14 09:26:53    -- -- --       =>   91 3C 64       \n");
+    MonitorEvent dump = Long({0xF0, 0x00, 0xF7}, 0, {});
+    dump.kind = MonitorEvent::Kind::ReceivedDump;
+    for (const MonitorEvent& e : {note, released, Long({0xF0, 0x01, 0xF7}, 0, {}), dump}) {
+        for (bool explain : {false, true}) {
+            std::string text = "earlier\n";
+            EXPECT_EQ(AppendMonitorLine(text, e, explain),
+                      e.kind != MonitorEvent::Kind::ReceivedDump);
+            EXPECT_EQ(text, "earlier\n" + FormatMonitorLine(e, explain));
+        }
+    }
+}
+
 TEST_F(MonitorLineTest, LongMessageLines) {
     EXPECT_EQ(FormatMonitorLine(Long({0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0xF7}, 0, {})),
               "05-03-14 09:26:53   f0 00 5a 52 4b 0b f7     => No Change \r\n");

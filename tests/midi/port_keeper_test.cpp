@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -106,18 +107,24 @@ TEST_F(PortKeeperTest, TheSynthGoingAwayReleasesWhereTheOutputStillGoes) {
 }
 
 TEST_F(PortKeeperTest, AfterTheServerLeavesItIsSoughtAndPortsAndConnectionsComeBack) {
+    // A consumer that sleeps until it is told finds each notice there.
+    std::atomic<int> told{0};
+    keeper.OnNotice([&] { ++told; });
     keeper.Choose(PortDirection::Input, "Keys:out");
     midi.LoseServer();
     std::string notice;
-    ASSERT_TRUE(Eventually([&] { return keeper.TakeNotice(notice); }));
+    ASSERT_TRUE(Eventually([&] { return told == 1; }));
+    ASSERT_TRUE(keeper.TakeNotice(notice));
     EXPECT_NE(notice.find("has stopped"), std::string::npos) << notice;
     EXPECT_FALSE(keeper.Online());
     midi.SetServerAvailable(true);
-    ASSERT_TRUE(Eventually([&] { return keeper.TakeNotice(notice); }));
+    ASSERT_TRUE(Eventually([&] { return told == 2; }));
+    ASSERT_TRUE(keeper.TakeNotice(notice));
     EXPECT_NE(notice.find("is back"), std::string::npos) << notice;
     EXPECT_TRUE(keeper.Online());
     EXPECT_EQ(midi.OpenCount(), 2);
     EXPECT_EQ(midi.Connections(PortDirection::Input), Names{"Keys:out"});
+    keeper.OnNotice(nullptr);
 }
 
 }  // namespace

@@ -49,6 +49,7 @@ class ChildProcess {
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Started() const { return pid_ > 0; }
+    int Pid() const { return pid_; }
     const std::string& Out() const { return outText_; }
     const std::string& Err() const { return errText_; }
 
