@@ -41,6 +41,7 @@ Lv2FilterHost::Lv2FilterHost(const std::string& uri) : world_(lilv_world_new()) 
     lv2_atom_forge_init(&forge_, &map_);
     midiEvent_ = Map(this, LV2_MIDI__MidiEvent);
     chunk_ = Map(this, LV2_ATOM__Chunk);
+    sequence_ = Map(this, LV2_ATOM__Sequence);
     const LV2_Feature mapFeature{LV2_URID__map, &map_};
     const LV2_Feature* features[] = {&mapFeature, nullptr};
     LilvInstance* instance = lilv_plugin_instantiate(plugin, kSampleRate, features);
@@ -105,6 +106,7 @@ void Lv2FilterHost::Run(uint32_t frames) { lilv_instance_run(instance_, frames);
 
 int Lv2FilterHost::EventsOut() const {
     const auto* sequence = reinterpret_cast<const LV2_Atom_Sequence*>(out_.data());
+    if (sequence->atom.type != sequence_) return 0;
     int events = 0;
     LV2_ATOM_SEQUENCE_FOREACH(sequence, event) { ++events; }
     return events;

@@ -37,7 +37,7 @@ class Lv2FilterHost {
     void FillCycle(const std::vector<Message>& stream, size_t* next, int count);
     // One cycle of the plugin over `frames` frames.
     void Run(uint32_t frames);
-    // Events the plugin wrote in the last cycle.
+    // Events the plugin wrote in the last cycle (0 when it wrote no sequence).
     int EventsOut() const;
 
   private:
@@ -49,6 +49,7 @@ class Lv2FilterHost {
     LV2_Atom_Forge forge_{};
     LV2_URID midiEvent_ = 0;
     LV2_URID chunk_ = 0;
+    LV2_URID sequence_ = 0;
 
     // Atom sequences, 8-byte aligned as LV2 asks.
     static constexpr size_t kBufferBytes = 64 * 1024;
