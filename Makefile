@@ -50,9 +50,9 @@ test-pipewire: test-deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 	scripts/with-pipewire.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(GRAPH_TESTS) $(PIPEWIRE_RETRY)
 
-# The in-host MIDI filter that the JACK bench sets beside Ostrel: x42's
-# velocitygamma LV2 plugin, hosted by jalv.
-BENCH_PACKAGES := jalv x42-plugins
+# The in-host MIDI filters set beside Ostrel: x42's LV2 plugins, hosted by jalv
+# in the JACK bench and by the bench's own lilv host in ostrel_bench.
+BENCH_PACKAGES := jalv x42-plugins liblilv-dev lv2-dev
 
 bench: deps
 	@scripts/install-deps.sh $(BENCH_PACKAGES)

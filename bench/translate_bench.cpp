@@ -1,14 +1,16 @@
-// Time of one message on the MIDI path, over the mixed stream of the
-// no-allocation tests (knobs, faders, notes, pressure, wheels, transport, clock
-// and System Exclusive): the whole forwarding as the input callback runs it
-// (engine, ledger, monitor record), and the engine alone.
+// Time of the MIDI path over the mixed stream of the no-allocation tests
+// (knobs, faders, notes, pressure, wheels, transport, clock and System
+// Exclusive): the whole forwarding as the input callback runs it (engine,
+// ledger, monitor record), in cycles of a lone message, of 256 messages and of
+// 1,364; and the engine alone.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <iterator>
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "bench/cycle_timing.h"
+#include "bench/mixed_stream_messages.h"
 #include "core/assignment_table.h"
 #include "core/short_message.h"
 #include "core/translation_engine.h"
@@ -21,17 +23,8 @@
 namespace ostrel {
 namespace {
 
-using Message = std::vector<uint8_t>;
-
-// Each message as an input event carries it: a short one with as many bytes as
-// its status implies.
-std::vector<Message> MixedStream() {
-    std::vector<Message> s;
-    for (const auto& m : test::kMixedShorts) s.emplace_back(m, m + ShortMessageLength(m[0]));
-    for (int k = 0; k < static_cast<int>(std::size(test::kMixedSysEx)); ++k)
-        s.emplace_back(test::kMixedSysEx[k], test::kMixedSysEx[k] + test::kMixedSysExLength[k]);
-    return s;
-}
+using bench::Message;
+using bench::MixedStream;
 
 // An output port that takes everything, as a cycle's buffer with room to spare.
 class CountingWriter final : public MidiWriter {
@@ -46,48 +39,54 @@ class CountingWriter final : public MidiWriter {
     size_t bytes_ = 0;
 };
 
-// The whole forwarding of one message, Running with the monitor logging: what
-// Event costs the MIDI thread. One benchmark iteration is a cycle of 256
-// messages timed with the steady clock (a pause of the benchmark's own timers
-// reads the process's CPU clock, a system call that would weigh on every
-// cycle); between cycles the window's side drains the monitor queue, outside
-// the time measured. message_ns: the time of one message. Argument 1: the
-// monitor logs, as in the figure that counts; 0: it does not, to show its part.
-void BM_ForwardMixedStream(benchmark::State& state) {
-    using Clock = std::chrono::steady_clock;
-    constexpr int kPerCycle = 256;
+// The whole forwarding, Running, of the mixed stream as the MIDI thread runs
+// it: cycles of perCycle messages, each cycle timed from BeginCycle to EndCycle
+// (`cycles` of them together); between iterations the window's side drains
+// the monitor queue, outside the time measured. Argument 1: the monitor logs,
+// as in the figure that counts; 0: it does not, to show its part.
+void ForwardCycles(benchmark::State& state, int cycles, int perCycle) {
     AssignmentTable table;
     CurrentCurves curves;
     test::SetUpPlayersTable(table, curves);
     FakeMidiSystem system;
-    PassThrough passThrough(table, curves, system, kPerCycle);
+    // Room for every record of an iteration, so that none is lost unread.
+    PassThrough passThrough(table, curves, system, 2 * static_cast<size_t>(cycles * perCycle));
     passThrough.SetMonitorLogging(state.range(0) != 0);
     passThrough.Start();
     MidiProcessor& cycle = passThrough.Processor();
     CountingWriter out;
     const std::vector<Message> stream = MixedStream();
     size_t i = 0;
-    double total = 0;
-    for (auto _ : state) {
-        cycle.BeginCycle(out);
-        const auto begin = Clock::now();
-        for (int k = 0; k < kPerCycle; ++k) {
-            cycle.Event(stream[i].data(), stream[i].size(), out);
-            if (++i == stream.size()) i = 0;
-        }
-        const std::chrono::duration<double> took = Clock::now() - begin;
-        cycle.EndCycle();
-        state.SetIterationTime(took.count());
-        total += took.count();
-        MonitorEvent event;
-        while (passThrough.PopEvent(event)) {
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * kPerCycle);
-    state.counters["message_ns"] = total * 1e9 / double(state.iterations() * kPerCycle);
+    bench::TimeCycles(
+        state, cycles, perCycle, [] {},
+        [&] {
+            cycle.BeginCycle(out);
+            for (int k = 0; k < perCycle; ++k) {
+                cycle.Event(stream[i].data(), stream[i].size(), out);
+                if (++i == stream.size()) i = 0;
+            }
+            cycle.EndCycle();
+        },
+        [&] {
+            MonitorEvent event;
+            while (passThrough.PopEvent(event)) {
+            }
+        });
     state.SetLabel(std::to_string(stream.size()) + " messages in the stream");
 }
+
+// message_ns: the time of one message in cycles of 256.
+void BM_ForwardMixedStream(benchmark::State& state) { ForwardCycles(state, 1, 256); }
 BENCHMARK(BM_ForwardMixedStream)->Arg(1)->Arg(0)->UseManualTime();
+
+// cycle_ns: a cycle that carries one message, what a player's lone key costs;
+// 256 such cycles are timed together, as one is shorter than a clock reading.
+void BM_ForwardLoneMessage(benchmark::State& state) { ForwardCycles(state, 256, 1); }
+BENCHMARK(BM_ForwardLoneMessage)->Arg(1)->Arg(0)->UseManualTime();
+
+// message_ns in a full cycle of 1,364 messages.
+void BM_ForwardFullCycle(benchmark::State& state) { ForwardCycles(state, 1, 1364); }
+BENCHMARK(BM_ForwardFullCycle)->Arg(1)->Arg(0)->UseManualTime();
 
 // The engine alone: short messages as one value, System Exclusive in a buffer.
 void BM_TranslateMixedStream(benchmark::State& state) {
