@@ -1,9 +1,11 @@
 #pragma once
 // The two response curves in force: two control points in pixels of the kind's
-// drawing area, with that area's size. The window changes them; the MIDI thread
-// maps values through a 128-entry table that each change rebuilds, so that a
-// mapping is one load. The fields and the table are atomics because the MIDI
-// thread maps values while the window drags a point.
+// drawing area, with that area's size. The window changes them; values map
+// through a 128-entry table that each change rebuilds, so that a mapping is one
+// load, and each change is told to the watcher (the pass-through, which hands
+// the MIDI thread a copy of both tables in its snapshot). The fields and the
+// table are atomics so that any thread may read them while the window drags a
+// point.
 #include <atomic>
 #include <cstdint>
 #include <functional>

@@ -40,7 +40,8 @@ struct CycleSnapshot {
     }
 };
 
-// The publisher's side: where each snapshot comes from, and the translations
+// The publisher's side, on the publishing thread only (the window's, or the
+// command line's): where each snapshot comes from, and the translations
 // already worked out, so that a box edit works out only the table it changed.
 class SnapshotBuilder {
   public:

@@ -20,24 +20,6 @@ MonitorTap::MonitorTap(const MidiSystem& system, size_t capacity)
       sysExBytes_(std::max<size_t>(capacity / 8, 4)),
       dumps_(kDumpCapacity) {}
 
-// Each record is built where it lies in the queue, the member of its kind made
-// the live one, rather than put together on the stack and copied there.
-MonitorRecord* MonitorTap::Begin(RecordKind kind) {
-    MonitorRecord* record = FreeSlot(records_);
-    if (record == nullptr) return nullptr;
-    record->kind = kind;
-    record->cycleMicros = cycleMicros_;
-    return record;
-}
-
-void MonitorTap::Short(const ShortMessage& received, const ShortMessage& sent,
-                       const Decision& decision) {
-    if (MonitorRecord* record = Begin(RecordKind::Short)) {
-        ::new (&record->shortMessage) ShortRecord{received, sent, decision};
-        records_.Commit(1);
-    }
-}
-
 void MonitorTap::Long(const uint8_t* bytes, size_t length, const uint8_t* sent, size_t sentLength,
                       int matchedSteps, bool tooLarge, const Decision& decision) {
     SysExBytes* kept = FreeSlot(sysExBytes_);

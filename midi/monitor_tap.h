@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <new>
 
 #include "core/decision.h"
 #include "core/short_message.h"
@@ -68,7 +69,12 @@ class MonitorTap {
 
     // MIDI thread: the cycle's time, for every record it writes.
     void BeginCycle(uint64_t cycleMicros) { cycleMicros_ = cycleMicros; }
-    void Short(const ShortMessage& received, const ShortMessage& sent, const Decision& decision);
+    void Short(const ShortMessage& received, const ShortMessage& sent, const Decision& decision) {
+        if (MonitorRecord* record = Begin(RecordKind::Short)) {
+            ::new (&record->shortMessage) ShortRecord{received, sent, decision};
+            records_.Commit(1);
+        }
+    }
     // A System Exclusive message of length bytes, and what went out for it.
     void Long(const uint8_t* bytes, size_t length, const uint8_t* sent, size_t sentLength,
               int matchedSteps, bool tooLarge, const Decision& decision);
@@ -92,7 +98,15 @@ class MonitorTap {
         dropped_.fetch_add(1, std::memory_order_relaxed);
         return nullptr;
     }
-    MonitorRecord* Begin(RecordKind kind);
+    // Each record is built where it lies in the queue, the member of its kind
+    // made the live one, rather than put together on the stack and copied there.
+    MonitorRecord* Begin(RecordKind kind) {
+        MonitorRecord* record = FreeSlot(records_);
+        if (record == nullptr) return nullptr;
+        record->kind = kind;
+        record->cycleMicros = cycleMicros_;
+        return record;
+    }
     void Read(const MonitorRecord& record, MonitorEvent& event);
     // The local time of a cycle's time, from the clocks read once a drain.
     std::time_t LocalTime(uint64_t cycleMicros);

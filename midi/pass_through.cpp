@@ -174,7 +174,7 @@ void PassThrough::FollowLinks() {
     if (!system_.Linked(PortDirection::Output) && !ledger.Blank()) ledger.Clear();
 }
 
-bool PassThrough::Send(MidiWriter& out, const uint8_t* bytes, size_t length) {
+inline bool PassThrough::Send(MidiWriter& out, const uint8_t* bytes, size_t length) {
     if (length > largest_) {
         // Larger than the port carries at all: never cut, counted.
         droppedLarge_.fetch_add(1, std::memory_order_relaxed);
@@ -183,7 +183,7 @@ bool PassThrough::Send(MidiWriter& out, const uint8_t* bytes, size_t length) {
     return out.Write(bytes, length);
 }
 
-void PassThrough::SendShort(MidiWriter& out, const ShortMessage& m) {
+inline void PassThrough::SendShort(MidiWriter& out, const ShortMessage& m) {
     if (m.length == 0 || Send(out, m.bytes, m.length)) return;
     // A release is never lost to a full cycle: it goes out first in the next.
     if (NoteLedger::IsRelease(m))
