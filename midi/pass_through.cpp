@@ -131,8 +131,8 @@ void PassThrough::ForgetGraph() {
     outbox_.Forget();
     inputLinked_ = false;
     forwarder_.Ledger().Clear();
+    // What was set aside is freed by the next publish, on its own thread.
     snapshots_.ForgetCycles();
-    snapshots_.Reclaim();
 }
 
 bool PassThrough::PopEvent(MonitorEvent& event) {
