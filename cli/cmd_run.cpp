@@ -145,7 +145,7 @@ void WriteMonitorLines(PassThrough& passThrough, StdoutLines& out, const RunOpti
         text += line;
         ++lines;
     };
-    while (passThrough.PopEvent(event)) {
+    while (passThrough.PopEvent(event, options.explain)) {
         if (event.kind == MonitorEvent::Kind::SceneSwitch && event.scene < scenes.Count()) {
             std::fprintf(stderr, "%s\n", scenes.Name(event.scene).c_str());
             if (options.monitor)

@@ -87,7 +87,9 @@ std::time_t MonitorTap::LocalTime(uint64_t cycleMicros) {
     auto arrival = wallNow_;
     if (cycleMicros != 0 && systemNow_ > cycleMicros)
         arrival -= microseconds(systemNow_ - cycleMicros);
-    return system_clock::to_time_t(time_point_cast<seconds>(arrival));
+    lastCycle_ = cycleMicros;
+    lastTime_ = system_clock::to_time_t(time_point_cast<seconds>(arrival));
+    return lastTime_;
 }
 
 bool MonitorTap::Pop(MonitorEvent& event) {
@@ -109,7 +111,8 @@ bool MonitorTap::Pop(MonitorEvent& event) {
     // Read before the slot is given back: the MIDI thread may fill it at once.
     const uint64_t cycleMicros = record->cycleMicros;
     records_.PopFront();
-    event.time = LocalTime(cycleMicros);
+    // The records of one cycle share its time.
+    event.time = clocksRead_ && cycleMicros == lastCycle_ ? lastTime_ : LocalTime(cycleMicros);
     return true;
 }
 

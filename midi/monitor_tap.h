@@ -121,6 +121,8 @@ class MonitorTap {
     std::chrono::system_clock::time_point wallNow_{};
     uint64_t systemNow_ = 0;
     bool clocksRead_ = false;
+    uint64_t lastCycle_ = 0;  // ... and the cycle last turned into local time
+    std::time_t lastTime_ = 0;
 };
 
 }  // namespace ostrel

@@ -135,10 +135,11 @@ void PassThrough::ForgetGraph() {
     snapshots_.ForgetCycles();
 }
 
-bool PassThrough::PopEvent(MonitorEvent& event) {
+bool PassThrough::PopEvent(MonitorEvent& event, bool withCodes) {
     if (!tap_.Pop(event)) return false;
-    if (event.kind == MonitorEvent::Kind::ShortMessage ||
-        event.kind == MonitorEvent::Kind::LongMessage) {
+    if (withCodes && !event.decision.Empty() &&
+        (event.kind == MonitorEvent::Kind::ShortMessage ||
+         event.kind == MonitorEvent::Kind::LongMessage)) {
         // The codes in force now of the entries that decided: the line shows
         // them a moment after the message, by which a box is rarely changed.
         const CycleSnapshot& latest = snapshots_.Latest();
