@@ -28,11 +28,16 @@ enum ChangedBy : uint8_t {
     kByTrigger = 64,
 };
 
+// heldOn of a gesture whose start the table suppressed: its moves and its end
+// are suppressed too.
+inline constexpr uint8_t kHeldSuppressed = 0xFF;
+
 struct Decision {
     int8_t entry = kNoEntry;  // the control entry (KNOB01 .. ACTIVE) that recognised it
     uint8_t note = kNoNote;   // the note map cell that the note map step read
     uint8_t changedBy = 0;    // ChangedBy bits
-    uint8_t heldOn = 0;       // kByLedger: the output channel (0-15) the start went to
+    uint8_t heldOn = 0;       // kByLedger: the output channel (0-15) the start went to, or
+                              // kHeldSuppressed
 
     bool Empty() const { return entry == kNoEntry && note == kNoNote && changedBy == 0; }
 };

@@ -31,7 +31,8 @@ Decision HeldByLedger(const uint8_t* in) {
 
 }  // namespace
 
-ForwardedShort Forwarder::GoesOn(const ShortMessage& received, ShortMessage sent) const {
+ForwardedShort Forwarder::GoesOn(const ShortMessage& received, ShortMessage sent,
+                                 NoteLedger::Held held) const {
     ForwardedShort f;
     f.sent = sent;
     if (f.sent.length != 0 && midi::KindOf(f.sent.bytes[0]) == midi::kNoteOff)
@@ -40,8 +41,9 @@ ForwardedShort Forwarder::GoesOn(const ShortMessage& received, ShortMessage sent
                 ? curveValues_->velocity[f.sent.bytes[2]]
                 : static_cast<uint8_t>(curves_.MapValue(CurveKind::Velocity, f.sent.bytes[2]));
     f.decision = HeldByLedger(received.bytes);
-    f.decision.changedBy = f.sent.length == 0 ? kReleasedBefore : kByLedger;
-    f.decision.heldOn = static_cast<uint8_t>(midi::ChannelOf(f.sent.bytes[0]));
+    f.decision.changedBy = held == NoteLedger::Held::ReleasedBefore ? kReleasedBefore : kByLedger;
+    f.decision.heldOn = f.sent.length != 0 ? static_cast<uint8_t>(midi::ChannelOf(f.sent.bytes[0]))
+                                           : kHeldSuppressed;
     return f;
 }
 

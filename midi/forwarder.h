@@ -43,7 +43,10 @@ class Forwarder {
     ForwardedShort ForwardShort(ShortMessage received) {
         const bool ledger = NoteLedger::Concerns(received);
         ForwardedShort f;
-        if (ledger && ledger_.Intercept(received, &f.sent)) return GoesOn(received, f.sent);
+        if (ledger) {
+            const NoteLedger::Held held = ledger_.Intercept(received, &f.sent);
+            if (held != NoteLedger::Held::No) return GoesOn(received, f.sent, held);
+        }
         const TranslatedShort t = plan_ != nullptr && TranslationPlan::Decides(received)
                                       ? plan_->Translate(received, *curveValues_)
                                       : engine_.TranslateMessage(received);
@@ -73,7 +76,8 @@ class Forwarder {
 
   private:
     // A gesture the ledger holds goes on, or ends, where it began: sent.
-    ForwardedShort GoesOn(const ShortMessage& received, ShortMessage sent) const;
+    ForwardedShort GoesOn(const ShortMessage& received, ShortMessage sent,
+                          NoteLedger::Held held) const;
     // What the table decided for a note or a pedal, kept by the ledger.
     void Record(const ShortMessage& received, ForwardedShort& f);
 

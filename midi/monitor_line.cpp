@@ -88,6 +88,7 @@ std::string DecisionText(const Decision& d, const DecidingCodes& codes) {
     if (d.changedBy & kReleasedBefore) return "[RELEASED ###]";
     if (d.changedBy & kByTrigger) return "[TRIGGER]";
     if (d.changedBy & kByLedger) {
+        if (d.heldOn == kHeldSuppressed) return "[HELD ###]";
         char held[16] = {};
         std::snprintf(held, sizeof held, "[HELD %03d]", d.heldOn + 1);
         return held;

@@ -17,32 +17,33 @@ void NoteLedger::Clear() {
     written_ = false;
 }
 
-bool NoteLedger::Intercept(const ShortMessage& in, ShortMessage* out) {
+NoteLedger::Held NoteLedger::Intercept(const ShortMessage& in, ShortMessage* out) {
     const int channel = midi::ChannelOf(in.bytes[0]);
     *out = {};
     if (IsNoteOff(in.bytes)) {
         uint8_t& cell = notes_[channel][in.bytes[1] & midi::kMaxData];
-        if (cell == kNone) return false;
+        if (cell == kNone) return Held::No;
+        const bool released = cell == kReleased;
         // The end goes where the start went: the input's own kind of message
         // and values, on the output channel of the start.
-        if (cell != kReleased) {
+        if (!released) {
             *out = MakeShort(midi::OnChannel(in.bytes[0], cell - 1), in.bytes[1], in.bytes[2]);
             --held_;
         }
         cell = kNone;
-        return true;
+        return released ? Held::ReleasedBefore : Held::GoesOn;
     }
-    if (!midi::IsControlChange(in.bytes[0]) || in.length < 3) return false;
+    if (!midi::IsControlChange(in.bytes[0]) || in.length < 3) return Held::No;
     const int index = PedalIndex(in.bytes[1]);
-    if (index < 0) return false;
+    if (index < 0) return Held::No;
     PedalCell& pedal = pedals_[channel][index];
     const bool releasing = in.bytes[2] < midi::kPedalDown;
-    if (pedal.channel == kNone) return false;
+    if (pedal.channel == kNone) return Held::No;
     if (pedal.channel == kReleased) {
         // Ostrel let it go already; pressed again, it is a new gesture.
-        if (!releasing) return false;
+        if (!releasing) return Held::No;
         pedal.channel = kNone;
-        return true;
+        return Held::ReleasedBefore;
     }
     if (pedal.channel != kSuppressed)
         *out = MakeShort(midi::OnChannel(midi::kControlChange, pedal.channel - 1), pedal.controller,
@@ -51,7 +52,7 @@ bool NoteLedger::Intercept(const ShortMessage& in, ShortMessage* out) {
         pedal.channel = kNone;
         --held_;
     }
-    return true;
+    return Held::GoesOn;
 }
 
 void NoteLedger::Record(const ShortMessage& in, const ShortMessage& out, ShortMessage* endFirst) {

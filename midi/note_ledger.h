@@ -51,12 +51,13 @@ class NoteLedger {
                (midi::IsControlChange(in.bytes[0]) && PedalIndex(in.bytes[1]) >= 0);
     }
 
-    // For a received short message, before the table: when it goes on with or
-    // ends a gesture that the ledger holds (a held key's note-off, a held
-    // pedal's move or release, the end of one that Ostrel released already),
-    // true, with what goes out in *out (length 0: nothing). False: the table
-    // decides, then Record.
-    bool Intercept(const ShortMessage& in, ShortMessage* out);
+    // For a received short message, before the table: whether it goes on with
+    // or ends a gesture that the ledger holds (a held key's note-off, a held
+    // pedal's move or release), with what goes out in *out (length 0: nothing,
+    // for a gesture whose start was suppressed); or ends one that Ostrel
+    // released already (nothing goes out). No: the table decides, then Record.
+    enum class Held : uint8_t { No, GoesOn, ReleasedBefore };
+    Held Intercept(const ShortMessage& in, ShortMessage* out);
 
     // After the table decided what goes out (out, length 0: nothing) for a
     // received message: remembers where a note or pedal began. When out starts

@@ -118,8 +118,17 @@ TEST_F(PassThroughTest, EventsThatAreNotOneWholeMessageAndLedgerEndsAreSaidAsThe
          {0x90, 0x30, 0x40},
          {Short({0x94, 0x30, 0x40})},
          {"    90 30 40       =>   94 30 40 [NOTE 30 ***] [CHANEL 005]\n"}},
+        {"a pedal pressed while its box is off",
+         {0xB0, 0x40, 0x7F},
+         {},
+         {"    B0 40 7F       =>   00 00 00 [SUSTAIN ###]\n"}},
+        {"its release, off with it: the ledger decides",
+         {0xB0, 0x40, 0x00},
+         {},
+         {"    B0 40 00       =>   00 00 00 [HELD ###]\n"}},
     };
     table.Set(Entry::CHANEL, "005");
+    table.Set(Entry::SUSTAIN, "###");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         midi.ClearSent();
