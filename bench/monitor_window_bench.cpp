@@ -2,8 +2,9 @@
 // the program as `ostrel` does, on the input port given (remembered by name),
 // presses Start and Monitor with logging on, lets the stream settle, then reads
 // the process's processor time and wake-ups from /proc over the seconds given.
-// "monitor_window_bench PORT SECONDS" prints "percent_of_a_core wakeups_a_second
-// lines_shown"; run it under xvfb-run (scripts/monitor-cost.sh does).
+// "monitor_window_bench PORT SECONDS [PICTURE.png]" prints "percent_of_a_core
+// wakeups_a_second lines_in_the_log", and saves a picture of the monitor when
+// asked; run it under xvfb-run (scripts/monitor-cost.sh does).
 #include <unistd.h>
 
 #include <QApplication>
@@ -67,8 +68,8 @@ void RunFor(int ms) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: monitor_window_bench PORT SECONDS\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: monitor_window_bench PORT SECONDS [PICTURE.png]\n");
         return 2;
     }
     const std::string port = argv[1];
@@ -101,5 +102,6 @@ int main(int argc, char** argv) {
     const double used = double(ProcessTicks() - ticks) / double(sysconf(_SC_CLK_TCK));
     std::printf("%.1f %.0f %d\n", 100.0 * used / seconds, double(Switches() - switches) / seconds,
                 monitor->Log()->document()->blockCount());
+    if (argc == 4 && !monitor->grab().save(QString::fromLocal8Bit(argv[3]))) return 1;
     return 0;
 }

@@ -5,10 +5,12 @@
 # one core that the process used over OSTREL_BENCH_SECONDS (10), read from
 # /proc/PID/stat. Needs a build with -DOSTREL_BENCH=ON:
 #   scripts/with-jack.sh scripts/monitor-cost.sh [BUILD]
+# OSTREL_WINDOW_BENCH names another window bench binary (an older build's).
 set -uo pipefail
 build="${1:-build}"
 seconds="${OSTREL_BENCH_SECONDS:-10}"
 ticks=$(getconf CLK_TCK)
+window_bench="${OSTREL_WINDOW_BENCH:-$build/bench/monitor_window_bench}"
 
 # utime + stime of a process, in clock ticks.
 process_ticks() { awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
@@ -22,13 +24,14 @@ wait_for_port() {
     return 1
 }
 
+# The window's line also gives its threads' wake-ups a second and the lines in its log.
 printf '%-8s %-28s %s\n' "rate" "reader" "% of a core"
 for rate in 10000 40000; do
     "$build/bench/midi_flood" "$rate" 0 &
     flood=$!
     wait_for_port flood:out || exit 1
 
-    window=$(xvfb-run -a "$build/bench/monitor_window_bench" flood:out "$seconds" 2>/dev/null)
+    window=$(xvfb-run -a "$window_bench" flood:out "$seconds" 2>/dev/null)
     printf '%-8s %-28s %s\n' "$rate" "window, monitor open" "${window:-failed}"
 
     "$build/ostrel-cli" run --in flood:out --monitor >/dev/null 2>&1 &
