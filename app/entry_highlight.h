@@ -6,8 +6,9 @@
 // the never-ending streams (MIDI clock, Active Sensing) light only as a stream
 // starts and after a pause (StreamLight).
 // Reads the pass-through's entry activity ten times a second (as often as the
-// monitor shows its lines) while the form is on the screen; hidden or minimised, it draws nothing.
-// Each lighting is also told to the accessibility interface, once.
+// monitor shows its lines) while the form is on the screen; hidden or
+// minimised, it draws nothing. A stream's pause is so seen to within a tenth of
+// a second. Each lighting is also told to the accessibility interface, once.
 #include <QColor>
 #include <QElapsedTimer>
 #include <QObject>
