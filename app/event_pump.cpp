@@ -15,7 +15,9 @@ class EventPump::LineCollector final : public MonitorReceiver {
     void EndBatch() override {
         const QStringList lines = std::move(lines_);
         lines_.clear();
-        sink_(lines);
+        // A copy: the sink may unregister, which ends this collector.
+        const LineSink sink = sink_;
+        sink(lines);
     }
 
   private:
