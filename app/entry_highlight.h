@@ -5,9 +5,10 @@
 // Octave shows is played, the Channel box when it moved a message. The boxes of
 // the never-ending streams (MIDI clock, Active Sensing) light only as a stream
 // starts and after a pause (StreamLight).
-// Reads the pass-through's entry activity at most 30 times a second while the
-// form is on the screen; hidden or minimised, it draws nothing. Each lighting
-// is also told to the accessibility interface, once.
+// Reads the pass-through's entry activity ten times a second (as often as the
+// monitor shows its lines) while the form is on the screen; hidden or
+// minimised, it draws nothing. A stream's pause is so seen to within a tenth of
+// a second. Each lighting is also told to the accessibility interface, once.
 #include <QColor>
 #include <QElapsedTimer>
 #include <QObject>
@@ -30,8 +31,8 @@ class EntryHighlight : public QObject {
     // pass-through's, which outlives the form.
     EntryHighlight(const EntryActivity& activity, QWidget* form);
 
-    static constexpr int kPollMs = 34;  // fewer than 30 looks a second
-    static constexpr int kLitMs = 330;  // how long a box stays lit
+    static constexpr int kPollMs = 100;  // a box lights within a tenth of a second
+    static constexpr int kLitMs = 330;   // how long a box stays lit
     // The background of a lit box.
     static QColor LitColor() { return QColor(0xFF, 0xCC, 0x33); }
 

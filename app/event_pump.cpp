@@ -4,6 +4,27 @@
 
 namespace ostrel {
 
+// Formats every entry and hands each batch's lines on.
+class EventPump::LineCollector final : public MonitorReceiver {
+  public:
+    explicit LineCollector(LineSink sink) : sink_(std::move(sink)) {}
+    void AddEvent(const MonitorEvent& event, bool explain) override {
+        lines_.append(QString::fromStdString(FormatMonitorLine(event, explain)));
+    }
+    void AddLine(const QString& line) override { lines_.append(line); }
+    void EndBatch() override {
+        const QStringList lines = std::move(lines_);
+        lines_.clear();
+        // A copy: the sink may unregister, which ends this collector.
+        const LineSink sink = sink_;
+        sink(lines);
+    }
+
+  private:
+    LineSink sink_;
+    QStringList lines_;
+};
+
 EventPump::EventPump(PassThrough& passThrough, QObject* parent)
     : EventPump([&passThrough](MonitorEvent& e) { return passThrough.PopEvent(e); },
                 [&passThrough] { return passThrough.LossCounts(); }, parent) {}
@@ -15,9 +36,18 @@ EventPump::EventPump(Source source, LossCounter lost, QObject* parent)
     if (lost_) lostSeen_ = lost_();
 }
 
-void EventPump::SetMonitorSink(LineSink sink) {
-    monitorSink_ = std::move(sink);
+EventPump::~EventPump() = default;
+
+void EventPump::SetMonitorReceiver(MonitorReceiver* receiver) {
+    monitor_ = receiver;
+    if (monitor_ != lineCollector_.get()) lineCollector_.reset();
     UpdateTimer();
+}
+
+void EventPump::SetMonitorSink(LineSink sink) {
+    auto collector = sink ? std::make_unique<LineCollector>(std::move(sink)) : nullptr;
+    SetMonitorReceiver(collector.get());
+    lineCollector_ = std::move(collector);
 }
 
 void EventPump::SetDumpSink(DumpSink sink) {
@@ -31,7 +61,7 @@ void EventPump::SetMessageSink(MessageSink sink) {
 }
 
 void EventPump::UpdateTimer() {
-    if (monitorSink_ || dumpSink_ || messageSink_) {
+    if (monitor_ || dumpSink_ || messageSink_) {
         if (!timer_.isActive()) timer_.start();
     } else {
         timer_.stop();
@@ -40,9 +70,9 @@ void EventPump::UpdateTimer() {
 
 int EventPump::Drain() {
     if (!source_) return 0;
-    QStringList lines;
     MonitorEvent event;
     int taken = 0;
+    bool added = false;  // to the monitor, in this batch
     while (taken < kMaxPerDrain && source_(event)) {
         ++taken;
         if (event.kind == MonitorEvent::Kind::ReceivedDump) {
@@ -54,21 +84,26 @@ int EventPump::Drain() {
             const MessageSink sink = messageSink_;
             sink(event.in);
         }
-        if (!monitorSink_) continue;
-        const bool named = sceneNames_ && event.kind == MonitorEvent::Kind::SceneSwitch;
-        lines.append(QString::fromStdString(named ? FormatSceneLine(event, sceneNames_(event.scene))
-                                                  : FormatMonitorLine(event, explain_)));
+        if (!monitor_) continue;
+        if (sceneNames_ && event.kind == MonitorEvent::Kind::SceneSwitch)
+            monitor_->AddLine(
+                QString::fromStdString(FormatSceneLine(event, sceneNames_(event.scene))));
+        else
+            monitor_->AddEvent(event, explain_);
+        added = true;
     }
     if (lost_) {
         const Losses lost = lost_();
         if (lost != lostSeen_) {
-            if (monitorSink_)
-                for (const std::string& line : LossLines(lost - lostSeen_, "the window"))
-                    lines.append(QString::fromStdString(line));
+            if (monitor_)
+                for (const std::string& line : LossLines(lost - lostSeen_, "the window")) {
+                    monitor_->AddLine(QString::fromStdString(line));
+                    added = true;
+                }
             lostSeen_ = lost;
         }
     }
-    if (!lines.isEmpty() && monitorSink_) monitorSink_(lines);
+    if (added && monitor_) monitor_->EndBatch();
     return taken;
 }
 

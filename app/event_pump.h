@@ -10,11 +10,23 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "midi/pass_through.h"
 
 namespace ostrel {
+
+// Where the monitor's entries go: each entry as the pump takes it, unformatted
+// so that the receiver formats only what it shows, then the end of the batch.
+class MonitorReceiver {
+  public:
+    virtual ~MonitorReceiver() = default;
+    virtual void AddEvent(const MonitorEvent& event, bool explain) = 0;
+    // A line made already (a scene switch named by its file, a loss).
+    virtual void AddLine(const QString& line) = 0;
+    virtual void EndBatch() = 0;
+};
 
 class EventPump : public QObject {
     Q_OBJECT
@@ -35,9 +47,12 @@ class EventPump : public QObject {
     explicit EventPump(PassThrough& passThrough, QObject* parent = nullptr);
     // Reads any source (tests).
     EventPump(Source source, LossCounter lost, QObject* parent = nullptr);
+    ~EventPump() override;
 
-    // The monitor window while it is open; an empty function unregisters. While
-    // no one listens the timer sleeps; records that arrive for no one are dropped.
+    // The monitor window while it is open; null unregisters. While no one
+    // listens the timer sleeps; records that arrive for no one are dropped.
+    void SetMonitorReceiver(MonitorReceiver* receiver);
+    // The same, with each batch's lines formatted; an empty function unregisters.
     void SetMonitorSink(LineSink sink);
     void SetDumpSink(DumpSink sink);
     // While set, each short message that the monitor's records carry goes here
@@ -46,23 +61,27 @@ class EventPump : public QObject {
     void SetSceneNames(SceneNames names) { sceneNames_ = std::move(names); }
     // Monitor lines name the entries that decided each message (from the next batch on).
     void SetMonitorExplain(bool on) { explain_ = on; }
-    bool HasMonitorSink() const { return bool(monitorSink_); }
+    bool HasMonitorSink() const { return monitor_ != nullptr; }
 
     // Takes what the queue holds now (at most kMaxPerDrain records) and hands it on.
     // Returns the number of records taken.
     int Drain();
 
+    // Often enough that the queue (2048 records) does not fill at 40,000
+    // messages a second; what is shown is handed on less often (MonitorFeed).
     static constexpr int kIntervalMs = 30;
     // A bound per tick, so that a dense stream never keeps the window from painting.
     static constexpr int kMaxPerDrain = 4096;
 
   private:
+    class LineCollector;
     void UpdateTimer();
 
     Source source_;
     LossCounter lost_;
     Losses lostSeen_;
-    LineSink monitorSink_;
+    MonitorReceiver* monitor_ = nullptr;
+    std::unique_ptr<LineCollector> lineCollector_;  // behind SetMonitorSink
     bool explain_ = false;
     DumpSink dumpSink_;
     MessageSink messageSink_;

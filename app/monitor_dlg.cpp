@@ -1,6 +1,7 @@
 #include "app/monitor_dlg.h"
 
 #include <QAction>
+#include <QFont>
 #include <QGuiApplication>
 #include <QMargins>
 #include <QMenu>
@@ -47,16 +48,6 @@ bool OnAScreen(const WindowPlace& place) {
            nullptr;
 }
 
-// Characters in the log, as the text reads back.
-int TextLength(const QPlainTextEdit* log) { return log->document()->characterCount() - 1; }
-
-// Entries from the pass-through end with "\r\n" or "\n"; the log holds plain lines.
-QString WithoutCarriageReturns(const QString& line) {
-    QString copy = line;
-    copy.remove(u'\r');
-    return copy;
-}
-
 }  // namespace
 
 CMonitorDlg::CMonitorDlg(CIniSettings& settings, std::function<void(bool)> setLogging,
@@ -81,6 +72,11 @@ CMonitorDlg::CMonitorDlg(CIniSettings& settings, std::function<void(bool)> setLo
     buttonsFromRight_ = designed.width() - start_->x();
     // The log is cut at 10240 characters anyway; an undo history of it is of no use.
     log_->setUndoRedoEnabled(false);
+    // Its lines are plain ASCII in a fixed-pitch font: laid out without shaping,
+    // they look the same and cost a fraction.
+    QFont font = log_->font();
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    log_->setFont(font);
     connect(start_, &QPushButton::clicked, this, &CMonitorDlg::OnStart);
     connect(stop_, &QPushButton::clicked, this, &CMonitorDlg::OnStop);
     connect(res::Item<QPushButton>(this, res::kMonitorClearId), &QPushButton::clicked, this,
@@ -178,41 +174,34 @@ void CMonitorDlg::OnStop() {
 
 void CMonitorDlg::OnClear() { log_->clear(); }
 
+qsizetype CMonitorDlg::LogLength() const { return log_->document()->characterCount() - 1; }
+
 void CMonitorDlg::AppendLines(const QStringList& lines) {
     if (!logging_ || lines.isEmpty()) return;
-    // Work out first where the log would have been emptied, entry by entry, so a
-    // batch of entries ends exactly as single appends would have left it.
-    qsizetype first = 0;
-    bool emptied = false;
-    qsizetype length = TextLength(log_);
-    QStringList plain;
-    plain.reserve(lines.size());
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        plain.append(WithoutCarriageReturns(lines[i]));
-        length += plain.back().size();
-        if (length > kMonitorTextLimit) {
-            emptied = true;
-            first = i + 1;
-            length = 0;
-        }
-    }
-    const QString rest = plain.mid(first).join(QString());
+    MonitorTail tail;
+    tail.SetLogLength(LogLength());
+    for (const QString& line : lines) tail.AddLine(line);
+    Show(tail.Take());
+}
+
+void CMonitorDlg::Show(const MonitorTail::Handover& lines) {
+    if (!logging_ || (lines.isEmpty() && !lines.emptiesLog)) return;
+    const QString rest = lines.join(QString());
     // The caret is scrolled into view down the log; across, the reader's
     // position stays where it was.
     QScrollBar* across = log_->horizontalScrollBar();
     const int column = across->value();
-    if (emptied) {
-        log_->setPlainText(rest);
-        log_->moveCursor(QTextCursor::End);
-    } else {
-        // Inserted at the caret, so the entries follow one another at the end
-        // unless the user has put the caret elsewhere; any selection is dropped,
-        // not replaced.
-        QTextCursor cursor = log_->textCursor();
+    // Inserted at the caret, so the entries follow one another at the end unless
+    // the user has put the caret elsewhere; any selection is dropped, not
+    // replaced. An emptied log is replaced whole in one edit, which lays out only
+    // the end that is shown.
+    QTextCursor cursor = log_->textCursor();
+    if (lines.emptiesLog)
+        cursor.select(QTextCursor::Document);
+    else
         cursor.clearSelection();
-        cursor.insertText(rest);
-        log_->setTextCursor(cursor);
-    }
+    cursor.insertText(rest);
+    log_->setTextCursor(cursor);
     log_->ensureCursorVisible();
     across->setValue(column);
 }
@@ -235,13 +224,17 @@ CMonitorDlg* ShowMonitorWindow(QWidget* owner, AppState& state) {
     } else {
         dlg = new CMonitorDlg(
             state.settings, [passThrough](bool on) { passThrough->SetMonitorLogging(on); }, owner);
-        // Closed, the window takes nothing more; the remembered state stays as it was.
         auto* feed =
-            new MonitorFeed([dlg](const QStringList& lines) { dlg->AppendLines(lines); }, dlg);
+            new MonitorFeed([dlg](const MonitorTail::Handover& lines) { dlg->Show(lines); }, dlg);
         feed->setObjectName(QStringLiteral("MonitorFeed"));
+        // The feed works out where the log empties from what it holds: a Clear,
+        // an edit and each hand-over tell it.
+        QObject::connect(dlg->Log()->document(), &QTextDocument::contentsChanged, feed,
+                         [dlg, feed] { feed->SetLogLength(dlg->LogLength()); });
+        // Closed, the window takes nothing more; the remembered state stays as it was.
         const auto closed = [passThrough, events, feed = QPointer<MonitorFeed>(feed)] {
             passThrough->SetMonitorLogging(false);
-            events->SetMonitorSink({});
+            events->SetMonitorReceiver(nullptr);
             if (feed) feed->Drop();
         };
         QObject::connect(dlg, &QDialog::finished, owner, closed);
@@ -250,8 +243,7 @@ CMonitorDlg* ShowMonitorWindow(QWidget* owner, AppState& state) {
     }
     events->SetMonitorExplain(dlg->IsExplaining());
     // The window lays its log out at most about ten times a second.
-    MonitorFeed* feed = dlg->findChild<MonitorFeed*>(QStringLiteral("MonitorFeed"));
-    events->SetMonitorSink([feed](const QStringList& lines) { feed->Add(lines); });
+    events->SetMonitorReceiver(dlg->findChild<MonitorFeed*>(QStringLiteral("MonitorFeed")));
     dlg->setModal(false);
     dlg->PlaceOnScreen(owner->window());
     // Qt makes a window with a parent the transient of the parent's window, which

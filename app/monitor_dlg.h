@@ -11,6 +11,7 @@
 #include <array>
 #include <functional>
 
+#include "app/monitor_tail.h"
 #include "store/settings_keys.h"
 
 class QAction;
@@ -22,9 +23,6 @@ namespace ostrel {
 
 class CIniSettings;
 struct AppState;
-
-// Longer than this after an append, the log is emptied.
-inline constexpr int kMonitorTextLimit = 10240;
 
 class CMonitorDlg : public QDialog {
     Q_OBJECT
@@ -56,6 +54,10 @@ class CMonitorDlg : public QDialog {
     // the text grows beyond kMonitorTextLimit it is emptied and the following
     // entries start again from an empty log. Ignored while not logging.
     void AppendLines(const QStringList& lines);
+    // The same for lines whose emptying was worked out already (MonitorTail).
+    void Show(const MonitorTail::Handover& lines);
+    // Characters in the log, as its text reads back.
+    qsizetype LogLength() const;
 
   public slots:
     void OnStart();

@@ -10,30 +10,31 @@ MonitorFeed::MonitorFeed(Sink sink, QObject* parent) : QObject(parent), sink_(st
 }
 
 void MonitorFeed::Add(const QStringList& lines) {
-    if (lines.isEmpty()) return;
+    for (const QString& line : lines) tail_.AddLine(line);
+    EndBatch();
+}
+
+void MonitorFeed::EndBatch() {
+    if (tail_.IsEmpty()) return;
     const bool quiet = !sinceHanded_.isValid() || sinceHanded_.elapsed() >= kIntervalMs;
     if (quiet && !timer_.isActive()) {
-        sink_(lines);
-        sinceHanded_.start();
+        Flush();
         return;
     }
-    pending_ += lines;
     if (!timer_.isActive())
         timer_.start(std::max<int>(0, kIntervalMs - static_cast<int>(sinceHanded_.elapsed())));
 }
 
 void MonitorFeed::Flush() {
     timer_.stop();
-    if (pending_.isEmpty()) return;
-    const QStringList lines = std::move(pending_);
-    pending_.clear();
-    sink_(lines);
+    if (tail_.IsEmpty()) return;
+    sink_(tail_.Take());
     sinceHanded_.start();
 }
 
 void MonitorFeed::Drop() {
     timer_.stop();
-    pending_.clear();
+    tail_.Drop();
 }
 
 }  // namespace ostrel

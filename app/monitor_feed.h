@@ -1,25 +1,37 @@
 #pragma once
 // Hands the monitor window its lines at most about ten times a second. The
-// event pump drains the queue every 30 ms, and laying out the log anew for each
-// of those batches cost more than everything else the window does; so a dense
-// stream's batches are gathered and laid out once for every interval. The first
-// batch after a quiet interval goes on at once, so a single message shows
-// without delay.
+// event pump drains the queue more often than that (its queue would fill
+// otherwise), and laying out the log anew for each of those batches cost more
+// than everything else the window does; so a dense stream's batches are
+// gathered and laid out once for every interval, and only the entries that the
+// log will keep are turned into text (MonitorTail). The first batch after a
+// quiet interval goes on at once, so a single message shows without delay.
 #include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
 #include <functional>
 
+#include "app/event_pump.h"
+#include "app/monitor_tail.h"
+
 namespace ostrel {
 
-class MonitorFeed : public QObject {
+class MonitorFeed : public QObject, public MonitorReceiver {
     Q_OBJECT
   public:
-    using Sink = std::function<void(const QStringList& lines)>;
+    using Sink = std::function<void(const MonitorTail::Handover& lines)>;
     MonitorFeed(Sink sink, QObject* parent);
 
+    void AddEvent(const MonitorEvent& event, bool explain) override {
+        tail_.AddEvent(event, explain);
+    }
+    void AddLine(const QString& line) override { tail_.AddLine(line); }
+    void EndBatch() override;
+    // Lines made already, as one batch.
     void Add(const QStringList& lines);
+    // The window's log holds this many characters now.
+    void SetLogLength(qsizetype length) { tail_.SetLogLength(length); }
     // The lines gathered go to the window now.
     void Flush();
     // The lines gathered are dropped (the window closed).
@@ -29,7 +41,7 @@ class MonitorFeed : public QObject {
 
   private:
     Sink sink_;
-    QStringList pending_;
+    MonitorTail tail_;
     QTimer timer_;
     QElapsedTimer sinceHanded_;
 };
