@@ -52,7 +52,9 @@ struct Losses {
 
 class PassThrough final : private MidiProcessor {
   public:
-    static constexpr size_t kDefaultEventCapacity = 2048;
+    // Monitor records: 200 ms at 40,000 messages a second, so that a reader
+    // that takes them ten times a second never loses one.
+    static constexpr size_t kDefaultEventCapacity = 8192;
     static constexpr size_t kDefaultRingBytes = 256 * 1024;
 
     // table: the live table, curves: the curves in force; both watched, so
