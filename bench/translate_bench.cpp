@@ -92,6 +92,44 @@ BENCHMARK(BM_ForwardLoneMessage)->Arg(1)->Arg(0)->UseManualTime();
 void BM_ForwardFullCycle(benchmark::State& state) { ForwardCycles(state, 1, 1364); }
 BENCHMARK(BM_ForwardFullCycle)->Arg(1)->Arg(0)->UseManualTime();
 
+// The monitor's reader: a record taken from the queue and turned into what a
+// line is made of, its deciding codes looked up (argument 1) or not (0).
+// Cycles of 256 messages fill the queue outside the time measured.
+void BM_MonitorReader(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    AssignmentTable table;
+    CurrentCurves curves;
+    test::SetUpPlayersTable(table, curves);
+    FakeMidiSystem system;
+    PassThrough passThrough(table, curves, system, 512);
+    system.Open("Ostrel", passThrough.Processor(), nullptr);
+    passThrough.SetMonitorLogging(true);
+    passThrough.Start();
+    MidiProcessor& cycle = passThrough.Processor();
+    CountingWriter out;
+    const std::vector<Message> stream = MixedStream();
+    size_t i = 0, records = 0;
+    double total = 0;
+    MonitorEvent event;
+    for (auto _ : state) {
+        cycle.BeginCycle(out);
+        for (int k = 0; k < 256; ++k) {
+            cycle.Event(stream[i].data(), stream[i].size(), out);
+            if (++i == stream.size()) i = 0;
+        }
+        cycle.EndCycle();
+        const auto begin = Clock::now();
+        size_t n = 0;
+        while (passThrough.PopEvent(event, state.range(0) != 0)) ++n;
+        const std::chrono::duration<double> took = Clock::now() - begin;
+        state.SetIterationTime(took.count());
+        total += took.count();
+        records += n;
+    }
+    state.counters["record_ns"] = total * 1e9 / double(records);
+}
+BENCHMARK(BM_MonitorReader)->Arg(1)->Arg(0)->UseManualTime();
+
 // The engine alone: short messages as one value, System Exclusive in a buffer.
 void BM_TranslateMixedStream(benchmark::State& state) {
     AssignmentTable table;
