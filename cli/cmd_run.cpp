@@ -268,7 +268,7 @@ int RunRun(int argc, char** argv) {
         return UsageError(kRun, "--config and --setlist exclude each other");
     if (options.remembered && !RememberedEnough(options)) return 2;
 
-    // The scenes outlive the session, whose MIDI thread reads their tables.
+    // The scenes outlive the session, whose pass-through watches their tables.
     Scenes scenes;
     if (options.setlist != nullptr) {
         const std::string why = OpenScenes(options.setlist, scenes);

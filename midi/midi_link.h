@@ -38,8 +38,9 @@ struct MidiLink {
     MidiLink& operator=(const MidiLink&) = delete;
 
     // Builds the pass-through over midi, translating with table and curves,
-    // and the keeper that joins the graph as clientName (see Join). The MIDI
-    // thread reads table and curves until Unlink(): they must outlive that.
+    // and the keeper that joins the graph as clientName (see Join). The
+    // pass-through watches table and curves, and works out what the MIDI
+    // thread reads from them, until Unlink(): they must outlive that.
     void Link(std::unique_ptr<MidiSystem> midi, AssignmentTable& table, CurrentCurves& curves,
               const std::string& clientName);
     // Joins the graph now (PortKeeper::Start). False when the system does not
