@@ -50,7 +50,6 @@ class SnapshotBuilder {
 
     // The scenes from now on (null: none), scene 1 in force.
     void SetScenes(const SceneTables* scenes);
-    const SceneTables* Scenes() const { return scenes_; }
     std::unique_ptr<const CycleSnapshot> Build();
 
   private:

@@ -26,7 +26,6 @@ std::function<void()> Republisher(const std::shared_ptr<PassThrough*>& self,
 PassThrough::PassThrough(AssignmentTable& table, CurrentCurves& curves, MidiSystem& system,
                          size_t eventCapacity, size_t ringBytes)
     : table_(table),
-      curves_(curves),
       system_(system),
       tap_(system, eventCapacity),
       outbox_(ringBytes),
@@ -35,7 +34,7 @@ PassThrough::PassThrough(AssignmentTable& table, CurrentCurves& curves, MidiSyst
       forwarder_(table, curves) {
     // A watcher outlives this harmlessly: it reaches nothing once this is gone.
     table_.Watch(Republisher(self_, &PassThrough::Republish));
-    curves_.Watch(Republisher(self_, &PassThrough::Republish));
+    curves.Watch(Republisher(self_, &PassThrough::Republish));
 }
 
 void PassThrough::Republish() { lastPublishBegun_ = snapshots_.Publish(builder_.Build()); }

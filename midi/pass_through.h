@@ -98,7 +98,6 @@ class PassThrough final : private MidiProcessor {
     // notes off (123: for synths that know no 120). Shown by the monitor as one
     // line. False when the ring of waiting output has no room for it now.
     bool Panic();
-    static constexpr const uint8_t (&kPanicControllers)[3] = Outbox::kPanicControllers;
 
     // The longest that Flush, PublishTable, RequestScene and RequestStep wait
     // for the MIDI thread: many periods of the slowest usual setting.
@@ -208,7 +207,6 @@ class PassThrough final : private MidiProcessor {
     bool TakenAsTrigger(const ShortMessage& received);
 
     AssignmentTable& table_;
-    CurrentCurves& curves_;
     MidiSystem& system_;
     EntryActivity activity_;
     std::atomic<PassThroughState> state_{PassThroughState::Stopped};
