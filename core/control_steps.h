@@ -138,12 +138,19 @@ constexpr bool StartsWith(const uint8_t* m, const uint8_t* bytes, int length) {
     return true;
 }
 
+// The System Exclusive forms of the master volume (its value follows) and of
+// the record button (strobe and exit).
+inline constexpr BytePattern kMasterVolumeHead = {{0xF0, 0x7F, 0x7F, 0x04, 0x01, 0x7F}, 6};
+inline constexpr BytePattern kRecordStrobe = {{0xF0, 0x7F, 0x00, 0x06, 0x06, 0xF7}, 6};
+inline constexpr BytePattern kRecordExit = {{0xF0, 0x7F, 0x00, 0x06, 0x07, 0xF7}, 6};
+
+constexpr bool StartsWith(const uint8_t* m, const BytePattern& p) {
+    return StartsWith(m, p.bytes, p.length);
+}
+
 // Whether the control of `step` sent the message m (at least kPatternWindow
 // bytes, zero past the message).
 constexpr bool Recognises(const ControlStep& step, const uint8_t* m) {
-    constexpr uint8_t kMasterVolume[] = {0xF0, 0x7F, 0x7F, 0x04, 0x01, 0x7F};
-    constexpr uint8_t kRecordStrobe[] = {0xF0, 0x7F, 0x00, 0x06, 0x06, 0xF7};
-    constexpr uint8_t kRecordExit[] = {0xF0, 0x7F, 0x00, 0x06, 0x07, 0xF7};
     switch (step.sends) {
         case Sends::ControlChange:
             return midi::IsControlChange(m[0]) && m[1] == step.number;
@@ -152,19 +159,19 @@ constexpr bool Recognises(const ControlStep& step, const uint8_t* m) {
                    m[1] == step.number;
         case Sends::MasterVolume:
             return (m[0] == midi::kControlChange && m[1] == midi::kChannelVolumeFine) ||
-                   StartsWith(m, kMasterVolume, 6);
+                   StartsWith(m, kMasterVolumeHead);
         case Sends::Status:
             return m[0] == step.number;
         case Sends::PitchBend:
             return midi::IsPitchBend(m[0]);
         case Sends::Pattern:
-            return StartsWith(m, step.pattern.bytes, step.pattern.length);
+            return StartsWith(m, step.pattern);
         case Sends::SongPositionZero:
             return m[0] == midi::kSongPosition && m[1] == 0 && m[2] == 0;
         case Sends::SongPositionMoved:
             return m[0] == midi::kSongPosition && (m[1] != 0 || m[2] != 0);
         case Sends::RecordStrobe:
-            return StartsWith(m, kRecordStrobe, 6) || StartsWith(m, kRecordExit, 6);
+            return StartsWith(m, kRecordStrobe) || StartsWith(m, kRecordExit);
     }
     return false;
 }
@@ -238,7 +245,32 @@ constexpr std::array<std::array<uint8_t, kMaxStepsPerStatus + 1>, 256> BuildStat
 }
 
 inline constexpr auto kControllerSteps = BuildControllerSteps();
+
+// A System Exclusive form that a control sends, and the step that takes it.
+struct LongForm {
+    BytePattern pattern;
+    uint8_t step = kNoStep;
+};
+
+// Every System Exclusive form of kControlSteps, in their order. Each ends in a
+// byte other than 0, so only a message at least as long can match it.
+constexpr std::array<LongForm, 6> BuildLongForms() {
+    std::array<LongForm, 6> forms{};
+    int n = 0;
+    for (int i = 0; i < static_cast<int>(kControlSteps.size()); ++i) {
+        const ControlStep& step = kControlSteps[i];
+        const auto form = [&](const BytePattern& p) { forms[n++] = {p, static_cast<uint8_t>(i)}; };
+        if (step.sends == Sends::MasterVolume) form(kMasterVolumeHead);
+        if (step.sends == Sends::RecordStrobe) {
+            form(kRecordStrobe);
+            form(kRecordExit);
+        }
+        if (step.sends == Sends::Pattern) form(step.pattern);
+    }
+    return forms;
+}
 inline constexpr auto kStatusSteps = BuildStatusSteps();
+inline constexpr auto kLongForms = BuildLongForms();
 
 }  // namespace detail
 

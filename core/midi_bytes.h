@@ -57,9 +57,8 @@ constexpr bool IsChannelPressure(uint8_t status) { return KindOf(status) == kCha
 // Notes. A note on with velocity 0 ends the note: IsNoteOnStatus tells the
 // status, IsNoteOn and IsNoteOff the meaning (m: at least three bytes).
 constexpr bool IsNoteOnStatus(uint8_t status) { return KindOf(status) == kNoteOn; }
-constexpr bool IsNote(uint8_t status) {
-    return KindOf(status) == kNoteOff || IsNoteOnStatus(status);
-}
+// 80..9F: one mask and compare.
+constexpr bool IsNote(uint8_t status) { return (status & 0xE0) == kNoteOff; }
 constexpr bool IsChannelOneNote(uint8_t status) { return IsNote(status) && ChannelOf(status) == 0; }
 constexpr bool IsNoteOn(const uint8_t* m) { return IsNoteOnStatus(m[0]) && m[2] != 0; }
 constexpr bool IsNoteOff(const uint8_t* m) { return IsNote(m[0]) && !IsNoteOn(m); }

@@ -54,8 +54,10 @@ uint8_t ReplyValue(const ControlStep& step, const uint8_t* m) {
 // Runs the stage 1 step that recognised the message's bytes: the transport rules
 // for song position and record, the code rule for everything else. decidedBy:
 // the entry whose code (or pending record strobe) decided.
-Outcome RunControlStep(int index, const uint8_t* m, const AssignmentTable& table, bool& recPending,
-                       int& lastSongPosition, Entry& decidedBy) {
+Outcome RunControlStep(int index, const uint8_t* m, const AssignmentTable& table,
+                       TransportMemory& transport, Entry& decidedBy) {
+    bool& recPending = transport.recPending;
+    int& lastSongPosition = transport.lastSongPosition;
     const ControlStep& step = kControlSteps[index];
     decidedBy = step.entry;
     switch (step.sends) {
@@ -144,8 +146,7 @@ TranslationEngine::Counts TranslationEngine::Translate(uint8_t* message, int len
     const uint8_t stepIndex = FindControlStep(message);
     if (stepIndex != kNoStep) {
         Entry decidedBy = Entry::KNOB01;
-        const Outcome o =
-            RunControlStep(stepIndex, message, *table_, recPending_, lastSongPosition_, decidedBy);
+        const Outcome o = RunControlStep(stepIndex, message, *table_, transport_, decidedBy);
         if (o.result != Result::NotRecognised) {
             apply(o);
             decision_.entry = static_cast<int8_t>(decidedBy);

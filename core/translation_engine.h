@@ -27,6 +27,14 @@ struct TranslatedShort {
     Decision decision;     // the entries that recognised or changed it
 };
 
+// What the transport buttons leave behind between messages: a record strobe
+// whose song position the keyboard has yet to send, and the last position that
+// went out as a replacement (rewind and fast forward tell each other apart by it).
+struct TransportMemory {
+    bool recPending = false;
+    int lastSongPosition = 0;
+};
+
 class TranslationEngine {
   public:
     TranslationEngine(const AssignmentTable& table, const CurrentCurves& curves)
@@ -48,9 +56,11 @@ class TranslationEngine {
     // The table that messages are translated with now.
     const AssignmentTable& Table() const { return *table_; }
 
-    // Transport state, kept between messages for the life of the engine.
-    bool RecPending() const { return recPending_; }
-    int LastSongPosition() const { return lastSongPosition_; }
+    // Transport state, kept between messages for the life of the engine; a
+    // plan that decides in its place (TranslationPlan) keeps it here too.
+    bool RecPending() const { return transport_.recPending; }
+    int LastSongPosition() const { return transport_.lastSongPosition; }
+    TransportMemory& Transport() { return transport_; }
 
   private:
     struct Counts {
@@ -64,8 +74,7 @@ class TranslationEngine {
     const AssignmentTable* table_;
     Decision decision_;
     const CurrentCurves& curves_;
-    bool recPending_ = false;
-    int lastSongPosition_ = 0;
+    TransportMemory transport_;
 };
 
 }  // namespace ostrel

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 #include "core/code_rule.h"
 #include "core/control_steps.h"
@@ -16,11 +17,89 @@ bool Decided(int status) {
            status != midi::kEndOfExclusive && status != midi::kSongPosition;
 }
 
+// A message's first kPatternWindow bytes as two words, 0 past its end, and a
+// form's bytes with the mask of its length: one form compared in two steps.
+struct LongHead {
+    uint64_t low = 0;
+    uint32_t high = 0;
+    static_assert(kPatternWindow == 12);
+
+    // Read in a few loads, whatever the length: the last word of a shorter
+    // message is read from its end and shifted down, so no byte past the
+    // message is touched.
+    static LongHead Of(const uint8_t* bytes, size_t length) {
+        LongHead h;
+        if (length >= kPatternWindow) {
+            h.low = Load<uint64_t>(bytes);
+            h.high = Load<uint32_t>(bytes + 8);
+        } else if (length > 8) {
+            h.low = Load<uint64_t>(bytes);
+            h.high = Load<uint32_t>(bytes + length - 4) >> (kPatternWindow - length) * 8;
+        } else if (length >= 4) {
+            const uint64_t end = Load<uint32_t>(bytes + length - 4);
+            h.low = Load<uint32_t>(bytes) | (end >> (8 - length) * 8) << 32;
+        } else {
+            for (size_t i = 0; i < length; ++i) h.low |= uint64_t{bytes[i]} << 8 * i;
+        }
+        return h;
+    }
+
+  private:
+    template <typename Word>
+    static Word Load(const uint8_t* at) {
+        Word w;
+        std::memcpy(&w, at, sizeof w);
+        return w;
+    }
+};
+struct LongFormHead {
+    LongHead bytes, mask;
+    bool Matches(const LongHead& h) const {
+        return ((h.low & mask.low) == bytes.low) & ((h.high & mask.high) == bytes.high);
+    }
+};
+
+const auto kLongHeads = [] {
+    std::array<LongFormHead, detail::kLongForms.size()> heads{};
+    for (size_t i = 0; i < heads.size(); ++i) {
+        const BytePattern& p = detail::kLongForms[i].pattern;
+        uint8_t ones[kPatternWindow] = {};
+        std::memset(ones, 0xFF, p.length);
+        heads[i] = {LongHead::Of(p.bytes, p.length), LongHead::Of(ones, p.length)};
+    }
+    return heads;
+}();
+
+// For each manufacturer byte, the forms that start with it (bit i: form i).
+static_assert(detail::kLongForms.size() <= 8);
+const auto kLongFormsBy = [] {
+    std::array<uint8_t, 256> by{};
+    for (size_t i = 0; i < detail::kLongForms.size(); ++i)
+        by[detail::kLongForms[i].pattern.bytes[1]] |= static_cast<uint8_t>(1u << i);
+    return by;
+}();
+
 }  // namespace
 
 bool TranslationPlan::Step::operator==(const Step& o) const {
     return std::bit_cast<uint64_t>(*this) == std::bit_cast<uint64_t>(o);
 }
+
+const std::array<TranslationPlan::Shape, 256> TranslationPlan::kShapes = [] {
+    std::array<Shape, 256> shapes{};
+    for (int packed = 0; packed < 256; ++packed) {
+        const int from1 = packed & 3, from2 = packed >> 2 & 3;
+        Shape& shape = shapes[packed];
+        shape.keep = (from1 == kKeep ? 0xFF00u : 0u) | (from2 == kKeep ? 0xFF0000u : 0u);
+        shape.length = static_cast<uint32_t>(packed >> 4 & 3) << 24;
+        shape.curve1 = from1 == kCurve ? 0xFF : 0;
+        shape.curve2 = from2 == kCurve ? 0xFF : 0;
+        shape.byCurve1 = from1 == kCurve ? kByTouchCurve : 0;
+        shape.byCurve2 = from2 == kCurve ? kByVelocityCurve : 0;
+        shape.matched = packed >> 6;
+    }
+    return shapes;
+}();
 
 // A step that sends `status` with its data bytes from the sources given; the
 // bytes past the status's length are 0, as in every short message.
@@ -43,8 +122,9 @@ TranslationPlan::Step TranslationPlan::Pack(uint8_t status, uint8_t data1, Sourc
 // first data byte: the control that sent it and its code, then the note map,
 // the curves and the output channel. The second data byte decides nothing here
 // (only song position depends on it); it is kept, fixed or mapped by a curve.
-TranslationPlan::Step TranslationPlan::Work(const AssignmentTable& table, uint8_t status,
-                                            uint8_t data1) {
+TranslationPlan::Step TranslationPlan::Work(const AssignmentTable& table, const uint8_t* m,
+                                            Entry as) {
+    const uint8_t status = m[0], data1 = m[1];
     uint8_t out = status, out1 = 0, out2 = 0;
     Source from1 = kKeep, from2 = kKeep;
     bool suppressed = false;
@@ -59,14 +139,14 @@ TranslationPlan::Step TranslationPlan::Work(const AssignmentTable& table, uint8_
         from2 = valueFrom;
     };
 
-    const uint8_t m[kPatternWindow] = {status, data1};
     const uint8_t index = FindControlStep(m);
     if (index != kNoStep) {
         const ControlStep& step = kControlSteps[index];
-        const CodeDecision code = table.Decided(step.entry);
+        const Entry entry = step.sends == Sends::SongPositionMoved ? as : step.entry;
+        const CodeDecision code = table.Decided(entry);
         if (KnowsCode(step, code)) {
             ++matched;
-            d.entry = static_cast<int8_t>(step.entry);
+            d.entry = static_cast<int8_t>(entry);
             if (code.action == CodeAction::Suppress) suppressed = true;
             if (code.action == CodeAction::Replace)
                 replace(ReplyKeepsChannel(step.sends)
@@ -114,13 +194,17 @@ TranslationPlan::TranslationPlan(const AssignmentTable& table) {
     for (int status = 0; status < 256; ++status) {
         rows_[status].first = static_cast<uint16_t>(steps_.size());
         if (!Decided(status)) {
-            // Song position, and what never starts a short message: the status
-            // with its own data bytes (nothing for F0 or a data byte).
+            // What never starts a short message: the status with its own data
+            // bytes (nothing for F0 or a data byte). Song position has steps
+            // of its own.
             steps_.push_back(Pack(static_cast<uint8_t>(status), 0, kKeep, 0, kKeep, 0, {}));
             continue;
         }
-        for (int data1 = 0; data1 < 256; ++data1)
-            byData1[data1] = Work(table, static_cast<uint8_t>(status), static_cast<uint8_t>(data1));
+        for (int data1 = 0; data1 < 256; ++data1) {
+            const uint8_t m[kPatternWindow] = {static_cast<uint8_t>(status),
+                                               static_cast<uint8_t>(data1)};
+            byData1[data1] = Work(table, m);
+        }
         // One step where the first data byte changes nothing, else one per value.
         if (std::all_of(byData1.begin(), byData1.end(),
                         [&](const Step& s) { return s == byData1[0]; })) {
@@ -130,6 +214,65 @@ TranslationPlan::TranslationPlan(const AssignmentTable& table) {
             steps_.insert(steps_.end(), byData1.begin(), byData1.end());
         }
     }
+    const uint8_t zero[kPatternWindow] = {midi::kSongPosition};
+    const uint8_t moved[kPatternWindow] = {midi::kSongPosition, 1};
+    songZero_ = Work(table, zero);
+    songBack_ = Work(table, moved, Entry::REW);
+    songForward_ = Work(table, moved, Entry::FF);
+    // The keyboard's own position after a record strobe: the REC button's doing.
+    songAfterRecord_ = Pack(0, 0, kFixed, 0, kFixed, 1, {static_cast<int8_t>(Entry::REC)});
+    for (size_t i = 0; i < detail::kLongForms.size(); ++i)
+        longSteps_[i] = Work(table, detail::kLongForms[i].pattern.bytes);
+}
+
+const TranslationPlan::Step& TranslationPlan::SongPosition(ShortMessage in,
+                                                           TransportMemory& transport) const {
+    if (transport.recPending) {
+        transport.recPending = false;
+        return songAfterRecord_;
+    }
+    const int position = in.bytes[2] * 256 + in.bytes[1];
+    if (position == 0) {
+        transport.lastSongPosition = 0;
+        return songZero_;
+    }
+    const Step& step = position < transport.lastSongPosition ? songBack_ : songForward_;
+    // A move that goes out as a control change is the one the next is measured from.
+    const bool sent = (step.packed >> 4 & 3) != 0;
+    if (sent && step.status != midi::kSongPosition) transport.lastSongPosition = position;
+    return step;
+}
+
+TranslatedLong TranslationPlan::TranslateLong(const uint8_t* bytes, size_t length,
+                                              TransportMemory& transport) const {
+    TranslatedLong r;
+    // The forms that the manufacturer byte leaves possible; most messages
+    // (a dump, another maker's) leave none.
+    uint32_t candidates = length > 1 ? kLongFormsBy[bytes[1]] : 0;
+    if (candidates == 0) return r;
+    const LongHead head = LongHead::Of(bytes, length);
+    for (; candidates != 0; candidates &= candidates - 1) {
+        const int i = std::countr_zero(candidates);
+        if (length < detail::kLongForms[i].pattern.length || !kLongHeads[i].Matches(head)) continue;
+        const ControlStep& control = kControlSteps[detail::kLongForms[i].step];
+        if (control.sends == Sends::RecordStrobe) transport.recPending = true;
+        const Step& s = longSteps_[i];
+        r.matchedSteps = kShapes[s.packed].matched;
+        if (r.matchedSteps == 0) return r;  // a code the control does not know
+        r.decision = s.decision;
+        if (s.status == midi::kSystemExclusive) return r;  // passed
+        if (s.status == 0) {
+            r.out = TranslatedLong::Out::Suppressed;
+            return r;
+        }
+        // Replaced by a control change: the master volume's carries its value.
+        const uint8_t value = length > 6 ? bytes[6] : 0;
+        r.out = TranslatedLong::Out::Replaced;
+        r.replacement =
+            MakeShort(s.status, s.data1, (s.packed >> 2 & 3) == kKeep ? value : s.data2);
+        return r;
+    }
+    return r;
 }
 
 }  // namespace ostrel

@@ -200,14 +200,14 @@ void AlsaMidiSystem::OnInput(const uint8_t* bytes, size_t length) {
     }
     // Another thread writes queued output this moment: the event waits in
     // order for the token holder, who runs it before letting go.
-    if (deferred_.FreeSlots() == 0 || length > sizeof(Deferred{}.bytes)) {
+    Deferred* d = length <= sizeof(Deferred{}.bytes) ? deferred_.NextFree() : nullptr;
+    if (d == nullptr) {
         droppedInput_.fetch_add(1, std::memory_order_relaxed);
         return;
     }
-    Deferred& d = deferred_.SlotAhead(0);
-    d.length = static_cast<uint32_t>(length);
-    std::memcpy(d.bytes, bytes, length);
-    deferred_.Commit(1);
+    d->length = static_cast<uint32_t>(length);
+    std::memcpy(d->bytes, bytes, length);
+    deferred_.Commit();
 }
 
 void AlsaMidiSystem::RunIdle() {

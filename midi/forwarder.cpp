@@ -47,12 +47,33 @@ ForwardedShort Forwarder::GoesOn(const ShortMessage& received, ShortMessage sent
     return f;
 }
 
+ForwardedShort Forwarder::ForwardHeld(ShortMessage received) {
+    ShortMessage sent;
+    const NoteLedger::Held held = ledger_.Intercept(received, &sent);
+    if (held != NoteLedger::Held::No) return GoesOn(received, sent, held);
+    const TranslatedShort t = Translate(received);
+    ForwardedShort f{t.message, t.decision, {}};
+    Record(received, f);
+    return f;
+}
+
 void Forwarder::Record(const ShortMessage& received, ForwardedShort& f) {
     KeepNoteOnMeaning(received, f.sent);
     ledger_.Record(received, f.sent, &f.endFirst);
 }
 
 ForwardedLong Forwarder::ForwardLong(const uint8_t* bytes, size_t length) {
+    if (plan_ != nullptr) {
+        const TranslatedLong t = plan_->TranslateLong(bytes, length, engine_.Transport());
+        ForwardedLong f{bytes, length, t.matchedSteps, t.decision};
+        if (t.out == TranslatedLong::Out::Suppressed) f.length = 0;
+        if (t.out == TranslatedLong::Out::Replaced) {
+            std::memcpy(work_, t.replacement.bytes, sizeof t.replacement.bytes);
+            f.bytes = work_;
+            f.length = t.replacement.length;
+        }
+        return f;
+    }
     // Recognition looks at the first 256 bytes.
     const size_t head = std::min<size_t>(length, kMessageBufferSize);
     std::memcpy(message_, bytes, head);

@@ -1,8 +1,9 @@
 #pragma once
-// The one decision of what goes out for a received message: the translation
-// engine with the assignment table and the curves, then the ledger of sounding
-// notes. The live pass-through of every MIDI system and `ostrel-cli translate`
-// both use it, so translate prints exactly what the live path sends.
+// The one decision of what goes out for a received message: the table's
+// translation plan with the curves' values (or, without a plan, the engine the
+// plan is checked against), then the ledger of sounding notes. The live
+// pass-through of every MIDI system and `ostrel-cli translate` both use it, so
+// translate prints what the live path sends.
 //
 // MIDI thread only: no allocation, no lock.
 #include <cstddef>
@@ -40,20 +41,11 @@ class Forwarder {
         : engine_(table, curves), curves_(curves) {}
 
     // Inline: the MIDI path's busiest call, its result built in registers.
+    // The ledger is asked only about notes and pedals.
     ForwardedShort ForwardShort(ShortMessage received) {
-        const bool ledger = NoteLedger::Concerns(received);
-        ForwardedShort f;
-        if (ledger) {
-            const NoteLedger::Held held = ledger_.Intercept(received, &f.sent);
-            if (held != NoteLedger::Held::No) return GoesOn(received, f.sent, held);
-        }
-        const TranslatedShort t = plan_ != nullptr && TranslationPlan::Decides(received)
-                                      ? plan_->Translate(received, *curveValues_)
-                                      : engine_.TranslateMessage(received);
-        f.sent = t.message;
-        f.decision = t.decision;
-        if (ledger) Record(received, f);
-        return f;
+        if (NoteLedger::Concerns(received)) return ForwardHeld(received);
+        const TranslatedShort t = Translate(received);
+        return {t.message, t.decision, {}};
     }
     // A System Exclusive message of any length is recognised by its first 256
     // bytes and, when nothing changed it, goes out whole.
@@ -64,8 +56,8 @@ class Forwarder {
     const uint8_t* Forward(const uint8_t* bytes, size_t length, size_t* outLength);
 
     // The table for the following messages (switched between two cycles), and
-    // its plan with the curves' values, which then decide the short messages
-    // the plan can (null: the engine decides every message, with the curves).
+    // its plan with the curves' values, which then decide every message (null:
+    // the engine decides, with the curves). Either keeps the transport memory.
     void Use(const AssignmentTable& table, const TranslationPlan* plan, const CurveValues* curves) {
         engine_.UseTable(table);
         plan_ = plan;
@@ -75,6 +67,13 @@ class Forwarder {
     NoteLedger& Ledger() { return ledger_; }
 
   private:
+    TranslatedShort Translate(ShortMessage received) {
+        return plan_ != nullptr ? plan_->Translate(received, *curveValues_, engine_.Transport())
+                                : engine_.TranslateMessage(received);
+    }
+    // A note or a pedal: the ledger first, then the table, then the ledger
+    // keeps where it began.
+    ForwardedShort ForwardHeld(ShortMessage received);
     // A gesture the ledger holds goes on, or ends, where it began: sent.
     ForwardedShort GoesOn(const ShortMessage& received, ShortMessage sent,
                           NoteLedger::Held held) const;

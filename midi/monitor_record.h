@@ -56,6 +56,7 @@ struct SysExRecord {
     uint32_t sentLength;    // what went out (a control change when one replaced it); 0: nothing
     uint16_t matchedSteps;  // 0: it went out unchanged
     bool tooLarge;          // not sent: larger than the output port carries
+    bool sentAsReceived;    // what went out is the received bytes (not kept twice)
     Decision decision;
 };
 

@@ -27,26 +27,30 @@ void MonitorTap::Long(const uint8_t* bytes, size_t length, const uint8_t* sent, 
     MonitorRecord* record = Begin(RecordKind::SysEx);
     if (record == nullptr) return;
     std::memcpy(kept->received, bytes, std::min(length, kRecordedBytes));
-    std::memcpy(kept->sent, sent, std::min(sentLength, kRecordedBytes));
-    ::new (&record->sysEx)
-        SysExRecord{static_cast<uint32_t>(length), static_cast<uint32_t>(sentLength),
-                    static_cast<uint16_t>(matchedSteps), tooLarge, decision};
-    // The bytes first: the reader takes them once it sees the record.
-    sysExBytes_.Commit(1);
-    records_.Commit(1);
+    // Most go out as they came: their bytes are kept once.
+    const bool asReceived = sent == bytes;
+    if (!asReceived) std::memcpy(kept->sent, sent, std::min(sentLength, kRecordedBytes));
+    ::new (&record->sysEx) SysExRecord{static_cast<uint32_t>(length),
+                                       static_cast<uint32_t>(sentLength),
+                                       static_cast<uint16_t>(matchedSteps),
+                                       tooLarge,
+                                       asReceived,
+                                       decision};
+    sysExBytes_.Stage();
+    records_.Stage();
 }
 
 void MonitorTap::Incomplete(const ShortMessage& received) {
     if (MonitorRecord* record = Begin(RecordKind::Incomplete)) {
         ::new (&record->incomplete) IncompleteRecord{received};
-        records_.Commit(1);
+        records_.Stage();
     }
 }
 
 void MonitorTap::Release(const ShortMessage& sent) {
     if (MonitorRecord* record = Begin(RecordKind::Released)) {
         ::new (&record->release) ReleaseRecord{sent};
-        records_.Commit(1);
+        records_.Stage();
     }
 }
 
@@ -54,14 +58,14 @@ void MonitorTap::Scene(int scene, int count, const ShortMessage& asked) {
     if (MonitorRecord* record = Begin(RecordKind::Scene)) {
         ::new (&record->scene)
             SceneRecord{static_cast<int16_t>(scene), static_cast<int16_t>(count), asked};
-        records_.Commit(1);
+        records_.Stage();
     }
 }
 
 void MonitorTap::Panic(int released) {
     if (MonitorRecord* record = Begin(RecordKind::Panic)) {
         ::new (&record->panic) PanicRecord{static_cast<uint16_t>(released)};
-        records_.Commit(1);
+        records_.Stage();
     }
 }
 
@@ -70,7 +74,7 @@ void MonitorTap::KeepDump(const uint8_t* bytes, size_t length) {
     if (dump == nullptr) return;
     dump->length = static_cast<uint32_t>(length);
     std::memcpy(dump->bytes, bytes, std::min(length, kRecordedBytes));
-    dumps_.Commit(1);
+    dumps_.Stage();
 }
 
 std::time_t MonitorTap::LocalTime(uint64_t cycleMicros) {
@@ -162,7 +166,8 @@ void MonitorTap::Read(const MonitorRecord& record, MonitorEvent& event) {
             event.decision = r.decision;
             if (bytes == nullptr) return;  // cannot be: committed before the record
             std::memcpy(event.received, bytes->received, kRecordedBytes);
-            std::memcpy(event.sent, bytes->sent, kRecordedBytes);
+            std::memcpy(event.sent, r.sentAsReceived ? bytes->received : bytes->sent,
+                        kRecordedBytes);
             sysExBytes_.PopFront();
             return;
         }

@@ -67,12 +67,20 @@ class MonitorTap {
     // system: the clock of the cycles' times.
     MonitorTap(const MidiSystem& system, size_t capacity);
 
-    // MIDI thread: the cycle's time, for every record it writes.
+    // MIDI thread: the cycle's time, for every record it writes. The records
+    // of a cycle reach the reader together when it ends.
     void BeginCycle(uint64_t cycleMicros) { cycleMicros_ = cycleMicros; }
+    void EndCycle() {
+        // The bytes of System Exclusive records first: the reader takes them
+        // once it sees their record.
+        sysExBytes_.Publish();
+        records_.Publish();
+        dumps_.Publish();
+    }
     void Short(const ShortMessage& received, const ShortMessage& sent, const Decision& decision) {
         if (MonitorRecord* record = Begin(RecordKind::Short)) {
             ::new (&record->shortMessage) ShortRecord{received, sent, decision};
-            records_.Commit(1);
+            records_.Stage();
         }
     }
     // A System Exclusive message of length bytes, and what went out for it.
@@ -94,9 +102,9 @@ class MonitorTap {
     // The next free slot of a queue, or null when it is full (counted).
     template <typename T>
     T* FreeSlot(SpscQueue<T>& queue) {
-        if (queue.FreeSlots() != 0) return &queue.SlotAhead(0);
-        dropped_.fetch_add(1, std::memory_order_relaxed);
-        return nullptr;
+        T* slot = queue.NextFree();
+        if (slot == nullptr) dropped_.fetch_add(1, std::memory_order_relaxed);
+        return slot;
     }
     // Each record is built where it lies in the queue, the member of its kind
     // made the live one, rather than put together on the stack and copied there.

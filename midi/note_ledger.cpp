@@ -17,7 +17,7 @@ void NoteLedger::Clear() {
     written_ = false;
 }
 
-NoteLedger::Held NoteLedger::Intercept(const ShortMessage& in, ShortMessage* out) {
+NoteLedger::Held NoteLedger::InterceptEnd(const ShortMessage& in, ShortMessage* out) {
     const int channel = midi::ChannelOf(in.bytes[0]);
     *out = {};
     if (IsNoteOff(in.bytes)) {
@@ -55,9 +55,8 @@ NoteLedger::Held NoteLedger::Intercept(const ShortMessage& in, ShortMessage* out
     return Held::GoesOn;
 }
 
-void NoteLedger::Record(const ShortMessage& in, const ShortMessage& out, ShortMessage* endFirst) {
-    *endFirst = {};
-    if (in.length < 3) return;
+void NoteLedger::RecordStart(const ShortMessage& in, const ShortMessage& out,
+                             ShortMessage* endFirst) {
     const int channel = midi::ChannelOf(in.bytes[0]);
     if (IsNoteOn(in.bytes)) {
         uint8_t& cell = notes_[channel][in.bytes[1] & midi::kMaxData];

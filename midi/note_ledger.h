@@ -16,6 +16,7 @@
 //   note only once its release went out.
 //
 // MIDI thread only: fixed arrays, no allocation, no lock.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -25,16 +26,20 @@
 namespace ostrel {
 
 class NoteLedger {
+    static constexpr auto kPedalIndex = [] {
+        std::array<int8_t, 256> index{};
+        index.fill(-1);
+        index[midi::kSustainPedal] = 0;
+        index[midi::kSostenutoPedal] = 1;
+        index[midi::kSoftPedal] = 2;
+        return index;
+    }();
+
   public:
     NoteLedger() { Clear(); }
 
     // The pedals the ledger follows (sustain, sostenuto, soft): 0..2, or -1.
-    static constexpr int PedalIndex(uint8_t controller) {
-        return controller == midi::kSustainPedal     ? 0
-               : controller == midi::kSostenutoPedal ? 1
-               : controller == midi::kSoftPedal      ? 2
-                                                     : -1;
-    }
+    static constexpr int PedalIndex(uint8_t controller) { return kPedalIndex[controller]; }
     // Whether a message that goes out ends something: a note-off, or a pedal
     // let go. Only these are kept for the next cycle when a cycle is full.
     static constexpr bool IsRelease(const ShortMessage& m) {
@@ -57,13 +62,22 @@ class NoteLedger {
     // for a gesture whose start was suppressed); or ends one that Ostrel
     // released already (nothing goes out). No: the table decides, then Record.
     enum class Held : uint8_t { No, GoesOn, ReleasedBefore };
-    Held Intercept(const ShortMessage& in, ShortMessage* out);
+    Held Intercept(const ShortMessage& in, ShortMessage* out) {
+        // A key struck is always the table's; its end may be the ledger's.
+        if (midi::IsNoteOn(in.bytes)) return Held::No;
+        return InterceptEnd(in, out);
+    }
 
     // After the table decided what goes out (out, length 0: nothing) for a
     // received message: remembers where a note or pedal began. When out starts
     // a key that still sounds on another channel, *endFirst is the note-off
     // that ends it there, to be written before out (else its length is 0).
-    void Record(const ShortMessage& in, const ShortMessage& out, ShortMessage* endFirst);
+    void Record(const ShortMessage& in, const ShortMessage& out, ShortMessage* endFirst) {
+        *endFirst = {};
+        // Only a key struck or a pedal pressed begins something.
+        if (in.length == 3 && (midi::IsNoteOn(in.bytes) || midi::IsControlChange(in.bytes[0])))
+            RecordStart(in, out, endFirst);
+    }
 
     // A release (IsRelease) that did not fit in this cycle's output: kept, at
     // most one for each output channel and note or pedal (a later one for the
@@ -109,6 +123,8 @@ class NoteLedger {
     static constexpr bool Sounds(const PedalCell& cell) {
         return cell.channel != kSuppressed && PedalIndex(cell.controller) >= 0;
     }
+    Held InterceptEnd(const ShortMessage& in, ShortMessage* out);
+    void RecordStart(const ShortMessage& in, const ShortMessage& out, ShortMessage* endFirst);
     void RecordPedal(PedalCell& cell, const ShortMessage& out, ShortMessage* endFirst);
 
     // Kept releases: one slot for each output channel and note, then for each

@@ -1,5 +1,6 @@
 #include "midi/pass_through.h"
 
+#include <bit>
 #include <thread>
 
 #include "core/short_message.h"
@@ -155,10 +156,13 @@ void PassThrough::BeginCycle(MidiWriter& out) {
     largestSeen_.store(largest_, std::memory_order_relaxed);
     tap_.BeginCycle(system_.CycleMicros());
     snapshot_ = &snapshots_.Enter();
+    hasScenes_ = !snapshot_->scenes.empty();
     const TableTranslation& inForce = snapshot_->InForce(scenes_.Pick(*snapshot_, tap_));
     forwarder_.Use(inForce.table, &inForce.plan, &snapshot_->curves);
     FollowLinks();
-    outbox_.Drain(out, largest_, forwarder_.Ledger(), MonitorLogging() ? &tap_ : nullptr);
+    // The monitor logs, or not, for a whole cycle.
+    logging_ = MonitorLogging();
+    outbox_.Drain(out, largest_, forwarder_.Ledger(), logging_ ? &tap_ : nullptr);
 }
 
 void PassThrough::FollowLinks() {
@@ -196,21 +200,32 @@ void PassThrough::Event(const uint8_t* bytes, size_t length, MidiWriter& out) {
     // Stopped ignores the message entirely; nothing is held back for
     // it, so later System Exclusive input is never blocked by it.
     if (State() != PassThroughState::Running || length == 0) return;
+    const uint8_t status = bytes[0];
     // A System Exclusive event is one message, whatever bytes it carries (a
-    // dump may hold bytes above 7F); short messages joined in one event are
-    // forwarded one by one.
-    if (bytes[0] == midi::kSystemExclusive) {
+    // dump may hold bytes above 7F).
+    if (status == midi::kSystemExclusive) {
         ForwardLong(bytes, length, out);
         return;
     }
-    // Most events are one whole short message: no need to take them apart (a
-    // lone end mark F7 belongs to no message: the splitter skips it).
-    if (length == static_cast<size_t>(ShortMessageLength(bytes[0])) &&
-        bytes[0] != midi::kEndOfExclusive && (length < 2 || !midi::IsStatus(bytes[1])) &&
-        (length < 3 || !midi::IsStatus(bytes[2]))) {
-        ForwardMessage(bytes, length, out);
-        return;
+    // Most events are one whole short message, read in place (a lone end mark
+    // F7 belongs to no message: the splitter skips it).
+    if (length == static_cast<size_t>(ShortMessageLength(status)) &&
+        status != midi::kEndOfExclusive) {
+        uint32_t value = status | static_cast<uint32_t>(length) << 24;
+        if (length > 1) value |= uint32_t{bytes[1]} << 8;
+        if (length > 2) value |= uint32_t{bytes[2]} << 16;
+        if ((value & 0x808000u) == 0) {  // no status byte among the data
+            ForwardShort(std::bit_cast<ShortMessage>(value), out);
+            return;
+        }
     }
+    ForwardJoined(bytes, length, out);
+}
+
+// Kept out of Event, so that the common case calls straight on.
+[[gnu::noinline]] void PassThrough::ForwardJoined(const uint8_t* bytes, size_t length,
+                                                  MidiWriter& out) {
+    // Short messages joined in one event are forwarded one by one.
     SplitJoinedEvents(bytes, length,
                       [&](const uint8_t* b, size_t n) { ForwardMessage(b, n, out); });
 }
@@ -224,7 +239,7 @@ bool PassThrough::TakenAsTrigger(const ShortMessage& received) {
     // Taken by the setlist, with every other message of the trigger's control
     // (a button's release): shown as received, nothing sent; a program change
     // past the last scene is shown as naming no scene.
-    if (!MonitorLogging()) return true;
+    if (!logging_) return true;
     if (match.action == TriggerMatch::Action::Select && match.scene >= count)
         tap_.Scene(match.scene, count, received);
     else
@@ -240,20 +255,23 @@ void PassThrough::ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter
     const ShortMessage received = ReadShort(bytes, length);
     if (received.Incomplete()) {
         droppedIncomplete_.fetch_add(1, std::memory_order_relaxed);
-        if (MonitorLogging()) tap_.Incomplete(received);
+        if (logging_) tap_.Incomplete(received);
         return;
     }
-    if (!snapshot_->scenes.empty() && TakenAsTrigger(received)) return;
+    ForwardShort(received, out);
+}
+
+inline void PassThrough::ForwardShort(ShortMessage received, MidiWriter& out) {
+    if (hasScenes_ && TakenAsTrigger(received)) return;
     const ForwardedShort f = forwarder_.ForwardShort(received);
     activity_.Fire(f.decision);
-    const bool logging = MonitorLogging();
-    if (f.endFirst.length != 0) {
+    if (f.endFirst.length != 0) [[unlikely]] {
         // The key's earlier note, ended where it sounds: a line of Ostrel's own.
         SendShort(out, f.endFirst);
-        if (logging) tap_.Release(f.endFirst);
+        if (logging_) tap_.Release(f.endFirst);
     }
     SendShort(out, f.sent);
-    if (logging) tap_.Short(received, f.sent, f.decision);
+    if (logging_) tap_.Short(received, f.sent, f.decision);
 }
 
 void PassThrough::ForwardLong(const uint8_t* bytes, size_t length, MidiWriter& out) {
@@ -263,8 +281,7 @@ void PassThrough::ForwardLong(const uint8_t* bytes, size_t length, MidiWriter& o
     if (f.length != 0 && !Send(out, f.bytes, f.length))
         droppedSends_.fetch_add(1, std::memory_order_relaxed);
     if (ReceiveHook() && StartsWithDumpHeader(bytes, length)) tap_.KeepDump(bytes, length);
-    if (MonitorLogging())
-        tap_.Long(bytes, length, f.bytes, f.length, f.matchedSteps, tooLarge, f.decision);
+    if (logging_) tap_.Long(bytes, length, f.bytes, f.length, f.matchedSteps, tooLarge, f.decision);
 }
 
 }  // namespace ostrel

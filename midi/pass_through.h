@@ -181,7 +181,10 @@ class PassThrough final : private MidiProcessor {
 
     void BeginCycle(MidiWriter& out) override;
     void Event(const uint8_t* bytes, size_t length, MidiWriter& out) override;
-    void EndCycle() override { snapshots_.Leave(); }
+    void EndCycle() override {
+        tap_.EndCycle();
+        snapshots_.Leave();
+    }
 
     // Builds the snapshot of the table, curves and scenes as they stand now and
     // publishes it.
@@ -200,8 +203,11 @@ class PassThrough final : private MidiProcessor {
     // cycle is full, a release is kept for the next cycle, anything else is
     // dropped and counted.
     void SendShort(MidiWriter& out, const ShortMessage& m);
-    // One message of an input event.
+    // One message of an input event, and a complete short message.
     void ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter& out);
+    void ForwardShort(ShortMessage received, MidiWriter& out);
+    // An event that is not one whole message: taken apart into its messages.
+    void ForwardJoined(const uint8_t* bytes, size_t length, MidiWriter& out);
     void ForwardLong(const uint8_t* bytes, size_t length, MidiWriter& out);
     // A trigger of the setlist in force: true when the message is taken by it.
     bool TakenAsTrigger(const ShortMessage& received);
@@ -228,6 +234,8 @@ class PassThrough final : private MidiProcessor {
     // MIDI thread only.
     Forwarder forwarder_;
     const CycleSnapshot* snapshot_ = nullptr;  // taken at the start of the cycle
+    bool hasScenes_ = false;                   // ... and it holds a setlist's scenes
+    bool logging_ = false;                     // the monitor logs this cycle
     bool inputLinked_ = false;                 // our input had a connection
     size_t largest_ = 0;                       // largest event of this cycle
 };

@@ -21,37 +21,55 @@ class SpscQueue {
     SpscQueue(const SpscQueue&) = delete;
     SpscQueue& operator=(const SpscQueue&) = delete;
 
-    // Producer: free slots right now (more may appear as the consumer reads).
-    size_t FreeSlots() const {
-        return capacity_ -
-               (tail_.load(std::memory_order_relaxed) - head_.load(std::memory_order_acquire));
+    // Producer: the slot the next record is filled in, or null when the queue
+    // is full. The consumer's progress is looked at only when the slots known
+    // free have run out, so a producer rarely touches the consumer's line.
+    T* NextFree() {
+        Producer& p = producer_;
+        if (p.count - p.headSeen == capacity_) {
+            p.headSeen = head_.load(std::memory_order_acquire);
+            if (p.count - p.headSeen == capacity_) return nullptr;
+        }
+        return &slots_[p.slot];
     }
-    // Producer: the k-th free slot from the end of the queue (k < FreeSlots()).
-    T& SlotAhead(size_t k) {
-        return slots_[(tail_.load(std::memory_order_relaxed) + k) % capacity_];
+    // Producer: makes the record filled in NextFree() visible to the consumer.
+    void Commit() {
+        Stage();
+        Publish();
     }
-    // Producer: makes the next n filled slots visible to the consumer, in order.
-    void Commit(size_t n) {
-        tail_.store(tail_.load(std::memory_order_relaxed) + n, std::memory_order_release);
+    // Producer: the record filled in NextFree() is queued but stays unseen
+    // until Publish(), which shows every record staged before it at once (one
+    // release store for a whole cycle's records).
+    void Stage() {
+        Producer& p = producer_;
+        if (++p.slot == capacity_) p.slot = 0;
+        ++p.count;
     }
+    void Publish() { tail_.store(producer_.count, std::memory_order_release); }
 
     // Producer: copies the record in; false (nothing changed) when full.
     bool TryPush(const T& record) {
-        if (FreeSlots() == 0) return false;
-        SlotAhead(0) = record;
-        Commit(1);
+        T* slot = NextFree();
+        if (slot == nullptr) return false;
+        *slot = record;
+        Commit();
         return true;
     }
 
     // Consumer: the oldest record, or null when empty.
     T* Front() {
-        const size_t head = head_.load(std::memory_order_relaxed);
-        if (head == tail_.load(std::memory_order_acquire)) return nullptr;
-        return &slots_[head % capacity_];
+        Consumer& c = consumer_;
+        if (c.count == c.tailSeen) {
+            c.tailSeen = tail_.load(std::memory_order_acquire);
+            if (c.count == c.tailSeen) return nullptr;
+        }
+        return &slots_[c.slot];
     }
     // Consumer: releases the record returned by Front().
     void PopFront() {
-        head_.store(head_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+        Consumer& c = consumer_;
+        if (++c.slot == capacity_) c.slot = 0;
+        head_.store(++c.count, std::memory_order_release);
     }
 
     // Consumer: copies the oldest record out; false when empty.
@@ -69,12 +87,23 @@ class SpscQueue {
     }
 
   private:
-    // Head and tail count records since construction; they live on separate cache
-    // lines so that producer and consumer do not slow each other down.
+    // Each side counts the records it has passed since construction and keeps
+    // the slot that count points at (no division per record), and the other
+    // side's count as last seen. Head and tail, with each side's own state,
+    // live on separate cache lines so that the two sides do not slow each
+    // other down.
+    struct Producer {
+        size_t count = 0, slot = 0, headSeen = 0;
+    };
+    struct Consumer {
+        size_t count = 0, slot = 0, tailSeen = 0;
+    };
     const size_t capacity_;
     std::unique_ptr<T[]> slots_;
     alignas(64) std::atomic<size_t> head_{0};
+    Consumer consumer_;
     alignas(64) std::atomic<size_t> tail_{0};
+    Producer producer_;
 };
 
 }  // namespace ostrel

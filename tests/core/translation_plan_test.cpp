@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/translation_engine.h"
 #include "support/mixed_stream.h"
@@ -59,6 +61,10 @@ std::string Show(const TranslatedShort& t) {
     return text;
 }
 
+bool Same(const TransportMemory& a, const TransportMemory& b) {
+    return a.recPending == b.recPending && a.lastSongPosition == b.lastSongPosition;
+}
+
 TEST(TranslationPlanTest, GivesWhatTheEngineGivesForEveryShortMessage) {
     for (const auto& tableCase : kTables) {
         for (const CurvePoints& points : {CurvePoints{}, kSteep}) {  // identity, steep
@@ -70,23 +76,91 @@ TEST(TranslationPlanTest, GivesWhatTheEngineGivesForEveryShortMessage) {
             TranslationEngine engine(table, curves);
             const TranslationPlan plan(table);
             const CurveValues values = curves.Values();
+            TransportMemory transport;
             int mismatches = 0;
             for (int status = 0x80; status <= 0xFF; ++status) {
                 const ShortMessage bare = MakeShort(static_cast<uint8_t>(status));
-                if (bare.length == 0 || status == 0xF7 || !TranslationPlan::Decides(bare)) continue;
+                if (bare.length == 0 || status == 0xF7) continue;
                 // Every value of each data byte that the status implies.
                 for (int k = 0; k < 1 << 8 * (bare.length - 1); ++k) {
                     const ShortMessage in = MakeShort(bare.bytes[0], static_cast<uint8_t>(k),
                                                       static_cast<uint8_t>(k >> 8));
                     const TranslatedShort expected = engine.TranslateMessage(in);
-                    const TranslatedShort got = plan.Translate(in, values);
-                    if (std::memcmp(&got, &expected, sizeof got) == 0) continue;
+                    const TranslatedShort got = plan.Translate(in, values, transport);
+                    if (std::memcmp(&got, &expected, sizeof got) == 0 &&
+                        Same(transport, engine.Transport()))
+                        continue;
                     ADD_FAILURE() << tableCase.name << (points.width ? ", steep" : ", identity")
                                   << " curves: " << Show({in, 0, {}}) << " gives " << Show(got)
                                   << ", the engine " << Show(expected);
                     ASSERT_LT(++mismatches, 5);
                 }
             }
+        }
+    }
+}
+
+// System Exclusive, whole, cut short, longer or one byte off, between song
+// positions that a record strobe and its exit decide.
+TEST(TranslationPlanTest, GivesWhatTheEngineGivesForSystemExclusiveAndTheTransport) {
+    const std::vector<std::vector<uint8_t>> messages = {
+        {0xF0, 0x7F, 0x00, 0x06, 0x06, 0xF7},
+        {0xF2, 0x10, 0x00},
+        {0xF2, 0x10, 0x00},
+        {0xF2, 0x08, 0x00},
+        {0xF2, 0x00, 0x00},
+        {0xF0, 0x7F, 0x00, 0x06, 0x07, 0xF7},
+        {0xF2, 0x00, 0x00},
+        {0xF0, 0x7F, 0x7F, 0x04, 0x01, 0x7F, 0x64, 0xF7},
+        {0xF0, 0x7F, 0x7F, 0x04, 0x01, 0x7F},
+        {0xF0, 0x7F, 0x7F, 0x04, 0x01},
+        {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7},
+        {0xF0, 0x7E, 0x7F, 0x09, 0x01},
+        {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF7},
+        {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7},
+        {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7},
+        {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x01, 0x41, 0xF7},
+        {0xF0, 0x00, 0x5A, 0x52, 0x4B, 0x0B, 0xF7},
+        {0xF0, 0xF7},
+        {0xF0},
+    };
+    for (const auto& tableCase : kTables) {
+        AssignmentTable table;
+        tableCase.setUp(table);
+        CurrentCurves curves;
+        TranslationEngine engine(table, curves);
+        const TranslationPlan plan(table);
+        const CurveValues values = curves.Values();
+        TransportMemory transport;
+        for (const auto& m : messages) {
+            SCOPED_TRACE(std::string(tableCase.name) + ", " +
+                         Show({ReadShort(m.data(), m.size()), 0, {}}) + ", " +
+                         std::to_string(m.size()) + " bytes");
+            if (m[0] != 0xF0) {
+                const TranslatedShort expected = engine.TranslateMessage(ReadShort(m.data(), 3));
+                const TranslatedShort got =
+                    plan.Translate(ReadShort(m.data(), 3), values, transport);
+                EXPECT_EQ(Show(got), Show(expected));
+            } else {
+                uint8_t message[kMessageBufferSize] = {}, work[kMessageBufferSize] = {};
+                std::memcpy(message, m.data(), m.size());
+                const TranslateResult expected =
+                    engine.TranslateMessage(message, static_cast<int>(m.size()), work);
+                const TranslatedLong got = plan.TranslateLong(m.data(), m.size(), transport);
+                using Out = TranslatedLong::Out;
+                const Out out = expected.matchedSteps == 0 ? Out::Unchanged
+                                : expected.outLength == 0  ? Out::Suppressed
+                                : work[0] != 0xF0          ? Out::Replaced
+                                                           : Out::Unchanged;
+                EXPECT_EQ(got.out, out);
+                if (out == Out::Replaced) {
+                    EXPECT_EQ(got.replacement, ReadShort(work, 3));
+                }
+                EXPECT_EQ(got.matchedSteps, expected.matchedSteps);
+                EXPECT_EQ(std::bit_cast<uint32_t>(got.decision),
+                          std::bit_cast<uint32_t>(expected.decision));
+            }
+            EXPECT_TRUE(Same(transport, engine.Transport()));
         }
     }
 }

@@ -16,7 +16,7 @@ TEST(SpscQueue, KeepsOrderAcrossTheWrapAndRefusesWhenFull) {
         EXPECT_TRUE(queue.TryPush(round * 10 + 1));
         EXPECT_TRUE(queue.TryPush(round * 10 + 2));
         EXPECT_TRUE(queue.TryPush(round * 10 + 3));
-        EXPECT_EQ(queue.FreeSlots(), 0u);
+        EXPECT_EQ(queue.NextFree(), nullptr);
         EXPECT_FALSE(queue.TryPush(99));  // full: refused, nothing overwritten
         for (int k = 1; k <= 3; ++k) {
             ASSERT_TRUE(queue.TryPop(out));
@@ -27,16 +27,18 @@ TEST(SpscQueue, KeepsOrderAcrossTheWrapAndRefusesWhenFull) {
 }
 
 TEST(SpscQueue, SlotsFilledInPlaceBecomeVisibleOnlyWhenCommitted) {
-    SpscQueue<int> queue(4);
-    queue.SlotAhead(0) = 7;
-    queue.SlotAhead(1) = 8;
+    SpscQueue<int> queue(2);
+    *queue.NextFree() = 7;
     EXPECT_EQ(queue.Front(), nullptr);
-    queue.Commit(2);
+    queue.Commit();
+    *queue.NextFree() = 8;
+    queue.Commit();
+    EXPECT_EQ(queue.NextFree(), nullptr);
     ASSERT_NE(queue.Front(), nullptr);
     EXPECT_EQ(*queue.Front(), 7);
     queue.PopFront();
+    EXPECT_NE(queue.NextFree(), nullptr);  // the slot read is free again
     EXPECT_EQ(*queue.Front(), 8);
-    EXPECT_EQ(queue.FreeSlots(), 3u);
 }
 
 TEST(SpscQueue, TwoThreadsPassEveryValueInOrder) {
