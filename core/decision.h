@@ -41,8 +41,19 @@ struct Decision {
                               // kHeldSuppressed
 
     // entry kNoEntry, note kNoNote and changedBy 0, read as one word.
-    bool Empty() const { return (std::bit_cast<uint32_t>(*this) & 0xFFFFFFu) == 0x00FFFFu; }
+    bool Empty() const { return entry == kNoEntry && note == kNoNote && changedBy == 0; }
 };
+
+// A decision as one 32-bit word (entry, note, changedBy, heldOn from the low
+// byte up), as the MIDI path carries it; kNoDecision is an empty one.
+inline constexpr uint32_t kNoDecision = 0x0000FFFFu;
+constexpr uint32_t WordOf(Decision d) { return std::bit_cast<uint32_t>(d); }
+constexpr Decision DecisionOf(uint32_t word) { return std::bit_cast<Decision>(word); }
+constexpr bool IsEmptyDecision(uint32_t word) { return (word & 0xFFFFFFu) == kNoDecision; }
+constexpr uint32_t DecisionWord(int8_t entry, uint8_t note, uint8_t changedBy, uint8_t heldOn) {
+    return static_cast<uint8_t>(entry) | uint32_t{note} << 8 | uint32_t{changedBy} << 16 |
+           uint32_t{heldOn} << 24;
+}
 
 // The codes in force for the parts a decision names (the others stay empty).
 struct DecidingCodes {

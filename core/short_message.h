@@ -74,4 +74,12 @@ constexpr ShortMessage MakeShort(uint8_t status, uint8_t data1 = 0, uint8_t data
     return std::bit_cast<ShortMessage>(value);
 }
 
+// A short message as one 32-bit word: its bytes, then its length in the top
+// byte. The MIDI path carries messages in this form: a struct of bytes that the
+// compiler takes apart and puts back together in memory stalls the loads that
+// follow it.
+constexpr uint32_t WordOf(ShortMessage m) { return std::bit_cast<uint32_t>(m); }
+constexpr ShortMessage MessageOf(uint32_t word) { return std::bit_cast<ShortMessage>(word); }
+constexpr uint32_t LengthOf(uint32_t word) { return word >> 24; }
+
 }  // namespace ostrel

@@ -81,10 +81,6 @@ const auto kLongFormsBy = [] {
 
 }  // namespace
 
-bool TranslationPlan::Step::operator==(const Step& o) const {
-    return std::bit_cast<uint64_t>(*this) == std::bit_cast<uint64_t>(o);
-}
-
 const std::array<TranslationPlan::Shape, 256> TranslationPlan::kShapes = [] {
     std::array<Shape, 256> shapes{};
     for (int packed = 0; packed < 256; ++packed) {
@@ -115,7 +111,8 @@ TranslationPlan::Step TranslationPlan::Pack(uint8_t status, uint8_t data1, Sourc
     if (from2 != kFixed || length < 3) data2 = 0;
     // matched: 3 at most (a note's map cell, velocity curve and channel).
     const int packed = from1 | from2 << 2 | length << 4 | matched << 6;
-    return {status, data1, data2, static_cast<uint8_t>(packed), decision};
+    return {status | uint32_t{data1} << 8 | uint32_t{data2} << 16 | uint32_t(packed) << 24,
+            WordOf(decision)};
 }
 
 // The engine's two stages, on what they read of a message with this status and
@@ -220,7 +217,7 @@ TranslationPlan::TranslationPlan(const AssignmentTable& table) {
     songBack_ = Work(table, moved, Entry::REW);
     songForward_ = Work(table, moved, Entry::FF);
     // The keyboard's own position after a record strobe: the REC button's doing.
-    songAfterRecord_ = Pack(0, 0, kFixed, 0, kFixed, 1, {static_cast<int8_t>(Entry::REC)});
+    songAfterRecord_ = Pack(0, 0, kFixed, 0, kFixed, 1, Decision{static_cast<int8_t>(Entry::REC)});
     for (size_t i = 0; i < detail::kLongForms.size(); ++i)
         longSteps_[i] = Work(table, detail::kLongForms[i].pattern.bytes);
 }
@@ -238,8 +235,8 @@ const TranslationPlan::Step& TranslationPlan::SongPosition(ShortMessage in,
     }
     const Step& step = position < transport.lastSongPosition ? songBack_ : songForward_;
     // A move that goes out as a control change is the one the next is measured from.
-    const bool sent = (step.packed >> 4 & 3) != 0;
-    if (sent && step.status != midi::kSongPosition) transport.lastSongPosition = position;
+    const bool sent = (step.Packed() >> 4 & 3) != 0;
+    if (sent && step.Status() != midi::kSongPosition) transport.lastSongPosition = position;
     return step;
 }
 
@@ -257,19 +254,19 @@ TranslatedLong TranslationPlan::TranslateLong(const uint8_t* bytes, size_t lengt
         const ControlStep& control = kControlSteps[detail::kLongForms[i].step];
         if (control.sends == Sends::RecordStrobe) transport.recPending = true;
         const Step& s = longSteps_[i];
-        r.matchedSteps = kShapes[s.packed].matched;
+        r.matchedSteps = kShapes[s.Packed()].matched;
         if (r.matchedSteps == 0) return r;  // a code the control does not know
         r.decision = s.decision;
-        if (s.status == midi::kSystemExclusive) return r;  // passed
-        if (s.status == 0) {
+        if (s.Status() == midi::kSystemExclusive) return r;  // passed
+        if (s.Status() == 0) {
             r.out = TranslatedLong::Out::Suppressed;
             return r;
         }
         // Replaced by a control change: the master volume's carries its value.
         const uint8_t value = length > 6 ? bytes[6] : 0;
         r.out = TranslatedLong::Out::Replaced;
-        r.replacement =
-            MakeShort(s.status, s.data1, (s.packed >> 2 & 3) == kKeep ? value : s.data2);
+        r.replacement = WordOf(
+            MakeShort(s.Status(), s.Data1(), (s.Packed() >> 2 & 3) == kKeep ? value : s.Data2()));
         return r;
     }
     return r;

@@ -3,8 +3,8 @@
 // message one lookup by status byte (and first data byte where it matters),
 // the curves' value tables and a few stores; for System Exclusive the forms the
 // controls send, told apart by their maker byte and compared a word at a time;
-// where the engine would branch over the table's codes for every message. Built off the MIDI thread whenever the table
-// changes (a curve moved needs no new plan); immutable afterwards, so the MIDI
+// where the engine would branch over the table's codes for every message. Built off the MIDI thread
+// whenever the table changes (a curve moved needs no new plan); immutable afterwards, so the MIDI
 // thread reads it without atomics.
 //
 // The engine (TranslationEngine) stays the statement of the rules: a plan must
@@ -26,13 +26,22 @@
 
 namespace ostrel {
 
-// What goes out for a System Exclusive message.
+// What goes out for a short message, as words (WordOf): the message (length 0:
+// suppressed) and the decision; and the steps that recognised it.
+struct PlannedShort {
+    uint32_t message = 0;
+    uint32_t decision = kNoDecision;
+    int matchedSteps = 0;
+};
+
+// What goes out for a System Exclusive message; the replacement and the
+// decision as words (WordOf), every field a whole word.
 struct TranslatedLong {
-    enum class Out : uint8_t { Unchanged, Suppressed, Replaced };
+    enum class Out : uint32_t { Unchanged, Suppressed, Replaced };
     Out out = Out::Unchanged;
-    ShortMessage replacement;  // Replaced: the control change that goes out instead
-    int matchedSteps = 0;      // steps that recognised the message
-    Decision decision;
+    uint32_t replacement = 0;  // Replaced: the control change that goes out instead
+    uint32_t decision = kNoDecision;
+    int matchedSteps = 0;  // steps that recognised the message
 };
 
 class TranslationPlan {
@@ -43,12 +52,19 @@ class TranslationPlan {
     // decision as TranslationEngine::TranslateMessage gives with the same
     // transport memory; message length 0: suppressed). Inline, so that the
     // MIDI path builds the result in registers.
+    // in: the message's word (WordOf), as the MIDI path carries it.
+    PlannedShort Plan(uint32_t in, const CurveValues& curves, TransportMemory& transport) const {
+        const uint32_t status = in & 0xFF, data1 = in >> 8 & 0xFF;
+        if (status == midi::kSongPosition) [[unlikely]]
+            return Apply(SongPosition(MessageOf(in), transport), in, curves);
+        const Row row = rows_[status];
+        return Apply(steps_[row.first + (data1 & row.byData1)], in, curves);
+    }
+    // The same, as the engine gives it.
     TranslatedShort Translate(ShortMessage in, const CurveValues& curves,
                               TransportMemory& transport) const {
-        if (in.bytes[0] == midi::kSongPosition) [[unlikely]]
-            return Apply(SongPosition(in, transport), in, curves);
-        const Row row = rows_[in.bytes[0]];
-        return Apply(steps_[row.first + (in.bytes[1] & row.byData1)], in, curves);
+        const PlannedShort p = Plan(WordOf(in), curves, transport);
+        return {MessageOf(p.message), p.matchedSteps, DecisionOf(p.decision)};
     }
     // What goes out for a System Exclusive message of length bytes, as the
     // engine decides it from its first bytes.
@@ -64,15 +80,17 @@ class TranslationPlan {
     // first, the velocity curve on the second; the length, 0: suppressed; the
     // steps matched), with the decision, its curve bits left to Translate.
     struct Step {
-        uint8_t status = 0;
-        uint8_t data1 = 0;
-        uint8_t data2 = 0;
-        uint8_t packed = 0;  // data1 source | data2 source << 2 | length << 4 | matched << 6
-        Decision decision;
-        bool operator==(const Step& o) const;
+        // status | data1 << 8 | data2 << 16 | packed << 24, where packed is
+        // data1 source | data2 source << 2 | length << 4 | matched << 6.
+        uint32_t bytes = 0;
+        uint32_t decision = kNoDecision;  // a Decision's word
+        uint8_t Status() const { return bytes & 0xFF; }
+        uint8_t Data1() const { return bytes >> 8 & 0xFF; }
+        uint8_t Data2() const { return bytes >> 16 & 0xFF; }
+        uint8_t Packed() const { return static_cast<uint8_t>(bytes >> 24); }
+        bool operator==(const Step& o) const = default;
     };
-    static_assert(sizeof(Step) == 8);
-    static_assert(sizeof(Decision) == 4 && offsetof(Decision, changedBy) == 2);
+    static_assert(sizeof(Step) == 8 && offsetof(Decision, changedBy) == 2);
     // A packed shape as masks: which received bytes are kept, which take a
     // curve's value, the length's bits, and the curve bits the decision names
     // when the curve gave another value.
@@ -91,20 +109,19 @@ class TranslationPlan {
         uint8_t byData1 = 0;
     };
 
-    static TranslatedShort Apply(const Step& s, ShortMessage in, const CurveValues& curves) {
-        const Shape& shape = kShapes[s.packed];
-        const uint32_t data1 = in.bytes[1], data2 = in.bytes[2];
+    static PlannedShort Apply(const Step& s, uint32_t word, const CurveValues& curves) {
+        const Shape& shape = kShapes[s.Packed()];
+        const uint32_t data1 = word >> 8 & 0xFF, data2 = word >> 16 & 0xFF;
         const uint32_t touched = curves.touch[data1] & shape.curve1;
         const uint32_t weighted = curves.velocity[data2] & shape.curve2;
-        const uint32_t fixed = s.status | uint32_t{s.data1} << 8 | uint32_t{s.data2} << 16;
-        TranslatedShort r;
-        r.message = std::bit_cast<ShortMessage>((std::bit_cast<uint32_t>(in) & shape.keep) | fixed |
-                                                shape.length | touched << 8 | weighted << 16);
+        PlannedShort r;
+        r.message = (word & shape.keep) | (s.bytes & 0xFFFFFFu) | shape.length | touched << 8 |
+                    weighted << 16;
         r.matchedSteps = shape.matched;
         // The curve bits name only a curve that gave another value, as the engine's do.
         const uint32_t byCurves =
             ((touched != data1) * shape.byCurve1) | ((weighted != data2) * shape.byCurve2);
-        r.decision = std::bit_cast<Decision>(std::bit_cast<uint32_t>(s.decision) | byCurves << 16);
+        r.decision = s.decision | byCurves << 16;
         return r;
     }
     // Song position, by what the transport memory holds; updates it as the

@@ -21,15 +21,18 @@ class EntryActivity {
     static constexpr int NoteSlot(int note) { return kEntryCount + (note & 0x7F); }
 
     // MIDI thread: the entries that recognised or changed this message fired now.
-    void Fire(const Decision& d) {
-        if (d.Empty()) return;
+    // A decision as its word (WordOf), as the MIDI path carries it.
+    void Fire(uint32_t d) {
+        if (IsEmptyDecision(d)) return;
         const uint32_t now = ++clock_;
-        if (d.entry != kNoEntry) Stamp(d.entry, now);
-        if (d.note != kNoNote) Stamp(NoteSlot(d.note), now);
-        if (d.changedBy & kByTouchCurve) Stamp(SlotOf(Entry::TOUCH), now);
-        if (d.changedBy & kByVelocityCurve) Stamp(SlotOf(Entry::CURVE), now);
-        if (d.changedBy & kByChannel) Stamp(SlotOf(Entry::CHANEL), now);
+        const uint32_t entry = d & 0xFF, note = d >> 8 & 0xFF, by = d >> 16 & 0xFF;
+        if (entry != static_cast<uint8_t>(kNoEntry)) Stamp(static_cast<int>(entry), now);
+        if (note != kNoNote) Stamp(NoteSlot(static_cast<int>(note)), now);
+        if (by & kByTouchCurve) Stamp(SlotOf(Entry::TOUCH), now);
+        if (by & kByVelocityCurve) Stamp(SlotOf(Entry::CURVE), now);
+        if (by & kByChannel) Stamp(SlotOf(Entry::CHANEL), now);
     }
+    void Fire(const Decision& d) { Fire(WordOf(d)); }
 
     // Any thread: the MIDI thread's time of the slot's last firing; it changes
     // whenever the slot fires again (0: not yet).

@@ -11,55 +11,58 @@ namespace {
 // A note-on keeps its meaning: one that was played never leaves with velocity 0
 // (that would end the note), and the end of a note (velocity 0) never leaves as
 // the start of one, whatever the velocity curve makes of it.
-void KeepNoteOnMeaning(const ShortMessage& received, ShortMessage& sent) {
-    if (!midi::IsNoteOnStatus(received.bytes[0]) || !midi::IsNoteOnStatus(sent.bytes[0])) return;
+uint32_t KeepNoteOnMeaning(const ShortMessage& received, uint32_t sent) {
+    if (!midi::IsNoteOnStatus(received.bytes[0]) || !midi::IsNoteOnStatus(sent & 0xFF)) return sent;
     const bool played = received.bytes[2] != 0;
-    if (played && sent.bytes[2] == 0) sent.bytes[2] = 1;
-    if (!played) sent.bytes[2] = 0;
+    if (played && (sent & 0xFF0000u) == 0) return sent | 1u << 16;
+    if (!played) return sent & ~0xFF0000u;
+    return sent;
 }
 
 // What a message that the ledger decides belongs to: the key of a note on
 // channel 1, or the sustain pedal.
-Decision HeldByLedger(const uint8_t* in) {
-    Decision d;
-    if (midi::IsChannelOneNote(in[0]))
-        d.note = in[1];
-    else if (midi::IsSustainPedal(in))
-        d.entry = static_cast<int8_t>(Entry::SUSTAIN);
-    return d;
+uint32_t HeldByLedger(const uint8_t* in, uint8_t changedBy, uint8_t heldOn) {
+    if (midi::IsChannelOneNote(in[0])) return DecisionWord(kNoEntry, in[1], changedBy, heldOn);
+    if (midi::IsSustainPedal(in))
+        return DecisionWord(static_cast<int8_t>(Entry::SUSTAIN), kNoNote, changedBy, heldOn);
+    return DecisionWord(kNoEntry, kNoNote, changedBy, heldOn);
 }
 
 }  // namespace
 
-ForwardedShort Forwarder::GoesOn(const ShortMessage& received, ShortMessage sent,
-                                 NoteLedger::Held held) const {
-    ForwardedShort f;
-    f.sent = sent;
-    if (f.sent.length != 0 && midi::KindOf(f.sent.bytes[0]) == midi::kNoteOff)
-        f.sent.bytes[2] =
+void Forwarder::GoesOn(const ShortMessage& received, uint32_t sent, NoteLedger::Held held,
+                       ForwardedShort& f) const {
+    // A note's end goes through the velocity curve as the note's start did.
+    if (LengthOf(sent) != 0 && midi::KindOf(sent & 0xFF) == midi::kNoteOff) {
+        const uint8_t velocity = sent >> 16 & 0xFF;
+        const uint32_t curved =
             plan_ != nullptr
-                ? curveValues_->velocity[f.sent.bytes[2]]
-                : static_cast<uint8_t>(curves_.MapValue(CurveKind::Velocity, f.sent.bytes[2]));
-    f.decision = HeldByLedger(received.bytes);
-    f.decision.changedBy = held == NoteLedger::Held::ReleasedBefore ? kReleasedBefore : kByLedger;
-    f.decision.heldOn = f.sent.length != 0 ? static_cast<uint8_t>(midi::ChannelOf(f.sent.bytes[0]))
-                                           : kHeldSuppressed;
-    return f;
+                ? curveValues_->velocity[velocity]
+                : static_cast<uint32_t>(curves_.MapValue(CurveKind::Velocity, velocity));
+        sent = (sent & ~0xFF0000u) | curved << 16;
+    }
+    const uint8_t by = held == NoteLedger::Held::ReleasedBefore ? kReleasedBefore : kByLedger;
+    const uint8_t heldOn =
+        LengthOf(sent) != 0 ? static_cast<uint8_t>(midi::ChannelOf(sent & 0xFF)) : kHeldSuppressed;
+    f.sent = sent;
+    f.decision = HeldByLedger(received.bytes, by, heldOn);
+    f.endFirst = 0;
 }
 
-ForwardedShort Forwarder::ForwardHeld(ShortMessage received) {
-    ShortMessage sent;
-    const NoteLedger::Held held = ledger_.Intercept(received, &sent);
-    if (held != NoteLedger::Held::No) return GoesOn(received, sent, held);
-    const TranslatedShort t = Translate(received);
-    ForwardedShort f{t.message, t.decision, {}};
-    Record(received, f);
-    return f;
-}
-
-void Forwarder::Record(const ShortMessage& received, ForwardedShort& f) {
-    KeepNoteOnMeaning(received, f.sent);
-    ledger_.Record(received, f.sent, &f.endFirst);
+void Forwarder::ForwardHeld(uint32_t word, ForwardedShort& f) {
+    const ShortMessage received = MessageOf(word);
+    ShortMessage held;
+    const NoteLedger::Held how = ledger_.Intercept(received, &held);
+    if (how != NoteLedger::Held::No) {
+        GoesOn(received, WordOf(held), how, f);
+        return;
+    }
+    const PlannedShort t = Translate(word);
+    f.sent = KeepNoteOnMeaning(received, t.message);
+    f.decision = t.decision;
+    ShortMessage endFirst;
+    ledger_.Record(received, MessageOf(f.sent), &endFirst);
+    f.endFirst = WordOf(endFirst);
 }
 
 ForwardedLong Forwarder::ForwardLong(const uint8_t* bytes, size_t length) {
@@ -68,9 +71,9 @@ ForwardedLong Forwarder::ForwardLong(const uint8_t* bytes, size_t length) {
         ForwardedLong f{bytes, length, t.matchedSteps, t.decision};
         if (t.out == TranslatedLong::Out::Suppressed) f.length = 0;
         if (t.out == TranslatedLong::Out::Replaced) {
-            std::memcpy(work_, t.replacement.bytes, sizeof t.replacement.bytes);
+            std::memcpy(work_, &t.replacement, sizeof t.replacement);
             f.bytes = work_;
-            f.length = t.replacement.length;
+            f.length = LengthOf(t.replacement);
         }
         return f;
     }
@@ -78,7 +81,7 @@ ForwardedLong Forwarder::ForwardLong(const uint8_t* bytes, size_t length) {
     const size_t head = std::min<size_t>(length, kMessageBufferSize);
     std::memcpy(message_, bytes, head);
     const TranslateResult r = engine_.TranslateMessage(message_, static_cast<int>(head), work_);
-    ForwardedLong f{bytes, length, r.matchedSteps, r.decision};
+    ForwardedLong f{bytes, length, r.matchedSteps, WordOf(r.decision)};
     if (r.matchedSteps == 0) return f;
     f.bytes = work_;
     f.length = static_cast<size_t>(r.outLength);
@@ -104,9 +107,10 @@ const uint8_t* Forwarder::Forward(const uint8_t* bytes, size_t length, size_t* o
     }
     // The end of the key's earlier note elsewhere, when there is one, goes
     // first: both are what the pass-through writes for this message.
-    const ForwardedShort f = ForwardShort(ReadShort(bytes, length));
+    ForwardedShort f;
+    ForwardShort(WordOf(ReadShort(bytes, length)), f);
     size_t n = 0;
-    for (const ShortMessage& m : {f.endFirst, f.sent}) {
+    for (const ShortMessage m : {MessageOf(f.endFirst), MessageOf(f.sent)}) {
         std::memcpy(shortOut_ + n, m.bytes, m.length);
         n += m.length;
     }

@@ -18,21 +18,22 @@
 
 namespace ostrel {
 
-// What goes out for a short message, and which entries (or the ledger) decided.
+// What goes out for a short message, and which entries (or the ledger)
+// decided; each a word (WordOf), as the MIDI path carries them.
 struct ForwardedShort {
-    ShortMessage sent;  // length 0: nothing goes out
-    Decision decision;
+    uint32_t sent = 0;  // length 0: nothing goes out
+    uint32_t decision = kNoDecision;
     // Written before sent: the end of the same key's earlier note where it
     // still sounds (length 0: none).
-    ShortMessage endFirst;
+    uint32_t endFirst = 0;
 };
 
 // What goes out for a System Exclusive message.
 struct ForwardedLong {
-    const uint8_t* bytes = nullptr;  // length bytes; valid until the next call
-    size_t length = 0;               // 0: nothing goes out
-    int matchedSteps = 0;            // 0: it goes out unchanged
-    Decision decision;
+    const uint8_t* bytes = nullptr;   // length bytes; valid until the next call
+    size_t length = 0;                // 0: nothing goes out
+    int matchedSteps = 0;             // 0: it goes out unchanged
+    uint32_t decision = kNoDecision;  // a Decision's word
 };
 
 class Forwarder {
@@ -42,10 +43,18 @@ class Forwarder {
 
     // Inline: the MIDI path's busiest call, its result built in registers.
     // The ledger is asked only about notes and pedals.
-    ForwardedShort ForwardShort(ShortMessage received) {
-        if (NoteLedger::Concerns(received)) return ForwardHeld(received);
-        const TranslatedShort t = Translate(received);
-        return {t.message, t.decision, {}};
+    // received: its word (WordOf), as the MIDI path carries it. The result
+    // is filled in place, one word at a time, so that no part of it is read
+    // back from memory before its store has landed.
+    void ForwardShort(uint32_t received, ForwardedShort& f) {
+        if (NoteLedger::Concerns(received)) {
+            ForwardHeld(received, f);
+            return;
+        }
+        const PlannedShort t = Translate(received);
+        f.sent = t.message;
+        f.decision = t.decision;
+        f.endFirst = 0;
     }
     // A System Exclusive message of any length is recognised by its first 256
     // bytes and, when nothing changed it, goes out whole.
@@ -67,18 +76,17 @@ class Forwarder {
     NoteLedger& Ledger() { return ledger_; }
 
   private:
-    TranslatedShort Translate(ShortMessage received) {
-        return plan_ != nullptr ? plan_->Translate(received, *curveValues_, engine_.Transport())
-                                : engine_.TranslateMessage(received);
+    PlannedShort Translate(uint32_t received) {
+        if (plan_ != nullptr) return plan_->Plan(received, *curveValues_, engine_.Transport());
+        const TranslatedShort t = engine_.TranslateMessage(MessageOf(received));
+        return {WordOf(t.message), WordOf(t.decision), t.matchedSteps};
     }
     // A note or a pedal: the ledger first, then the table, then the ledger
     // keeps where it began.
-    ForwardedShort ForwardHeld(ShortMessage received);
+    void ForwardHeld(uint32_t received, ForwardedShort& f);
     // A gesture the ledger holds goes on, or ends, where it began: sent.
-    ForwardedShort GoesOn(const ShortMessage& received, ShortMessage sent,
-                          NoteLedger::Held held) const;
-    // What the table decided for a note or a pedal, kept by the ledger.
-    void Record(const ShortMessage& received, ForwardedShort& f);
+    void GoesOn(const ShortMessage& received, uint32_t sent, NoteLedger::Held held,
+                ForwardedShort& f) const;
 
     TranslationEngine engine_;
     const CurrentCurves& curves_;

@@ -77,9 +77,11 @@ class MonitorTap {
         records_.Publish();
         dumps_.Publish();
     }
-    void Short(const ShortMessage& received, const ShortMessage& sent, const Decision& decision) {
+    // sent and decision as words (WordOf), as the MIDI path carries them.
+    void Short(ShortMessage received, uint32_t sent, uint32_t decision) {
         if (MonitorRecord* record = Begin(RecordKind::Short)) {
-            ::new (&record->shortMessage) ShortRecord{received, sent, decision};
+            ::new (&record->shortMessage)
+                ShortRecord{received, MessageOf(sent), DecisionOf(decision)};
             records_.Stage();
         }
     }

@@ -51,9 +51,11 @@ class NoteLedger {
 
     // Whether the ledger can have anything to do with a received message: a
     // note, or a pedal's controller. The others pass it by.
-    static constexpr bool Concerns(const ShortMessage& in) {
-        return midi::IsNote(in.bytes[0]) ||
-               (midi::IsControlChange(in.bytes[0]) && PedalIndex(in.bytes[1]) >= 0);
+    // in: the message's word (WordOf).
+    static constexpr bool Concerns(uint32_t in) {
+        const uint8_t status = in & 0xFF;
+        return midi::IsNote(status) ||
+               (midi::IsControlChange(status) && PedalIndex(in >> 8 & 0xFF) >= 0);
     }
 
     // For a received short message, before the table: whether it goes on with
@@ -62,7 +64,7 @@ class NoteLedger {
     // for a gesture whose start was suppressed); or ends one that Ostrel
     // released already (nothing goes out). No: the table decides, then Record.
     enum class Held : uint8_t { No, GoesOn, ReleasedBefore };
-    Held Intercept(const ShortMessage& in, ShortMessage* out) {
+    Held Intercept(ShortMessage in, ShortMessage* out) {
         // A key struck is always the table's; its end may be the ledger's.
         if (midi::IsNoteOn(in.bytes)) return Held::No;
         return InterceptEnd(in, out);
@@ -72,7 +74,7 @@ class NoteLedger {
     // received message: remembers where a note or pedal began. When out starts
     // a key that still sounds on another channel, *endFirst is the note-off
     // that ends it there, to be written before out (else its length is 0).
-    void Record(const ShortMessage& in, const ShortMessage& out, ShortMessage* endFirst) {
+    void Record(ShortMessage in, ShortMessage out, ShortMessage* endFirst) {
         *endFirst = {};
         // Only a key struck or a pedal pressed begins something.
         if (in.length == 3 && (midi::IsNoteOn(in.bytes) || midi::IsControlChange(in.bytes[0])))

@@ -1,6 +1,7 @@
 #include "midi/pass_through.h"
 
 #include <bit>
+#include <cstring>
 #include <thread>
 
 #include "core/short_message.h"
@@ -187,11 +188,15 @@ inline bool PassThrough::Send(MidiWriter& out, const uint8_t* bytes, size_t leng
     return out.Write(bytes, length);
 }
 
-inline void PassThrough::SendShort(MidiWriter& out, const ShortMessage& m) {
-    if (m.length == 0 || Send(out, m.bytes, m.length)) return;
+inline void PassThrough::SendShort(MidiWriter& out, uint32_t message) {
+    const uint32_t length = LengthOf(message);
+    if (length == 0) return;
+    uint8_t bytes[4];
+    std::memcpy(bytes, &message, sizeof bytes);
+    if (Send(out, bytes, length)) return;
     // A release is never lost to a full cycle: it goes out first in the next.
-    if (NoteLedger::IsRelease(m))
-        forwarder_.Ledger().Postpone(m);
+    if (NoteLedger::IsRelease(MessageOf(message)))
+        forwarder_.Ledger().Postpone(MessageOf(message));
     else
         droppedSends_.fetch_add(1, std::memory_order_relaxed);
 }
@@ -215,7 +220,7 @@ void PassThrough::Event(const uint8_t* bytes, size_t length, MidiWriter& out) {
         if (length > 1) value |= uint32_t{bytes[1]} << 8;
         if (length > 2) value |= uint32_t{bytes[2]} << 16;
         if ((value & 0x808000u) == 0) {  // no status byte among the data
-            ForwardShort(std::bit_cast<ShortMessage>(value), out);
+            ForwardShort(value, out);
             return;
         }
     }
@@ -230,7 +235,7 @@ void PassThrough::Event(const uint8_t* bytes, size_t length, MidiWriter& out) {
                       [&](const uint8_t* b, size_t n) { ForwardMessage(b, n, out); });
 }
 
-bool PassThrough::TakenAsTrigger(const ShortMessage& received) {
+bool PassThrough::TakenAsTrigger(ShortMessage received) {
     const TriggerMatch match = MatchTrigger(snapshot_->triggers, received);
     if (match.action == TriggerMatch::Action::None) return false;
     const int count = snapshot_->SceneCount();
@@ -243,7 +248,7 @@ bool PassThrough::TakenAsTrigger(const ShortMessage& received) {
     if (match.action == TriggerMatch::Action::Select && match.scene >= count)
         tap_.Scene(match.scene, count, received);
     else
-        tap_.Short(received, {}, Decision{kNoEntry, kNoNote, kByTrigger, 0});
+        tap_.Short(received, 0, DecisionWord(kNoEntry, kNoNote, kByTrigger, 0));
     return true;
 }
 
@@ -258,20 +263,21 @@ void PassThrough::ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter
         if (logging_) tap_.Incomplete(received);
         return;
     }
-    ForwardShort(received, out);
+    ForwardShort(WordOf(received), out);
 }
 
-inline void PassThrough::ForwardShort(ShortMessage received, MidiWriter& out) {
-    if (hasScenes_ && TakenAsTrigger(received)) return;
-    const ForwardedShort f = forwarder_.ForwardShort(received);
+inline void PassThrough::ForwardShort(uint32_t received, MidiWriter& out) {
+    if (hasScenes_ && TakenAsTrigger(MessageOf(received))) return;
+    ForwardedShort f;
+    forwarder_.ForwardShort(received, f);
     activity_.Fire(f.decision);
-    if (f.endFirst.length != 0) [[unlikely]] {
+    if (LengthOf(f.endFirst) != 0) [[unlikely]] {
         // The key's earlier note, ended where it sounds: a line of Ostrel's own.
         SendShort(out, f.endFirst);
-        if (logging_) tap_.Release(f.endFirst);
+        if (logging_) tap_.Release(MessageOf(f.endFirst));
     }
     SendShort(out, f.sent);
-    if (logging_) tap_.Short(received, f.sent, f.decision);
+    if (logging_) tap_.Short(MessageOf(received), f.sent, f.decision);
 }
 
 void PassThrough::ForwardLong(const uint8_t* bytes, size_t length, MidiWriter& out) {
@@ -281,7 +287,9 @@ void PassThrough::ForwardLong(const uint8_t* bytes, size_t length, MidiWriter& o
     if (f.length != 0 && !Send(out, f.bytes, f.length))
         droppedSends_.fetch_add(1, std::memory_order_relaxed);
     if (ReceiveHook() && StartsWithDumpHeader(bytes, length)) tap_.KeepDump(bytes, length);
-    if (logging_) tap_.Long(bytes, length, f.bytes, f.length, f.matchedSteps, tooLarge, f.decision);
+    if (logging_)
+        tap_.Long(bytes, length, f.bytes, f.length, f.matchedSteps, tooLarge,
+                  DecisionOf(f.decision));
 }
 
 }  // namespace ostrel

@@ -199,18 +199,18 @@ class PassThrough final : private MidiProcessor {
     void FollowLinks();
     // Writes one message; false when the cycle is full (try again next cycle).
     bool Send(MidiWriter& out, const uint8_t* bytes, size_t length);
-    // Writes a short message of an input event (length 0: nothing). When the
+    // Writes a short message of an input event, a word (length 0: nothing). When the
     // cycle is full, a release is kept for the next cycle, anything else is
     // dropped and counted.
-    void SendShort(MidiWriter& out, const ShortMessage& m);
+    void SendShort(MidiWriter& out, uint32_t message);
     // One message of an input event, and a complete short message.
     void ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter& out);
-    void ForwardShort(ShortMessage received, MidiWriter& out);
+    void ForwardShort(uint32_t received, MidiWriter& out);  // the message's word
     // An event that is not one whole message: taken apart into its messages.
     void ForwardJoined(const uint8_t* bytes, size_t length, MidiWriter& out);
     void ForwardLong(const uint8_t* bytes, size_t length, MidiWriter& out);
     // A trigger of the setlist in force: true when the message is taken by it.
-    bool TakenAsTrigger(const ShortMessage& received);
+    bool TakenAsTrigger(ShortMessage received);
 
     AssignmentTable& table_;
     MidiSystem& system_;

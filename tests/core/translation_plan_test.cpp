@@ -154,11 +154,10 @@ TEST(TranslationPlanTest, GivesWhatTheEngineGivesForSystemExclusiveAndTheTranspo
                                                            : Out::Unchanged;
                 EXPECT_EQ(got.out, out);
                 if (out == Out::Replaced) {
-                    EXPECT_EQ(got.replacement, ReadShort(work, 3));
+                    EXPECT_EQ(MessageOf(got.replacement), ReadShort(work, 3));
                 }
                 EXPECT_EQ(got.matchedSteps, expected.matchedSteps);
-                EXPECT_EQ(std::bit_cast<uint32_t>(got.decision),
-                          std::bit_cast<uint32_t>(expected.decision));
+                EXPECT_EQ(got.decision, WordOf(expected.decision));
             }
             EXPECT_TRUE(Same(transport, engine.Transport()));
         }
