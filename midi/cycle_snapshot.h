@@ -15,9 +15,9 @@
 
 namespace ostrel {
 
-// One table as a cycle translates with it: its codes (for the engine's System
-// Exclusive and song position rules, and for the monitor's explanations) and
-// its plan for short messages.
+// One table as a cycle translates with it: its plan, which decides every
+// message, and its codes (for the table in force that the window shows and
+// for the monitor's explanations).
 struct TableTranslation {
     explicit TableTranslation(const AssignmentTable& source);
     AssignmentTable table;

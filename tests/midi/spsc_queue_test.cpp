@@ -39,6 +39,19 @@ TEST(SpscQueue, SlotsFilledInPlaceBecomeVisibleOnlyWhenCommitted) {
     queue.PopFront();
     EXPECT_NE(queue.NextFree(), nullptr);  // the slot read is free again
     EXPECT_EQ(*queue.Front(), 8);
+    queue.PopFront();
+    // Staged records stay unseen until one Publish shows them all, in order.
+    for (int v : {9, 10}) {
+        *queue.NextFree() = v;
+        queue.Stage();
+    }
+    EXPECT_EQ(queue.Front(), nullptr);
+    queue.Publish();
+    for (int v : {9, 10}) {
+        ASSERT_NE(queue.Front(), nullptr);
+        EXPECT_EQ(*queue.Front(), v);
+        queue.PopFront();
+    }
 }
 
 TEST(SpscQueue, TwoThreadsPassEveryValueInOrder) {
