@@ -1,6 +1,7 @@
 #include "app/monitor_dlg.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QFont>
 #include <QGuiApplication>
 #include <QMargins>
@@ -124,6 +125,11 @@ void CMonitorDlg::hideEvent(QHideEvent* event) {
     if (now == placed_) return;
     WriteMonitorPlace(settings_, now);  // a failed write is ignored
     placed_ = now;
+}
+
+void CMonitorDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) emit MinimizedChanged(isMinimized());
 }
 
 WindowPlace CMonitorDlg::Place() const { return {x(), y(), width(), height()}; }
@@ -260,10 +266,13 @@ CMonitorDlg* ShowMonitorWindow(QWidget* owner, AppState& state) {
         QObject::connect(dlg, &QDialog::finished, owner, closed);
         QObject::connect(dlg, &QObject::destroyed, events, closed);  // with the form
         QObject::connect(dlg, &CMonitorDlg::ExplainChanged, events, &EventPump::SetMonitorExplain);
+        QObject::connect(dlg, &CMonitorDlg::MinimizedChanged, feed, &MonitorFeed::Hold);
     }
     events->SetMonitorExplain(dlg->IsExplaining());
     // The window lays its log out at most about ten times a second.
-    events->SetMonitorReceiver(dlg->findChild<MonitorFeed*>(QStringLiteral("MonitorFeed")));
+    auto* feed = dlg->findChild<MonitorFeed*>(QStringLiteral("MonitorFeed"));
+    feed->Hold(false);
+    events->SetMonitorReceiver(feed);
     dlg->setModal(false);
     dlg->PlaceOnScreen(owner->window());
     // Qt makes a window with a parent the transient of the parent's window, which
