@@ -11,7 +11,7 @@ namespace ostrel {
 namespace {
 
 // Rows of the device per band: a fill of fewer than 96 rows is done in place.
-constexpr int kBandRows = 64;
+constexpr int kBandRows = 90;
 
 }  // namespace
 
