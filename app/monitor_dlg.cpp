@@ -216,14 +216,15 @@ void CMonitorDlg::Show(const MonitorTail::Handover& lines) {
     }
     if (lines.emptiesLog) cursor.select(QTextCursor::Document);
     cursor.insertText(rest);
-    if (log_->textCursor().atEnd()) {
-        // Qt finds the caret's place by laying out every line from the top
-        // line shown to the caret, up to two screens of lines that are never
-        // shown; from one line above the end it lays out only what is shown.
-        // Scrolling there with the view's updates held does not measure the
-        // lines in between either. The caret is then scrolled into view as
-        // before, so the log still ends with the caret's line at the bottom.
-        QScrollBar* down = log_->verticalScrollBar();
+    // Qt finds the caret's place by laying out every line from the top line
+    // shown to the caret: after an emptying or more than a screen of new lines,
+    // up to two screens of lines that are never shown. From one line above the
+    // end it lays out only what is shown; scrolling there with the view's
+    // updates held does not measure the lines in between either. The caret is
+    // then scrolled into view as before, so the log still ends with the caret's
+    // line at the bottom. A few lines at the end keep Qt's own scrolling.
+    QScrollBar* down = log_->verticalScrollBar();
+    if (log_->textCursor().atEnd() && (lines.emptiesLog || lines.size() > down->pageStep())) {
         log_->viewport()->setUpdatesEnabled(false);
         down->setValue(std::max(0, down->maximum() - 1));
         log_->viewport()->setUpdatesEnabled(true);
