@@ -1,6 +1,7 @@
 #include "app/monitor_dlg.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QFont>
 #include <QGuiApplication>
 #include <QMargins>
@@ -13,9 +14,11 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QWindow>
+#include <algorithm>
 #include <memory>
 
 #include "app/app_state.h"
+#include "app/banded_paint_style.h"
 #include "app/event_pump.h"
 #include "app/monitor_feed.h"
 #include "app/monitor_place.h"
@@ -77,6 +80,11 @@ CMonitorDlg::CMonitorDlg(CIniSettings& settings, std::function<void(bool)> setLo
     QFont font = log_->font();
     font.setStyleStrategy(QFont::PreferNoShaping);
     log_->setFont(font);
+    // Its scroll bars are repainted with every hand-over of a dense stream.
+    auto* bands = new BandedPaintStyle();
+    bands->setParent(log_);
+    log_->verticalScrollBar()->setStyle(bands);
+    log_->horizontalScrollBar()->setStyle(bands);
     connect(start_, &QPushButton::clicked, this, &CMonitorDlg::OnStart);
     connect(stop_, &QPushButton::clicked, this, &CMonitorDlg::OnStop);
     connect(res::Item<QPushButton>(this, res::kMonitorClearId), &QPushButton::clicked, this,
@@ -117,6 +125,11 @@ void CMonitorDlg::hideEvent(QHideEvent* event) {
     if (now == placed_) return;
     WriteMonitorPlace(settings_, now);  // a failed write is ignored
     placed_ = now;
+}
+
+void CMonitorDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) emit MinimizedChanged(isMinimized());
 }
 
 WindowPlace CMonitorDlg::Place() const { return {x(), y(), width(), height()}; }
@@ -194,14 +207,28 @@ void CMonitorDlg::Show(const MonitorTail::Handover& lines) {
     // Inserted at the caret, so the entries follow one another at the end unless
     // the user has put the caret elsewhere; any selection is dropped, not
     // replaced. An emptied log is replaced whole in one edit, which lays out only
-    // the end that is shown.
+    // the end that is shown. The log's own caret moves on with the text inserted
+    // where it stands, so it is set anew only to drop a selection.
     QTextCursor cursor = log_->textCursor();
-    if (lines.emptiesLog)
-        cursor.select(QTextCursor::Document);
-    else
+    if (cursor.hasSelection() && !lines.emptiesLog) {
         cursor.clearSelection();
+        log_->setTextCursor(cursor);
+    }
+    if (lines.emptiesLog) cursor.select(QTextCursor::Document);
     cursor.insertText(rest);
-    log_->setTextCursor(cursor);
+    // Qt finds the caret's place by laying out every line from the top line
+    // shown to the caret: after an emptying or more than a screen of new lines,
+    // up to two screens of lines that are never shown. From one line above the
+    // end it lays out only what is shown; scrolling there with the view's
+    // updates held does not measure the lines in between either. The caret is
+    // then scrolled into view as before, so the log still ends with the caret's
+    // line at the bottom. A few lines at the end keep Qt's own scrolling.
+    QScrollBar* down = log_->verticalScrollBar();
+    if (log_->textCursor().atEnd() && (lines.emptiesLog || lines.size() > down->pageStep())) {
+        log_->viewport()->setUpdatesEnabled(false);
+        down->setValue(std::max(0, down->maximum() - 1));
+        log_->viewport()->setUpdatesEnabled(true);
+    }
     log_->ensureCursorVisible();
     across->setValue(column);
 }
@@ -240,10 +267,13 @@ CMonitorDlg* ShowMonitorWindow(QWidget* owner, AppState& state) {
         QObject::connect(dlg, &QDialog::finished, owner, closed);
         QObject::connect(dlg, &QObject::destroyed, events, closed);  // with the form
         QObject::connect(dlg, &CMonitorDlg::ExplainChanged, events, &EventPump::SetMonitorExplain);
+        QObject::connect(dlg, &CMonitorDlg::MinimizedChanged, feed, &MonitorFeed::Hold);
     }
     events->SetMonitorExplain(dlg->IsExplaining());
     // The window lays its log out at most about ten times a second.
-    events->SetMonitorReceiver(dlg->findChild<MonitorFeed*>(QStringLiteral("MonitorFeed")));
+    auto* feed = dlg->findChild<MonitorFeed*>(QStringLiteral("MonitorFeed"));
+    feed->Hold(false);
+    events->SetMonitorReceiver(feed);
     dlg->setModal(false);
     dlg->PlaceOnScreen(owner->window());
     // Qt makes a window with a parent the transient of the parent's window, which

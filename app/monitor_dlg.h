@@ -66,10 +66,13 @@ class CMonitorDlg : public QDialog {
 
   signals:
     void ExplainChanged(bool on);
+    // The window was minimised (true) or shown again from there (false).
+    void MinimizedChanged(bool minimized);
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void ReadRememberedState();

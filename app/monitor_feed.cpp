@@ -15,7 +15,7 @@ void MonitorFeed::Add(const QStringList& lines) {
 }
 
 void MonitorFeed::EndBatch() {
-    if (tail_.IsEmpty()) return;
+    if (held_ || tail_.IsEmpty()) return;
     const bool quiet = !sinceHanded_.isValid() || sinceHanded_.elapsed() >= kIntervalMs;
     if (quiet && !timer_.isActive()) {
         Flush();
@@ -30,6 +30,14 @@ void MonitorFeed::Flush() {
     if (tail_.IsEmpty()) return;
     sink_(tail_.Take());
     sinceHanded_.start();
+}
+
+void MonitorFeed::Hold(bool held) {
+    held_ = held;
+    if (held_)
+        timer_.stop();
+    else
+        Flush();
 }
 
 void MonitorFeed::Drop() {

@@ -6,6 +6,8 @@
 // gathered and laid out once for every interval, and only the entries that the
 // log will keep are turned into text (MonitorTail). The first batch after a
 // quiet interval goes on at once, so a single message shows without delay.
+// While the window is minimised nothing of its log can be seen: the lines wait
+// (as the log would keep them) and go to it when it is shown again.
 #include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
@@ -36,6 +38,9 @@ class MonitorFeed : public QObject, public MonitorReceiver {
     void Flush();
     // The lines gathered are dropped (the window closed).
     void Drop();
+    // While held (the window minimised), the lines gathered wait; released,
+    // they go to the window at once.
+    void Hold(bool held);
 
     static constexpr int kIntervalMs = 100;
 
@@ -44,6 +49,7 @@ class MonitorFeed : public QObject, public MonitorReceiver {
     MonitorTail tail_;
     QTimer timer_;
     QElapsedTimer sinceHanded_;
+    bool held_ = false;
 };
 
 }  // namespace ostrel

@@ -173,5 +173,19 @@ TEST_F(MonitorDlgTest, TheReaderKeepsTheColumnWhileLinesArrive) {
     EXPECT_GT(dlg->Log()->verticalScrollBar()->value(), 0);
 }
 
+// Whatever a hand-over brings, the log shows its end: the caret's line is in view.
+TEST_F(MonitorDlgTest, TheLogFollowsItsEndAfterEveryKindOfHandOver) {
+    auto dlg = Open();
+    dlg->OnStart();
+    dlg->show();
+    const QString line = QString(49, u'x') + "\n";
+    for (const int count : {3, 60, 230, 5}) {  // a few, screens of, an emptying, a few
+        dlg->AppendLines(QStringList(count, line));
+        const QRect caret = dlg->Log()->cursorRect();
+        EXPECT_TRUE(dlg->Log()->viewport()->rect().contains(caret)) << count;
+        EXPECT_TRUE(dlg->Log()->textCursor().atEnd()) << count;
+    }
+}
+
 }  // namespace
 }  // namespace ostrel

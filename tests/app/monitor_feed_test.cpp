@@ -1,5 +1,6 @@
 // The monitor's lines reach the window at most about ten times a second, none
-// lost and in order; a single message after a quiet interval shows at once.
+// lost and in order; a single message after a quiet interval shows at once;
+// while the window is minimised they wait and come when it is shown again.
 #include "app/monitor_feed.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,19 @@ TEST(MonitorFeed, GathersADenseStreamAndHandsItOnOncePerInterval) {
     EXPECT_EQ(handed.size(), 1u);  // within the interval: gathered
     ASSERT_TRUE(QTest::qWaitFor([&] { return handed.size() == 2; }, 1000));
     EXPECT_EQ(handed[1], (QStringList{"b\n", "c\n"}));
+}
+
+TEST(MonitorFeed, WhileHeldLinesWaitAndComeAllAtOnceWhenReleased) {
+    std::vector<QStringList> handed;
+    MonitorFeed feed([&](const QStringList& lines) { handed.push_back(lines); }, nullptr);
+    feed.Hold(true);
+    feed.Add({"a\n"});
+    feed.Add({"b\n"});
+    QTest::qWait(3 * MonitorFeed::kIntervalMs);
+    EXPECT_TRUE(handed.empty());
+    feed.Hold(false);
+    ASSERT_EQ(handed.size(), 1u);
+    EXPECT_EQ(handed[0], (QStringList{"a\n", "b\n"}));
 }
 
 }  // namespace
