@@ -18,7 +18,6 @@
 #include <memory>
 
 #include "app/app_state.h"
-#include "app/banded_paint_style.h"
 #include "app/event_pump.h"
 #include "app/monitor_feed.h"
 #include "app/monitor_place.h"
@@ -80,11 +79,6 @@ CMonitorDlg::CMonitorDlg(CIniSettings& settings, std::function<void(bool)> setLo
     QFont font = log_->font();
     font.setStyleStrategy(QFont::PreferNoShaping);
     log_->setFont(font);
-    // Its scroll bars are repainted with every hand-over of a dense stream.
-    auto* bands = new BandedPaintStyle();
-    bands->setParent(log_);
-    log_->verticalScrollBar()->setStyle(bands);
-    log_->horizontalScrollBar()->setStyle(bands);
     connect(start_, &QPushButton::clicked, this, &CMonitorDlg::OnStart);
     connect(stop_, &QPushButton::clicked, this, &CMonitorDlg::OnStop);
     connect(res::Item<QPushButton>(this, res::kMonitorClearId), &QPushButton::clicked, this,
