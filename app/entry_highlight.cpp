@@ -20,7 +20,7 @@ bool IsStreamSlot(int slot) {
 
 }  // namespace
 
-EntryHighlight::EntryHighlight(const EntryActivity& activity, QWidget* form)
+EntryHighlight::EntryHighlight(EntryActivity& activity, QWidget* form)
     : QObject(form), activity_(activity), form_(form) {
     const auto table = FormCombos();
     for (int i = 0; i < kFormComboCount; ++i) combos_[i] = res::Item<QComboBox>(form, table[i].id);
@@ -30,6 +30,8 @@ EntryHighlight::EntryHighlight(const EntryActivity& activity, QWidget* form)
     clock_.start();
     form->installEventFilter(this);
 }
+
+EntryHighlight::~EntryHighlight() { activity_.SetWatched(false); }
 
 bool EntryHighlight::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
@@ -55,6 +57,7 @@ bool EntryHighlight::eventFilter(QObject* watched, QEvent* event) {
 void EntryHighlight::UpdateRunning() {
     const bool onScreen = form_->isVisible() && !form_->window()->isMinimized();
     if (onScreen == timer_.isActive()) return;
+    activity_.SetWatched(onScreen);
     if (onScreen) {
         // What fired while nothing was shown is past: it does not light now.
         for (int s = 0; s < EntryActivity::kSlotCount; ++s) seen_[s] = activity_.LastFired(s);

@@ -28,8 +28,10 @@ class EntryHighlight : public QObject {
     Q_OBJECT
   public:
     // form: the main form with its combos (a child of it); activity: the
-    // pass-through's, which outlives the form.
-    EntryHighlight(const EntryActivity& activity, QWidget* form);
+    // pass-through's, which outlives the form, and which stamps its entries
+    // only while the form is on the screen.
+    EntryHighlight(EntryActivity& activity, QWidget* form);
+    ~EntryHighlight() override;
 
     static constexpr int kPollMs = 100;  // a box lights within a tenth of a second
     static constexpr int kLitMs = 330;   // how long a box stays lit
@@ -49,7 +51,7 @@ class EntryHighlight : public QObject {
     int SlotShownBy(int i) const;
     void SetLit(int i, bool on);
 
-    const EntryActivity& activity_;
+    EntryActivity& activity_;
     QWidget* form_;
     QWidget* watchedWindow_ = nullptr;
     QComboBox* octave_ = nullptr;

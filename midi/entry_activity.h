@@ -34,6 +34,12 @@ class EntryActivity {
     }
     void Fire(const Decision& d) { Fire(WordOf(d)); }
 
+    // Any thread: whether anyone looks at the stamps (the window's lights, while
+    // the form is on the screen). The MIDI thread stamps only then: the command
+    // line and a hidden window cost it nothing.
+    void SetWatched(bool on) { watched_.store(on, std::memory_order_relaxed); }
+    bool Watched() const { return watched_.load(std::memory_order_relaxed); }
+
     // Any thread: the MIDI thread's time of the slot's last firing; it changes
     // whenever the slot fires again (0: not yet).
     uint32_t LastFired(int slot) const { return fired_[slot].load(std::memory_order_relaxed); }
@@ -42,6 +48,7 @@ class EntryActivity {
     void Stamp(int slot, uint32_t now) { fired_[slot].store(now, std::memory_order_relaxed); }
 
     uint32_t clock_ = 0;  // MIDI thread only
+    std::atomic<bool> watched_{false};
     std::array<std::atomic<uint32_t>, kSlotCount> fired_{};
 };
 

@@ -163,6 +163,7 @@ void PassThrough::BeginCycle(MidiWriter& out) {
     FollowLinks();
     // The monitor logs, or not, for a whole cycle.
     logging_ = MonitorLogging();
+    lights_ = activity_.Watched();
     outbox_.Drain(out, largest_, forwarder_.Ledger(), logging_ ? &tap_ : nullptr);
 }
 
@@ -270,7 +271,7 @@ inline void PassThrough::ForwardShort(uint32_t received, MidiWriter& out) {
     if (hasScenes_ && TakenAsTrigger(MessageOf(received))) return;
     ForwardedShort f;
     forwarder_.ForwardShort(received, f);
-    activity_.Fire(f.decision);
+    if (lights_) activity_.Fire(f.decision);
     if (LengthOf(f.endFirst) != 0) [[unlikely]] {
         // The key's earlier note, ended where it sounds: a line of Ostrel's own.
         SendShort(out, f.endFirst);
@@ -282,7 +283,7 @@ inline void PassThrough::ForwardShort(uint32_t received, MidiWriter& out) {
 
 void PassThrough::ForwardLong(const uint8_t* bytes, size_t length, MidiWriter& out) {
     const ForwardedLong f = forwarder_.ForwardLong(bytes, length);
-    activity_.Fire(f.decision);
+    if (lights_) activity_.Fire(f.decision);
     const bool tooLarge = f.length > largest_;
     if (f.length != 0 && !Send(out, f.bytes, f.length))
         droppedSends_.fetch_add(1, std::memory_order_relaxed);

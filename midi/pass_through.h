@@ -175,6 +175,7 @@ class PassThrough final : private MidiProcessor {
     uint64_t CyclesEnded() const { return snapshots_.Ended(); }
     // When each entry last decided a message that was forwarded.
     const EntryActivity& Activity() const { return activity_; }
+    EntryActivity& Activity() { return activity_; }
 
   private:
     using Clock = std::chrono::steady_clock;
@@ -236,6 +237,7 @@ class PassThrough final : private MidiProcessor {
     const CycleSnapshot* snapshot_ = nullptr;  // taken at the start of the cycle
     bool hasScenes_ = false;                   // ... and it holds a setlist's scenes
     bool logging_ = false;                     // the monitor logs this cycle
+    bool lights_ = false;                      // ... and the window's lights look
     bool inputLinked_ = false;                 // our input had a connection
     size_t largest_ = 0;                       // largest event of this cycle
 };
