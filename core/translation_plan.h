@@ -1,14 +1,14 @@
 #pragma once
-// A table worked out, once, into what each message becomes: for a short
-// message one lookup by status byte (and first data byte where it matters),
-// the curves' value tables and a few stores; for System Exclusive the forms the
-// controls send, told apart by their maker byte and compared a word at a time;
-// where the engine would branch over the table's codes for every message. Built off the MIDI thread
-// whenever the table changes (a curve moved needs no new plan); immutable afterwards, so the MIDI
-// thread reads it without atomics.
+// A table worked out, once, into what each message becomes, where the engine
+// would branch over the table's codes for every message: for a short message,
+// one lookup by status byte (and first data byte where it matters), the
+// curves' value tables and a few stores; for System Exclusive, the forms the
+// controls send, told apart by their maker byte and compared a word at a time.
+// Built off the MIDI thread whenever the table changes (a curve moved needs no
+// new plan); immutable afterwards, so the MIDI thread reads it without atomics.
 //
 // The engine (TranslationEngine) stays the statement of the rules: a plan must
-// give for every short message exactly what the engine gives with the same
+// give for every message exactly what the engine gives with the same
 // table and curves. Song position (F2) and the record strobe depend on what
 // came before (TransportMemory), which the caller keeps and the plan updates.
 #include <array>
