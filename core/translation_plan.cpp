@@ -81,22 +81,6 @@ const auto kLongFormsBy = [] {
 
 }  // namespace
 
-const std::array<TranslationPlan::Shape, 256> TranslationPlan::kShapes = [] {
-    std::array<Shape, 256> shapes{};
-    for (int packed = 0; packed < 256; ++packed) {
-        const int from1 = packed & 3, from2 = packed >> 2 & 3;
-        Shape& shape = shapes[packed];
-        shape.keep = (from1 == kKeep ? 0xFF00u : 0u) | (from2 == kKeep ? 0xFF0000u : 0u);
-        shape.length = static_cast<uint32_t>(packed >> 4 & 3) << 24;
-        shape.curve1 = from1 == kCurve ? 0xFF : 0;
-        shape.curve2 = from2 == kCurve ? 0xFF : 0;
-        shape.byCurve1 = from1 == kCurve ? kByTouchCurve : 0;
-        shape.byCurve2 = from2 == kCurve ? kByVelocityCurve : 0;
-        shape.matched = packed >> 6;
-    }
-    return shapes;
-}();
-
 // A step that sends `status` with its data bytes from the sources given; the
 // bytes past the status's length are 0, as in every short message.
 TranslationPlan::Step TranslationPlan::Pack(uint8_t status, uint8_t data1, Source from1,
@@ -105,14 +89,18 @@ TranslationPlan::Step TranslationPlan::Pack(uint8_t status, uint8_t data1, Sourc
     const int length = ShortMessageLength(status);
     if (length < 2) from1 = kFixed;
     if (length < 3) from2 = kFixed;
-    // Translate ors the fixed value in whatever the source: 0 where the byte
-    // is not fixed, or past the message.
+    // Apply ors the fixed value in whatever the source: 0 where the byte is
+    // not fixed, or past the message.
     if (from1 != kFixed || length < 2) data1 = 0;
     if (from2 != kFixed || length < 3) data2 = 0;
-    // matched: 3 at most (a note's map cell, velocity curve and channel).
-    const int packed = from1 | from2 << 2 | length << 4 | matched << 6;
-    return {status | uint32_t{data1} << 8 | uint32_t{data2} << 16 | uint32_t(packed) << 24,
-            WordOf(decision)};
+    Step s;
+    s.out = status | uint32_t{data1} << 8 | uint32_t{data2} << 16 | uint32_t(length) << 24;
+    s.decision = WordOf(decision);
+    s.keep = (from1 == kKeep ? 0xFF00u : 0u) | (from2 == kKeep ? 0xFF0000u : 0u);
+    s.curve1 = from1 == kCurve ? 0xFF : 0;
+    s.curve2 = from2 == kCurve ? 0xFF : 0;
+    s.matched = static_cast<uint8_t>(matched);
+    return s;
 }
 
 // The engine's two stages, on what they read of a message with this status and
@@ -235,8 +223,7 @@ const TranslationPlan::Step& TranslationPlan::SongPosition(ShortMessage in,
     }
     const Step& step = position < transport.lastSongPosition ? songBack_ : songForward_;
     // A move that goes out as a control change is the one the next is measured from.
-    const bool sent = (step.Packed() >> 4 & 3) != 0;
-    if (sent && step.Status() != midi::kSongPosition) transport.lastSongPosition = position;
+    if (step.Sends() && step.Status() != midi::kSongPosition) transport.lastSongPosition = position;
     return step;
 }
 
@@ -254,7 +241,7 @@ TranslatedLong TranslationPlan::TranslateLong(const uint8_t* bytes, size_t lengt
         const ControlStep& control = kControlSteps[detail::kLongForms[i].step];
         if (control.sends == Sends::RecordStrobe) transport.recPending = true;
         const Step& s = longSteps_[i];
-        r.matchedSteps = kShapes[s.Packed()].matched;
+        r.matchedSteps = s.matched;
         if (r.matchedSteps == 0) return r;  // a code the control does not know
         r.decision = s.decision;
         if (s.Status() == midi::kSystemExclusive) return r;  // passed
@@ -265,8 +252,8 @@ TranslatedLong TranslationPlan::TranslateLong(const uint8_t* bytes, size_t lengt
         // Replaced by a control change: the master volume's carries its value.
         const uint8_t value = length > 6 ? bytes[6] : 0;
         r.out = TranslatedLong::Out::Replaced;
-        r.replacement = WordOf(
-            MakeShort(s.Status(), s.Data1(), (s.Packed() >> 2 & 3) == kKeep ? value : s.Data2()));
+        r.replacement =
+            WordOf(MakeShort(s.Status(), s.Data1(), s.KeepsData2() ? value : s.Data2()));
         return r;
     }
     return r;

@@ -74,34 +74,26 @@ class TranslationPlan {
   private:
     // Where a data byte of the outgoing message comes from.
     enum Source : uint8_t { kKeep, kFixed, kCurve };
-    // What one status (and first data byte, where it matters) becomes: the
-    // outgoing status and fixed data bytes, and its shape (packed: the data
-    // bytes' sources, kFixed: the value here, kCurve: the touch curve on the
-    // first, the velocity curve on the second; the length, 0: suppressed; the
-    // steps matched), with the decision, its curve bits left to Translate.
-    struct Step {
-        // status | data1 << 8 | data2 << 16 | packed << 24, where packed is
-        // data1 source | data2 source << 2 | length << 4 | matched << 6.
-        uint32_t bytes = 0;
+    // What one status (and first data byte, where it matters) becomes, laid
+    // out as Apply uses it, so that a message costs one load of its row and one
+    // of its step: the outgoing status, fixed data bytes and length; which
+    // received bytes are kept; which take a curve's value (the touch curve on
+    // the first, the velocity curve on the second); the decision, its curve
+    // bits left to Apply.
+    struct alignas(16) Step {
+        uint32_t out = 0;                 // status | data1 << 8 | data2 << 16 | length << 24
         uint32_t decision = kNoDecision;  // a Decision's word
-        uint8_t Status() const { return bytes & 0xFF; }
-        uint8_t Data1() const { return bytes >> 8 & 0xFF; }
-        uint8_t Data2() const { return bytes >> 16 & 0xFF; }
-        uint8_t Packed() const { return static_cast<uint8_t>(bytes >> 24); }
+        uint32_t keep = 0;                // 0xFF in each byte of the received message that is kept
+        uint8_t curve1 = 0, curve2 = 0;   // 0xFF: the byte is the curve's value
+        uint8_t matched = 0;              // the steps that recognised the message
+        uint8_t Status() const { return out & 0xFF; }
+        uint8_t Data1() const { return out >> 8 & 0xFF; }
+        uint8_t Data2() const { return out >> 16 & 0xFF; }
+        bool Sends() const { return (out >> 24) != 0; }
+        bool KeepsData2() const { return (keep & 0xFF0000u) != 0; }
         bool operator==(const Step& o) const = default;
     };
-    static_assert(sizeof(Step) == 8 && offsetof(Decision, changedBy) == 2);
-    // A packed shape as masks: which received bytes are kept, which take a
-    // curve's value, the length's bits, and the curve bits the decision names
-    // when the curve gave another value.
-    struct Shape {
-        uint32_t keep = 0;
-        uint32_t length = 0;
-        uint8_t curve1 = 0, curve2 = 0;  // 0xFF: the byte is the curve's value
-        uint8_t byCurve1 = 0, byCurve2 = 0;
-        int matched = 0;
-    };
-    static const std::array<Shape, 256> kShapes;
+    static_assert(sizeof(Step) == 16 && offsetof(Decision, changedBy) == 2);
     // The steps of one status: the first, and 0xFF where the first data byte
     // picks one of 256 (0 where one step serves every message).
     struct Row {
@@ -110,17 +102,16 @@ class TranslationPlan {
     };
 
     static PlannedShort Apply(const Step& s, uint32_t word, const CurveValues& curves) {
-        const Shape& shape = kShapes[s.Packed()];
         const uint32_t data1 = word >> 8 & 0xFF, data2 = word >> 16 & 0xFF;
-        const uint32_t touched = curves.touch[data1] & shape.curve1;
-        const uint32_t weighted = curves.velocity[data2] & shape.curve2;
+        const uint32_t touched = curves.touch[data1] & s.curve1;
+        const uint32_t weighted = curves.velocity[data2] & s.curve2;
         PlannedShort r;
-        r.message = (word & shape.keep) | (s.bytes & 0xFFFFFFu) | shape.length | touched << 8 |
-                    weighted << 16;
-        r.matchedSteps = shape.matched;
-        // The curve bits name only a curve that gave another value, as the engine's do.
-        const uint32_t byCurves =
-            ((touched != data1) * shape.byCurve1) | ((weighted != data2) * shape.byCurve2);
+        r.message = (word & s.keep) | s.out | touched << 8 | weighted << 16;
+        r.matchedSteps = s.matched;
+        // The curve bits name only a curve that gave another value, as the
+        // engine's do; a byte the curve does not set has its mask 0.
+        const uint32_t byCurves = ((touched != data1) * (s.curve1 & kByTouchCurve)) |
+                                  ((weighted != data2) * (s.curve2 & kByVelocityCurve));
         r.decision = s.decision | byCurves << 16;
         return r;
     }
