@@ -98,6 +98,8 @@ class NoteLedger {
     bool ReleaseAll(Emit&& send);
 
     bool HoldsAnything() const { return held_ > 0; }
+    // Releases kept for the next cycle wait (WritePostponed).
+    bool HasPostponed() const { return keptCount_ != 0; }
     // Nothing held, kept or marked released since the last Clear().
     bool Blank() const { return !written_; }
     // Everything forgotten, released marks and kept releases too (a new MIDI

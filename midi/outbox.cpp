@@ -11,7 +11,7 @@ void Outbox::Forget() {
     panicNext_ = kNoPanic;
 }
 
-void Outbox::Drain(MidiWriter& out, size_t largest, NoteLedger& ledger, MonitorTap* tap) {
+void Outbox::DrainWaiting(MidiWriter& out, size_t largest, NoteLedger& ledger, MonitorTap* tap) {
     const auto write = [&](const ShortMessage& m) { return out.Write(m.bytes, m.length); };
     // Releases that did not fit in the last cycle come before anything else.
     if (!ledger.WritePostponed(write)) return;

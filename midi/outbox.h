@@ -39,7 +39,12 @@ class Outbox {
     // waits for the next cycle. largest: the largest event the port carries
     // (a message larger is never cut: counted in TooLarge). tap: where
     // releases and panics are told (null: the monitor does not log).
-    void Drain(MidiWriter& out, size_t largest, NoteLedger& ledger, MonitorTap* tap);
+    void Drain(MidiWriter& out, size_t largest, NoteLedger& ledger, MonitorTap* tap) {
+        // Most cycles find nothing waiting: told inline, without a call.
+        if (ledger.HasPostponed() || panicNext_ != kNoPanic ||
+            releasing_.load(std::memory_order_relaxed) || !ring_.Empty())
+            DrainWaiting(out, largest, ledger, tap);
+    }
     // Messages of other threads larger than the output port carries.
     uint64_t TooLarge() const { return tooLarge_.load(std::memory_order_relaxed); }
 
@@ -47,6 +52,7 @@ class Outbox {
     void Forget();
 
   private:
+    void DrainWaiting(MidiWriter& out, size_t largest, NoteLedger& ledger, MonitorTap* tap);
     // Writes what a panic sends after the releases; false when the cycle is
     // full (the rest next cycle).
     bool WritePanic(MidiWriter& out, MonitorTap* tap);

@@ -194,12 +194,22 @@ inline void PassThrough::SendShort(MidiWriter& out, uint32_t message) {
     if (length == 0) return;
     uint8_t bytes[4];
     std::memcpy(bytes, &message, sizeof bytes);
-    if (Send(out, bytes, length)) return;
+    if (!Send(out, bytes, length)) [[unlikely]]
+        NotSent(message);
+}
+
+[[gnu::noinline]] void PassThrough::NotSent(uint32_t message) {
     // A release is never lost to a full cycle: it goes out first in the next.
     if (NoteLedger::IsRelease(MessageOf(message)))
         forwarder_.Ledger().Postpone(MessageOf(message));
     else
         droppedSends_.fetch_add(1, std::memory_order_relaxed);
+}
+
+[[gnu::noinline]] void PassThrough::EndFirst(MidiWriter& out, uint32_t release) {
+    // A line of Ostrel's own.
+    SendShort(out, release);
+    if (logging_) tap_.Release(MessageOf(release));
 }
 
 void PassThrough::Event(const uint8_t* bytes, size_t length, MidiWriter& out) {
@@ -272,11 +282,8 @@ inline void PassThrough::ForwardShort(uint32_t received, MidiWriter& out) {
     ForwardedShort f;
     forwarder_.ForwardShort(received, f);
     if (lights_) activity_.Fire(f.decision);
-    if (LengthOf(f.endFirst) != 0) [[unlikely]] {
-        // The key's earlier note, ended where it sounds: a line of Ostrel's own.
-        SendShort(out, f.endFirst);
-        if (logging_) tap_.Release(MessageOf(f.endFirst));
-    }
+    if (LengthOf(f.endFirst) != 0) [[unlikely]]
+        EndFirst(out, f.endFirst);
     SendShort(out, f.sent);
     if (logging_) tap_.Short(MessageOf(received), f.sent, f.decision);
 }

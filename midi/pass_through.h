@@ -204,6 +204,9 @@ class PassThrough final : private MidiProcessor {
     // cycle is full, a release is kept for the next cycle, anything else is
     // dropped and counted.
     void SendShort(MidiWriter& out, uint32_t message);
+    void NotSent(uint32_t message);  // SendShort's full cycle, out of the common path
+    // The key's earlier note, ended where it sounds, before its new start.
+    void EndFirst(MidiWriter& out, uint32_t release);
     // One message of an input event, and a complete short message.
     void ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter& out);
     void ForwardShort(uint32_t received, MidiWriter& out);  // the message's word

@@ -18,8 +18,14 @@ int SceneSwitch::Pick(const CycleSnapshot& snapshot, MonitorTap& tap) {
         startsSeen_ = snapshot.sceneStarts;
     }
     hadScenes_ = count > 0;
-    const int requested = requested_.exchange(kNoScene, std::memory_order_acq_rel);
-    const int steps = steps_.exchange(0, std::memory_order_acq_rel);
+    // Looked at before they are taken: an exchange in every cycle would cost
+    // a locked instruction each, for what is asked now and then.
+    const int requested = requested_.load(std::memory_order_relaxed) == kNoScene
+                              ? kNoScene
+                              : requested_.exchange(kNoScene, std::memory_order_acq_rel);
+    const int steps = steps_.load(std::memory_order_relaxed) == 0
+                          ? 0
+                          : steps_.exchange(0, std::memory_order_acq_rel);
     if (count == 0) return 0;
     if (scene_ >= count) {  // a list replaced by a shorter one
         scene_ = count - 1;
