@@ -11,9 +11,9 @@ namespace {
 // A note-on keeps its meaning: one that was played never leaves with velocity 0
 // (that would end the note), and the end of a note (velocity 0) never leaves as
 // the start of one, whatever the velocity curve makes of it.
-uint32_t KeepNoteOnMeaning(const ShortMessage& received, uint32_t sent) {
-    if (!midi::IsNoteOnStatus(received.bytes[0]) || !midi::IsNoteOnStatus(sent & 0xFF)) return sent;
-    const bool played = received.bytes[2] != 0;
+uint32_t KeepNoteOnMeaning(uint32_t received, uint32_t sent) {
+    if (!midi::IsNoteOnStatus(received & 0xFF) || !midi::IsNoteOnStatus(sent & 0xFF)) return sent;
+    const bool played = (received & 0xFF0000u) != 0;
     if (played && (sent & 0xFF0000u) == 0) return sent | 1u << 16;
     if (!played) return sent & ~0xFF0000u;
     return sent;
@@ -21,17 +21,17 @@ uint32_t KeepNoteOnMeaning(const ShortMessage& received, uint32_t sent) {
 
 // What a message that the ledger decides belongs to: the key of a note on
 // channel 1, or the sustain pedal.
-uint32_t HeldByLedger(const uint8_t* in, uint8_t changedBy, uint8_t heldOn) {
-    if (midi::IsChannelOneNote(in[0])) return DecisionWord(kNoEntry, in[1], changedBy, heldOn);
-    if (midi::IsSustainPedal(in))
+uint32_t HeldByLedger(uint32_t in, uint8_t changedBy, uint8_t heldOn) {
+    const uint8_t status = in & 0xFF, data1 = in >> 8 & 0xFF;
+    if (midi::IsChannelOneNote(status)) return DecisionWord(kNoEntry, data1, changedBy, heldOn);
+    if (midi::IsControlChange(status) && data1 == midi::kSustainPedal)
         return DecisionWord(static_cast<int8_t>(Entry::SUSTAIN), kNoNote, changedBy, heldOn);
     return DecisionWord(kNoEntry, kNoNote, changedBy, heldOn);
 }
 
 }  // namespace
 
-void Forwarder::GoesOn(const ShortMessage& received, uint32_t sent, NoteLedger::Held held,
-                       ForwardedShort& f) const {
+ForwardedShort Forwarder::GoesOn(uint32_t received, uint32_t sent, NoteLedger::Held held) const {
     // A note's end goes through the velocity curve as the note's start did.
     if (LengthOf(sent) != 0 && midi::KindOf(sent & 0xFF) == midi::kNoteOff) {
         const uint8_t velocity = sent >> 16 & 0xFF;
@@ -44,25 +44,15 @@ void Forwarder::GoesOn(const ShortMessage& received, uint32_t sent, NoteLedger::
     const uint8_t by = held == NoteLedger::Held::ReleasedBefore ? kReleasedBefore : kByLedger;
     const uint8_t heldOn =
         LengthOf(sent) != 0 ? static_cast<uint8_t>(midi::ChannelOf(sent & 0xFF)) : kHeldSuppressed;
-    f.sent = sent;
-    f.decision = HeldByLedger(received.bytes, by, heldOn);
-    f.endFirst = 0;
+    return {sent, HeldByLedger(received, by, heldOn), 0};
 }
 
-void Forwarder::ForwardHeld(uint32_t word, ForwardedShort& f) {
-    const ShortMessage received = MessageOf(word);
-    ShortMessage held;
-    const NoteLedger::Held how = ledger_.Intercept(received, &held);
-    if (how != NoteLedger::Held::No) {
-        GoesOn(received, WordOf(held), how, f);
-        return;
-    }
-    const PlannedShort t = Translate(word);
-    f.sent = KeepNoteOnMeaning(received, t.message);
-    f.decision = t.decision;
-    ShortMessage endFirst;
-    ledger_.Record(received, MessageOf(f.sent), &endFirst);
-    f.endFirst = WordOf(endFirst);
+ForwardedShort Forwarder::ForwardHeld(uint32_t received) {
+    const NoteLedger::Interception held = ledger_.Intercept(received);
+    if (held.how != NoteLedger::Held::No) return GoesOn(received, held.out, held.how);
+    const PlannedShort t = Translate(received);
+    const uint32_t sent = KeepNoteOnMeaning(received, t.message);
+    return {sent, t.decision, ledger_.Record(received, sent)};
 }
 
 ForwardedLong Forwarder::ForwardLong(const uint8_t* bytes, size_t length) {
@@ -107,8 +97,7 @@ const uint8_t* Forwarder::Forward(const uint8_t* bytes, size_t length, size_t* o
     }
     // The end of the key's earlier note elsewhere, when there is one, goes
     // first: both are what the pass-through writes for this message.
-    ForwardedShort f;
-    ForwardShort(WordOf(ReadShort(bytes, length)), f);
+    const ForwardedShort f = ForwardShort(WordOf(ReadShort(bytes, length)));
     size_t n = 0;
     for (const ShortMessage m : {MessageOf(f.endFirst), MessageOf(f.sent)}) {
         std::memcpy(shortOut_ + n, m.bytes, m.length);

@@ -41,20 +41,13 @@ class Forwarder {
     Forwarder(const AssignmentTable& table, const CurrentCurves& curves)
         : engine_(table, curves), curves_(curves) {}
 
-    // Inline: the MIDI path's busiest call, its result built in registers.
-    // The ledger is asked only about notes and pedals.
-    // received: its word (WordOf), as the MIDI path carries it. The result
-    // is filled in place, one word at a time, so that no part of it is read
-    // back from memory before its store has landed.
-    void ForwardShort(uint32_t received, ForwardedShort& f) {
-        if (NoteLedger::Concerns(received)) {
-            ForwardHeld(received, f);
-            return;
-        }
+    // Inline: the MIDI path's busiest call, its result built and returned in
+    // registers (three words). The ledger is asked only about notes and pedals.
+    // received: its word (WordOf), as the MIDI path carries it.
+    ForwardedShort ForwardShort(uint32_t received) {
+        if (NoteLedger::Concerns(received)) return ForwardHeld(received);
         const PlannedShort t = Translate(received);
-        f.sent = t.message;
-        f.decision = t.decision;
-        f.endFirst = 0;
+        return {t.message, t.decision, 0};
     }
     // A System Exclusive message of any length is recognised by its first 256
     // bytes and, when nothing changed it, goes out whole.
@@ -83,10 +76,9 @@ class Forwarder {
     }
     // A note or a pedal: the ledger first, then the table, then the ledger
     // keeps where it began.
-    void ForwardHeld(uint32_t received, ForwardedShort& f);
+    ForwardedShort ForwardHeld(uint32_t received);
     // A gesture the ledger holds goes on, or ends, where it began: sent.
-    void GoesOn(const ShortMessage& received, uint32_t sent, NoteLedger::Held held,
-                ForwardedShort& f) const;
+    ForwardedShort GoesOn(uint32_t received, uint32_t sent, NoteLedger::Held held) const;
 
     TranslationEngine engine_;
     const CurrentCurves& curves_;

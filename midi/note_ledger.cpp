@@ -4,9 +4,6 @@
 
 namespace ostrel {
 
-using midi::IsNoteOff;
-using midi::IsNoteOn;
-
 void NoteLedger::Clear() {
     std::memset(notes_, kNone, sizeof notes_);
     for (auto& channel : pedals_)
@@ -17,92 +14,109 @@ void NoteLedger::Clear() {
     written_ = false;
 }
 
-NoteLedger::Held NoteLedger::InterceptEnd(const ShortMessage& in, ShortMessage* out) {
-    const int channel = midi::ChannelOf(in.bytes[0]);
-    *out = {};
-    if (IsNoteOff(in.bytes)) {
-        uint8_t& cell = notes_[channel][in.bytes[1] & midi::kMaxData];
-        if (cell == kNone) return Held::No;
-        const bool released = cell == kReleased;
+namespace {
+// A message's bytes, taken from its word in registers.
+struct Bytes {
+    uint8_t status, data1, data2;
+    explicit Bytes(uint32_t m) : status(m & 0xFF), data1(m >> 8 & 0xFF), data2(m >> 16 & 0xFF) {}
+};
+}  // namespace
+
+NoteLedger::Interception NoteLedger::InterceptEnd(uint32_t word) {
+    const Bytes in(word);
+    const int channel = midi::ChannelOf(in.status);
+    if (midi::IsNote(in.status)) {  // a note-off, or a note-on of velocity 0
+        uint8_t& cell = notes_[channel][in.data1 & midi::kMaxData];
+        if (cell == kNone) return {};
+        if (cell == kReleased) {
+            cell = kNone;
+            return {0, Held::ReleasedBefore};
+        }
         // The end goes where the start went: the input's own kind of message
         // and values, on the output channel of the start.
-        if (!released) {
-            *out = MakeShort(midi::OnChannel(in.bytes[0], cell - 1), in.bytes[1], in.bytes[2]);
-            --held_;
-        }
+        const uint32_t out =
+            WordOf(MakeShort(midi::OnChannel(in.status, cell - 1), in.data1, in.data2));
+        --held_;
         cell = kNone;
-        return released ? Held::ReleasedBefore : Held::GoesOn;
+        return {out, Held::GoesOn};
     }
-    if (!midi::IsControlChange(in.bytes[0]) || in.length < 3) return Held::No;
-    const int index = PedalIndex(in.bytes[1]);
-    if (index < 0) return Held::No;
+    if (!midi::IsControlChange(in.status) || LengthOf(word) < 3) return {};
+    const int index = PedalIndex(in.data1);
+    if (index < 0) return {};
     PedalCell& pedal = pedals_[channel][index];
-    const bool releasing = in.bytes[2] < midi::kPedalDown;
-    if (pedal.channel == kNone) return Held::No;
+    const bool releasing = in.data2 < midi::kPedalDown;
+    if (pedal.channel == kNone) return {};
     if (pedal.channel == kReleased) {
         // Ostrel let it go already; pressed again, it is a new gesture.
-        if (!releasing) return Held::No;
+        if (!releasing) return {};
         pedal.channel = kNone;
-        return Held::ReleasedBefore;
+        return {0, Held::ReleasedBefore};
     }
+    uint32_t out = 0;
     if (pedal.channel != kSuppressed)
-        *out = MakeShort(midi::OnChannel(midi::kControlChange, pedal.channel - 1), pedal.controller,
-                         in.bytes[2]);
+        out = WordOf(MakeShort(midi::OnChannel(midi::kControlChange, pedal.channel - 1),
+                               pedal.controller, in.data2));
     if (releasing) {
         pedal.channel = kNone;
         --held_;
     }
-    return Held::GoesOn;
+    return {out, Held::GoesOn};
 }
 
-void NoteLedger::RecordStart(const ShortMessage& in, const ShortMessage& out,
-                             ShortMessage* endFirst) {
-    const int channel = midi::ChannelOf(in.bytes[0]);
-    if (IsNoteOn(in.bytes)) {
-        uint8_t& cell = notes_[channel][in.bytes[1] & midi::kMaxData];
-        if (out.length == 3 && IsNoteOn(out.bytes) && out.bytes[1] == in.bytes[1]) {
-            const int to = midi::ChannelOf(out.bytes[0]);
+uint32_t NoteLedger::RecordStart(uint32_t word, uint32_t sent) {
+    const Bytes in(word), out(sent);
+    const bool outWhole = LengthOf(sent) == 3;
+    const int channel = midi::ChannelOf(in.status);
+    if (IsNoteOn(word)) {
+        uint8_t& cell = notes_[channel][in.data1 & midi::kMaxData];
+        if (outWhole && IsNoteOn(sent) && out.data1 == in.data1) {
+            const int to = midi::ChannelOf(out.status);
+            uint32_t endFirst = 0;
             if (Holds(cell) && cell - 1 != to)
-                *endFirst = MakeShort(midi::OnChannel(midi::kNoteOff, cell - 1), in.bytes[1],
-                                      kReleaseVelocity);
+                endFirst = WordOf(MakeShort(midi::OnChannel(midi::kNoteOff, cell - 1), in.data1,
+                                            kReleaseVelocity));
             if (!Holds(cell)) ++held_;
             cell = static_cast<uint8_t>(to + 1);
             written_ = true;
-            return;
+            return endFirst;
         }
         // A key pressed again that now goes out as something else: its earlier
         // note is still held and keeps its place; a released mark is over.
         if (cell == kReleased) cell = kNone;
         // A key whose box sends a pedal's controller holds that pedal like the
         // pedal itself, until the pedal's release or Ostrel's.
-        if (out.length == 3 && midi::IsControlChange(out.bytes[0]) &&
-            PedalIndex(out.bytes[1]) >= 0 && out.bytes[2] >= midi::kPedalDown)
-            RecordPedal(pedals_[channel][PedalIndex(out.bytes[1])], out, endFirst);
-        return;
+        if (outWhole && midi::IsControlChange(out.status) && PedalIndex(out.data1) >= 0 &&
+            out.data2 >= midi::kPedalDown)
+            return RecordPedal(pedals_[channel][PedalIndex(out.data1)], sent);
+        return 0;
     }
     // A pedal pressed (Intercept took the moves of one already held).
-    if (!midi::IsControlChange(in.bytes[0]) || in.bytes[2] < midi::kPedalDown) return;
-    const int index = PedalIndex(in.bytes[1]);
-    if (index < 0) return;
+    if (!midi::IsControlChange(in.status) || in.data2 < midi::kPedalDown) return 0;
+    const int index = PedalIndex(in.data1);
+    if (index < 0) return 0;
     PedalCell& pedal = pedals_[channel][index];
-    if (out.length == 0) {
+    if (LengthOf(sent) == 0) {
         if (!Holds(pedal.channel)) ++held_;
         pedal.channel = kSuppressed;
         written_ = true;
-    } else if (out.length == 3 && midi::IsControlChange(out.bytes[0])) {
-        RecordPedal(pedal, out, endFirst);
+        return 0;
     }
+    if (outWhole && midi::IsControlChange(out.status)) return RecordPedal(pedal, sent);
+    return 0;
 }
 
-void NoteLedger::RecordPedal(PedalCell& pedal, const ShortMessage& out, ShortMessage* endFirst) {
-    const PedalCell now{static_cast<uint8_t>(midi::ChannelOf(out.bytes[0]) + 1), out.bytes[1]};
+uint32_t NoteLedger::RecordPedal(PedalCell& pedal, uint32_t sent) {
+    const Bytes out(sent);
+    const PedalCell now{static_cast<uint8_t>(midi::ChannelOf(out.status) + 1), out.data1};
+    uint32_t endFirst = 0;
     if (Holds(pedal.channel) && Sounds(pedal) &&
         (pedal.channel != now.channel || pedal.controller != now.controller))
-        *endFirst = MakeShort(midi::OnChannel(midi::kControlChange, pedal.channel - 1),
-                              pedal.controller, 0x00);
+        endFirst = WordOf(MakeShort(midi::OnChannel(midi::kControlChange, pedal.channel - 1),
+                                    pedal.controller, 0x00));
     if (!Holds(pedal.channel)) ++held_;
     pedal = now;
     written_ = true;
+    return endFirst;
 }
 
 int NoteLedger::SlotOf(const ShortMessage& release) {

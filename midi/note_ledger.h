@@ -60,25 +60,30 @@ class NoteLedger {
 
     // For a received short message, before the table: whether it goes on with
     // or ends a gesture that the ledger holds (a held key's note-off, a held
-    // pedal's move or release), with what goes out in *out (length 0: nothing,
-    // for a gesture whose start was suppressed); or ends one that Ostrel
-    // released already (nothing goes out). No: the table decides, then Record.
+    // pedal's move or release), with what goes out (length 0: nothing, for a
+    // gesture whose start was suppressed); or ends one that Ostrel released
+    // already (nothing goes out). No: the table decides, then Record.
+    // Messages as words (WordOf), the result returned in a register.
     enum class Held : uint8_t { No, GoesOn, ReleasedBefore };
-    Held Intercept(ShortMessage in, ShortMessage* out) {
+    struct Interception {
+        uint32_t out = 0;
+        Held how = Held::No;
+    };
+    Interception Intercept(uint32_t in) {
         // A key struck is always the table's; its end may be the ledger's.
-        if (midi::IsNoteOn(in.bytes)) return Held::No;
-        return InterceptEnd(in, out);
+        if (IsNoteOn(in)) return {};
+        return InterceptEnd(in);
     }
 
     // After the table decided what goes out (out, length 0: nothing) for a
     // received message: remembers where a note or pedal began. When out starts
-    // a key that still sounds on another channel, *endFirst is the note-off
-    // that ends it there, to be written before out (else its length is 0).
-    void Record(ShortMessage in, ShortMessage out, ShortMessage* endFirst) {
-        *endFirst = {};
+    // a key that still sounds on another channel, returns the note-off that
+    // ends it there, to be written before out (else length 0).
+    uint32_t Record(uint32_t in, uint32_t out) {
         // Only a key struck or a pedal pressed begins something.
-        if (in.length == 3 && (midi::IsNoteOn(in.bytes) || midi::IsControlChange(in.bytes[0])))
-            RecordStart(in, out, endFirst);
+        if (LengthOf(in) == 3 && (IsNoteOn(in) || midi::IsControlChange(in & 0xFF)))
+            return RecordStart(in, out);
+        return 0;
     }
 
     // A release (IsRelease) that did not fit in this cycle's output: kept, at
@@ -127,9 +132,13 @@ class NoteLedger {
     static constexpr bool Sounds(const PedalCell& cell) {
         return cell.channel != kSuppressed && PedalIndex(cell.controller) >= 0;
     }
-    Held InterceptEnd(const ShortMessage& in, ShortMessage* out);
-    void RecordStart(const ShortMessage& in, const ShortMessage& out, ShortMessage* endFirst);
-    void RecordPedal(PedalCell& cell, const ShortMessage& out, ShortMessage* endFirst);
+    // A note-on with a velocity, as a word.
+    static constexpr bool IsNoteOn(uint32_t m) {
+        return midi::IsNoteOnStatus(m & 0xFF) && (m & 0xFF0000u) != 0;
+    }
+    Interception InterceptEnd(uint32_t in);
+    uint32_t RecordStart(uint32_t in, uint32_t out);
+    uint32_t RecordPedal(PedalCell& cell, uint32_t out);
 
     // Kept releases: one slot for each output channel and note, then for each
     // output channel and pedal; the slots in the order they were kept.

@@ -279,13 +279,14 @@ void PassThrough::ForwardMessage(const uint8_t* bytes, size_t length, MidiWriter
 
 inline void PassThrough::ForwardShort(uint32_t received, MidiWriter& out) {
     if (hasScenes_ && TakenAsTrigger(MessageOf(received))) return;
-    ForwardedShort f;
-    forwarder_.ForwardShort(received, f);
+    const ForwardedShort f = forwarder_.ForwardShort(received);
     if (lights_) activity_.Fire(f.decision);
     if (LengthOf(f.endFirst) != 0) [[unlikely]]
         EndFirst(out, f.endFirst);
-    SendShort(out, f.sent);
+    // Recorded before it is written, so that nothing but the message is
+    // still needed once the writer returns.
     if (logging_) tap_.Short(MessageOf(received), f.sent, f.decision);
+    SendShort(out, f.sent);
 }
 
 void PassThrough::ForwardLong(const uint8_t* bytes, size_t length, MidiWriter& out) {
