@@ -9,7 +9,7 @@ void SceneSwitch::Restart() {
     current_.store(0, std::memory_order_release);
 }
 
-int SceneSwitch::Pick(const CycleSnapshot& snapshot, MonitorTap& tap) {
+int SceneSwitch::PickScene(const CycleSnapshot& snapshot, MonitorTap& tap) {
     const int count = snapshot.SceneCount();
     // A setlist set anew starts at scene 1; one read again keeps its scene.
     if (snapshot.sceneStarts != startsSeen_ || (count > 0 && !hadScenes_)) {

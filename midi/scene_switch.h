@@ -33,12 +33,21 @@ class SceneSwitch {
 
     // MIDI thread, at the start of a cycle: the scene in force for the cycle
     // in the snapshot taken, told to the monitor when it switched.
-    int Pick(const CycleSnapshot& snapshot, MonitorTap& tap);
+    int Pick(const CycleSnapshot& snapshot, MonitorTap& tap) {
+        // Without a setlist, before and now, and nothing asked: scene 0, told inline.
+        if (snapshot.scenes.empty() && !hadScenes_ && snapshot.sceneStarts == startsSeen_ &&
+            requested_.load(std::memory_order_relaxed) == kNoScene &&
+            steps_.load(std::memory_order_relaxed) == 0)
+            return 0;
+        return PickScene(snapshot, tap);
+    }
     // MIDI thread: a trigger received, of a snapshot of count scenes: the
     // scene it chooses, in force from the next cycle on.
     void Choose(const TriggerMatch& match, int count);
 
   private:
+    int PickScene(const CycleSnapshot& snapshot, MonitorTap& tap);
+
     std::atomic<int> current_{0};
     std::atomic<int> requested_{kNoScene};
     std::atomic<int> steps_{0};
