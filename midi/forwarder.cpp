@@ -55,18 +55,7 @@ ForwardedShort Forwarder::ForwardHeld(uint32_t received) {
     return {sent, t.decision, ledger_.Record(received, sent)};
 }
 
-ForwardedLong Forwarder::ForwardLong(const uint8_t* bytes, size_t length) {
-    if (plan_ != nullptr) {
-        const TranslatedLong t = plan_->TranslateLong(bytes, length, engine_.Transport());
-        ForwardedLong f{bytes, length, t.matchedSteps, t.decision};
-        if (t.out == TranslatedLong::Out::Suppressed) f.length = 0;
-        if (t.out == TranslatedLong::Out::Replaced) {
-            std::memcpy(work_, &t.replacement, sizeof t.replacement);
-            f.bytes = work_;
-            f.length = LengthOf(t.replacement);
-        }
-        return f;
-    }
+ForwardedLong Forwarder::ForwardLongByEngine(const uint8_t* bytes, size_t length) {
     // Recognition looks at the first 256 bytes.
     const size_t head = std::min<size_t>(length, kMessageBufferSize);
     std::memcpy(message_, bytes, head);

@@ -8,6 +8,7 @@
 // MIDI thread only: no allocation, no lock.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "core/assignment_table.h"
 #include "core/short_message.h"
@@ -51,7 +52,19 @@ class Forwarder {
     }
     // A System Exclusive message of any length is recognised by its first 256
     // bytes and, when nothing changed it, goes out whole.
-    ForwardedLong ForwardLong(const uint8_t* bytes, size_t length);
+    // Inline where the plan decides, as for a short message.
+    ForwardedLong ForwardLong(const uint8_t* bytes, size_t length) {
+        if (plan_ == nullptr) return ForwardLongByEngine(bytes, length);
+        const TranslatedLong t = plan_->TranslateLong(bytes, length, engine_.Transport());
+        ForwardedLong f{bytes, length, t.matchedSteps, t.decision};
+        if (t.out == TranslatedLong::Out::Suppressed) f.length = 0;
+        if (t.out == TranslatedLong::Out::Replaced) {
+            std::memcpy(work_, &t.replacement, sizeof t.replacement);
+            f.bytes = work_;
+            f.length = LengthOf(t.replacement);
+        }
+        return f;
+    }
     // Either kind, for a caller that holds the message as bytes: what goes out
     // (valid until the next call), its length in *length. For a short message,
     // at most two: the end of the key's earlier note elsewhere, then the message.
@@ -74,6 +87,7 @@ class Forwarder {
         const TranslatedShort t = engine_.TranslateMessage(MessageOf(received));
         return {WordOf(t.message), WordOf(t.decision), t.matchedSteps};
     }
+    ForwardedLong ForwardLongByEngine(const uint8_t* bytes, size_t length);
     // A note or a pedal: the ledger first, then the table, then the ledger
     // keeps where it began.
     ForwardedShort ForwardHeld(uint32_t received);
