@@ -45,7 +45,13 @@ class SpscQueue {
         if (++p.slot == capacity_) p.slot = 0;
         ++p.count;
     }
-    void Publish() { tail_.store(producer_.count, std::memory_order_release); }
+    void Publish() {
+        // Nothing staged since the last: the consumer's cache line stays as it is.
+        Producer& p = producer_;
+        if (p.count == p.published) return;
+        p.published = p.count;
+        tail_.store(p.count, std::memory_order_release);
+    }
 
     // Producer: copies the record in; false (nothing changed) when full.
     bool TryPush(const T& record) {
@@ -93,7 +99,7 @@ class SpscQueue {
     // live on separate cache lines so that the two sides do not slow each
     // other down.
     struct Producer {
-        size_t count = 0, slot = 0, headSeen = 0;
+        size_t count = 0, slot = 0, headSeen = 0, published = 0;
     };
     struct Consumer {
         size_t count = 0, slot = 0, tailSeen = 0;
