@@ -62,8 +62,5 @@ constexpr bool IsNote(uint8_t status) { return (status & 0xE0) == kNoteOff; }
 constexpr bool IsChannelOneNote(uint8_t status) { return IsNote(status) && ChannelOf(status) == 0; }
 constexpr bool IsNoteOn(const uint8_t* m) { return IsNoteOnStatus(m[0]) && m[2] != 0; }
 constexpr bool IsNoteOff(const uint8_t* m) { return IsNote(m[0]) && !IsNoteOn(m); }
-constexpr bool IsSustainPedal(const uint8_t* m) {
-    return IsControlChange(m[0]) && m[1] == kSustainPedal;
-}
 
 }  // namespace ostrel::midi

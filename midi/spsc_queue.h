@@ -47,10 +47,9 @@ class SpscQueue {
     }
     void Publish() {
         // Nothing staged since the last: the consumer's cache line stays as it is.
-        Producer& p = producer_;
-        if (p.count == p.published) return;
-        p.published = p.count;
-        tail_.store(p.count, std::memory_order_release);
+        // The producer is tail_'s only writer: its own last store reads back.
+        if (tail_.load(std::memory_order_relaxed) == producer_.count) return;
+        tail_.store(producer_.count, std::memory_order_release);
     }
 
     // Producer: copies the record in; false (nothing changed) when full.
@@ -99,7 +98,7 @@ class SpscQueue {
     // live on separate cache lines so that the two sides do not slow each
     // other down.
     struct Producer {
-        size_t count = 0, slot = 0, headSeen = 0, published = 0;
+        size_t count = 0, slot = 0, headSeen = 0;
     };
     struct Consumer {
         size_t count = 0, slot = 0, tailSeen = 0;
