@@ -94,6 +94,10 @@ CMonitorDlg::CMonitorDlg(CIniSettings& settings, std::function<void(bool)> setLo
         WriteMonitorExplain(settings_, on);  // a failed write is ignored
         emit ExplainChanged(on);
     });
+    // Anything the user does to the log finds all its lines in it.
+    for (QObject* part : std::initializer_list<QObject*>{
+             log_, log_->viewport(), log_->verticalScrollBar(), log_->horizontalScrollBar()})
+        part->installEventFilter(this);
     log_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(log_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         std::unique_ptr<QMenu> menu(CreateLogMenu());
@@ -107,6 +111,7 @@ CMonitorDlg::~CMonitorDlg() = default;
 
 void CMonitorDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
+    emit LogTurnedTo();
     log_->resize(width() - logMargin_, height());
     for (QPushButton* button : buttons_)
         if (button) button->move(width() - buttonsFromRight_, button->y());
@@ -124,6 +129,22 @@ void CMonitorDlg::hideEvent(QHideEvent* event) {
 void CMonitorDlg::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange) emit MinimizedChanged(isMinimized());
+}
+
+bool CMonitorDlg::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::FocusIn:
+            emit LogTurnedTo();
+            break;
+        default:
+            break;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 WindowPlace CMonitorDlg::Place() const { return {x(), y(), width(), height()}; }
@@ -179,9 +200,16 @@ void CMonitorDlg::OnStop() {
     stop_->setEnabled(false);
 }
 
-void CMonitorDlg::OnClear() { log_->clear(); }
+void CMonitorDlg::OnClear() {
+    emit Cleared();
+    log_->clear();
+}
 
 qsizetype CMonitorDlg::LogLength() const { return log_->document()->characterCount() - 1; }
+
+qsizetype CMonitorDlg::LinesInView() const {
+    return log_->viewport()->height() / std::max(1, log_->fontMetrics().lineSpacing()) + 2;
+}
 
 void CMonitorDlg::AppendLines(const QStringList& lines) {
     if (!logging_ || lines.isEmpty()) return;
@@ -192,12 +220,23 @@ void CMonitorDlg::AppendLines(const QStringList& lines) {
 }
 
 void CMonitorDlg::Show(const MonitorTail::Handover& lines) {
-    if (!logging_ || (lines.isEmpty() && !lines.emptiesLog)) return;
-    const QString rest = lines.join(QString());
     // The caret is scrolled into view down the log; across, the reader's
     // position stays where it was.
     QScrollBar* across = log_->horizontalScrollBar();
     const int column = across->value();
+    // Lines held back at an emptying belong to the log already, logging or not.
+    if (!lines.before.isEmpty()) {
+        // Put in above the lines shown, which stay where they are in the view.
+        QScrollBar* down = log_->verticalScrollBar();
+        const int top = down->value();
+        const QString before = lines.before.join(QString());
+        QTextCursor start(log_->document());
+        start.insertText(before);
+        down->setValue(top + static_cast<int>(before.count(u'\n')));
+        across->setValue(column);
+    }
+    if (!logging_ || (lines.isEmpty() && !lines.emptiesLog)) return;
+    const QString rest = lines.join(QString());
     // Inserted at the caret, so the entries follow one another at the end unless
     // the user has put the caret elsewhere; any selection is dropped, not
     // replaced. An emptied log is replaced whole in one edit, which lays out only
@@ -211,14 +250,15 @@ void CMonitorDlg::Show(const MonitorTail::Handover& lines) {
     if (lines.emptiesLog) cursor.select(QTextCursor::Document);
     cursor.insertText(rest);
     // Qt finds the caret's place by laying out every line from the top line
-    // shown to the caret: after an emptying or more than a screen of new lines,
-    // up to two screens of lines that are never shown. From one line above the
-    // end it lays out only what is shown; scrolling there with the view's
-    // updates held does not measure the lines in between either. The caret is
-    // then scrolled into view as before, so the log still ends with the caret's
-    // line at the bottom. A few lines at the end keep Qt's own scrolling.
+    // shown to the caret: after more than a screen of new lines, up to two
+    // screens of lines that are never shown. From one line above the end it
+    // lays out only what is shown; scrolling there with the view's updates held
+    // does not measure the lines in between either. The caret is then scrolled
+    // into view as before, so the log still ends with the caret's line at the
+    // bottom. A screen of lines or less keeps Qt's own scrolling, which leaves
+    // the scroll bar alone when its place does not change.
     QScrollBar* down = log_->verticalScrollBar();
-    if (log_->textCursor().atEnd() && (lines.emptiesLog || lines.size() > down->pageStep())) {
+    if (log_->textCursor().atEnd() && lines.size() > LinesInView()) {
         log_->viewport()->setUpdatesEnabled(false);
         down->setValue(std::max(0, down->maximum() - 1));
         log_->viewport()->setUpdatesEnabled(true);
@@ -246,7 +286,8 @@ CMonitorDlg* ShowMonitorWindow(QWidget* owner, AppState& state) {
         dlg = new CMonitorDlg(
             state.settings, [passThrough](bool on) { passThrough->SetMonitorLogging(on); }, owner);
         auto* feed =
-            new MonitorFeed([dlg](const MonitorTail::Handover& lines) { dlg->Show(lines); }, dlg);
+            new MonitorFeed([dlg](const MonitorTail::Handover& lines) { dlg->Show(lines); }, dlg,
+                            [dlg] { return dlg->LinesInView(); });
         feed->setObjectName(QStringLiteral("MonitorFeed"));
         // The feed works out where the log empties from what it holds: a Clear,
         // an edit and each hand-over tell it.
@@ -262,6 +303,8 @@ CMonitorDlg* ShowMonitorWindow(QWidget* owner, AppState& state) {
         QObject::connect(dlg, &QObject::destroyed, events, closed);  // with the form
         QObject::connect(dlg, &CMonitorDlg::ExplainChanged, events, &EventPump::SetMonitorExplain);
         QObject::connect(dlg, &CMonitorDlg::MinimizedChanged, feed, &MonitorFeed::Hold);
+        QObject::connect(dlg, &CMonitorDlg::Cleared, feed, &MonitorFeed::Cleared);
+        QObject::connect(dlg, &CMonitorDlg::LogTurnedTo, feed, &MonitorFeed::Complete);
     }
     events->SetMonitorExplain(dlg->IsExplaining());
     // The window lays its log out at most about ten times a second.

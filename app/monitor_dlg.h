@@ -58,6 +58,8 @@ class CMonitorDlg : public QDialog {
     void Show(const MonitorTail::Handover& lines);
     // Characters in the log, as its text reads back.
     qsizetype LogLength() const;
+    // Lines the log's view holds at its present size, with one spare at each end.
+    qsizetype LinesInView() const;
 
   public slots:
     void OnStart();
@@ -68,11 +70,17 @@ class CMonitorDlg : public QDialog {
     void ExplainChanged(bool on);
     // The window was minimised (true) or shown again from there (false).
     void MinimizedChanged(bool minimized);
+    // Clear emptied the log.
+    void Cleared();
+    // The user turns to the log (a key, the mouse, the focus) or resizes it:
+    // whatever it is to hold must be in it now.
+    void LogTurnedTo();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void ReadRememberedState();

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <vector>
 
 #include "res/dialog_builder.h"
@@ -185,6 +186,22 @@ TEST_F(MonitorDlgTest, TheLogFollowsItsEndAfterEveryKindOfHandOver) {
         EXPECT_TRUE(dlg->Log()->viewport()->rect().contains(caret)) << count;
         EXPECT_TRUE(dlg->Log()->textCursor().atEnd()) << count;
     }
+    // An emptying shown by the lines in view first, the rest put in above them
+    // later: the log ends as one hand-over of all would leave it, still at its end.
+    QStringList lines;
+    for (int i = 0; i < 400; ++i) lines << QString::number(i).leftJustified(49) + "\n";
+    auto whole = Open();
+    whole->OnStart();
+    whole->AppendLines(lines);
+    dlg->OnClear();
+    MonitorTail tail;
+    for (const QString& l : lines) tail.AddLine(l);
+    dlg->Show(tail.Take(dlg->LinesInView()));
+    ASSERT_TRUE(tail.HoldsBack());
+    dlg->Show(tail.TakeHeldBack());
+    EXPECT_EQ(Text(*dlg), Text(*whole));
+    EXPECT_TRUE(dlg->Log()->viewport()->rect().contains(dlg->Log()->cursorRect()));
+    EXPECT_TRUE(dlg->Log()->textCursor().atEnd());
 }
 
 }  // namespace

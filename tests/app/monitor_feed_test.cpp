@@ -35,5 +35,17 @@ TEST(MonitorFeed, WhileHeldLinesWaitAndComeAllAtOnceWhenReleased) {
     EXPECT_EQ(handed[0], (QStringList{"a\n", "b\n"}));
 }
 
+// An emptying hands on the lines in view; the rest follow when the stream rests.
+TEST(MonitorFeed, LinesHeldBackAtAnEmptyingFollowWhenTheStreamRests) {
+    std::vector<MonitorTail::Handover> handed;
+    MonitorFeed feed([&](const MonitorTail::Handover& lines) { handed.push_back(lines); }, nullptr,
+                     [] { return 2; });
+    feed.Add(QStringList(120, QString(99, u'x') + "\n"));  // the 103rd empties it: 17 kept
+    ASSERT_EQ(handed.size(), 1u);
+    EXPECT_EQ(handed[0].size(), 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handed.size() == 2; }, 1000));
+    EXPECT_EQ(handed[1].before.size(), 15);
+}
+
 }  // namespace
 }  // namespace ostrel
