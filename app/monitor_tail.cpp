@@ -1,5 +1,6 @@
 #include "app/monitor_tail.h"
 
+#include <cstddef>
 #include <iterator>
 
 #include "midi/monitor_line.h"

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
 
 #include "midi/monitor_line.h"
 
@@ -59,8 +58,7 @@ TEST(MonitorTail, WaitingEntriesShowAsLinesFormattedOnArrival) {
         EXPECT_TRUE(waiting.IsEmpty());
         // Showing 5 lines at an emptying: the rest comes before them, later.
         const MonitorTail::Handover end = partial.Take(5);
-        EXPECT_EQ(end.size(),
-                  c.empties ? std::min<qsizetype>(5, expected.size()) : expected.size());
+        EXPECT_EQ(end.size(), std::min<qsizetype>(c.empties ? 5 : 1000, expected.size()));
         EXPECT_EQ(partial.TakeHeldBack().before + end, QStringList(expected)) << c.count;
         EXPECT_FALSE(partial.HoldsBack());
     }
@@ -70,24 +68,23 @@ TEST(MonitorTail, WaitingEntriesShowAsLinesFormattedOnArrival) {
 // emptied or cleared first; either way the emptying falls where it would.
 TEST(MonitorTail, HeldBackLinesComeBeforeTheNextOrGoWithTheLog) {
     const QString line = QString(99, u'x') + "\n";  // 100 characters
-    for (const char* next : {"grows", "empties", "cleared"}) {
+    // 9 lines kept of 10 (the first empties), 2 shown: room for one more, 10 once cleared.
+    const struct {
+        bool cleared;
+        int added, before, after;
+    } cases[] = {{false, 1, 7, 1}, {false, 2, 0, 0}, {true, 10, 0, 10}};
+    for (const auto& c : cases) {
         MonitorTail tail(1000);
         tail.SetLogLength(950);
-        for (int i = 0; i < 10; ++i) tail.AddLine(line);  // empties at the first
-        const MonitorTail::Handover shown = tail.Take(2);
-        ASSERT_EQ(shown.size(), 2);
-        tail.SetLogLength(200);  // the log holds the two lines shown
-        if (next == std::string("cleared")) {
-            tail.DropHeldBack();
-            tail.SetLogLength(0);
-        }
-        // 9 lines in all, 2 shown: room for one more, or 10 once cleared.
-        const int room = next == std::string("cleared") ? 10 : next == std::string("grows") ? 1 : 2;
-        for (int i = 0; i < room; ++i) tail.AddLine("y" + line.mid(1));
-        const MonitorTail::Handover after = tail.Take(2);
-        EXPECT_EQ(after.emptiesLog, next == std::string("empties")) << next;
-        EXPECT_EQ(after.before.size(), next == std::string("grows") ? 7 : 0) << next;
-        EXPECT_EQ(after.size(), next == std::string("empties") ? 0 : room) << next;
+        for (int i = 0; i < 10; ++i) tail.AddLine(line);
+        ASSERT_EQ(tail.Take(2).size(), 2);
+        tail.SetLogLength(c.cleared ? 0 : 200);  // the log holds the two lines shown, or none
+        if (c.cleared) tail.DropHeldBack();
+        for (int i = 0; i < c.added; ++i) tail.AddLine(line);
+        const MonitorTail::Handover next = tail.Take(2);
+        EXPECT_EQ(next.emptiesLog, c.after == 0) << c.added;
+        EXPECT_EQ(next.before.size(), c.before) << c.added;
+        EXPECT_EQ(next.size(), c.after) << c.added;
     }
 }
 
