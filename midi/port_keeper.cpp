@@ -18,6 +18,13 @@ constexpr auto kCycleLook = std::chrono::seconds(2);
 // Cycles that stop for this long make the keeper ask whether the server still
 // answers: many periods of any usual setting.
 constexpr auto kCyclesStopped = std::chrono::milliseconds(500);
+// A server that goes away tells its clients of every other client it closes.
+// jackd's library tells ours on a thread of its own, holding a lock of the
+// library meanwhile, and closing our client stops that thread wherever it is:
+// stopped while it holds that lock, it leaves the lock held for good, and the
+// close and every later open wait for ever. So a lost server is left this
+// long after it is seen lost, when it has told all it had to tell.
+constexpr auto kLeaveGrace = std::chrono::milliseconds(500);
 
 }  // namespace
 
@@ -169,6 +176,14 @@ void PortKeeper::WaitForChange(Clock::time_point until) {
     woken_ = false;
 }
 
+void PortKeeper::WaitOut(Clock::time_point until) {
+    const auto stopping = [this] {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return !running_;
+    };
+    while (Clock::now() < until && !stopping()) WaitForChange(until);
+}
+
 void PortKeeper::Watch() {
     std::unique_lock<std::mutex> lock(mutex_);
     auto nextServerTry = Clock::now() + kRetryServer;
@@ -187,6 +202,10 @@ void PortKeeper::Watch() {
         const auto now = Clock::now();
         if (now >= nextCycleLook) nextCycleLook = now + kCycleLook;
         if (online_ && (system_.ServerLost() || CyclesStoppedForGood(lock))) {
+            lock.unlock();
+            WaitOut(Clock::now() + kLeaveGrace);
+            lock.lock();
+            if (!running_) break;
             LeaveLostServer();
             nextServerTry = Clock::now() + kRetryServer;
         }

@@ -67,6 +67,8 @@ class PortKeeper final : private GraphListener {
     void GraphChanged() override;
     // Sleeps until the graph changes, Shutdown, or until.
     void WaitForChange(std::chrono::steady_clock::time_point until);
+    // Waits until then, or until the keeper is shut down; without mutex_.
+    void WaitOut(std::chrono::steady_clock::time_point until);
     void Watch();
     // Under mutex_: joins the graph, or leaves a dead one.
     void Rejoin();
