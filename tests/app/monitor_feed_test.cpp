@@ -35,7 +35,6 @@ TEST(MonitorFeed, WhileHeldLinesWaitAndComeAllAtOnceWhenReleased) {
     EXPECT_EQ(handed[0], (QStringList{"a\n", "b\n"}));
 }
 
-// An emptying hands on the lines in view; the rest follow when the stream rests.
 TEST(MonitorFeed, LinesHeldBackAtAnEmptyingFollowWhenTheStreamRests) {
     std::vector<MonitorTail::Handover> handed;
     MonitorFeed feed([&](const MonitorTail::Handover& lines) { handed.push_back(lines); }, nullptr,
